@@ -1,0 +1,132 @@
+#include "model/Text.h"
+
+namespace quorvik::model {
+
+std::u16string ToU16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto byte = static_cast<unsigned char>(utf8[i]);
+        char32_t cp = 0xFFFD;
+        std::size_t extra = 0;
+        if (byte < 0x80) {
+            cp = byte;
+        } else if ((byte & 0xE0) == 0xC0) {
+            cp = byte & 0x1F;
+            extra = 1;
+        } else if ((byte & 0xF0) == 0xE0) {
+            cp = byte & 0x0F;
+            extra = 2;
+        } else if ((byte & 0xF8) == 0xF0) {
+            cp = byte & 0x07;
+            extra = 3;
+        }
+        ++i;
+        for (std::size_t k = 0; k < extra; ++k, ++i) {
+            if (i >= utf8.size() || (static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) {
+                cp = 0xFFFD;
+                break;
+            }
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i]) & 0x3F);
+        }
+        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(cp > 0x10FFFF ? u'\uFFFD' : static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD; // a lone surrogate cannot be written as UTF-8
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+long ParseDecimal(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        if (value > 100000000000L)
+            break; // far beyond anything the files hold; stop before overflow
+        value = value * 10 + (text[i] - u'0');
+    }
+    return negative ? -value : value;
+}
+
+std::uint32_t ParseHex(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X'))
+        i += 2;
+    std::uint32_t value = 0;
+    for (int digits = 0; i < text.size() && digits < 8; ++i, ++digits) {
+        char16_t c = text[i];
+        unsigned d;
+        if (c >= u'0' && c <= u'9')
+            d = c - u'0';
+        else if (c >= u'a' && c <= u'f')
+            d = c - u'a' + 10;
+        else if (c >= u'A' && c <= u'F')
+            d = c - u'A' + 10;
+        else
+            break;
+        value = (value << 4) | d;
+    }
+    return value;
+}
+
+std::u16string DecimalText(long value) {
+    std::string s = std::to_string(value);
+    return {s.begin(), s.end()};
+}
+
+std::u16string HexText(std::uint32_t value, int width) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    std::u16string out;
+    do {
+        out.insert(out.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    while (static_cast<int>(out.size()) < width)
+        out.insert(out.begin(), u'0');
+    return out;
+}
+
+} // namespace quorvik::model

@@ -1,0 +1,42 @@
+#include "platform/VirtualClockLoop.h"
+
+#include <chrono>
+
+namespace quorvik::platform {
+
+void VirtualClockLoop::advance(std::uint64_t ms) {
+    const std::uint64_t target = now_.load() + ms;
+    for (;;) {
+        processDue();
+        auto next = msUntilNextTimer();
+        if (!next || now_.load() + *next > target)
+            break;
+        now_ += *next;
+    }
+    now_ = target;
+    processDue();
+}
+
+bool VirtualClockLoop::waitForPost(std::uint64_t maxRealMs) {
+    {
+        std::unique_lock lock(queueMutex_);
+        if (!queueChanged_.wait_for(lock, std::chrono::milliseconds(maxRealMs), [this] { return !queue_.empty(); }))
+            return false;
+    }
+    processDue();
+    return true;
+}
+
+void VirtualClockLoop::waitForWork(std::optional<std::uint64_t> maxMs) {
+    if (maxMs) {
+        now_ += *maxMs;
+        return;
+    }
+    std::unique_lock lock(queueMutex_);
+    bool arrived = queueChanged_.wait_for(lock, std::chrono::milliseconds(realWaitLimitMs_),
+                                          [this] { return !queue_.empty() || quit_.load(); });
+    if (!arrived)
+        quit_.store(true); // nothing can ever happen again: end the loop instead of hanging
+}
+
+} // namespace quorvik::platform

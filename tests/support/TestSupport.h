@@ -1,0 +1,32 @@
+// Helpers shared by every test binary.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quorvik::test {
+
+// A fresh empty folder under the system temp folder, removed when the object goes away.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder as a string with a trailing "/", the way the program's folder strings end.
+    std::string str() const { return path_.string() + "/"; }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<unsigned char> readBytes(const std::filesystem::path& file);
+void writeBytes(const std::filesystem::path& file, const std::vector<unsigned char>& bytes);
+
+// UTF-16 LE with the byte-order mark, as every file of the program is stored.
+std::vector<unsigned char> utf16File(const std::u16string& text);
+
+} // namespace quorvik::test
