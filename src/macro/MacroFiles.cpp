@@ -1,0 +1,306 @@
+#include "macro/MacroFiles.h"
+
+#include "model/ProcessGlobals.h"
+#include "model/StdioFileEx.h"
+#include "model/Text.h"
+
+#include <climits>
+#include <string_view>
+
+namespace quorvik::macro {
+
+using model::CStdioFileEx;
+
+namespace {
+
+constexpr std::u16string_view kSectionLine = u"[MacroLibrary]";
+constexpr std::u16string_view kAllActionKey = u"AllAction=";
+// The writer hands the text to the file in pieces of about this many code units.
+constexpr std::size_t kWriteChunkUnits = 64 * 1024;
+
+// ---- writing ----
+
+class LineWriter {
+public:
+    explicit LineWriter(CStdioFileEx& file) : file_(file) { text_.reserve(kWriteChunkUnits + 4096); }
+
+    void Tabs(int depth) { text_.append(std::size_t(depth), u'\t'); }
+    void Put(std::u16string_view s) { text_.append(s); }
+    void PutSigned(long value) { text_.append(model::DecimalText(value)); }
+    void PutUnsigned(std::uint32_t value) { text_.append(model::DecimalText(long(value))); }
+    void PutHexByte(std::uint8_t value) {
+        static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+        text_.push_back(kDigits[value >> 4]);
+        text_.push_back(kDigits[value & 0xF]);
+    }
+    void EndLine() {
+        text_.push_back(u'\n');
+        if (text_.size() >= kWriteChunkUnits)
+            Flush();
+    }
+    bool Flush() {
+        if (!text_.empty())
+            ok_ = file_.WriteString(text_) && ok_;
+        text_.clear();
+        return ok_;
+    }
+
+private:
+    CStdioFileEx& file_;
+    std::u16string text_;
+    bool ok_ = true;
+};
+
+void PutLocationFields(LineWriter& w, const MacroLocation& l) {
+    w.Put(u"stage=");
+    w.PutSigned(l.stage);
+    w.Put(u";stage0Index=");
+    w.PutSigned(l.stage0Index);
+    w.Put(u";stage1Index=");
+    w.PutSigned(l.stage1Index);
+    w.Put(u";stage2Index=");
+    w.PutSigned(l.stage2Index);
+    w.Put(u";");
+}
+
+// The slot's own location from its position in the block; deeper indices are 0.
+MacroLocation LocationOfSlot(std::size_t s) {
+    constexpr std::size_t n = kSlotsPerLevel;
+    if (s < kDepth1Base)
+        return MacroLocation::At(int(s));
+    if (s < kDepth2Base) {
+        s -= kDepth1Base;
+        return MacroLocation::At(int(s / n), int(s % n));
+    }
+    s -= kDepth2Base;
+    return MacroLocation::At(int(s / (n * n)), int(s / n % n), int(s % n));
+}
+
+void PutNumberLine(LineWriter& w, int depth, std::u16string_view key, std::uint32_t value) {
+    w.Tabs(depth);
+    w.Put(key);
+    w.PutUnsigned(value);
+    w.EndLine();
+}
+
+void PutItemBlock(LineWriter& w, const MacroLibraryNode& node, const MacroLocation& where) {
+    const int depth = where.stage;
+    w.Tabs(depth);
+    w.Put(u"++++++++MacroItemName=");
+    w.Put(node.name);
+    w.EndLine();
+    w.Tabs(depth);
+    w.Put(u"MacroItemLocation:");
+    PutLocationFields(w, where);
+    w.EndLine();
+    // An occupied slot without a record cannot be written as a macro; it goes out as a folder
+    // so that the file stays readable.
+    const bool folder = node.isFolder != 0 || !node.macro;
+    PutNumberLine(w, depth, u"MacroItemIsFolder=", folder ? 1 : 0);
+    PutNumberLine(w, depth, u"MacroItemFolderIsOpen=", folder ? node.folderIsOpen : 0);
+    if (folder)
+        return;
+    const MacroRecord& m = *node.macro;
+    PutNumberLine(w, depth, u"MacroKeyIndex=", m.MacroKeyIndex);
+    PutNumberLine(w, depth, u"MacroKeyLoopType=", m.MacroKeyLoopType);
+    PutNumberLine(w, depth, u"MacroKeyLoopNum=", m.MacroKeyLoopNum);
+    PutNumberLine(w, depth, u"MacroActionNum=", m.MacroActionNum);
+    PutNumberLine(w, depth, u"MacroCommandActionNum=", m.MacroCommandActionNum);
+    w.Tabs(depth);
+    w.Put(kAllActionKey);
+    // All 336 entries, whatever the count: entries past it are kept as they stand in memory.
+    for (const MacroAction& a : m.actions)
+        for (std::uint8_t byte : a.b)
+            w.PutHexByte(byte);
+    w.EndLine();
+}
+
+// ---- reading ----
+
+// The text after the first "="; false for a line without one or ending in it.
+bool ValueOf(std::u16string_view line, std::u16string_view& value) {
+    const std::size_t eq = line.find(u'=');
+    if (eq == std::u16string_view::npos || eq + 1 == line.size())
+        return false;
+    value = line.substr(eq + 1);
+    return true;
+}
+
+// Decimal numbers beyond 32 bits saturate instead of wrapping, so a huge index cannot wrap back
+// into the tree.
+std::int32_t ParseInt32(std::u16string_view text) {
+    const long v = model::ParseDecimal(text);
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : std::int32_t(v);
+}
+
+int HexDigit(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    return -1;
+}
+
+// One byte of the action line: two hex digits, or, for damaged text, the value of the leading
+// digits as every number of the files is read.
+std::uint8_t ParseHexPair(std::u16string_view pair) {
+    const int hi = HexDigit(pair[0]), lo = HexDigit(pair[1]);
+    if (hi >= 0 && lo >= 0)
+        return std::uint8_t(hi << 4 | lo);
+    return std::uint8_t(model::ParseHex(pair));
+}
+
+class LibraryReader {
+public:
+    LibraryReader(CStdioFileEx& file, MacroLibrary& target) : file_(file), target_(target) {}
+
+    bool Run(MacroLocation* fileLocation) {
+        if (!file_.ReadString(line_) || line_ != kSectionLine)
+            return false;
+        std::u16string_view value;
+        if (!NextValue(value))
+            return false;
+        target_.SetNextMacroIndex(static_cast<std::uint32_t>(model::ParseDecimal(value)));
+        MacroLocation location;
+        if (!NextLocation(location))
+            return false;
+        if (fileLocation)
+            *fileLocation = location;
+        while (file_.ReadString(line_)) {
+            if (!ReadItem())
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool NextValue(std::u16string_view& value) { return file_.ReadString(line_) && ValueOf(line_, value); }
+    bool NextNumber(long& number) {
+        std::u16string_view value;
+        if (!NextValue(value))
+            return false;
+        number = model::ParseDecimal(value);
+        return true;
+    }
+    bool NextLocation(MacroLocation& location) {
+        std::u16string_view value;
+        if (!NextValue(value))
+            return false;
+        // A line without the four pairs names no slot: its item is dropped.
+        if (!ParseMacroLocation(line_, location))
+            location = MacroLocation::None();
+        return true;
+    }
+
+    // The name line is in line_; reads the rest of the block and places the item.
+    bool ReadItem() {
+        std::u16string_view value;
+        if (!ValueOf(line_, value))
+            return false;
+        std::u16string name(value);
+        MacroLocation location;
+        long isFolder = 0, isOpen = 0;
+        if (!NextLocation(location) || !NextNumber(isFolder) || !NextNumber(isOpen))
+            return false;
+        if (isFolder != 0) {
+            target_.AddFolderAt(location, std::move(name), isOpen != 0);
+            return true;
+        }
+        auto macro = std::make_unique<MacroRecord>();
+        macro->name = name;
+        long keyIndex = 0, loopType = 0, loopNum = 0, actionNum = 0, commandNum = 0;
+        if (!NextNumber(keyIndex) || !NextNumber(loopType) || !NextNumber(loopNum) || !NextNumber(actionNum) ||
+            !NextNumber(commandNum))
+            return false;
+        macro->MacroKeyIndex = static_cast<std::uint32_t>(keyIndex);
+        macro->MacroKeyLoopType = static_cast<std::uint8_t>(loopType);
+        macro->MacroKeyLoopNum = static_cast<std::uint8_t>(loopNum);
+        // Kept as read, even above 336: every user of the count goes through ValidActionCount(),
+        // which keeps loops over the actions inside the fixed table.
+        macro->MacroActionNum = static_cast<std::uint32_t>(actionNum);
+        macro->MacroCommandActionNum = static_cast<std::uint8_t>(commandNum);
+        if (!NextValue(value) || value.size() != kActionLineDigits)
+            return false;
+        for (std::size_t n = 0; n < kMaxMacroActions; ++n)
+            for (std::size_t b = 0; b < 4; ++b)
+                macro->actions[n].b[b] = ParseHexPair(value.substr(n * 8 + b * 2, 2));
+        target_.AddMacroAt(location, std::move(name), std::move(macro));
+        return true;
+    }
+
+    CStdioFileEx& file_;
+    MacroLibrary& target_;
+    std::u16string line_;
+};
+
+} // namespace
+
+std::string MacroLibraryFilePath() {
+    return model::DataFolder() + "config/MacroLibraryFile.mlf";
+}
+
+bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location) {
+    CStdioFileEx file;
+    if (!file.OpenForWrite(path))
+        return false;
+    LineWriter w(file);
+    w.Put(kSectionLine);
+    w.EndLine();
+    w.Put(u"MacroKeyIndex=");
+    // Written signed, as the files have always carried it; read back it is the same 32 bits.
+    w.PutSigned(static_cast<std::int32_t>(library.NextMacroIndex()));
+    w.EndLine();
+    w.Put(u"Select Locaton:");
+    PutLocationFields(w, location);
+    w.EndLine();
+    // Slot order in the block is the file's order: depth 0, then depth 1 by parent, then depth 2.
+    for (std::size_t s = 0; s < kLibrarySlotCount; ++s) {
+        const MacroLibraryNode& node = library.SlotByIndex(s);
+        if (node.IsOccupied())
+            PutItemBlock(w, node, LocationOfSlot(s));
+    }
+    const bool written = w.Flush();
+    return file.Close() && written;
+}
+
+bool SaveMacroLibraryFile() {
+    return WriteMacroLibraryFile(TheMacroLibrary(), MacroLibraryFilePath(), MacroLocation::None());
+}
+
+ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation) {
+    if (fileLocation)
+        *fileLocation = MacroLocation::None();
+    CStdioFileEx file;
+    if (!file.OpenForRead(path))
+        return ReadStatus::NotOpened;
+    target.Clear();
+    LibraryReader reader(file, target);
+    const bool complete = reader.Run(fileLocation);
+    file.Close();
+    return complete ? ReadStatus::Complete : ReadStatus::Damaged;
+}
+
+bool ReadMacroLibraryAtStartup() {
+    return ReadMacroLibraryFile(TheMacroLibrary(), MacroLibraryFilePath(), nullptr);
+}
+
+bool ParseMacroLocation(std::u16string_view line, MacroLocation& location) {
+    std::int32_t numbers[4];
+    std::size_t pos = 0;
+    for (std::int32_t& number : numbers) {
+        const std::size_t eq = line.find(u'=', pos);
+        if (eq == std::u16string_view::npos)
+            return false;
+        const std::size_t semi = line.find(u';', eq + 1);
+        if (semi == std::u16string_view::npos)
+            return false;
+        number = ParseInt32(line.substr(eq + 1, semi - eq - 1));
+        pos = semi + 1;
+    }
+    location = {numbers[0], numbers[1], numbers[2], numbers[3]};
+    return true;
+}
+
+} // namespace quorvik::macro

@@ -1,0 +1,281 @@
+#include "macro/MacroLibrary.h"
+
+#include <algorithm>
+
+namespace quorvik::macro {
+
+namespace {
+
+bool InLevel(std::int32_t index) {
+    return index >= 0 && index < kSlotsPerLevel;
+}
+
+// One level of the block as seen from a group of siblings: where sibling 0's share of that level
+// starts and how many slots each sibling owns there (1 at its own depth, 60 or 3,600 below).
+struct LevelSpan {
+    std::size_t base;
+    std::size_t unit;
+};
+
+} // namespace
+
+bool MacroLocation::IsInTree() const {
+    switch (stage) {
+    case 0:
+        return InLevel(stage0Index);
+    case 1:
+        return InLevel(stage0Index) && InLevel(stage1Index);
+    case 2:
+        return InLevel(stage0Index) && InLevel(stage1Index) && InLevel(stage2Index);
+    default:
+        return false;
+    }
+}
+
+int MacroLocation::SiblingIndex() const {
+    return stage == 0 ? stage0Index : stage == 1 ? stage1Index : stage2Index;
+}
+
+MacroLocation MacroLocation::Sibling(int index) const {
+    switch (stage) {
+    case 0:
+        return At(index);
+    case 1:
+        return At(stage0Index, index);
+    default:
+        return At(stage0Index, stage1Index, index);
+    }
+}
+
+MacroLocation MacroLocation::Parent() const {
+    switch (stage) {
+    case 1:
+        return At(stage0Index);
+    case 2:
+        return At(stage0Index, stage1Index);
+    default:
+        return None();
+    }
+}
+
+MacroLocation MacroLocation::Child(int index) const {
+    switch (stage) {
+    case 0:
+        return At(stage0Index, index);
+    case 1:
+        return At(stage0Index, stage1Index, index);
+    case 2:
+        return {3, stage0Index, stage1Index, stage2Index}; // below the deepest level: outside the tree
+    default:
+        return At(index);
+    }
+}
+
+MacroLibrary::MacroLibrary() : nodes_(new MacroLibraryNode[kLibrarySlotCount]) {}
+
+std::size_t MacroLibrary::SlotIndex(const MacroLocation& l) {
+    const std::size_t i = std::size_t(l.stage0Index), j = std::size_t(l.stage1Index), k = std::size_t(l.stage2Index);
+    switch (l.stage) {
+    case 0:
+        return i;
+    case 1:
+        return kDepth1Base + i * kSlotsPerLevel + j;
+    default:
+        return kDepth2Base + i * kSlotsPerLevel * kSlotsPerLevel + j * kSlotsPerLevel + k;
+    }
+}
+
+MacroLibraryNode* MacroLibrary::SlotAt(const MacroLocation& location) {
+    return location.IsInTree() ? &nodes_[SlotIndex(location)] : nullptr;
+}
+
+const MacroLibraryNode* MacroLibrary::SlotAt(const MacroLocation& location) const {
+    return location.IsInTree() ? &nodes_[SlotIndex(location)] : nullptr;
+}
+
+bool MacroLibrary::NameExists(std::u16string_view name, const MacroLocation& parent) const {
+    if (parent.stage >= 2)
+        return false;
+    if (parent.stage >= 0 && !parent.IsInTree())
+        return false;
+    for (int k = 0; k < kSlotsPerLevel; ++k) {
+        const MacroLibraryNode* child = SlotAt(parent.Child(k));
+        if (child->IsOccupied() && child->name == name)
+            return true;
+    }
+    return false;
+}
+
+bool MacroLibrary::MacroTarget(const MacroLocation& current, MacroLocation& parent) const {
+    const MacroLibraryNode* node = SlotAt(current);
+    if (node && node->IsFolderSlot()) {
+        if (current.stage == 2)
+            return false;
+        parent = current.Sibling(current.SiblingIndex()); // drops stale deeper indices
+        return true;
+    }
+    parent = MacroLocation::None();
+    return true;
+}
+
+bool MacroLibrary::FolderTarget(const MacroLocation& current, MacroLocation& parent) const {
+    const MacroLibraryNode* node = SlotAt(current);
+    if (node && node->IsFolderSlot()) {
+        if (current.stage != 0)
+            return false; // folders stop at depth 1
+        parent = MacroLocation::At(current.stage0Index);
+        return true;
+    }
+    parent = MacroLocation::None();
+    return true;
+}
+
+AddResult MacroLibrary::AddMacro(std::u16string_view name, MacroLocation& current) {
+    MacroLocation parent;
+    if (!MacroTarget(current, parent))
+        return AddResult::NotAdded;
+    return AddChild(parent, name, false, current);
+}
+
+AddResult MacroLibrary::AddFolder(std::u16string_view name, MacroLocation& current) {
+    MacroLocation parent;
+    if (!FolderTarget(current, parent))
+        return AddResult::NotAdded;
+    return AddChild(parent, name, true, current);
+}
+
+bool MacroLibrary::IsStorableName(std::u16string_view name) {
+    // An empty name would mark the slot free; a line feed would split the name line of the file
+    // and make everything after it unreadable.
+    return !name.empty() && name.find(u'\n') == std::u16string_view::npos;
+}
+
+AddResult MacroLibrary::AddChild(const MacroLocation& parent, std::u16string_view name, bool folder,
+                                 MacroLocation& current) {
+    if (!IsStorableName(name))
+        return AddResult::NotAdded;
+    if (NameExists(name, parent))
+        return AddResult::NameExists;
+    for (int k = 0; k < kSlotsPerLevel; ++k) {
+        MacroLocation where = parent.Child(k);
+        MacroLibraryNode& node = *SlotAt(where);
+        if (node.IsOccupied())
+            continue;
+        node.name.assign(name);
+        node.isFolder = folder ? 1 : 0;
+        node.folderIsOpen = 0;
+        node.macro.reset();
+        if (!folder) {
+            node.macro = std::make_unique<MacroRecord>();
+            node.macro->name.assign(name);
+            node.macro->MacroKeyIndex = nextMacroIndex_++;
+        }
+        current = where;
+        return AddResult::Added;
+    }
+    return AddResult::NotAdded;
+}
+
+bool MacroLibrary::AddMacroAt(const MacroLocation& location, std::u16string name, std::unique_ptr<MacroRecord> macro) {
+    MacroLibraryNode* node = SlotAt(location);
+    if (!node || !macro || !IsStorableName(name))
+        return false;
+    node->name = std::move(name);
+    node->macro = std::move(macro);
+    node->isFolder = 0;
+    node->folderIsOpen = 0;
+    return true;
+}
+
+bool MacroLibrary::AddFolderAt(const MacroLocation& location, std::u16string name, bool open) {
+    MacroLibraryNode* node = SlotAt(location);
+    if (!node || !IsStorableName(name))
+        return false;
+    node->name = std::move(name);
+    node->macro.reset();
+    node->isFolder = 1;
+    node->folderIsOpen = open ? 1 : 0;
+    return true;
+}
+
+bool MacroLibrary::Remove(const MacroLocation& location) {
+    if (!location.IsInTree())
+        return false;
+    const std::size_t i = std::size_t(location.stage0Index), j = std::size_t(location.stage1Index);
+    constexpr std::size_t n60 = kSlotsPerLevel;
+    // The removed slot's level and every level below it. The children of consecutive siblings
+    // lie in consecutive blocks, so one move per level shifts all following siblings together
+    // with their subtrees.
+    LevelSpan spans[kDepthCount];
+    int levels = 0;
+    switch (location.stage) {
+    case 0:
+        spans[levels++] = {0, 1};
+        spans[levels++] = {kDepth1Base, n60};
+        spans[levels++] = {kDepth2Base, n60 * n60};
+        break;
+    case 1:
+        spans[levels++] = {kDepth1Base + i * n60, 1};
+        spans[levels++] = {kDepth2Base + i * n60 * n60, n60};
+        break;
+    default:
+        spans[levels++] = {kDepth2Base + i * n60 * n60 + j * n60, 1};
+        break;
+    }
+    const std::size_t n = std::size_t(location.SiblingIndex());
+    MacroLibraryNode* block = nodes_.get();
+    for (int l = 0; l < levels; ++l) {
+        const LevelSpan& s = spans[l];
+        // Moving over the removed sibling's share destroys its names and owned records.
+        std::move(block + s.base + (n + 1) * s.unit, block + s.base + n60 * s.unit, block + s.base + n * s.unit);
+        for (MacroLibraryNode* p = block + s.base + (n60 - 1) * s.unit; p != block + s.base + n60 * s.unit; ++p)
+            *p = MacroLibraryNode{};
+    }
+    return true;
+}
+
+void MacroLibrary::Clear() {
+    // Every slot, not only the occupied depth-0 ones: a file may have placed items below free
+    // slots, and they must not survive into the next file that is written.
+    for (std::size_t s = 0; s < kLibrarySlotCount; ++s) {
+        MacroLibraryNode& node = nodes_[s];
+        if (!node.name.empty() || node.macro || node.isFolder || node.folderIsOpen)
+            node = MacroLibraryNode{};
+    }
+}
+
+AddResult MacroLibrary::Rename(const MacroLocation& location, std::u16string_view name) {
+    MacroLibraryNode* node = SlotAt(location);
+    if (!node || !node->IsOccupied() || !IsStorableName(name))
+        return AddResult::NotAdded;
+    if (node->name == name)
+        return AddResult::Added;
+    if (NameExists(name, location.Parent()))
+        return AddResult::NameExists;
+    node->name.assign(name);
+    return AddResult::Added;
+}
+
+std::size_t MacroLibrary::CountOccupied() const {
+    std::size_t count = 0;
+    for (std::size_t s = 0; s < kLibrarySlotCount; ++s)
+        count += nodes_[s].IsOccupied() ? 1 : 0;
+    return count;
+}
+
+MacroLibrary& TheMacroLibrary() {
+    static MacroLibrary library;
+    return library;
+}
+
+MacroLibrary& TheImportTree() {
+    static MacroLibrary tree;
+    return tree;
+}
+
+MacroLocation& CurrentMacroLocation() {
+    static MacroLocation current;
+    return current;
+}
+
+} // namespace quorvik::macro
