@@ -1,0 +1,98 @@
+#include "model/DataFolders.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace quorvik::model {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string withSlash(std::string folder) {
+    if (!folder.empty() && folder.back() != '/')
+        folder.push_back('/');
+    return folder;
+}
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return {};
+}
+
+bool ensureFolder(const fs::path& folder) {
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return true;
+    fs::create_directories(folder, ec);
+    return fs::is_directory(folder, ec);
+}
+
+} // namespace
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return {};
+    return withSlash(exe.parent_path().string());
+}
+
+std::string ResolveDataFolder() {
+    std::string base;
+    // Relative values are to be ignored, as the XDG base-directory rules say.
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
+        base = xdg;
+    } else {
+        std::string home = homeFolder();
+        if (home.empty())
+            return {};
+        base = withSlash(home) + ".config";
+    }
+    return withSlash(base) + kDataFolderName + "/";
+}
+
+bool EnsureDataFolder(const std::string& dataFolder) {
+    if (dataFolder.empty())
+        return false;
+    bool ok = ensureFolder(dataFolder);
+    return ensureFolder(fs::path(dataFolder) / "config") && ok;
+}
+
+int CopyDeliveredFiles(const std::string& programFolder, const std::string& dataFolder) {
+    std::error_code ec;
+    const fs::path source = fs::path(programFolder) / "config";
+    const fs::path target = fs::path(dataFolder) / "config";
+    if (programFolder.empty() || dataFolder.empty() || !fs::is_directory(source, ec) || !fs::is_directory(target, ec))
+        return 0;
+    int copied = 0;
+    for (const auto& entry : fs::directory_iterator(source, ec)) {
+        if (!entry.is_regular_file(ec))
+            continue;
+        const fs::path dest = target / entry.path().filename();
+        if (fs::exists(fs::symlink_status(dest, ec)))
+            continue;
+        fs::path part = dest;
+        part += ".part";
+        fs::remove(part, ec);
+        if (!fs::copy_file(entry.path(), part, fs::copy_options::overwrite_existing, ec)) {
+            fs::remove(part, ec);
+            continue;
+        }
+        fs::rename(part, dest, ec);
+        if (ec) {
+            fs::remove(part, ec);
+            continue;
+        }
+        ++copied;
+    }
+    return copied;
+}
+
+} // namespace quorvik::model

@@ -1,0 +1,27 @@
+// Where the program and the user's data live, and preparing the data folder on a first start.
+#pragma once
+
+#include <string>
+
+namespace quorvik::model {
+
+inline constexpr const char* kDataFolderName = "GamingMouseData20230810A";
+
+// Folder of the running executable, ending in "/"; empty when it cannot be found.
+std::string ExecutableFolder();
+
+// $XDG_CONFIG_HOME (when set to an absolute path, else $HOME/.config) + "/GamingMouseData20230810A/".
+// Empty when neither variable gives a folder.
+std::string ResolveDataFolder();
+
+// Creates `dataFolder` and its "config/" when missing. True when both exist afterwards.
+bool EnsureDataFolder(const std::string& dataFolder);
+
+// Copies each regular file of programFolder + "config/" that dataFolder + "config/" lacks (the
+// language files delivered with the program; on the original platform the installer's work).
+// Existing files are never replaced, so the user's choices stay. A copy is written under a
+// temporary name and renamed, so an interrupted start leaves no half file. Returns the number of
+// files copied.
+int CopyDeliveredFiles(const std::string& programFolder, const std::string& dataFolder);
+
+} // namespace quorvik::model

@@ -1,0 +1,362 @@
+#include "model/ProfileFile.h"
+
+#include "model/ConfigPairs.h"
+#include "model/StdioFileEx.h"
+#include "model/Text.h"
+
+#include <string_view>
+
+namespace quorvik::model {
+
+namespace {
+
+constexpr std::u16string_view kSectionLine = u"[Setting]";
+
+// A line's key: head, an optional number, tail ("XYSetting" 3 "Value"). Only the writer uses keys;
+// the reader goes by position.
+struct Key {
+    const char16_t* head;
+    int number = -1;
+    const char16_t* tail = u"";
+};
+
+// Lines that carry a button's macro may have nothing before their "=".
+enum class Need { Name, NameOptional };
+
+// The file layout, once, for both directions: the writer's visitor formats each field, the
+// reader's visitor parses the next line into it. `indent` is the count of leading tabs.
+template <class Visitor, class Record> bool walkLayout(Visitor& v, Record& r) {
+    if (!v.Section())
+        return false;
+    for (auto& pair : r.pairs) {
+        if (!v.Pair(pair))
+            return false;
+    }
+    if (!v.Byte(0, {u"DPIOffOnFlagValue"}, r.DPIOffOnFlagValue))
+        return false;
+    for (int l = 0; l < kDpiLevelCount; ++l) {
+        if (!v.Word(1, {u"XYSetting", l + 1, u"Value"}, r.XYSetting[l]))
+            return false;
+    }
+    if (!v.Byte(1, {u"CurrentDPILevelValue"}, r.CurrentDPILevelValue))
+        return false;
+    for (int l = 0; l < kDpiLevelCount; ++l) {
+        if (!v.Rgb(1, {u"DPILevelIndication", l, u"Valuer"}, r.DPILevelIndication[l]))
+            return false;
+    }
+    if (!v.Byte(1, {u"AngleSnapValue"}, r.AngleSnapValue) || !v.Byte(1, {u"LiftDetectionValue"}, r.LiftDetectionValue))
+        return false;
+
+    if (!v.Text(0, {u"PollingRateName"}, r.PollingRateName, Need::Name) ||
+        !v.Bytes3(1, {u"PollingRateValue"}, r.PollingRateValue))
+        return false;
+
+    if (!v.Text(0, {u"Lighting1Name"}, r.Lighting1Name, Need::Name) ||
+        !v.Bytes3(1, {u"Lighting1ModeValue"}, r.Lighting1ModeValue) ||
+        !v.Byte(1, {u"Lighting1OffOn"}, r.Lighting1OffOn) || !v.List(1, {u"Lighting1Speed"}, r.Lighting1Speed) ||
+        !v.List(1, {u"Lighting1Brightness"}, r.Lighting1Brightness) ||
+        !v.Flags(1, {u"Lighting1ColorSelected"}, r.Lighting1ColorSelected) ||
+        !v.Colours(1, {u"Lighting1FixedColor"}, r.Lighting1FixedColor) ||
+        !v.List(1, {u"Lighting1Direction"}, r.Lighting1Direction))
+        return false;
+
+    if (!v.Text(0, {u"Lighting2Name"}, r.Lighting2Name, Need::Name) ||
+        !v.Bytes3(1, {u"Lighting2ModeValue"}, r.Lighting2ModeValue) ||
+        !v.Byte(1, {u"Lighting2OffOn"}, r.Lighting2OffOn) || !v.Byte(1, {u"Lighting2Speed"}, r.Lighting2Speed) ||
+        !v.Byte(1, {u"Lighting2Brightness"}, r.Lighting2Brightness) ||
+        !v.Rgb(1, {u"Lighting2FixedColor"}, r.Lighting2FixedColor))
+        return false;
+
+    for (int k = 0; k < kButtonCount; ++k) {
+        auto& b = r.buttons[k];
+        if (!v.Text(0, {u"Key", k, u"Name"}, b.Name, Need::Name) ||
+            !v.Bytes3(1, {u"Key", k, u"Value"}, b.Value.bytes) || !v.Number(1, {u"MacroKeyIndex"}, b.MacroKeyIndex) ||
+            !v.Text(1, {u"MacroKey", k, u"Name"}, b.Macro.name, Need::NameOptional) ||
+            !v.Number(2, {u"MacroActionNum"}, b.Macro.MacroActionNum) || !v.Actions(2, {u"AllAction"}, b.Macro))
+            return false;
+    }
+    return true;
+}
+
+// ---- writing -------------------------------------------------------------------------------
+
+class Writer {
+public:
+    explicit Writer(std::u16string& out) : out_(out) {}
+
+    bool Section() {
+        out_.append(kSectionLine).push_back(u'\n');
+        return true;
+    }
+    bool Pair(const SettingPair& pair) {
+        out_.append(pair.name).append(u"=").append(pair.value).push_back(u'\n');
+        return true;
+    }
+    bool Byte(int indent, Key key, std::uint8_t value) {
+        start(indent, key);
+        hex(value, 2);
+        return end();
+    }
+    bool Word(int indent, Key key, std::uint16_t value) {
+        start(indent, key);
+        hex(value, 4);
+        return end();
+    }
+    bool Bytes3(int indent, Key key, const std::array<std::uint8_t, 3>& bytes) {
+        start(indent, key);
+        for (auto b : bytes)
+            hex(b, 2);
+        return end();
+    }
+    bool Rgb(int indent, Key key, Colour c) {
+        start(indent, key);
+        rgb(c);
+        return end();
+    }
+    bool List(int indent, Key key, const std::array<std::uint8_t, kLightingEffectCount>& values) {
+        start(indent, key);
+        for (int j = 0; j < kLightingEffectCount; ++j) {
+            if (j > 0)
+                out_.push_back(u'|');
+            hex(values[j], 2);
+        }
+        return end();
+    }
+    bool Flags(int indent, Key key, const std::array<std::array<std::uint8_t, 10>, 10>& flags) {
+        start(indent, key);
+        for (const auto& group : flags) {
+            for (int i = 0; i < kEffectColourCount; ++i) {
+                hex(group[i], 2);
+                out_.push_back(i + 1 < kEffectColourCount ? u'|' : u';');
+            }
+        }
+        return end();
+    }
+    bool Colours(int indent, Key key, const std::array<std::array<Colour, 10>, 10>& colours) {
+        start(indent, key);
+        for (const auto& group : colours) {
+            for (int i = 0; i < kEffectColourCount; ++i) {
+                rgb(group[i]);
+                out_.push_back(i + 1 < kEffectColourCount ? u'|' : u';');
+            }
+        }
+        return end();
+    }
+    bool Text(int indent, Key key, const std::u16string& text, Need) {
+        start(indent, key);
+        out_.append(text);
+        return end();
+    }
+    bool Number(int indent, Key key, std::uint32_t value) {
+        start(indent, key);
+        out_.append(DecimalText(long(value)));
+        return end();
+    }
+    bool Actions(int indent, Key key, const macro::MacroRecord& macro) {
+        start(indent, key);
+        // Every word, also those beyond the action count: byte 0 first, two digits each.
+        for (const auto& action : macro.actions) {
+            for (auto b : action.b)
+                hex(b, 2);
+        }
+        return end();
+    }
+
+private:
+    void start(int indent, const Key& key) {
+        out_.append(std::size_t(indent), u'\t');
+        out_.append(key.head);
+        if (key.number >= 0)
+            out_.append(DecimalText(key.number));
+        out_.append(key.tail).push_back(u'=');
+    }
+    bool end() {
+        out_.push_back(u'\n');
+        return true;
+    }
+    void hex(std::uint32_t value, int digits) {
+        static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+        for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+            out_.push_back(kDigits[(value >> shift) & 0xF]);
+    }
+    void rgb(Colour c) {
+        hex(Red(c), 2);
+        hex(Green(c), 2);
+        hex(Blue(c), 2);
+    }
+
+    std::u16string& out_;
+};
+
+// ---- reading -------------------------------------------------------------------------------
+
+// Hex value of the characters [start, start + count) of `value`; what lies beyond the end reads as 0.
+std::uint32_t piece(std::u16string_view value, std::size_t start, std::size_t count) {
+    if (start >= value.size())
+        return 0;
+    return ParseHex(value.substr(start, count));
+}
+
+class Reader {
+public:
+    explicit Reader(CStdioFileEx& file) : file_(file) {}
+
+    bool Section() { return file_.ReadString(line_) && line_ == kSectionLine; }
+    bool Pair(SettingPair& pair) {
+        if (!next(Need::Name))
+            return false;
+        pair.name = line_.substr(0, eq_);
+        pair.value = value();
+        return true;
+    }
+    bool Byte(int, Key, std::uint8_t& out) {
+        if (!next(Need::Name))
+            return false;
+        out = std::uint8_t(piece(value(), 0, 2));
+        return true;
+    }
+    bool Word(int, Key, std::uint16_t& out) {
+        if (!next(Need::Name))
+            return false;
+        out = std::uint16_t(piece(value(), 0, 4));
+        return true;
+    }
+    bool Bytes3(int, Key, std::array<std::uint8_t, 3>& out) {
+        if (!next(Need::Name))
+            return false;
+        auto v = value();
+        for (std::size_t i = 0; i < 3; ++i)
+            out[i] = std::uint8_t(piece(v, 2 * i, 2));
+        return true;
+    }
+    bool Rgb(int, Key, Colour& out) {
+        if (!next(Need::Name))
+            return false;
+        out = rgbAt(value(), 0);
+        return true;
+    }
+    bool List(int, Key, std::array<std::uint8_t, kLightingEffectCount>& out) {
+        if (!next(Need::Name))
+            return false;
+        auto v = value();
+        for (std::size_t j = 0; j < out.size(); ++j)
+            out[j] = std::uint8_t(piece(v, 3 * j, 2));
+        return true;
+    }
+    bool Flags(int, Key, std::array<std::array<std::uint8_t, 10>, 10>& out) {
+        if (!next(Need::Name))
+            return false;
+        auto v = value();
+        for (std::size_t e = 0; e < 10; ++e) {
+            for (std::size_t i = 0; i < 10; ++i)
+                out[e][i] = std::uint8_t(piece(v, 3 * (10 * e + i), 2));
+        }
+        return true;
+    }
+    bool Colours(int, Key, std::array<std::array<Colour, 10>, 10>& out) {
+        if (!next(Need::Name))
+            return false;
+        auto v = value();
+        for (std::size_t e = 0; e < 10; ++e) {
+            for (std::size_t i = 0; i < 10; ++i)
+                out[e][i] = rgbAt(v, 7 * (10 * e + i));
+        }
+        return true;
+    }
+    bool Text(int, Key, std::u16string& out, Need need) {
+        if (!next(need))
+            return false;
+        out = value();
+        return true;
+    }
+    bool Number(int, Key, std::uint32_t& out) {
+        if (!next(Need::NameOptional) || value().empty())
+            return false;
+        // Kept as read; users of MacroActionNum go through MacroRecord::ValidActionCount().
+        out = std::uint32_t(ParseDecimal(value()));
+        return true;
+    }
+    bool Actions(int, Key, macro::MacroRecord& macro) {
+        if (!next(Need::NameOptional))
+            return false;
+        auto v = value();
+        if (v.size() != kAllActionChars)
+            return false;
+        for (std::size_t n = 0; n < macro::kMaxMacroActions; ++n) {
+            for (std::size_t i = 0; i < 4; ++i)
+                macro.actions[n].b[i] = std::uint8_t(piece(v, 8 * n + 2 * i, 2));
+        }
+        // The file has no event count; the macro download sizes its chunks by it.
+        macro.MacroCommandActionNum = macro.CountEvents();
+        return true;
+    }
+
+private:
+    bool next(Need need) {
+        if (!file_.ReadString(line_))
+            return false; // the file ended early
+        eq_ = line_.find(u'=');
+        if (eq_ == std::u16string::npos)
+            return false;
+        return eq_ >= 1 || need == Need::NameOptional;
+    }
+    std::u16string_view value() const { return std::u16string_view(line_).substr(eq_ + 1); }
+    static Colour rgbAt(std::u16string_view v, std::size_t at) {
+        return MakeColour(std::uint8_t(piece(v, at, 2)), std::uint8_t(piece(v, at + 2, 2)),
+                          std::uint8_t(piece(v, at + 4, 2)));
+    }
+
+    CStdioFileEx& file_;
+    std::u16string line_;
+    std::size_t eq_ = 0;
+};
+
+} // namespace
+
+std::u16string FormatProfileText(const ProfileRecord& record) {
+    std::u16string text;
+    text.reserve(24 * 1024);
+    Writer writer(text);
+    walkLayout(writer, record);
+    return text;
+}
+
+bool WriteProfileRecord(const ProfileRecord& record, const std::string& path) {
+    if (path.empty())
+        return false;
+    CStdioFileEx file;
+    if (!file.OpenForWrite(path))
+        return false;
+    file.WriteString(FormatProfileText(record));
+    return file.Close();
+}
+
+bool ReadProfileRecord(ProfileRecord& record, const std::string& path) {
+    CStdioFileEx file;
+    if (path.empty() || !file.OpenForRead(path))
+        return false;
+    Reader reader(file);
+    return walkLayout(reader, record);
+}
+
+bool WriteProfile(int slot, const std::string& path) {
+    return WriteProfileRecord(Profile(slot), path);
+}
+
+bool ReadProfile(int slot, const std::string& path) {
+    ProfileRecord& record = Profile(slot);
+    if (ReadProfileRecord(record, path))
+        return true;
+    record.ResetToFactory(unsigned(slot));
+    WriteProfileRecord(record, Config().ProfileSlotPath(slot));
+    return false;
+}
+
+bool SaveAllProfiles() {
+    bool all = true;
+    for (int s = 0; s < kProfileSlotCount; ++s)
+        all = WriteProfile(s, Config().ProfileSlotPath(s)) && all;
+    return all;
+}
+
+} // namespace quorvik::model

@@ -1,0 +1,36 @@
+// Profile files (".psf"): one profile record as 99 UTF-16 lines, "[Setting]" then name=value lines
+// read by position. The slot files live at the configuration's ProfileSlot{s}URL paths; the same
+// format serves export and import.
+#pragma once
+
+#include "model/ProfileRecord.h"
+
+#include <string>
+
+namespace quorvik::model {
+
+inline constexpr int kProfileFileLineCount = 99;
+// Every AllAction value holds all 336 action words as eight hex digits each.
+inline constexpr std::size_t kAllActionChars = macro::kMaxMacroActions * 8;
+
+// The file's text (the 99 lines, each ending in a line feed) for `record`.
+std::u16string FormatProfileText(const ProfileRecord& record);
+
+// `record` to `path`. False when the file could not be written (the old file is then kept).
+bool WriteProfileRecord(const ProfileRecord& record, const std::string& path);
+// Fills `record` from `path` line by line, without any fallback. False when the file is missing or
+// not writable, its first line is not "[Setting]", a line lacks a required "=" or value, an
+// AllAction value is not 2688 characters, or the file ends early; `record` then holds whatever was
+// read before the fault. A button's macro keeps its serial number and loop settings; its event
+// count is derived from the actions read.
+bool ReadProfileRecord(ProfileRecord& record, const std::string& path);
+
+// Record `slot` (0..4) to `path`.
+bool WriteProfile(int slot, const std::string& path);
+// Record `slot` (0..4) from `path`. On any failure the record becomes the slot's factory profile,
+// which is written to the slot's own file (ProfileSlot{slot}URL, not `path`), and the result is false.
+bool ReadProfile(int slot, const std::string& path);
+// The five records, slot 0 first, each to its ProfileSlot{s}URL. True when all five were written.
+bool SaveAllProfiles();
+
+} // namespace quorvik::model
