@@ -1,0 +1,182 @@
+#include "model/LanguageTable.h"
+#include "model/ProcessGlobals.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+using namespace quorvik::model;
+using quorvik::test::TempDir;
+using quorvik::test::utf16File;
+using quorvik::test::writeBytes;
+
+namespace {
+
+class LanguageTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir_.path() / "config");
+        SetDataFolder(dir_.str());
+        SetDisplayScaleFactor(1.0);
+        ResetLanguageTables();
+    }
+    void TearDown() override {
+        ResetLanguageTables();
+        SetDisplayScaleFactor(1.0);
+    }
+
+    void write(const char* name, const std::u16string& text) {
+        writeBytes(dir_.path() / "config" / name, utf16File(text));
+    }
+
+    // Both language files, told apart by text 1.
+    void writeBothLanguages() {
+        write("Lan_EN.txt", u"[Setting]\n0=English\n1=from Lan_EN\n");
+        write("Lan.txt", u"[Setting]\n0=中文\n1=from Lan\n");
+    }
+
+    void expectInitialFont() {
+        EXPECT_EQ(FontFace(), u"宋体");
+        EXPECT_EQ(FontHeight(), 12);
+        EXPECT_EQ(FontCharSet(), 134);
+    }
+
+    TempDir dir_;
+};
+
+} // namespace
+
+TEST_F(LanguageTableTest, SettingFileChoosesTheLanguageFile) {
+    struct Case {
+        const char* what;
+        std::optional<std::u16string> setting; // none: no LanSetting.ini
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {"value EN", u"[ChangeLanguage]\nLanguage=EN\n", u"from Lan_EN"},
+        {"choice is case-sensitive", u"[ChangeLanguage]\nLanguage=en\n", u"from Lan"},
+        {"any other value", u"[ChangeLanguage]\nLanguage=FR\n", u"from Lan"},
+        {"second line without '=' is the choice", u"[ChangeLanguage]\nEN\n", u"from Lan_EN"},
+        {"'=' first: the whole line is the choice", u"[ChangeLanguage]\n=EN\n", u"from Lan"},
+        {"nothing after '='", u"[ChangeLanguage]\nLanguage=\n", u"from Lan"},
+        {"value runs to the end of the line", u"[ChangeLanguage]\nLanguage=EN \n", u"from Lan"},
+        {"no section line: the first line is the choice", u"EN\n", u"from Lan_EN"},
+        {"section line only", u"[ChangeLanguage]\n", u"from Lan"},
+        {"empty file", u"", u"from Lan"},
+        {"no setting file", std::nullopt, u"from Lan"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetLanguageTables();
+        std::filesystem::remove(dir_.path() / "config" / "LanSetting.ini");
+        if (c.setting)
+            write("LanSetting.ini", *c.setting);
+        writeBothLanguages();
+        EXPECT_TRUE(LoadLanguageTables());
+        EXPECT_EQ(LanguageText(1), c.expected);
+    }
+}
+
+TEST_F(LanguageTableTest, FontFollowsLanguageAndScale) {
+    struct Case {
+        double scale;
+        const char16_t* file;
+        const char16_t* face;
+        int height;
+        int charSet;
+    };
+    const Case cases[] = {
+        {1.0, u"[Setting]\n0=中文\n", u"宋体", 12, 134},
+        {1.5, u"[Setting]\n0=中文\n", u"宋体", 18, 134},
+        {2.0, u"[Setting]\n0=中文\n", u"宋体", 24, 134},
+        {1.0, u"[Setting]\n0=English\n", u"Tahoma", 16, 1},
+        {1.5, u"[Setting]\n0=English\n", u"Tahoma", 24, 1},
+        {1.0, u"[Setting]\n", u"Tahoma", 16, 1},
+        {1.5, u"[Setting]\n", u"Tahoma", 24, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << "scale " << c.scale << ", file of " << std::u16string(c.file).size() << " units");
+        ResetLanguageTables();
+        SetDisplayScaleFactor(c.scale);
+        write("Lan.txt", c.file);
+        EXPECT_TRUE(LoadLanguageTables());
+        EXPECT_EQ(FontFace(), c.face);
+        EXPECT_EQ(FontHeight(), c.height);
+        EXPECT_EQ(FontCharSet(), c.charSet);
+    }
+}
+
+TEST_F(LanguageTableTest, LinesStoreTextsByIndex) {
+    write("Lan.txt", u"[Setting]\n"
+                     u"20=Left\n"
+                     u"499=last\n"
+                     u"500=out of range\n"
+                     u"600=out of range\n"
+                     u"-1=negative\n"
+                     u"x=bad number\n"
+                     u"7=first\n"
+                     u"7=second\n"
+                     u"8=a=b\n"
+                     u"9= spaced \n");
+    EXPECT_TRUE(LoadLanguageTables());
+    EXPECT_EQ(LanguageText(20), u"Left");
+    EXPECT_EQ(LanguageText(499), u"last");
+    EXPECT_EQ(LanguageText(0), u"bad number"); // a bad number reads as 0
+    EXPECT_EQ(LanguageText(7), u"second");     // a later line replaces an earlier one
+    EXPECT_EQ(LanguageText(8), u"a=b");        // the text starts after the first "="
+    EXPECT_EQ(LanguageText(9), u" spaced ");
+    EXPECT_EQ(LanguageText(500), u"");
+    EXPECT_EQ(LanguageText(-1), u"");
+    for (int n : {1, 2, 100, 498})
+        EXPECT_EQ(LanguageText(n), u"") << n;
+}
+
+TEST_F(LanguageTableTest, MalformedLineStopsTheLoad) {
+    const char16_t* stoppers[] = {
+        u"12=\n",   // nothing after "="
+        u"=text\n", // "=" at the start
+        u"no separator\n",
+        u"\n", // an empty line
+    };
+    for (const char16_t* stopper : stoppers) {
+        SCOPED_TRACE(::testing::Message() << "stopper of " << std::u16string(stopper).size() << " units");
+        ResetLanguageTables();
+        write("Lan.txt", u"[Setting]\n0=中文\n11=DPI\n" + std::u16string(stopper) + u"13=after\n");
+        EXPECT_FALSE(LoadLanguageTables());
+        EXPECT_EQ(LanguageText(0), u"中文");
+        EXPECT_EQ(LanguageText(11), u"DPI");
+        EXPECT_EQ(LanguageText(12), u"");
+        EXPECT_EQ(LanguageText(13), u"");
+        expectInitialFont();
+    }
+}
+
+TEST_F(LanguageTableTest, MissingOrForeignFileLoadsNothing) {
+    EXPECT_FALSE(LoadLanguageTables()); // no files at all
+    EXPECT_EQ(LanguageText(0), u"");
+    expectInitialFont();
+
+    write("Lan.txt", u"[Settings]\n0=English\n");
+    EXPECT_FALSE(LoadLanguageTables());
+    EXPECT_EQ(LanguageText(0), u"");
+    expectInitialFont();
+
+    // English chosen but only the Chinese file present: nothing falls back to it.
+    write("LanSetting.ini", u"[ChangeLanguage]\nLanguage=EN\n");
+    write("Lan.txt", u"[Setting]\n0=中文\n");
+    EXPECT_FALSE(LoadLanguageTables());
+    EXPECT_EQ(LanguageText(0), u"");
+}
+
+TEST_F(LanguageTableTest, ResetEmptiesTextsAndRestoresFont) {
+    SetDisplayScaleFactor(2.0);
+    write("Lan.txt", u"[Setting]\n0=English\n5=Cancel\n");
+    ASSERT_TRUE(LoadLanguageTables());
+    ASSERT_EQ(FontFace(), u"Tahoma");
+    ResetLanguageTables();
+    EXPECT_EQ(LanguageText(5), u"");
+    expectInitialFont();
+}

@@ -1,0 +1,205 @@
+#include "model/StdioFileEx.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using quorvik::model::CStdioFileEx;
+using quorvik::test::readBytes;
+using quorvik::test::TempDir;
+using quorvik::test::utf16File;
+using quorvik::test::writeBytes;
+using Bytes = std::vector<unsigned char>;
+
+namespace {
+
+std::string pathIn(const TempDir& dir, const char* name) {
+    return (dir.path() / name).string();
+}
+
+// Every line ReadString returns until it reports false.
+std::vector<std::u16string> readAll(const std::string& path) {
+    CStdioFileEx file;
+    EXPECT_TRUE(file.OpenForRead(path));
+    std::vector<std::u16string> lines;
+    std::u16string line;
+    while (file.ReadString(line))
+        lines.push_back(line);
+    EXPECT_TRUE(line.empty());
+    return lines;
+}
+
+std::size_t filesIn(const TempDir& dir) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+} // namespace
+
+TEST(TextFile, WritesByteOrderMarkOnceThenLittleEndianUnits) {
+    TempDir dir;
+    auto path = pathIn(dir, "a.txt");
+    CStdioFileEx file;
+    ASSERT_TRUE(file.OpenForWrite(path));
+    ASSERT_TRUE(file.WriteString(u"[Setting]\n"));
+    ASSERT_TRUE(file.WriteString(u"0=中"));
+    ASSERT_TRUE(file.Close());
+
+    Bytes expected{0xFF, 0xFE, 0x5B, 0x00, 0x53, 0x00, 0x65, 0x00, 0x74, 0x00, 0x74, 0x00, 0x69, 0x00,
+                   0x6E, 0x00, 0x67, 0x00, 0x5D, 0x00, 0x0A, 0x00, 0x30, 0x00, 0x3D, 0x00, 0x2D, 0x4E};
+    EXPECT_EQ(readBytes(path), expected);
+    EXPECT_EQ(readAll(path), (std::vector<std::u16string>{u"[Setting]", u"0=中"}));
+}
+
+TEST(TextFile, ReadsLinesAsStored) {
+    struct Case {
+        const char* what;
+        std::u16string content;
+        std::vector<std::u16string> lines;
+    };
+    const std::u16string longLine(300, u'x');
+    const Case cases[] = {
+        {"a 300-unit line comes back whole", longLine + u"\nend\n", {longLine, u"end"}},
+        {"a line of exactly one read chunk", std::u16string(128, u'y') + u"\n", {std::u16string(128, u'y')}},
+        {"an empty line is the one-unit text LF", u"a\n\nb\n", {u"a", u"\n", u"b"}},
+        {"the last line needs no line feed", u"a\nlast", {u"a", u"last"}},
+        {"a carriage return stays in the line", u"a\r\nb\r\n", {u"a\r", u"b\r"}},
+        {"an empty file has no lines", u"", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        auto path = pathIn(dir, "r.txt");
+        writeBytes(path, utf16File(c.content));
+        EXPECT_EQ(readAll(path), c.lines);
+    }
+}
+
+TEST(TextFile, FirstTwoBytesAreSkippedWhateverTheyHold) {
+    TempDir dir;
+    auto path = pathIn(dir, "nobom.txt");
+    Bytes noMark = utf16File(u"AB\n");
+    noMark.erase(noMark.begin(), noMark.begin() + 2);
+    writeBytes(path, noMark);
+    EXPECT_EQ(readAll(path), std::vector<std::u16string>{u"B"});
+
+    // A stray odd byte at the end is not half a character.
+    Bytes odd = utf16File(u"ok");
+    odd.push_back(0x41);
+    writeBytes(path, odd);
+    EXPECT_EQ(readAll(path), std::vector<std::u16string>{u"ok"});
+}
+
+TEST(TextFile, OpenFailures) {
+    TempDir dir;
+    CStdioFileEx file;
+    EXPECT_FALSE(file.OpenForRead(pathIn(dir, "missing.txt")));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(file.OpenForWrite(pathIn(dir, "no-such-folder/x.txt")));
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(file.WriteString(u"x"));
+}
+
+TEST(TextFile, ReadOpenNeedsWriteAccess) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root: permission bits do not stop root from opening for writing";
+    TempDir dir;
+    auto path = pathIn(dir, "ro.txt");
+    writeBytes(path, utf16File(u"a\n"));
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    CStdioFileEx file;
+    EXPECT_FALSE(file.OpenForRead(path));
+}
+
+TEST(TextFile, ReplacesTargetOnlyOnClose) {
+    TempDir dir;
+    auto path = pathIn(dir, "t.txt");
+    writeBytes(path, utf16File(u"old\n"));
+    {
+        CStdioFileEx file;
+        ASSERT_TRUE(file.OpenForWrite(path));
+        ASSERT_TRUE(file.WriteString(u"new\n"));
+        EXPECT_EQ(readBytes(path), utf16File(u"old\n")); // still the old file while writing
+        // Leaving the scope closes the file, which commits it.
+    }
+    EXPECT_EQ(readBytes(path), utf16File(u"new\n"));
+    EXPECT_EQ(filesIn(dir), 1u) << "no temporary file is left behind";
+}
+
+// A write that fails part way (here: the file-size limit) makes Close() report it, and the old
+// file stays as it was. Runs in a child so the limit does not touch the test process.
+TEST(TextFile, FailedWriteKeepsOldFile) {
+    TempDir dir;
+    auto path = pathIn(dir, "profile.psf");
+    const Bytes old = utf16File(u"[Setting]\nKey0Name=Left\n");
+    writeBytes(path, old);
+
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN); // get EFBIG instead of being killed
+        rlimit limit{16 * 1024, 16 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        CStdioFileEx file;
+        if (!file.OpenForWrite(path))
+            ::_exit(3);
+        for (int i = 0; i < 2000; ++i)
+            file.WriteString(u"AllAction=0000000000000000000000000000000000000000\n");
+        ::_exit(file.Close() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1) << "Close() must report the failed write";
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(filesIn(dir), 1u) << "the partial temporary file is removed";
+}
+
+// A process killed in the middle of a save leaves the old file intact byte for byte.
+TEST(TextFile, KilledWriterKeepsOldFile) {
+    TempDir dir;
+    auto path = pathIn(dir, "config.ini");
+    const Bytes old = utf16File(u"[Config]\nCurrentProfile=2\n");
+    writeBytes(path, old);
+
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        CStdioFileEx file;
+        if (!file.OpenForWrite(path))
+            ::_exit(3);
+        // Well past the stream buffer, so part of the new text has reached the disk.
+        for (int i = 0; i < 20000; ++i)
+            file.WriteString(u"Key0Value=100100\n");
+        char ready = 'r';
+        (void)!::write(pipeFds[1], &ready, 1);
+        ::pause(); // killed here, before Close()
+        ::_exit(4);
+    }
+    ::close(pipeFds[1]);
+    char ready = 0;
+    ASSERT_EQ(::read(pipeFds[0], &ready, 1), 1);
+    ::close(pipeFds[0]);
+
+    // The half-written file exists beside the target...
+    bool sawPartial = false;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        sawPartial = sawPartial || (entry.path() != path && entry.file_size() > 0);
+    EXPECT_TRUE(sawPartial);
+
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    // ...but the target is untouched, and reads back as before.
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(readAll(path), (std::vector<std::u16string>{u"[Config]", u"CurrentProfile=2"}));
+}
