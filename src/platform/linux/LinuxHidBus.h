@@ -1,0 +1,36 @@
+// The HID bus on Linux: hidraw nodes found through libudev, report lengths from each node's
+// report descriptor, feature reports and input reads through the hidraw character device, and a
+// udev monitor thread for hot-plug. Access to the nodes is granted by packaging/99-quorvik.rules.
+#pragma once
+
+#include "platform/HidBus.h"
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace quorvik::platform {
+
+class LinuxHidBus : public HidBus {
+public:
+    LinuxHidBus();
+    ~LinuxHidBus() override;
+
+    // Hidraw nodes in device-node order ("/dev/hidraw0", "/dev/hidraw1", ...), enumerated afresh
+    // on every call so an index always reflects the machine as it is now.
+    std::optional<std::string> interfacePath(int index) override;
+    std::unique_ptr<HidDevice> open(const std::string& path) override;
+
+    // Starts a monitor thread that posts WM_DEVICECHANGE for every hidraw node added or removed.
+    bool registerNotifications(EventLoop& loop, WindowHandle window) override;
+    // Stops and joins the monitor thread.
+    void unregisterNotifications() override;
+
+private:
+    struct Monitor;
+    std::mutex monitorMutex_;
+    std::unique_ptr<Monitor> monitor_;
+};
+
+} // namespace quorvik::platform
