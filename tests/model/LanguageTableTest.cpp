@@ -170,13 +170,3 @@ TEST_F(LanguageTableTest, MissingOrForeignFileLoadsNothing) {
     EXPECT_FALSE(LoadLanguageTables());
     EXPECT_EQ(LanguageText(0), u"");
 }
-
-TEST_F(LanguageTableTest, ResetEmptiesTextsAndRestoresFont) {
-    SetDisplayScaleFactor(2.0);
-    write("Lan.txt", u"[Setting]\n0=English\n5=Cancel\n");
-    ASSERT_TRUE(LoadLanguageTables());
-    ASSERT_EQ(FontFace(), u"Tahoma");
-    ResetLanguageTables();
-    EXPECT_EQ(LanguageText(5), u"");
-    expectInitialFont();
-}
