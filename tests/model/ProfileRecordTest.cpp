@@ -1,0 +1,217 @@
+#include "model/ProfileRecord.h"
+#include "model/LanguageTable.h"
+#include "model/ProcessGlobals.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace quorvik::model {
+namespace {
+
+using Codes = std::array<std::uint16_t, kDpiLevelCount>;
+
+class ProfileRecordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir_.path() / "config");
+        test::writeBytes(dir_.path() / "config/LanSetting.ini", test::utf16File(u"[ChangeLanguage]\nLanguage=EN\n"));
+        test::writeBytes(dir_.path() / "config/Lan_EN.txt",
+                         test::utf16File(u"[Setting]\n0=English\n20=Left\n21=Right\n22=Middle\n23=Forward\n"
+                                         u"24=Back\n26=Fire\n42=DPI+\n85=Game\n86=Work\n87=Office\n88=Movie\n"
+                                         u"89=Spare\n100=Breathing\n"));
+        SetDataFolder(dir_.str());
+        ResetLanguageTables();
+        ASSERT_TRUE(LoadLanguageTables());
+        SetSensorIdentifier(kDefaultSensor);
+    }
+    void TearDown() override {
+        ResetLanguageTables();
+        SetSensorIdentifier(kDefaultSensor);
+    }
+
+    test::TempDir dir_;
+};
+
+TEST_F(ProfileRecordTest, FactoryResetTakesNamesFromTheLanguageAndTheSlot) {
+    ProfileRecord r;
+    r.ResetToFactory(3);
+    EXPECT_EQ(r.PairValue(kPairProfileName), u"Movie");
+    r.ResetToFactory(0);
+    EXPECT_EQ(r.PairValue(kPairProfileName), u"Game");
+    r.ResetToFactory(7);
+    EXPECT_EQ(r.PairValue(kPairProfileName), u"Profile8");
+
+    const std::array<std::u16string, kButtonCount> names{u"Left", u"Right", u"Middle", u"Forward",
+                                                         u"Back", u"DPI+",  u"Fire"};
+    const std::array<KeyFunctionCode, kButtonCount> codes{{{{0x10, 1, 0}},
+                                                           {{0x10, 2, 0}},
+                                                           {{0x10, 4, 0}},
+                                                           {{0x10, 0x10, 0}},
+                                                           {{0x10, 8, 0}},
+                                                           {{0x40, 1, 0}},
+                                                           {{0x30, 0x32, 0}}}};
+    for (int k = 0; k < kButtonCount; ++k) {
+        EXPECT_EQ(r.buttons[k].Name, names[k]) << k;
+        EXPECT_EQ(r.buttons[k].Value, codes[k]) << k;
+        EXPECT_EQ(r.buttons[k].Macro.MacroActionNum, 0u);
+    }
+    EXPECT_EQ(r.Lighting1Name, u"Breathing");
+    EXPECT_EQ(r.Lighting2Name, u"Breathing");
+    EXPECT_EQ(r.PairName(kPairKeyDebounce), u"KeyDebounce");
+    EXPECT_EQ(r.PairValue(kPairKeyDebounce), u"12");
+    EXPECT_EQ(r.Lighting1Brightness[3], 3);
+    EXPECT_EQ(r.Lighting1ColorSelected[6], (std::array<std::uint8_t, 10>{1, 1, 1, 1, 1, 1, 1, 1, 0, 0}));
+    EXPECT_EQ(r.Lighting1FixedColor[7][1], MakeColour(0xFA, 0x00, 0x6A));
+    EXPECT_EQ(r.DPILevelIndication[3], MakeColour(0xFF, 0xFF, 0x00));
+}
+
+TEST_F(ProfileRecordTest, FactoryResetClearsEveryButtonMacro) {
+    ProfileRecord r;
+    macro::MacroRecord m;
+    m.name = u"combo";
+    m.InsertAction(0, macro::MakeKeyEvent(0x41, false));
+    r.AssignMacro(2, &m);
+    r.buttons[2].MacroKeyIndex = 9;
+    r.ResetToFactory(0);
+    EXPECT_EQ(r.buttons[2].Macro.name, u"");
+    EXPECT_EQ(r.buttons[2].Macro.MacroActionNum, 0u);
+    EXPECT_EQ(r.buttons[2].Macro.actions[0], macro::MacroAction{});
+    EXPECT_EQ(r.buttons[2].MacroKeyIndex, 0u);
+}
+
+TEST_F(ProfileRecordTest, DpiDefaultsFollowTheSensor) {
+    struct Case {
+        std::uint16_t sensor;
+        Codes codes;
+    };
+    const Case cases[] = {
+        {0x3212, {0x06, 0x0A, 0x0E, 0x16, 0x21, 0x0C, 0x0C, 0x0C}},
+        {0x3360, {0x03, 0x07, 0x0F, 0x1F, 0x31, 0x3B, 0x3B, 0x3B}},
+        {0x3389, {0x03, 0x07, 0x0F, 0x1F, 0x31, 0x3B, 0x3B, 0x3B}},
+        {0x3399, {0x07, 0x0F, 0x1F, 0x3F, 0x63, 0x63, 0x63, 0x63}},
+        // Level 6 of this sensor is the program's own choice: the top of its 48 steps.
+        {0x3104, {0x04, 0x0F, 0x17, 0x1F, 0x2F, 0x2F, 0x3A, 0x32}},
+    };
+    for (const auto& c : cases) {
+        SetSensorIdentifier(c.sensor);
+        ProfileRecord r;
+        r.XYSetting.fill(0x55);
+        r.ResetToFactory(0);
+        EXPECT_EQ(r.XYSetting, c.codes) << std::hex << c.sensor;
+    }
+}
+
+TEST_F(ProfileRecordTest, UnknownSensorKeepsTheCodesButResetsTheRestOfTheDpiBlock) {
+    SetSensorIdentifier(0x1234);
+    ProfileRecord r;
+    r.XYSetting = {1, 2, 3, 4, 5, 6, 7, 8};
+    r.DPIOffOnFlagValue = 0x01;
+    r.CurrentDPILevelValue = 0;
+    r.AngleSnapValue = 1;
+    r.ApplySensorDpiDefaults();
+    EXPECT_EQ(r.XYSetting, (Codes{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(r.DPIOffOnFlagValue, 0x3F);
+    EXPECT_EQ(r.CurrentDPILevelValue, 1);
+    EXPECT_EQ(r.AngleSnapValue, 0);
+    EXPECT_EQ(r.LiftDetectionValue, 2);
+}
+
+TEST_F(ProfileRecordTest, PairAccessIsPositionalAndBounded) {
+    ProfileRecord r;
+    r.ResetToFactory(0);
+    EXPECT_EQ(r.PairName(20), u"");
+    EXPECT_EQ(r.PairValue(-1), u"");
+    EXPECT_EQ(r.PairNumber(25), 0);
+    r.SetPairValue(20, 5); // ignored, not written past the table
+    r.SetPairValue(kPairPowerDownTime, -7);
+    EXPECT_EQ(r.PairValue(kPairPowerDownTime), u"-7");
+    r.SetPairFlag(kPairMotionWakeup, false);
+    EXPECT_EQ(r.PairValue(kPairMotionWakeup), u"0");
+    r.SetPairFlag(kPairMotionWakeup, true);
+    EXPECT_EQ(r.PairValue(kPairMotionWakeup), u"1");
+    r.pairs[kPairKeyDebounce].value = u"14ms";
+    EXPECT_EQ(r.PairNumber(kPairKeyDebounce), 14);
+
+    r.SetEffectName(2, u"Wave");
+    r.SetEffectName(3, u"ignored");
+    EXPECT_EQ(r.EffectName(2), u"Wave");
+    EXPECT_EQ(r.EffectName(1), u"Breathing");
+    EXPECT_EQ(r.EffectName(0), u"");
+}
+
+TEST_F(ProfileRecordTest, AssignedMacroIsAnIndependentCopy) {
+    macro::MacroRecord m;
+    m.name = u"burst";
+    m.MacroKeyIndex = 12;
+    m.MacroKeyLoopType = macro::kLoopFirstOption;
+    m.MacroKeyLoopNum = 4;
+    m.InsertAction(0, macro::MakeKeyEvent(0x41, false));
+    m.InsertAction(1, macro::MakeDelay(30));
+    m.InsertAction(2, macro::MakeKeyEvent(0x41, true));
+    m.MacroCommandActionNum = m.CountEvents();
+
+    ProfileRecord r;
+    r.ResetToFactory(0);
+    r.AssignMacro(4, &m);
+    m.actions[0] = macro::MakeKeyEvent(0x42, false);
+    const auto& copy = r.buttons[4].Macro;
+    EXPECT_EQ(copy.name, u"burst");
+    EXPECT_EQ(copy.MacroKeyIndex, 12u);
+    EXPECT_EQ(copy.MacroKeyLoopNum, 4);
+    EXPECT_EQ(copy.MacroActionNum, 3u);
+    EXPECT_EQ(copy.MacroCommandActionNum, 2);
+    EXPECT_EQ(copy.actions[0], macro::MakeKeyEvent(0x41, false));
+
+    r.AssignMacro(4, nullptr);
+    EXPECT_EQ(r.buttons[4].Macro.MacroActionNum, 0u);
+    r.AssignMacro(7, &m); // no such button; nothing happens
+}
+
+TEST_F(ProfileRecordTest, ValuesUsedAsIndexesAreCheckedBeforeUse) {
+    ProfileRecord r;
+    r.ResetToFactory(0);
+    EXPECT_EQ(r.SelectedEffect(), 1);
+    r.Lighting1ModeValue[0] = 9;
+    EXPECT_EQ(r.SelectedEffect(), 9);
+    r.Lighting1ModeValue[0] = 10;
+    EXPECT_EQ(r.SelectedEffect(), std::nullopt);
+
+    r.PollingRateValue[0] = 3;
+    EXPECT_EQ(r.PollingRateCode(), 3);
+    r.PollingRateValue[0] = 4;
+    EXPECT_EQ(r.PollingRateCode(), std::nullopt);
+
+    // Levels 1, 3, 4, 6 on; the third enabled level is level 4.
+    r.DPIOffOnFlagValue = 0x2D;
+    r.CurrentDPILevelValue = 2;
+    EXPECT_EQ(r.ActiveDpiLevel(), 3);
+    r.CurrentDPILevelValue = 4;
+    EXPECT_EQ(r.ActiveDpiLevel(), std::nullopt);
+    r.DPIOffOnFlagValue = 0;
+    r.CurrentDPILevelValue = 0;
+    EXPECT_EQ(r.ActiveDpiLevel(), std::nullopt);
+
+    r.XYSetting[6] = 0x3A;
+    EXPECT_EQ(r.StepCode(6, 48), 47);
+    EXPECT_EQ(r.StepCode(6, 59), 0x3A);
+    EXPECT_EQ(r.StepCode(6, 0), 0);
+    EXPECT_EQ(r.StepCode(8, 520), r.XYSetting[0]);
+}
+
+TEST_F(ProfileRecordTest, SlotTableRefusesIndexesOutsideTheFiveSlots) {
+    EXPECT_NO_THROW(Profile(0));
+    EXPECT_NO_THROW(Profile(4));
+    EXPECT_THROW(Profile(5), std::out_of_range);
+    EXPECT_THROW(Profile(-1), std::out_of_range);
+    SetCurrentSlot(4);
+    EXPECT_EQ(CurrentSlot(), 4);
+    SetCurrentSlot(5);
+    EXPECT_EQ(CurrentSlot(), 0);
+    SetCurrentSlot(-2);
+    EXPECT_EQ(CurrentSlot(), 0);
+}
+
+} // namespace
+} // namespace quorvik::model
