@@ -1,0 +1,239 @@
+#include "model/SettingsLoad.h"
+#include "model/ConfigPairs.h"
+#include "model/DataFolders.h"
+#include "model/LanguageTable.h"
+#include "model/ProcessGlobals.h"
+#include "model/ProfileFile.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace quorvik::model {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Codes = std::array<std::uint16_t, kDpiLevelCount>;
+const Codes k3325Codes{0x06, 0x0E, 0x16, 0x22, 0x30, 0x3A, 0x3A, 0x32};
+const Codes k3389Codes{0x03, 0x07, 0x0F, 0x1F, 0x31, 0x3B, 0x3B, 0x3B};
+
+// A program folder with delivered language files, and a data folder that does not exist yet.
+class SettingsLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(root_.path() / "program/config");
+        writeU16(root_.path() / "program/config/LanSetting.ini", u"[ChangeLanguage]\nLanguage=EN\n");
+        writeU16(root_.path() / "program/config/Lan_EN.txt",
+                 u"[Setting]\n0=English\n20=Left\n21=Right\n22=Middle\n23=Forward\n24=Back\n26=Fire\n42=DPI+\n"
+                 u"85=Game\n86=Work\n87=Office\n88=Movie\n89=Spare\n100=Breathing\n");
+        writeU16(root_.path() / "program/config/Lan.txt", u"[Setting]\n0=中文\n");
+        paths_ = {(root_.path() / "program/").string(), (root_.path() / "data/").string()};
+        ResetLanguageTables();
+        SetSensorIdentifier(kDefaultSensor);
+        SetCurrentSlot(0);
+    }
+    void TearDown() override {
+        ResetLanguageTables();
+        SetSensorIdentifier(kDefaultSensor);
+        SetCurrentSlot(0);
+    }
+
+    static void writeU16(const fs::path& file, const std::u16string& text) {
+        test::writeBytes(file, test::utf16File(text));
+    }
+    fs::path data(const std::string& rel) const { return root_.path() / "data" / rel; }
+    fs::path slotFile(int s) const { return data("config/default" + std::to_string(s) + ".psf"); }
+
+    // A first start, then the configuration file with `sensor` and `preST` in place of the factory ones.
+    void startWithSensorPair(const std::u16string& sensor, const std::u16string& preST, const std::u16string& current) {
+        LoadSettingsModel(paths_);
+        Config().SetValue(kCfgSensor, sensor);
+        Config().SetValue(kCfgPreST, preST);
+        Config().SetValue(kCfgCurrentProfile, current);
+        ASSERT_TRUE(WriteConfiguration());
+    }
+
+    test::TempDir root_;
+    StartupPaths paths_;
+};
+
+TEST_F(SettingsLoadTest, FirstStartCreatesTheDataFolderConfigurationAndFiveFactoryProfiles) {
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_TRUE(r.dataFolderReady);
+    EXPECT_EQ(r.deliveredFilesCopied, 3);
+    EXPECT_TRUE(r.languageLoaded);
+    EXPECT_FALSE(r.configurationRead);
+    EXPECT_FALSE(r.sensorReset);
+    EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{true, true, true, true, true}));
+    EXPECT_EQ(DataFolder(), paths_.dataFolder);
+
+    ConfigPairs factory;
+    factory.SetFactory(paths_.dataFolder);
+    ConfigPairs onDisk;
+    ASSERT_TRUE(onDisk.Read(data("config/config.ini").string()));
+    EXPECT_EQ(onDisk.pairs, factory.pairs);
+
+    const char16_t* names[] = {u"Game", u"Work", u"Office", u"Movie", u"Spare"};
+    for (int s = 0; s < kProfileSlotCount; ++s) {
+        ProfileRecord expected;
+        expected.ResetToFactory(unsigned(s));
+        EXPECT_EQ(expected.PairValue(kPairProfileName), names[s]);
+        EXPECT_TRUE(Profile(s) == expected) << s;
+        EXPECT_EQ(test::readBytes(slotFile(s)), test::utf16File(FormatProfileText(expected))) << s;
+    }
+}
+
+TEST_F(SettingsLoadTest, SecondStartReadsWhatTheUserChangedAndKeepsDeliveredFilesTheUserHas) {
+    LoadSettingsModel(paths_);
+    writeU16(data("config/LanSetting.ini"), u"[ChangeLanguage]\nLanguage=CN\n");
+    Profile(3).SetPairValue(kPairProfileName, std::u16string(u"Mine"));
+    Profile(3).Lighting1Speed[2] = 9;
+    ASSERT_TRUE(WriteProfile(3, Config().ProfileSlotPath(3)));
+    SetCurrentSlot(3);
+    ASSERT_TRUE(SaveConfiguration());
+    Profile(3).ResetToFactory(3);
+    SetCurrentSlot(0);
+
+    ResetLanguageTables();
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_EQ(r.deliveredFilesCopied, 0);
+    EXPECT_EQ(LanguageText(0), u"中文") << "the user's language choice was not replaced";
+    EXPECT_TRUE(r.configurationRead);
+    EXPECT_EQ(Profile(3).PairValue(kPairProfileName), u"Mine");
+    EXPECT_EQ(Profile(3).Lighting1Speed[2], 9);
+    EXPECT_EQ(CurrentSlot(), 3);
+}
+
+TEST_F(SettingsLoadTest, SensorChangeSincePreSTResetsEveryProfileDpiBlockAndKeepsTheCurrentSlot) {
+    startWithSensorPair(u"0x3389", u"0xCCDA", u"3");
+    for (int s = 0; s < kProfileSlotCount; ++s) {
+        Profile(s).SetPairValue(kPairPointerSpeed, 10 + s);
+        Profile(s).DPIOffOnFlagValue = 0x01;
+        ASSERT_TRUE(WriteProfile(s, Config().ProfileSlotPath(s)));
+    }
+
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_TRUE(r.sensorReset);
+    EXPECT_EQ(SensorIdentifier(), 0x3389);
+    EXPECT_EQ(CurrentSlot(), 3);
+    ConfigPairs onDisk;
+    ASSERT_TRUE(onDisk.Read(data("config/config.ini").string()));
+    EXPECT_EQ(onDisk.Value(kCfgPreST), u"0xCC76");
+    EXPECT_EQ(onDisk.Value(kCfgSensor), u"0x3389");
+    EXPECT_EQ(onDisk.Value(kCfgCurrentProfile), u"3") << "the start-up save must keep the user's slot";
+    for (int s = 0; s < kProfileSlotCount; ++s) {
+        ProfileRecord back;
+        ASSERT_TRUE(ReadProfileRecord(back, slotFile(s).string()));
+        EXPECT_EQ(back.XYSetting, k3389Codes) << s;
+        EXPECT_EQ(back.DPIOffOnFlagValue, 0x3F) << s;
+        EXPECT_EQ(back.PairNumber(kPairPointerSpeed), 10 + s) << "only the DPI block is reset";
+    }
+}
+
+TEST_F(SettingsLoadTest, MatchingPreSTChangesNothing) {
+    startWithSensorPair(u"0x3389", u"0xCC76", u"2");
+    const auto configBefore = test::readBytes(data("config/config.ini"));
+    const auto profileBefore = test::readBytes(slotFile(4));
+
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_FALSE(r.sensorReset);
+    EXPECT_EQ(SensorIdentifier(), 0x3389);
+    EXPECT_EQ(Profile(4).XYSetting, k3325Codes) << "codes set up earlier stay";
+    EXPECT_EQ(test::readBytes(data("config/config.ini")), configBefore);
+    EXPECT_EQ(test::readBytes(slotFile(4)), profileBefore);
+}
+
+TEST_F(SettingsLoadTest, MalformedConfigurationRecreatesConfigurationAndProfiles) {
+    LoadSettingsModel(paths_);
+    Profile(1).SetPairValue(kPairProfileName, std::u16string(u"Custom"));
+    ASSERT_TRUE(WriteProfile(1, Config().ProfileSlotPath(1)));
+    std::u16string text = u"[Setting]\n";
+    for (int i = 0; i < 18; ++i)
+        text += u"K=1\n";
+    writeU16(data("config/config.ini"), text);
+
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_FALSE(r.configurationRead);
+    EXPECT_EQ(Profile(1).PairValue(kPairProfileName), u"Work");
+    EXPECT_EQ(Config().Value(kCfgProfileShowCount), u"3");
+}
+
+TEST_F(SettingsLoadTest, OutOfRangeSlotNumbersInTheConfigurationAreSafe) {
+    LoadSettingsModel(paths_);
+    std::u16string text = u"[Setting]\nNeedPassword=1\nSensor=0x3389\nPreST=0xCCDA\nMac_ID=0\nDataChange=0\n"
+                          u"CurrentProfile=99999999999999\nProfileShowCount=-40\nProfileShowList0=7\n"
+                          u"ProfileShowList1=-1\nProfileShowList2=2147483648\nProfileShowList3=3\nProfileShowList4=4\n";
+    for (int s = 0; s < kProfileSlotCount; ++s)
+        text += u"ProfileSlot" + std::u16string(1, char16_t(u'0' + s)) + u"URL=" + slotFile(s).u16string() + u"\n";
+    writeU16(data("config/config.ini"), text);
+
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_TRUE(r.configurationRead);
+    EXPECT_TRUE(r.sensorReset);
+    EXPECT_EQ(CurrentSlot(), 0);
+    EXPECT_EQ(Config().ShowListSlot(0), 0);
+    EXPECT_EQ(Config().ShowListSlot(1), 1);
+    EXPECT_EQ(Config().ShowListSlot(2), 2);
+    EXPECT_EQ(Config().ShowCountClamped(), 0);
+    EXPECT_EQ(Config().Value(kCfgProfileShowList0), u"7") << "the text stays as read";
+    for (int p = 0; p < Config().ShowCountClamped(); ++p)
+        EXPECT_NO_THROW(Profile(Config().ShowListSlot(p)));
+}
+
+TEST_F(SettingsLoadTest, RunTimeSensorChangeRewritesConfigurationAndProfiles) {
+    LoadSettingsModel(paths_);
+    SetCurrentSlot(1);
+    const auto before = test::readBytes(slotFile(0));
+    EXPECT_FALSE(ChangeSensor(0x3325));
+    EXPECT_EQ(test::readBytes(slotFile(0)), before);
+
+    Profile(2).XYSetting[0] = 0x20;
+    EXPECT_TRUE(ChangeSensor(0x3212));
+    EXPECT_EQ(SensorIdentifier(), 0x3212);
+    ConfigPairs onDisk;
+    ASSERT_TRUE(onDisk.Read(data("config/config.ini").string()));
+    EXPECT_EQ(onDisk.Value(kCfgSensor), u"0x3212");
+    EXPECT_EQ(onDisk.Value(kCfgPreST), u"0xCDED");
+    EXPECT_EQ(onDisk.Value(kCfgCurrentProfile), u"1");
+    for (int s = 0; s < kProfileSlotCount; ++s) {
+        ProfileRecord back;
+        ASSERT_TRUE(ReadProfileRecord(back, slotFile(s).string()));
+        EXPECT_EQ(back.XYSetting, (Codes{0x06, 0x0A, 0x0E, 0x16, 0x21, 0x0C, 0x0C, 0x0C})) << s;
+    }
+    // The next start agrees with what was saved: no second reset.
+    EXPECT_FALSE(LoadSettingsModel(paths_).sensorReset);
+}
+
+TEST_F(SettingsLoadTest, DataFolderFollowsXdgConfigHome) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string keep = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", "/xdg/home", 1);
+    EXPECT_EQ(ResolveDataFolder(), "/xdg/home/GamingMouseData20230810A/");
+    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
+    const char* home = std::getenv("HOME");
+    if (home && *home) {
+        std::string base = home;
+        if (base.back() != '/')
+            base += '/';
+        EXPECT_EQ(ResolveDataFolder(), base + ".config/GamingMouseData20230810A/");
+    }
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(SettingsLoadTest, UnusableDataFolderStillLoadsFactorySettingsInMemory) {
+    test::writeBytes(root_.path() / "blocked", {1});
+    const LoadResult r = LoadSettingsModel({paths_.programFolder, (root_.path() / "blocked/").string()});
+    EXPECT_FALSE(r.dataFolderReady);
+    EXPECT_FALSE(r.configurationRead);
+    EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{}));
+    EXPECT_EQ(Profile(0).XYSetting, k3325Codes);
+}
+
+} // namespace
+} // namespace quorvik::model
