@@ -1,0 +1,134 @@
+// Finding the mouse among the HID interfaces, keeping its feature handles open, running one reader
+// thread per form, and following arrivals and removals.
+//
+// The mouse comes in two forms that may be plugged in together: the wired mouse and the wireless
+// receiver. Each exposes several HID interfaces; per form we need the feature interface (commands
+// are written there) and the input interface (the mouse's level-change reports come from there).
+// Roles are told apart by report length alone: an interface whose input reports are 33 bytes is
+// the input interface, otherwise one whose feature reports are 33 bytes is the feature interface.
+//
+// Threads: everything here runs on the main thread except the reader threads. A reader owns its
+// own handle and shares only its form's reader state (running flag, input index and path) through
+// a shared_ptr, so it never touches freed memory even when it outlives this object. Level-change
+// reports reach the main window as posted messages (kLevelChangeMessage), in arrival order.
+#pragma once
+
+#include "device/CommandReports.h"
+#include "device/DeviceHost.h"
+#include "platform/EventLoop.h"
+#include "platform/HidBus.h"
+#include "platform/Messages.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quorvik::device {
+
+enum class Form { Wired = 0, Receiver = 1 };
+inline constexpr std::array<Form, 2> kForms = {Form::Wired, Form::Receiver};
+
+inline constexpr std::uint16_t kVendorId = 0x248A;
+inline constexpr std::uint16_t kWiredProductId = 0x5B2E;
+inline constexpr std::uint16_t kReceiverProductId = 0x5B2F;
+std::uint16_t ProductIdOf(Form form);
+const char* FormName(Form form); // "wired", "receiver"
+
+// Interfaces probed per scan.
+inline constexpr int kProbeCount = 150;
+// The length, in bytes with the report id, that marks the mouse's two interfaces.
+inline constexpr std::uint16_t kRoleReportLength = 33;
+
+// Posted to the main window for each level-change report: wParam = byte 3 (report interval in
+// ms), lParam = byte 4 (DPI level, from 1 among the enabled levels).
+inline constexpr unsigned kLevelChangeMessage = platform::WM_USER + 0x100;
+
+// Pause between a status request and reading its answer.
+inline constexpr std::uint32_t kStatusReadDelayMs = 10;
+
+class DeviceConnection {
+public:
+    DeviceConnection(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
+                     DeviceHost& host);
+    // Closes the feature handles and detaches running readers from the loop: they end on their
+    // own when their device goes away and post nothing more.
+    ~DeviceConnection();
+    DeviceConnection(const DeviceConnection&) = delete;
+    DeviceConnection& operator=(const DeviceConnection&) = delete;
+
+    // Start-up: sets query on arrival and asks the bus for arrival / removal messages to the main
+    // window. False when the bus cannot deliver them (the program still works with what it finds).
+    bool RegisterNotifications();
+
+    // Probes the interfaces, records the forms found, starts their readers, opens or closes their
+    // feature handles, and tells the host to start the status timer and schedule a download.
+    void Scan();
+
+    // WM_DEVICECHANGE of the main window (wParam = event).
+    void OnDeviceChange(platform::WPARAM event);
+
+    // WM_DESTROY: closes both feature handles.
+    void Close();
+
+    // Where commands go: the wired mouse when its feature handle is open, else the receiver.
+    std::optional<Form> Target() const;
+    bool HasTarget() const { return Target().has_value(); }
+    // Writes one command report to the target; false when there is none or the write failed.
+    bool WriteCommand(const Report& report);
+
+    // Status request and read, up to two attempts, the second only when the first got an empty
+    // answer (payload length 0). A non-empty answer goes to the host's status handler.
+    void ReadStatus();
+    // Writes the factory-reset command to the target; nothing is read back.
+    bool FactoryReset();
+
+    // The running sequence number of this link: builders take their byte 4 from here.
+    SequenceNumber& Sequence() { return sequence_; }
+
+    // State, for the host and for tests.
+    bool IsPresent(Form form) const;
+    bool AnyDevice() const { return anyDevice_; }
+    bool HasFeatureHandle(Form form) const;
+    bool IsReaderRunning(Form form) const;
+    bool QueryOnArrival() const { return queryOnArrival_; }
+    std::string FeaturePath(Form form) const;
+    std::string InputPath(Form form) const;
+
+    // Waits on the wall clock (at most `maxRealMs`) until no reader of `form` runs; false on time
+    // out. For tests and orderly shutdown of tools; the program itself never waits for readers.
+    bool WaitForReaderEnd(Form form, std::uint64_t maxRealMs = 5000) const;
+
+    struct ReaderState; // shared between the main thread and one form's reader
+
+private:
+    struct FormState {
+        bool present = false;
+        int featureIndex = -1;
+        std::string featurePath;
+        std::unique_ptr<platform::HidDevice> feature;
+        std::shared_ptr<ReaderState> reader;
+    };
+
+    FormState& state(Form form) { return forms_[static_cast<std::size_t>(form)]; }
+    const FormState& state(Form form) const { return forms_[static_cast<std::size_t>(form)]; }
+
+    void probe(int index);
+    void openFeature(Form form);
+    void startReader(Form form);
+    // Opens the interface at `index` and checks it belongs to `form`; null otherwise.
+    std::unique_ptr<platform::HidDevice> openAt(int index, Form form, std::string* path = nullptr);
+    platform::HidDevice* targetHandle();
+
+    platform::HidBus& bus_;
+    platform::EventLoop& loop_;
+    platform::WindowHandle window_;
+    DeviceHost& host_;
+    std::array<FormState, 2> forms_;
+    bool anyDevice_ = false;
+    bool queryOnArrival_ = true;
+    SequenceNumber sequence_;
+};
+
+} // namespace quorvik::device

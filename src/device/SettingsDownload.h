@@ -1,0 +1,112 @@
+// Bringing the mouse in line with the current profile without ever reading it back.
+//
+// For every command we keep a device shadow: the bytes last written for it. A download rebuilds
+// each command from the profile, compares it with its shadow and writes only what differs. Pages
+// mark the setting groups they touched; buttons, sensor-and-lighting, power and wake are only
+// compared when their group is marked, macros at every download.
+#pragma once
+
+#include "device/CommandReports.h"
+#include "device/SensorTables.h"
+#include "macro/MacroLibrary.h"
+#include "model/ProfileRecord.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace quorvik::device {
+
+enum class SettingGroup { Buttons = 0, SensorLighting = 1, Power = 2, Wake = 3 };
+inline constexpr std::size_t kSettingGroupCount = 4;
+
+// Pause after every report the download writes: the mouse needs it to store the setting.
+inline constexpr std::uint32_t kReportPacingMs = 60;
+
+inline constexpr std::size_t kDeviceMacroSlots = 16; // shadows indexed by slot & 0x0F
+inline constexpr std::size_t kMacroImageCompared = 512;
+// Macro image header: a marker pair, the device slot and the event count, then the packed events.
+inline constexpr std::uint8_t kMacroImageMarker0 = 0x09;
+inline constexpr std::uint8_t kMacroImageMarker1 = 0x90;
+
+struct DeviceShadows {
+    std::array<std::uint8_t, 21> buttons{};    // code bytes of positions 0..6
+    std::array<std::uint8_t, 17> dpiLevels{};  // bytes 7..23 of the DPI-levels command
+    std::array<std::uint8_t, 24> dpiColours{}; // bytes 7..30 of the colours command
+    std::uint8_t reportRate = 0;
+    std::uint8_t liftOff = 0;
+    std::uint8_t debounce = 0;
+    // Bytes 6..6+L of the lighting command: the length byte first, so a change of length is a
+    // change; never more than the 27 bytes 6..32.
+    std::vector<std::uint8_t> lighting = std::vector<std::uint8_t>(1, 0);
+    std::array<std::uint8_t, 2> power{};
+    std::uint8_t wake = 0;
+    std::array<std::array<std::uint8_t, kMacroImageCompared>, kDeviceMacroSlots> macros{};
+};
+
+// The bytes of a macro button's image as the shadow compares them (first 512 bytes).
+std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const macro::MacroRecord& macro);
+
+// What the download needs from around it. The connection writes reports; the pacing waits on the
+// process clock.
+struct DownloadPorts {
+    // Writes one report to the target form; false when nothing was written (no target, or the
+    // write failed).
+    std::function<bool(const Report&)> write;
+    std::function<bool()> hasTarget;
+    std::function<std::uint8_t()> takeSequence;
+    std::function<void(std::uint32_t ms)> sleep;
+};
+
+class SettingsDownload {
+public:
+    SettingsDownload(DownloadPorts ports, const SensorTables& tables);
+
+    void Mark(SettingGroup group) { flags_[static_cast<std::size_t>(group)] = true; }
+    bool IsMarked(SettingGroup group) const { return flags_[static_cast<std::size_t>(group)]; }
+    void MarkAfterScan(); // buttons, sensor-and-lighting and power; no progress for that download
+
+    // The heart of the download (steps 2 … 6): assigns macro slots, sends the marked groups,
+    // clears the flags, sends the macros. Returns whether anything was written. The caller owns
+    // the window-open check, the progress dialog and the save timer.
+    bool Run(model::ProfileRecord& profile, macro::MacroLibrary& library);
+
+    // Fills every shadow from `profile` without writing (the mouse is taken to hold it).
+    void Prime(model::ProfileRecord& profile, macro::MacroLibrary& library);
+
+    // Set after the macro manager closes: the next slot assignment refreshes each macro button's
+    // copy from the library.
+    void RequestMacroRefresh() { refreshButtonMacros_ = true; }
+
+    bool SuppressProgress() const { return suppressProgress_; }
+    void ClearSuppressProgress() { suppressProgress_ = false; }
+
+    const DeviceShadows& Shadows() const { return shadows_; }
+    // Device slot (1…) given to a library slot by the last assignment, or 0.
+    std::uint8_t DeviceSlotOfLibrarySlot(std::size_t librarySlot) const;
+
+private:
+    void assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library);
+    void sendButtons(const model::ProfileRecord& profile);
+    void sendSensorAndLighting(const model::ProfileRecord& profile);
+    void sendPower(const model::ProfileRecord& profile);
+    void sendWake(const model::ProfileRecord& profile);
+    void sendMacros(const model::ProfileRecord& profile, bool writing);
+    // Writes a report that differs from its shadow; true when it reached the mouse.
+    bool writePaced(const Report& report);
+    void fillSingleShadows(const model::ProfileRecord& profile);
+
+    DownloadPorts ports_;
+    const SensorTables& tables_;
+    DeviceShadows shadows_;
+    std::array<bool, kSettingGroupCount> flags_{};
+    bool somethingWritten_ = false;
+    bool suppressProgress_ = false;
+    bool refreshButtonMacros_ = false;
+    // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
+    // whole library: an assignment must find a macro again in constant time.
+    std::vector<std::uint8_t> slotMap_;
+};
+
+} // namespace quorvik::device
