@@ -256,11 +256,22 @@ bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path,
     PutLocationFields(w, location);
     w.EndLine();
     // Slot order in the block is the file's order: depth 0, then depth 1 by parent, then depth 2.
-    for (std::size_t s = 0; s < kLibrarySlotCount; ++s) {
-        const MacroLibraryNode& node = library.SlotByIndex(s);
-        if (node.IsOccupied())
-            PutItemBlock(w, node, LocationOfSlot(s));
-    }
+    // Subtrees that were never used are empty and skipped.
+    constexpr std::size_t n60 = kSlotsPerLevel;
+    auto putRange = [&](std::size_t from, std::size_t to) {
+        for (std::size_t s = from; s < to; ++s) {
+            const MacroLibraryNode& node = library.SlotByIndex(s);
+            if (node.IsOccupied())
+                PutItemBlock(w, node, LocationOfSlot(s));
+        }
+    };
+    putRange(0, kDepth1Base);
+    for (std::size_t i = 0; i < n60; ++i)
+        if (library.SubtreeInUse(int(i)))
+            putRange(kDepth1Base + i * n60, kDepth1Base + (i + 1) * n60);
+    for (std::size_t i = 0; i < n60; ++i)
+        if (library.SubtreeInUse(int(i)))
+            putRange(kDepth2Base + i * n60 * n60, kDepth2Base + (i + 1) * n60 * n60);
     const bool written = w.Flush();
     return file.Close() && written;
 }

@@ -86,7 +86,10 @@ std::size_t MacroLibrary::SlotIndex(const MacroLocation& l) {
 }
 
 MacroLibraryNode* MacroLibrary::SlotAt(const MacroLocation& location) {
-    return location.IsInTree() ? &nodes_[SlotIndex(location)] : nullptr;
+    if (!location.IsInTree())
+        return nullptr;
+    usedSubtrees_.set(std::size_t(location.stage0Index));
+    return &nodes_[SlotIndex(location)];
 }
 
 const MacroLibraryNode* MacroLibrary::SlotAt(const MacroLocation& location) const {
@@ -203,8 +206,16 @@ bool MacroLibrary::Remove(const MacroLocation& location) {
         return false;
     const std::size_t i = std::size_t(location.stage0Index), j = std::size_t(location.stage1Index);
     constexpr std::size_t n60 = kSlotsPerLevel;
+    const std::size_t n = std::size_t(location.SiblingIndex());
+    // The following siblings to move: all of them, except that at depth 0 the subtrees that were
+    // never used are known to be empty and need not move.
+    std::size_t last = n60 - 1;
+    if (location.stage == 0) {
+        while (last > n && !usedSubtrees_.test(last))
+            --last;
+    }
     // The removed slot's level and every level below it. The children of consecutive siblings
-    // lie in consecutive blocks, so one move per level shifts all following siblings together
+    // lie in consecutive blocks, so one move per level shifts the following siblings together
     // with their subtrees.
     LevelSpan spans[kDepthCount];
     int levels = 0;
@@ -222,26 +233,36 @@ bool MacroLibrary::Remove(const MacroLocation& location) {
         spans[levels++] = {kDepth2Base + i * n60 * n60 + j * n60, 1};
         break;
     }
-    const std::size_t n = std::size_t(location.SiblingIndex());
     MacroLibraryNode* block = nodes_.get();
     for (int l = 0; l < levels; ++l) {
         const LevelSpan& s = spans[l];
         // Moving over the removed sibling's share destroys its names and owned records.
-        std::move(block + s.base + (n + 1) * s.unit, block + s.base + n60 * s.unit, block + s.base + n * s.unit);
-        for (MacroLibraryNode* p = block + s.base + (n60 - 1) * s.unit; p != block + s.base + n60 * s.unit; ++p)
+        std::move(block + s.base + (n + 1) * s.unit, block + s.base + (last + 1) * s.unit, block + s.base + n * s.unit);
+        for (MacroLibraryNode* p = block + s.base + last * s.unit; p != block + s.base + (last + 1) * s.unit; ++p)
             *p = MacroLibraryNode{};
+    }
+    if (location.stage == 0) {
+        for (std::size_t m = n; m < last; ++m)
+            usedSubtrees_.set(m, usedSubtrees_.test(m + 1));
+        usedSubtrees_.reset(last);
     }
     return true;
 }
 
 void MacroLibrary::Clear() {
-    // Every slot, not only the occupied depth-0 ones: a file may have placed items below free
-    // slots, and they must not survive into the next file that is written.
-    for (std::size_t s = 0; s < kLibrarySlotCount; ++s) {
-        MacroLibraryNode& node = nodes_[s];
-        if (!node.name.empty() || node.macro || node.isFolder || node.folderIsOpen)
-            node = MacroLibraryNode{};
+    // Every slot of every used subtree, not only the occupied depth-0 ones: a file may have
+    // placed items below free slots, and they must not survive into the next file written.
+    constexpr std::size_t n60 = kSlotsPerLevel;
+    for (std::size_t i = 0; i < n60; ++i) {
+        if (!usedSubtrees_.test(i))
+            continue;
+        nodes_[i] = MacroLibraryNode{};
+        for (std::size_t s = kDepth1Base + i * n60; s < kDepth1Base + (i + 1) * n60; ++s)
+            nodes_[s] = MacroLibraryNode{};
+        for (std::size_t s = kDepth2Base + i * n60 * n60; s < kDepth2Base + (i + 1) * n60 * n60; ++s)
+            nodes_[s] = MacroLibraryNode{};
     }
+    usedSubtrees_.reset();
 }
 
 AddResult MacroLibrary::Rename(const MacroLocation& location, std::u16string_view name) {
@@ -257,9 +278,17 @@ AddResult MacroLibrary::Rename(const MacroLocation& location, std::u16string_vie
 }
 
 std::size_t MacroLibrary::CountOccupied() const {
+    constexpr std::size_t n60 = kSlotsPerLevel;
     std::size_t count = 0;
-    for (std::size_t s = 0; s < kLibrarySlotCount; ++s)
-        count += nodes_[s].IsOccupied() ? 1 : 0;
+    for (std::size_t i = 0; i < n60; ++i) {
+        if (!usedSubtrees_.test(i))
+            continue;
+        count += nodes_[i].IsOccupied() ? 1 : 0;
+        for (std::size_t s = kDepth1Base + i * n60; s < kDepth1Base + (i + 1) * n60; ++s)
+            count += nodes_[s].IsOccupied() ? 1 : 0;
+        for (std::size_t s = kDepth2Base + i * n60 * n60; s < kDepth2Base + (i + 1) * n60 * n60; ++s)
+            count += nodes_[s].IsOccupied() ? 1 : 0;
+    }
     return count;
 }
 

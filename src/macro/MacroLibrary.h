@@ -6,6 +6,7 @@
 
 #include "macro/MacroRecord.h"
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -70,13 +71,17 @@ public:
     MacroLibrary(const MacroLibrary&) = delete;
     MacroLibrary& operator=(const MacroLibrary&) = delete;
 
-    // The slot of a location; nullptr for a location outside the tree.
+    // The slot of a location; nullptr for a location outside the tree. Taking a slot for writing
+    // marks its depth-0 subtree as in use.
     MacroLibraryNode* SlotAt(const MacroLocation& location);
     const MacroLibraryNode* SlotAt(const MacroLocation& location) const;
     // The slot by its position in the block (0 .. kLibrarySlotCount-1), for walks over a depth.
     const MacroLibraryNode& SlotByIndex(std::size_t index) const { return nodes_[index]; }
     // Position in the block of a location inside the tree.
     static std::size_t SlotIndex(const MacroLocation& location);
+    // False when nothing in the subtree of depth-0 slot `i` (the slot, its 60 children and their
+    // 3,600 children) has been written since it was last emptied: walks over the block skip it.
+    bool SubtreeInUse(int i) const { return usedSubtrees_.test(std::size_t(i)); }
 
     // Whether a child of `parent` (stage -1: the depth-0 slots) is called exactly `name`.
     bool NameExists(std::u16string_view name, const MacroLocation& parent) const;
@@ -116,6 +121,8 @@ private:
     static bool IsStorableName(std::u16string_view name);
 
     std::unique_ptr<MacroLibraryNode[]> nodes_;
+    // Clearing, counting and writing touch only these subtrees, not all 219,660 slots.
+    std::bitset<kSlotsPerLevel> usedSubtrees_;
     std::uint32_t nextMacroIndex_ = 1;
 };
 

@@ -33,7 +33,9 @@ inline constexpr std::uint8_t kMoveX = 0xE5;
 inline constexpr std::uint8_t kMoveY = 0xE6;
 inline constexpr std::uint8_t kWheel = 0xE7;
 
-inline bool IsDelay(const MacroAction& a) { return a.b[0] <= 7; }
+inline bool IsDelay(const MacroAction& a) {
+    return a.b[0] <= 7;
+}
 inline std::uint32_t DelayMs(const MacroAction& a) {
     return (std::uint32_t(a.b[1]) << 16) | (std::uint32_t(a.b[2]) << 8) | a.b[3];
 }

@@ -180,10 +180,18 @@ TEST(MacroLibrary, ClearEmptiesEverySlotButKeepsTheCounter) {
     // An item below a free slot, as a file may place it.
     auto orphan = std::make_unique<MacroRecord>();
     ASSERT_TRUE(lib.AddMacroAt(MacroLocation::At(7, 3, 2), u"orphan", std::move(orphan)));
+    // Removing depth-0 slot 0 shifts every following subtree, also past unused ones.
+    ASSERT_TRUE(lib.AddMacroAt(MacroLocation::At(9, 0, 0), u"far", std::make_unique<MacroRecord>()));
+    ASSERT_TRUE(lib.Remove(MacroLocation::At(0)));
+    EXPECT_EQ(nameAt(lib, MacroLocation::At(6, 3, 2)), u"orphan");
+    EXPECT_EQ(nameAt(lib, MacroLocation::At(8, 0, 0)), u"far");
+    EXPECT_FALSE(lib.SlotAt(MacroLocation::At(7, 3, 2))->IsOccupied());
+    EXPECT_FALSE(lib.SlotAt(MacroLocation::At(9, 0, 0))->IsOccupied());
+    EXPECT_EQ(lib.CountOccupied(), 2u);
     const std::uint32_t next = lib.NextMacroIndex();
     lib.Clear();
     EXPECT_EQ(lib.CountOccupied(), 0u);
-    EXPECT_EQ(lib.SlotAt(MacroLocation::At(7, 3, 2))->macro, nullptr);
+    EXPECT_EQ(lib.SlotAt(MacroLocation::At(6, 3, 2))->macro, nullptr);
     EXPECT_EQ(lib.NextMacroIndex(), next);
     EXPECT_FALSE(lib.AddMacroAt(MacroLocation::At(0, 60), u"x", std::make_unique<MacroRecord>()));
 }
