@@ -4,6 +4,7 @@
 #include "model/StdioFileEx.h"
 #include "model/Text.h"
 
+#include <array>
 #include <climits>
 #include <string_view>
 
@@ -28,10 +29,17 @@ public:
     void Put(std::u16string_view s) { text_.append(s); }
     void PutSigned(long value) { text_.append(model::DecimalText(value)); }
     void PutUnsigned(std::uint32_t value) { text_.append(model::DecimalText(long(value))); }
-    void PutHexByte(std::uint8_t value) {
+    // Every entry as b0 b1 b2 b3, two upper-case hex digits each.
+    void PutActions(const std::array<MacroAction, kMaxMacroActions>& actions) {
         static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-        text_.push_back(kDigits[value >> 4]);
-        text_.push_back(kDigits[value & 0xF]);
+        const std::size_t at = text_.size();
+        text_.resize(at + actions.size() * 8);
+        char16_t* out = text_.data() + at;
+        for (const MacroAction& a : actions)
+            for (std::uint8_t byte : a.b) {
+                *out++ = kDigits[byte >> 4];
+                *out++ = kDigits[byte & 0xF];
+            }
     }
     void EndLine() {
         text_.push_back(u'\n');
@@ -109,9 +117,7 @@ void PutItemBlock(LineWriter& w, const MacroLibraryNode& node, const MacroLocati
     w.Tabs(depth);
     w.Put(kAllActionKey);
     // All 336 entries, whatever the count: entries past it are kept as they stand in memory.
-    for (const MacroAction& a : m.actions)
-        for (std::uint8_t byte : a.b)
-            w.PutHexByte(byte);
+    w.PutActions(m.actions);
     w.EndLine();
 }
 
@@ -133,14 +139,21 @@ std::int32_t ParseInt32(std::u16string_view text) {
     return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : std::int32_t(v);
 }
 
+// Digit values of the ASCII range, -1 for everything that is not a hex digit.
+constexpr std::array<std::int8_t, 128> kHexDigits = [] {
+    std::array<std::int8_t, 128> t{};
+    t.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        t[std::size_t('0' + c)] = std::int8_t(c);
+    for (int c = 0; c < 6; ++c) {
+        t[std::size_t('A' + c)] = std::int8_t(10 + c);
+        t[std::size_t('a' + c)] = std::int8_t(10 + c);
+    }
+    return t;
+}();
+
 int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
+    return c < kHexDigits.size() ? kHexDigits[c] : -1;
 }
 
 // One byte of the action line: two hex digits, or, for damaged text, the value of the leading

@@ -1,7 +1,10 @@
 #include "model/StdioFileEx.h"
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +16,8 @@ namespace {
 constexpr std::size_t kReadChunkUnits = 128;
 constexpr char16_t kLineFeed = u'\n';
 constexpr unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
+// Bytes fetched from the stream at a time while reading.
+constexpr std::size_t kReadBufferBytes = 64 * 1024;
 } // namespace
 
 CStdioFileEx::~CStdioFileEx() {
@@ -26,6 +31,8 @@ bool CStdioFileEx::OpenForRead(const std::string& path) {
     file_ = std::fopen(path.c_str(), "r+b");
     writing_ = false;
     failed_ = false;
+    bufferBegin_ = bufferEnd_ = 0;
+    readPos_ = 0;
     return file_ != nullptr;
 }
 
@@ -58,42 +65,85 @@ bool CStdioFileEx::WriteString(std::u16string_view text) {
         return false;
     if (std::ftell(file_) == 0 && std::fwrite(kByteOrderMark, 1, 2, file_) != 2)
         failed_ = true;
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
+    if (text.empty())
+        return !failed_;
+    if constexpr (std::endian::native == std::endian::little) {
+        // The code units in memory already are the file's bytes, low byte first.
+        if (std::fwrite(text.data(), sizeof(char16_t), text.size(), file_) != text.size())
+            failed_ = true;
+    } else {
+        std::string bytes(text.size() * 2, '\0');
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+        }
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+            failed_ = true;
     }
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-        failed_ = true;
     return !failed_;
+}
+
+std::size_t CStdioFileEx::FillReadBuffer() {
+    std::size_t available = bufferEnd_ - bufferBegin_;
+    if (available >= 2)
+        return available;
+    if (readBuffer_.size() != kReadBufferBytes)
+        readBuffer_.resize(kReadBufferBytes);
+    // A single leftover byte (half a code unit) moves to the front and waits for its partner.
+    if (available == 1)
+        readBuffer_[0] = readBuffer_[bufferBegin_];
+    bufferBegin_ = 0;
+    bufferEnd_ = available + std::fread(readBuffer_.data() + available, 1, kReadBufferBytes - available, file_);
+    return bufferEnd_;
 }
 
 bool CStdioFileEx::ReadString(std::u16string& text) {
     text.clear();
     if (!file_ || writing_)
         return false;
-    if (std::ftell(file_) == 0) {
-        unsigned char bom[2];
-        if (std::fread(bom, 1, 2, file_) != 2)
+    if (readPos_ == 0) {
+        // The byte-order mark: two bytes skipped whatever they hold.
+        std::size_t skip = std::min<std::size_t>(FillReadBuffer(), 2);
+        bufferBegin_ += skip;
+        readPos_ += static_cast<long long>(skip);
+        if (skip != 2)
             return false;
     }
     bool lineEnded = false;
     while (!lineEnded) {
         std::size_t chunk = 0;
-        for (; chunk < kReadChunkUnits; ++chunk) {
-            int lo = std::fgetc(file_);
-            if (lo == EOF)
-                break;
-            int hi = std::fgetc(file_);
-            if (hi == EOF)
-                break; // half a code unit at the very end is not text
-            char16_t unit = static_cast<char16_t>(lo | (hi << 8));
-            text.push_back(unit);
-            if (unit == kLineFeed) {
-                lineEnded = true;
+        while (chunk < kReadChunkUnits && !lineEnded) {
+            if (FillReadBuffer() < 2) {
+                // Half a code unit at the very end is not text; it is consumed all the same.
+                readPos_ += static_cast<long long>(bufferEnd_ - bufferBegin_);
+                bufferBegin_ = bufferEnd_;
                 break;
             }
+            const char* bytes = readBuffer_.data() + bufferBegin_;
+            const std::size_t units = std::min((bufferEnd_ - bufferBegin_) / 2, kReadChunkUnits - chunk);
+            // Find the first line feed on a unit boundary: a 0x0A byte at an even offset followed
+            // by 0x00.
+            std::size_t taken = units;
+            for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, 0x0A, bytes + 2 * units - p)));
+                 ++p) {
+                if ((p - bytes) % 2 == 0 && p[1] == 0) {
+                    taken = std::size_t(p - bytes) / 2 + 1;
+                    lineEnded = true;
+                    break;
+                }
+            }
+            const std::size_t oldSize = text.size();
+            text.resize(oldSize + taken);
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(text.data() + oldSize, bytes, 2 * taken);
+            } else {
+                for (std::size_t u = 0; u < taken; ++u)
+                    text[oldSize + u] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * u]) |
+                                                              (static_cast<unsigned char>(bytes[2 * u + 1]) << 8));
+            }
+            bufferBegin_ += 2 * taken;
+            readPos_ += static_cast<long long>(2 * taken);
+            chunk += taken;
         }
         if (chunk < kReadChunkUnits && !lineEnded)
             break; // end of file

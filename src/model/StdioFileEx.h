@@ -40,7 +40,17 @@ public:
     bool Close();
 
 private:
+    // Makes at least two bytes available in the read buffer unless the file has ended; returns
+    // the number available.
+    std::size_t FillReadBuffer();
+
     std::FILE* file_ = nullptr;
+    // Reading goes through our own buffer instead of one library call per byte; readPos_ is the
+    // logical file position (bytes handed out so far), which decides the byte-order-mark skip.
+    std::string readBuffer_;
+    std::size_t bufferBegin_ = 0;
+    std::size_t bufferEnd_ = 0;
+    long long readPos_ = 0;
     bool writing_ = false;
     bool failed_ = false;
     std::string target_;
