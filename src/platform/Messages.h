@@ -2,6 +2,10 @@
 // The numbers are the original platform's, so traces and handlers read the same everywhere.
 #pragma once
 
+#include "platform/EventLoop.h"
+
+#include <cstdint>
+
 namespace quorvik::platform {
 
 inline constexpr unsigned WM_NULL = 0x0000;
@@ -36,5 +40,55 @@ inline constexpr unsigned WM_USER = 0x0400;
 
 inline constexpr unsigned DBT_DEVICEARRIVAL = 0x8000;
 inline constexpr unsigned DBT_DEVICEREMOVECOMPLETE = 0x8004;
+
+// Non-client, key and system messages the skinned windows use.
+inline constexpr unsigned WM_NCHITTEST = 0x0084;
+inline constexpr unsigned WM_NCLBUTTONDOWN = 0x00A1;
+inline constexpr unsigned WM_CHAR = 0x0102;
+inline constexpr unsigned WM_SYSCOMMAND = 0x0112;
+inline constexpr unsigned WM_CAPTURECHANGED = 0x0215;
+
+// Key state bits of mouse messages (wParam).
+inline constexpr unsigned MK_LBUTTON = 0x0001;
+inline constexpr unsigned MK_RBUTTON = 0x0002;
+inline constexpr unsigned MK_SHIFT = 0x0004;
+inline constexpr unsigned MK_CONTROL = 0x0008;
+
+// WM_ACTIVATE wParam states.
+inline constexpr unsigned WA_INACTIVE = 0;
+inline constexpr unsigned WA_ACTIVE = 1;
+
+// Hit-test codes.
+inline constexpr unsigned HTCLIENT = 1;
+inline constexpr unsigned HTCAPTION = 2;
+
+// Show commands.
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWMINIMIZED = 2;
+inline constexpr int SW_SHOWNOACTIVATE = 4;
+inline constexpr int SW_SHOW = 5;
+inline constexpr int SW_MINIMIZE = 6;
+inline constexpr int SW_RESTORE = 9;
+
+// Dialog results.
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+
+// Virtual keys the dialogs filter.
+inline constexpr unsigned VK_RETURN = 0x0D;
+inline constexpr unsigned VK_ESCAPE = 0x1B;
+
+// Mouse messages carry the point as two signed 16-bit halves: x low, y high.
+inline constexpr LPARAM MakePointParam(int x, int y) {
+    return static_cast<LPARAM>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(y)) << 16) |
+                               static_cast<std::uint16_t>(x));
+}
+inline constexpr int PointX(LPARAM l) {
+    return static_cast<std::int16_t>(static_cast<std::uint32_t>(l) & 0xFFFF);
+}
+inline constexpr int PointY(LPARAM l) {
+    return static_cast<std::int16_t>((static_cast<std::uint32_t>(l) >> 16) & 0xFFFF);
+}
 
 } // namespace quorvik::platform

@@ -1,0 +1,316 @@
+#include "platform/qt/NativeWindow.h"
+
+#include "platform/Messages.h"
+#include "platform/qt/UiLoop.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWindow>
+
+#include <map>
+
+namespace quorvik::platform {
+
+namespace {
+std::map<WindowHandle, NativeWindow*>& windowTable() {
+    static std::map<WindowHandle, NativeWindow*> table;
+    return table;
+}
+
+Qt::WindowFlags flagsFor(WindowKind kind) {
+    Qt::WindowFlags flags = Qt::FramelessWindowHint;
+    if (kind == WindowKind::Popup)
+        flags |= Qt::Tool | Qt::WindowStaysOnTopHint;
+    else
+        flags |= Qt::Window;
+    return flags;
+}
+} // namespace
+
+NativeWindow::NativeWindow(MessageHandler* owner, WindowKind kind, WindowHandle ownerWindow)
+    : QWidget(WindowFromHandle(ownerWindow), flagsFor(kind)), owner_(owner) {
+    handle_ = UiLoop().registerWindow(this);
+    windowTable()[handle_] = this;
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // We paint every pixel ourselves, double-buffered by Qt's backing store.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+NativeWindow::~NativeWindow() {
+    if (handle_) {
+        windowTable().erase(handle_);
+        if (HasUiLoop())
+            UiLoop().unregisterWindow(handle_);
+    }
+}
+
+NativeWindow* NativeWindow::fromHandle(WindowHandle handle) {
+    auto it = windowTable().find(handle);
+    return it == windowTable().end() ? nullptr : it->second;
+}
+
+NativeWindow* WindowFromHandle(WindowHandle handle) {
+    return NativeWindow::fromHandle(handle);
+}
+
+LRESULT NativeWindow::forward(unsigned message, WPARAM wParam, LPARAM lParam) {
+    return owner_ ? owner_->handleMessage(message, wParam, lParam) : 0;
+}
+
+LRESULT NativeWindow::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kHoverTimerId) {
+        UiLoop().killTimer(handle_, kHoverTimerId);
+        if (tracking_ && hoverMs_ > 0) {
+            hoverMs_ = 0; // hover reports once per tracking request, like the original platform
+            return forward(WM_MOUSEHOVER, 0, MakePointParam(lastPoint_.x(), lastPoint_.y()));
+        }
+        return 0;
+    }
+    if (message == WM_NCLBUTTONDOWN && wParam == HTCAPTION) {
+        beginCaptionDrag(lParam);
+        return 0;
+    }
+    return forward(message, wParam, lParam);
+}
+
+void NativeWindow::invalidate(const QRect& area) {
+    ++invalidations_;
+    update(area);
+}
+
+void NativeWindow::updateNow() {
+    repaint();
+}
+
+void NativeWindow::setCapture() {
+    // Qt already keeps delivering to the pressed widget until release; the flag lets the owner
+    // ask, and an explicit grab covers captures taken without a button held.
+    captured_ = true;
+}
+
+void NativeWindow::releaseCapture() {
+    captured_ = false;
+}
+
+void NativeWindow::trackMouse(unsigned hoverMs) {
+    tracking_ = true;
+    hoverMs_ = hoverMs;
+    if (hoverMs_ > 0)
+        UiLoop().setTimer(handle_, kHoverTimerId, hoverMs_);
+}
+
+void NativeWindow::showCommand(int command) {
+    switch (command) {
+    case SW_HIDE:
+        hide();
+        break;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+        showMinimized();
+        break;
+    case SW_SHOWNOACTIVATE:
+        setAttribute(Qt::WA_ShowWithoutActivating, true);
+        if (isMinimized())
+            showNormal();
+        else
+            show();
+        setAttribute(Qt::WA_ShowWithoutActivating, false);
+        break;
+    case SW_RESTORE:
+    case SW_SHOWNORMAL:
+        showNormal();
+        raise();
+        activateWindow();
+        break;
+    default:
+        show();
+        raise();
+        activateWindow();
+        break;
+    }
+}
+
+void NativeWindow::setTopmost(bool topmost) {
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == topmost)
+        return;
+    bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, topmost); // hides the window: show it again
+    if (wasVisible)
+        show();
+}
+
+void NativeWindow::setPosition(int x, int y, int width, int height) {
+    setGeometry(x, y, width, height);
+    setFixedSize(width, height);
+}
+
+void NativeWindow::setRegion(const QRegion& region) {
+    if (region.isEmpty())
+        clearMask();
+    else
+        setMask(region);
+}
+
+void NativeWindow::destroyWindow() {
+    if (!handle_)
+        return;
+    forward(WM_DESTROY, 0, 0);
+    owner_ = nullptr;
+    windowTable().erase(handle_);
+    UiLoop().unregisterWindow(handle_);
+    handle_ = 0;
+    hide();
+    deleteLater();
+}
+
+void NativeWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.setRenderHint(QPainter::Antialiasing);
+    painter_ = &p;
+    ++paints_;
+    forward(WM_PAINT, 0, 0);
+    painter_ = nullptr;
+}
+
+WPARAM NativeWindow::keyState(const QMouseEvent* event) const {
+    WPARAM keys = 0;
+    if (event->buttons() & Qt::LeftButton)
+        keys |= MK_LBUTTON;
+    if (event->buttons() & Qt::RightButton)
+        keys |= MK_RBUTTON;
+    if (event->modifiers() & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier)
+        keys |= MK_CONTROL;
+    return keys;
+}
+
+LPARAM NativeWindow::pointOf(const QMouseEvent* event) const {
+    QPoint p = event->position().toPoint();
+    return MakePointParam(p.x(), p.y());
+}
+
+void NativeWindow::beginCaptionDrag(LPARAM screenPoint) {
+    // The window manager moves the window where it can (Wayland allows nothing else); elsewhere,
+    // and offscreen, we follow the pointer ourselves until the button comes up.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
+    dragging_ = true;
+    dragAnchor_ = QPoint(PointX(screenPoint), PointY(screenPoint));
+    dragOrigin_ = pos();
+}
+
+void NativeWindow::mousePressEvent(QMouseEvent* event) {
+    lastPoint_ = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        forward(WM_LBUTTONDOWN, keyState(event), pointOf(event));
+    else if (event->button() == Qt::RightButton)
+        forward(WM_RBUTTONDOWN, keyState(event), pointOf(event));
+}
+
+void NativeWindow::mouseReleaseEvent(QMouseEvent* event) {
+    lastPoint_ = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        if (dragging_) {
+            dragging_ = false;
+            return;
+        }
+        forward(WM_LBUTTONUP, keyState(event), pointOf(event));
+    } else if (event->button() == Qt::RightButton) {
+        forward(WM_RBUTTONUP, keyState(event), pointOf(event));
+    }
+}
+
+void NativeWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    lastPoint_ = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        forward(WM_LBUTTONDBLCLK, keyState(event), pointOf(event));
+}
+
+void NativeWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_) {
+        if (event->buttons() & Qt::LeftButton)
+            move(dragOrigin_ + (event->globalPosition().toPoint() - dragAnchor_));
+        else
+            dragging_ = false;
+        return;
+    }
+    lastPoint_ = event->position().toPoint();
+    if (tracking_ && hoverMs_ > 0)
+        UiLoop().setTimer(handle_, kHoverTimerId, hoverMs_); // the pointer moved: rest starts again
+    forward(WM_MOUSEMOVE, keyState(event), pointOf(event));
+}
+
+void NativeWindow::leaveEvent(QEvent*) {
+    if (!tracking_)
+        return;
+    tracking_ = false;
+    hoverMs_ = 0;
+    UiLoop().killTimer(handle_, kHoverTimerId);
+    forward(WM_MOUSELEAVE, 0, 0);
+}
+
+void NativeWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && handle_)
+        forward(WM_ACTIVATE, isActiveWindow() ? WA_ACTIVE : WA_INACTIVE, 0);
+}
+
+void NativeWindow::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    if (handle_)
+        forward(WM_KILLFOCUS, 0, 0);
+}
+
+void NativeWindow::closeEvent(QCloseEvent* event) {
+    // The owner decides: a dialog ends itself, the main window hides.
+    event->ignore();
+    if (handle_)
+        forward(WM_CLOSE, 0, 0);
+}
+
+void NativeWindow::keyPressEvent(QKeyEvent* event) {
+    unsigned vk = VirtualKeyFromQt(event->key());
+    if (vk == 0 || !forward(WM_KEYDOWN, vk, 0))
+        QWidget::keyPressEvent(event);
+}
+
+unsigned VirtualKeyFromQt(int key) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<unsigned>('A' + (key - Qt::Key_A));
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return static_cast<unsigned>('0' + (key - Qt::Key_0));
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
+        return 0x70u + static_cast<unsigned>(key - Qt::Key_F1);
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Backspace:
+        return 0x08;
+    case Qt::Key_Tab:
+        return 0x09;
+    case Qt::Key_Space:
+        return 0x20;
+    case Qt::Key_Left:
+        return 0x25;
+    case Qt::Key_Up:
+        return 0x26;
+    case Qt::Key_Right:
+        return 0x27;
+    case Qt::Key_Down:
+        return 0x28;
+    case Qt::Key_Delete:
+        return 0x2E;
+    default:
+        return 0;
+    }
+}
+
+} // namespace quorvik::platform

@@ -1,0 +1,107 @@
+// A top-level frameless window backed by a QWidget that speaks window messages.
+//
+// It registers itself with the UI loop and forwards what Qt reports to its owner's handler as the
+// messages the skinned windows expect: WM_PAINT (with `painter()` valid during the call), mouse
+// buttons, double-clicks, moves, WM_MOUSELEAVE / WM_MOUSEHOVER while tracking is on, WM_ACTIVATE
+// and WM_KILLFOCUS on losing activation, WM_CLOSE, WM_KEYDOWN and WM_DESTROY. Messages sent or
+// posted to its handle (timers included) reach the owner the same way.
+#pragma once
+
+#include "platform/EventLoop.h"
+
+#include <QPainter>
+#include <QRegion>
+#include <QWidget>
+
+namespace quorvik::platform {
+
+enum class WindowKind {
+    Dialog, // a frameless top-level window
+    Popup,  // a frameless topmost tool window (menus, drop-down lists)
+};
+
+class NativeWindow : public QWidget, public MessageHandler {
+    Q_OBJECT
+public:
+    // `owner` receives the messages; `ownerWindow` (may be 0) is the window this one belongs to.
+    NativeWindow(MessageHandler* owner, WindowKind kind, WindowHandle ownerWindow = 0);
+    ~NativeWindow() override;
+
+    WindowHandle handle() const { return handle_; }
+    static NativeWindow* fromHandle(WindowHandle handle);
+
+    LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+
+    // Valid only while the owner handles WM_PAINT.
+    QPainter* painter() const { return painter_; }
+
+    void invalidate() { invalidate(rect()); }
+    void invalidate(const QRect& area);
+    // Paints pending invalidations now (UpdateWindow).
+    void updateNow();
+
+    void setCapture();
+    void releaseCapture();
+    bool hasCapture() const { return captured_; }
+
+    // Leave tracking plus, when `hoverMs` > 0, one WM_MOUSEHOVER after the pointer rests that long.
+    void trackMouse(unsigned hoverMs);
+    bool isTracking() const { return tracking_; }
+
+    // SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWNOACTIVATE, SW_SHOW, SW_MINIMIZE, SW_RESTORE.
+    void showCommand(int command);
+    void setTopmost(bool topmost);
+    void setPosition(int x, int y, int width, int height);
+    void setOpacity(double opacity) { setWindowOpacity(opacity); }
+    void setRegion(const QRegion& region);
+    void setTitle(const QString& title) { setWindowTitle(title); }
+
+    // Sends WM_DESTROY to the owner, leaves the loop and deletes the widget once Qt is done with
+    // the event it may be inside of. The owner hears nothing more after this.
+    void destroyWindow();
+
+    // Counters for tests: invalidation requests and paints done.
+    int invalidationCount() const { return invalidations_; }
+    int paintCount() const { return paints_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    static constexpr unsigned kHoverTimerId = 0xFFFF0001u;
+
+    LRESULT forward(unsigned message, WPARAM wParam, LPARAM lParam);
+    WPARAM keyState(const QMouseEvent* event) const;
+    LPARAM pointOf(const QMouseEvent* event) const;
+    void beginCaptionDrag(LPARAM screenPoint);
+
+    MessageHandler* owner_;
+    WindowHandle handle_ = 0;
+    QPainter* painter_ = nullptr;
+    bool captured_ = false;
+    bool tracking_ = false;
+    unsigned hoverMs_ = 0;
+    QPoint lastPoint_{-1, -1};
+    bool dragging_ = false;
+    QPoint dragAnchor_;
+    QPoint dragOrigin_;
+    int invalidations_ = 0;
+    int paints_ = 0;
+};
+
+// The window a handle names, or null (closed, destroyed, or never a native window).
+NativeWindow* WindowFromHandle(WindowHandle handle);
+
+// Qt key to the original platform's virtual-key code; 0 for keys without one.
+unsigned VirtualKeyFromQt(int qtKey);
+
+} // namespace quorvik::platform

@@ -1,0 +1,31 @@
+// The program's message and confirmation box: a message, OK and a close button. OK answers
+// IDOK, the close button (and Escape, and closing the window) IDCANCEL.
+#pragma once
+
+#include "ui/skin/DlgBase.h"
+
+namespace quorvik::ui {
+
+class CAttentionDlg : public CDlgBase {
+public:
+    static constexpr int kTemplate = 152;
+    static constexpr int kCloseId = 2004;
+    static constexpr int kOkId = 2010;
+    static constexpr int kMessageId = 2013;
+    // Size of the small dialogs in units.
+    static constexpr int kWidthUnits = 319;
+    static constexpr int kHeightUnits = 102;
+
+    CAttentionDlg(std::u16string message, WindowHandle parent);
+
+    LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+
+protected:
+    bool OnInitDialog() override;
+    void CreateControls(const Rect& client) override;
+
+private:
+    std::u16string message_;
+};
+
+} // namespace quorvik::ui

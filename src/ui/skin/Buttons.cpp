@@ -1,0 +1,507 @@
+#include "ui/skin/Buttons.h"
+
+#include "ui/skin/DialGeometry.h"
+#include "ui/skin/ProgramWords.h"
+
+namespace quorvik::ui {
+
+// ---- ImageSet ----
+
+void ImageSet::setStrip(const std::string& path, int frameCount) {
+    strip.load(path);
+    frames = std::max(1, frameCount);
+}
+
+void ImageSet::set(const std::string& n, const std::string& h, const std::string& d) {
+    normal.load(n);
+    if (!h.empty())
+        hover.load(h);
+    if (!d.empty())
+        pressed.load(d);
+}
+
+void ImageSet::clear() {
+    strip.clear();
+    normal.clear();
+    hover.clear();
+    pressed.clear();
+}
+
+bool ImageSet::empty() const {
+    return strip.isNull() && normal.isNull() && hover.isNull() && pressed.isNull();
+}
+
+void ImageSet::draw(QPainter& p, const QRect& target, int look) const {
+    if (!strip.isNull()) {
+        double frameWidth = double(strip.width()) / frames;
+        int frame = std::clamp(look, 0, frames - 1);
+        strip.draw(p, target, QRectF(frame * frameWidth, 0, frameWidth, strip.height()));
+        return;
+    }
+    const SkinImage* image = &normal;
+    if (look >= 2)
+        image = !pressed.isNull() ? &pressed : !hover.isNull() ? &hover : &normal;
+    else if (look == 1 && !hover.isNull())
+        image = &hover;
+    image->draw(p, target);
+}
+
+// ---- CCheckButton ----
+
+CCheckButton::CCheckButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown, bool active,
+                           bool disabled, Qt::Alignment align)
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled), align_(align) {}
+
+void CCheckButton::SetImages(const std::string& normal, const std::string& hover, const std::string& pressed) {
+    images_.set(normal, hover, pressed);
+}
+
+void CCheckButton::SetTextMargins(int left, int right) {
+    marginLeft_ = left;
+    marginRight_ = right;
+}
+
+int CCheckButton::Look() const {
+    if (state_ == kStatePressed || checked_)
+        return 2;
+    return state_ == kStateHover ? 1 : 0;
+}
+
+void CCheckButton::DrawLook(QPainter& p, int look, const std::u16string& caption) {
+    images_.draw(p, rect_.toQRect(), look);
+    if (!images_.strip.isNull())
+        return;
+    QRect box = rect_.toQRect().adjusted(marginLeft_, 0, -marginRight_, 0);
+    DrawSingleLine(p, box, QString::fromStdU16String(caption), colours_.forLook(look), font_, align_);
+}
+
+void CCheckButton::Draw(QPainter& p, const Rect&) {
+    int look = Look();
+    bool useSecond = look == 2 && checked_ && !checkedText_.empty();
+    DrawLook(p, look, useSecond ? checkedText_ : text_);
+}
+
+bool CCheckButton::OnMouseMove(unsigned, int x, int y) {
+    return TrackHover(x, y);
+}
+
+bool CCheckButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    NotifySelf(kCodeDown);
+    return true;
+}
+
+bool CCheckButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        checked_ = !checked_;
+        NotifySelf(kCodeClick);
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+// ---- CRadioButton ----
+
+bool CRadioButton::IsSelected() const {
+    int bit = RadioBit(id_);
+    return bit >= 0 && (RadioGroupWord() & (1u << bit)) != 0;
+}
+
+bool CRadioButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        SelectRadio(id_);
+        NotifySelf(kCodeClick);
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+void CRadioButton::Draw(QPainter& p, const Rect&) {
+    int look = (state_ == kStatePressed || IsSelected()) ? 2 : state_ == kStateHover ? 1 : 0;
+    DrawLook(p, look, text_);
+}
+
+// ---- CDPIRadioButton ----
+
+CDPIRadioButton::CDPIRadioButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown,
+                                 bool active, bool disabled)
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {}
+
+void CDPIRadioButton::Draw(QPainter& p, const Rect&) {
+    images_.draw(p, rect_.toQRect(), state_);
+    DrawSingleLine(p, rect_.toQRect(), QString::fromStdU16String(text_), colour_, font_, Qt::AlignHCenter);
+}
+
+bool CDPIRadioButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    return true;
+}
+
+bool CDPIRadioButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (!rect_.contains(x, y)) {
+        state_ = kStateNormal;
+        return true;
+    }
+    state_ = kStateHover;
+    if (id_ >= 3290 && id_ <= 3297) {
+        int levels = id_ - 3290 + 1;
+        SetDpiLevelWord((DpiLevelWord() & ~0xFFu) | ((1u << levels) - 1));
+    }
+    NotifySelf(kCodeClick);
+    return true;
+}
+
+// ---- CImageButton ----
+
+CImageButton::CImageButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown, bool active,
+                           bool disabled)
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {}
+
+void CImageButton::Draw(QPainter& p, const Rect&) {
+    images_.draw(p, rect_.toQRect(), state_);
+    if (images_.strip.isNull())
+        DrawSingleLine(p, rect_.toQRect(), QString::fromStdU16String(text_), colours_.forLook(state_), font_,
+                       Qt::AlignHCenter);
+}
+
+bool CImageButton::OnMouseMove(unsigned, int x, int y) {
+    bool wasHover = state_ == kStateHover;
+    bool changed = TrackHover(x, y);
+    if (changed && !wasHover && state_ == kStateHover && id_ == 3502)
+        NotifySelf(kCodeHover3502);
+    return changed;
+}
+
+bool CImageButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    NotifySelf(kCodeDown, WPARAM(id_));
+    return true;
+}
+
+bool CImageButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        NotifySelf(kCodeClick, WPARAM(id_));
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+// ---- CColorSelectButton ----
+
+CColorSelectButton::CColorSelectButton(WindowHandle parent, int id, const Rect& rect, const Rect& inner, bool shown,
+                                       bool active, bool disabled)
+    : CControlBase(parent, id, rect, {}, shown, active, disabled), inner_(inner) {}
+
+void CColorSelectButton::SetColor(std::uint32_t colorValue) {
+    if (colorValue == color_)
+        return;
+    color_ = colorValue;
+    Invalidate();
+}
+
+void CColorSelectButton::SetRect(int left, int top, int right, int bottom) {
+    // The swatch keeps its place inside the control.
+    int dx = left - rect_.left;
+    int dy = top - rect_.top;
+    inner_ = Rect{inner_.left + dx, inner_.top + dy, inner_.right + dx, inner_.bottom + dy};
+    CControlBase::SetRect(left, top, right, bottom);
+}
+
+void CColorSelectButton::DrawSwatch(QPainter& p) const {
+    p.fillRect(inner_.toQRect(), FromColorValue(color_));
+}
+
+void CColorSelectButton::Draw(QPainter& p, const Rect&) {
+    DrawSwatch(p);
+    if (state_ != kStateNormal) {
+        p.save();
+        p.setPen(QPen(state_ == kStatePressed ? Rgb(kAccent) : Rgb(kTextHover), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect_.toQRect().adjusted(0, 0, -1, -1));
+        p.restore();
+    }
+}
+
+bool CColorSelectButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    NotifySelf(kCodeDown);
+    return true;
+}
+
+bool CColorSelectButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        NotifySelf(kCodeClick);
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+// ---- CColorSelectCheckButton ----
+
+void CColorSelectCheckButton::Draw(QPainter& p, const Rect&) {
+    DrawSwatch(p);
+    int look = checked_ ? 2 : state_ == kStateHover ? 1 : 0;
+    images_.draw(p, rect_.toQRect(), look);
+    if (images_.empty() && state_ == kStateHover) {
+        p.save();
+        p.setPen(Rgb(kTextHover));
+        p.drawRect(rect_.toQRect().adjusted(0, 0, -1, -1));
+        p.restore();
+    }
+}
+
+bool CColorSelectCheckButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        checked_ = !checked_;
+        NotifySelf(kCodeClick);
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+bool CColorSelectCheckButton::OnLButtonDblClk(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    NotifySelf(kCodeDoubleClick);
+    return false;
+}
+
+// ---- CComboButton ----
+
+CComboButton::CComboButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, unsigned popupMessage,
+                           bool shown, bool active, bool disabled)
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled), popupMessage_(popupMessage) {}
+
+void CComboButton::SetOff(bool off) {
+    if (off == off_)
+        return;
+    off_ = off;
+    Invalidate();
+}
+
+void CComboButton::ClearHover() {
+    inside_ = false;
+    enterReports_ = 0;
+    if (state_ != kStateNormal) {
+        state_ = kStateNormal;
+        Invalidate();
+    }
+}
+
+void CComboButton::Draw(QPainter& p, const Rect&) {
+    images_.draw(p, rect_.toQRect(), state_);
+    // The arrow sits at the right end of the picture; the caption keeps clear of it.
+    QRect box = rect_.toQRect().adjusted(Scaled(8), 0, -Scaled(22), 0);
+    QString caption = off_ ? QStringLiteral("Disable") : QString::fromStdU16String(text_);
+    DrawSingleLine(p, box, caption, state_ == kStateNormal ? Rgb(kTextNormal) : Rgb(kTextHover), font_, Qt::AlignLeft);
+}
+
+bool CComboButton::OnMouseMove(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    bool inside = rect_.contains(x, y);
+    bool changed = false;
+    if (inside) {
+        // The owner opens or refreshes its popup on code 4; a few reports are enough to catch a
+        // popup that was still closing, after that the selector stays quiet until left.
+        if (enterReports_ < kMaxEnterReports) {
+            ++enterReports_;
+            Notify(popupMessage_, WPARAM(id_), kCodeEnter);
+        }
+        if (state_ == kStateNormal) {
+            state_ = kStateHover;
+            changed = true;
+        }
+    } else if (inside_) {
+        enterReports_ = 0;
+        Notify(popupMessage_, WPARAM(id_), kCodeLeave);
+        if (state_ != kStatePressed) {
+            state_ = kStateNormal;
+            changed = true;
+        }
+    }
+    inside_ = inside;
+    return changed;
+}
+
+bool CComboButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    NotifySelf(kCodeDown);
+    return true;
+}
+
+bool CComboButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        Notify(popupMessage_, WPARAM(id_), kCodeClick);
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+// ---- CLinkButton ----
+
+CLinkButton::CLinkButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown, bool active,
+                         bool disabled)
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {}
+
+void CLinkButton::Draw(QPainter& p, const Rect&) {
+    QFont f = font_;
+    f.setUnderline(state_ != kStateNormal);
+    DrawSingleLine(p, rect_.toQRect(), QString::fromStdU16String(text_), state_ == kStateNormal ? normal_ : hover_, f,
+                   Qt::AlignLeft);
+}
+
+bool CLinkButton::OnMouseMove(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    bool inside = rect_.contains(x, y);
+    if (inside != inside_) {
+        inside_ = inside;
+        Notify(kMessage, 0, inside ? kCodeEnter : kCodeLeave);
+    }
+    return TrackHover(x, y);
+}
+
+bool CLinkButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    Notify(kMessage, 0, kCodeDown);
+    return true;
+}
+
+bool CLinkButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    if (rect_.contains(x, y)) {
+        state_ = kStateHover;
+        Notify(kMessage, 0, kCodeClick);
+    } else {
+        state_ = kStateNormal;
+    }
+    return true;
+}
+
+// ---- CPowerManageButton ----
+
+CPowerManageButton::CPowerManageButton(WindowHandle parent, int id, const Rect& rect, bool shown, bool active,
+                                       bool disabled)
+    : CControlBase(parent, id, rect, {}, shown, active, disabled) {
+    buildRegions();
+}
+
+void CPowerManageButton::buildRegions() {
+    QRectF box(rect_.left, rect_.top, rect_.width(), rect_.height());
+    for (int k = 0; k < kDialRegions; ++k)
+        regions_[std::size_t(k)] = DialRegion(box, k);
+}
+
+void CPowerManageButton::SetImages(const std::array<std::string, 8>& paths) {
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        images_[i].load(paths[i]);
+}
+
+void CPowerManageButton::SetChoice(int minutes) {
+    int next = std::clamp(minutes, 3, 10);
+    if (next == choice_)
+        return;
+    choice_ = next;
+    Invalidate();
+}
+
+int CPowerManageButton::RegionAt(int x, int y) const {
+    QPointF point(x + 0.5, y + 0.5);
+    for (int k = 0; k < kDialRegions; ++k)
+        if (regions_[std::size_t(k)].containsPoint(point, Qt::OddEvenFill))
+            return k;
+    return -1;
+}
+
+void CPowerManageButton::SetRect(int left, int top, int right, int bottom) {
+    CControlBase::SetRect(left, top, right, bottom);
+    buildRegions();
+}
+
+void CPowerManageButton::Draw(QPainter& p, const Rect&) {
+    images_[std::size_t(choice_ - 3)].draw(p, rect_.toQRect());
+    if (hotRegion_ >= 2 && hotRegion_ <= 9 && hotRegion_ + 1 != choice_) {
+        p.save();
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(255, 255, 255, 40));
+        p.drawPolygon(regions_[std::size_t(hotRegion_)]);
+        p.restore();
+    }
+}
+
+bool CPowerManageButton::OnMouseMove(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    int region = rect_.contains(x, y) ? RegionAt(x, y) : -1;
+    TrackHover(x, y);
+    if (region == hotRegion_)
+        return false;
+    hotRegion_ = region;
+    return true;
+}
+
+bool CPowerManageButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    return false;
+}
+
+bool CPowerManageButton::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    state_ = rect_.contains(x, y) ? kStateHover : kStateNormal;
+    int k = rect_.contains(x, y) ? RegionAt(x, y) : -1;
+    if (k < 2 || k > 9)
+        return false;
+    choice_ = k + 1;
+    Notify(kMessage, 0, kCodeClick);
+    return true;
+}
+
+void CPowerManageButton::ReleaseImages() {
+    for (auto& image : images_)
+        image.clear();
+}
+
+} // namespace quorvik::ui

@@ -1,0 +1,101 @@
+// The base of every skinned control: a windowless object that draws itself inside its parent
+// window, takes the mouse events the parent forwards and reports to the parent with a message
+// whose number is its id.
+#pragma once
+
+#include "platform/EventLoop.h"
+#include "ui/skin/SkinSupport.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <string>
+
+namespace quorvik::ui {
+
+using platform::LPARAM;
+using platform::LRESULT;
+using platform::WindowHandle;
+using platform::WPARAM;
+
+// Notification codes (lParam of a control's message).
+inline constexpr LPARAM kCodeDown = 1;
+inline constexpr LPARAM kCodeClick = 2;
+inline constexpr LPARAM kCodeDragValue = 3;
+inline constexpr LPARAM kCodeEnter = 4;
+inline constexpr LPARAM kCodeLeave = 5;
+inline constexpr LPARAM kCodeDoubleClick = 10;
+inline constexpr LPARAM kCodeRightClick = 11;
+inline constexpr LPARAM kCodeHover3502 = 12;
+inline constexpr LPARAM kCodePopupClosedA = 14;
+inline constexpr LPARAM kCodePopupClosedB = 15;
+
+// Mouse state of interactive controls.
+inline constexpr int kStateNormal = 0;
+inline constexpr int kStateHover = 1;
+inline constexpr int kStatePressed = 2;
+
+class CControlBase {
+public:
+    CControlBase(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown = true,
+                 bool active = true, bool disabled = false);
+    virtual ~CControlBase();
+    CControlBase(const CControlBase&) = delete;
+    CControlBase& operator=(const CControlBase&) = delete;
+
+    virtual void Draw(QPainter& p, const Rect& clip);
+    // Called with 0 on the previously pressed control when another one is pressed.
+    virtual void CancelPress(int reason);
+    virtual void SetRect(int left, int top, int right, int bottom);
+    virtual Rect* GetRect(Rect* out) const;
+    // Redraws only when the text really changes.
+    virtual void SetText(const std::u16string& text);
+    virtual std::u16string GetText() const;
+    virtual void SetShown(bool shown);
+    virtual void SetActive(bool active);
+    // Mouse operations return true when the look changed (the parent then invalidates the rectangle).
+    virtual bool OnMouseMove(unsigned keys, int x, int y);
+    virtual bool OnLButtonDown(unsigned keys, int x, int y);
+    virtual bool OnLButtonUp(unsigned keys, int x, int y);
+    virtual bool OnRButtonUp(unsigned keys, int x, int y);
+    virtual bool OnLButtonDblClk(unsigned keys, int x, int y);
+    virtual void ReleaseImages();
+
+    // Replaces the font with one of another height and face.
+    void SetFont(int height, const std::u16string& face);
+    void SetDisabled(bool disabled) { disabled_ = disabled; }
+
+    int id() const { return id_; }
+    const Rect& rect() const { return rect_; }
+    bool isShown() const { return shown_; }
+    bool isActive() const { return active_; }
+    bool isDisabled() const { return disabled_; }
+    bool isHitTestable() const { return hitTestable_; }
+    // Shown and active: the control takes part in drawing and hit tests.
+    bool isLive() const { return shown_ && active_; }
+    WindowHandle parent() const { return parent_; }
+    const std::u16string& text() const { return text_; }
+    const QFont& font() const { return font_; }
+    int mouseState() const { return state_; }
+
+protected:
+    // Sends `message` to the parent at once (its handler runs before this returns).
+    LRESULT Notify(unsigned message, WPARAM wParam, LPARAM code);
+    LRESULT NotifySelf(LPARAM code, WPARAM wParam = 0) { return Notify(unsigned(id_), wParam, code); }
+    void Invalidate();
+    // The common hover rule: no change while disabled or pressed; inside → hover, else normal.
+    bool TrackHover(int x, int y);
+
+    int id_;
+    Rect rect_;
+    bool shown_;
+    bool active_;
+    bool disabled_;
+    bool hitTestable_ = true;
+    std::u16string text_;
+    WindowHandle parent_;
+    QFont font_;
+    int state_ = kStateNormal;
+};
+
+} // namespace quorvik::ui

@@ -1,0 +1,148 @@
+// The base of every skinned dialog: a frameless window that draws its own background from a skin
+// bitmap, keeps its controls in seven ordered lists, forwards the mouse to them, and moves when
+// dragged by its free area.
+#pragma once
+
+#include "platform/qt/NativeWindow.h"
+#include "ui/skin/ControlBase.h"
+
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace quorvik::ui {
+
+class CWndPopup;
+
+inline constexpr int kControlLists = 7;
+inline constexpr int kPopupSlots = 11;
+
+class CDlgBase : public platform::MessageHandler {
+public:
+    CDlgBase(int templateId, WindowHandle parent);
+    ~CDlgBase() override;
+    CDlgBase(const CDlgBase&) = delete;
+    CDlgBase& operator=(const CDlgBase&) = delete;
+
+    // Creates the window and initialises it (modeless); false when it already exists.
+    bool Create();
+    // Creates, shows and runs the dialog in a nested loop until it ends; returns the result
+    // (IDCANCEL when the program quits meanwhile).
+    int DoModal();
+    // Ends the dialog with `result`: a modal loop returns it, a modeless dialog is destroyed.
+    void EndDialog(int result);
+    void DestroyWindow();
+    int Result() const { return result_; }
+    bool IsOpen() const { return window_ != nullptr && handle_ != 0; }
+
+    // Tests act on the next dialog that opens (its controls exist and it is shown) with `hook`,
+    // which runs once before the dialog's loop starts.
+    static void OnNextDialogShown(std::function<void(CDlgBase&)> hook);
+
+    WindowHandle hwnd() const { return handle_; }
+    platform::NativeWindow* window() const { return window_; }
+    int templateId() const { return templateId_; }
+
+    LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+
+    // The first control with this id in lists 1 … 7, or null.
+    CControlBase* FindControl(int id) const;
+    template <class T> T* FindControlAs(int id) const { return dynamic_cast<T*>(FindControl(id)); }
+    // Takes ownership; `list` is 1 … 7. Returns the control.
+    template <class T> T* AddControl(int list, std::unique_ptr<T> control) {
+        T* raw = control.get();
+        addControl(list, std::move(control));
+        return raw;
+    }
+    const std::vector<std::unique_ptr<CControlBase>>& ControlList(int list) const;
+    // Releases the images of every control (dialogs do it before they close).
+    void ReleaseImages();
+
+    // Popup slots 0 … 10.
+    void SetPopup(int slot, WindowHandle popup);
+    WindowHandle Popup(int slot) const;
+    void ClosePopup(int slot);
+
+    // The frame: a file under skins/ or a built-in picture. The background colour becomes the
+    // mean colour of the frame's pixels.
+    bool SetFrameBitmap(const std::string& path);
+    void SetFrameBitmap(const QImage& image);
+    const QColor& BackgroundColour() const { return background_; }
+    QSize FrameSize() const { return QSize(frameWidth_, frameHeight_); }
+
+    // Window size in pixels (derived dialogs set units × scale before creation).
+    void SetSize(int width, int height);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    Rect ClientRect() const { return Rect{0, 0, width_, height_}; }
+    const QFont& DialogFont() const { return dialogFont_; }
+
+    CControlBase* HotControl() const { return hot_; }
+    CControlBase* PressedControl() const { return pressed_; }
+
+    // Invalidate the control's rectangle, or the whole window.
+    void InvalidateControl(const CControlBase* control);
+    void InvalidateAll();
+
+protected:
+    // Each dialog draws its frame here; the base fills the background colour, stretches the frame
+    // over the window and draws the controls.
+    virtual void DrawBackground(QPainter& p, const Rect& client);
+    virtual void DrawControls(QPainter& p, const Rect& clip);
+    // Each dialog creates its controls here.
+    virtual void CreateControls(const Rect& client);
+    virtual bool OnInitDialog();
+    // Enter and the close message; the base ends the dialog with IDOK / IDCANCEL.
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Whether the dialog keeps an entry in the open-window table (not the main window, the
+    // on-screen display or the progress dialog).
+    virtual bool ListsInOpenWindows() const { return true; }
+    virtual platform::WindowKind Kind() const { return platform::WindowKind::Dialog; }
+
+    void OnPaint();
+    void OnMouseMove(unsigned keys, int x, int y);
+    void OnLButtonDown(unsigned keys, int x, int y);
+    void OnLButtonUp(unsigned keys, int x, int y);
+    void OnRButtonUp(unsigned keys, int x, int y);
+    void OnLButtonDblClk(unsigned keys, int x, int y);
+    void OnMouseLeave();
+    void OnMouseHover(int x, int y);
+    void OnDestroy();
+
+    int width_;
+    int height_;
+    QColor background_{0xBA, 0xE2, 0xEF};
+    QFont dialogFont_;
+
+private:
+    void addControl(int list, std::unique_ptr<CControlBase> control);
+    void hitTest(int x, int y);
+    void centreOnOwner();
+    template <class F> void forEachControl(F&& f) const;
+    static bool RedrawsWholeWindow(int id);
+
+    int templateId_;
+    WindowHandle parent_;
+    WindowHandle handle_ = 0;
+    QPointer<platform::NativeWindow> window_;
+    SkinImage frame_;
+    int frameWidth_ = 100;
+    int frameHeight_ = 100;
+    std::array<std::vector<std::unique_ptr<CControlBase>>, kControlLists> lists_;
+    CControlBase* hot_ = nullptr;
+    CControlBase* pressed_ = nullptr;
+    bool tracking_ = false;
+    bool buttonDown_ = false;
+    int lastX_ = -1;
+    int lastY_ = -1;
+    std::array<WindowHandle, kPopupSlots> popups_{};
+    bool modal_ = false;
+    bool ended_ = false;
+    int result_ = 0;
+};
+
+} // namespace quorvik::ui

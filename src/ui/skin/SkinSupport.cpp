@@ -1,0 +1,130 @@
+#include "ui/skin/SkinSupport.h"
+
+#include "model/LanguageTable.h"
+#include "model/ProcessGlobals.h"
+
+#include <QFileInfo>
+#include <QFontMetrics>
+
+static void initBuiltinImages() {
+    Q_INIT_RESOURCE(builtin_images);
+}
+
+namespace quorvik::ui {
+
+int Scaled(double units) {
+    return static_cast<int>(units * model::DisplayScaleFactor());
+}
+
+Rect ScaledRect(double left, double top, double right, double bottom) {
+    return Rect{Scaled(left), Scaled(top), Scaled(right), Scaled(bottom)};
+}
+
+std::string SkinFile(std::string_view name) {
+    std::string path = model::ProgramFolder();
+    path += "skins/";
+    path += name;
+    return path;
+}
+
+bool SkinImage::load(const std::string& path) {
+    clear();
+    QString file = QString::fromStdString(path);
+    if (model::DisplayScaleFactor() > 1.0) {
+        QFileInfo info(file);
+        QString twin = info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix();
+        QImage big(twin);
+        if (!big.isNull()) {
+            image_ = big;
+            ratio_ = 2.0;
+            width_ = big.width() / 2;
+            height_ = big.height() / 2;
+            return true;
+        }
+    }
+    QImage plain(file);
+    if (plain.isNull())
+        return false;
+    image_ = plain;
+    ratio_ = 1.0;
+    width_ = plain.width();
+    height_ = plain.height();
+    return true;
+}
+
+void SkinImage::setImage(QImage image) {
+    image_ = std::move(image);
+    ratio_ = 1.0;
+    width_ = image_.width();
+    height_ = image_.height();
+}
+
+void SkinImage::clear() {
+    image_ = QImage();
+    width_ = height_ = 0;
+    ratio_ = 1.0;
+}
+
+void SkinImage::draw(QPainter& p, const QRect& target) const {
+    if (!image_.isNull())
+        p.drawImage(QRectF(target), image_, QRectF(image_.rect()));
+}
+
+void SkinImage::draw(QPainter& p, const QRect& target, const QRectF& source) const {
+    if (image_.isNull())
+        return;
+    QRectF src(source.x() * ratio_, source.y() * ratio_, source.width() * ratio_, source.height() * ratio_);
+    p.drawImage(QRectF(target), image_, src);
+}
+
+QImage BuiltinImage(int resourceId) {
+    static bool initialised = false;
+    if (!initialised) {
+        initBuiltinImages();
+        initialised = true;
+    }
+    return QImage(QStringLiteral(":/quorvik/builtin/%1.png").arg(resourceId));
+}
+
+QFont ControlFont(int height, const std::u16string& face) {
+    const std::u16string& name = face.empty() ? model::FontFace() : face;
+    int cell = height > 0 ? height : model::FontHeight();
+    QFont font(QString::fromStdU16String(name));
+    font.setStyleHint(QFont::SansSerif); // family swiss
+    font.setWeight(QFont::Normal);
+    // The original's positive height is the cell height; the glyphs take about 13/16 of it.
+    font.setPixelSize(std::max(1, cell * 13 / 16));
+    return font;
+}
+
+QColor MeanColor(const QImage& image) {
+    if (image.isNull())
+        return QColor();
+    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    std::uint64_t r = 0, g = 0, b = 0;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            r += qRed(line[x]);
+            g += qGreen(line[x]);
+            b += qBlue(line[x]);
+        }
+    }
+    std::uint64_t count = std::uint64_t(rgb.width()) * std::uint64_t(rgb.height());
+    return QColor(int(r / count), int(g / count), int(b / count));
+}
+
+void DrawSingleLine(QPainter& p, const QRect& box, const QString& text, const QColor& colour, const QFont& font,
+                    Qt::Alignment align) {
+    if (text.isEmpty() || box.width() <= 0)
+        return;
+    p.save();
+    p.setFont(font);
+    p.setPen(colour);
+    QFontMetrics metrics(font);
+    QString shown = metrics.elidedText(text, Qt::ElideRight, box.width());
+    p.drawText(box, int(align | Qt::AlignVCenter | Qt::TextSingleLine), shown);
+    p.restore();
+}
+
+} // namespace quorvik::ui

@@ -1,0 +1,100 @@
+// Geometry, colours, images and fonts shared by the skinned controls and windows.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvik::ui {
+
+// A rectangle in client pixels with the original platform's rule: left and top inside, right and
+// bottom outside.
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    bool contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    bool intersects(const Rect& o) const {
+        return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+    }
+    QRect toQRect() const { return QRect(left, top, width(), height()); }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Units times the display scale factor, truncated like the original's integer casts.
+int Scaled(double units);
+// A rectangle given in units, scaled.
+Rect ScaledRect(double left, double top, double right, double bottom);
+
+// Full path of a skin image: the program folder's "skins/" plus `name` ("exit_nr.png",
+// "mouse/serial_number1.png").
+std::string SkinFile(std::string_view name);
+
+// #RRGGBB as written in this toolkit's colour constants.
+inline QColor Rgb(std::uint32_t rrggbb) {
+    return QColor(int((rrggbb >> 16) & 0xFF), int((rrggbb >> 8) & 0xFF), int(rrggbb & 0xFF));
+}
+// A stored colour value: red in the lowest byte, green next, blue third.
+inline QColor FromColorValue(std::uint32_t value) {
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+inline std::uint32_t ToColorValue(const QColor& c) {
+    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) | (std::uint32_t(c.blue()) << 16);
+}
+
+inline constexpr std::uint32_t kTextNormal = 0xB4B4B4;
+inline constexpr std::uint32_t kTextHover = 0xFFFFFF;
+inline constexpr std::uint32_t kTextPressed = 0xFFFF00;
+inline constexpr std::uint32_t kAccent = 0x35A0DE;
+inline constexpr std::uint32_t kListBackground = 0x4B4B4B;
+
+// One image slot of a control. Loading fails silently and leaves the slot empty. When the
+// display is scaled and the generator left a double-size "@2x" twin beside the file, the twin is
+// loaded, so pictures stay sharp; width and height are always the picture's size in units.
+class SkinImage {
+public:
+    bool load(const std::string& path);
+    void setImage(QImage image); // a built-in picture
+    void clear();
+    bool isNull() const { return image_.isNull(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    const QImage& image() const { return image_; }
+
+    // Stretches the whole picture (or the part `source`, in units) over `target` in pixels.
+    void draw(QPainter& p, const QRect& target) const;
+    void draw(QPainter& p, const QRect& target, const QRectF& source) const;
+
+private:
+    QImage image_;
+    int width_ = 0;
+    int height_ = 0;
+    double ratio_ = 1.0; // image pixels per unit
+};
+
+// A built-in picture by its resource number (128 icon, 151 popup background, 287 colour picture,
+// 364 main window background); a null image when there is none.
+QImage BuiltinImage(int resourceId);
+
+// The font the controls start with: face, height and character set of the language settings.
+// `height` is the cell height in pixels like the original's font height; 0 takes the global one.
+QFont ControlFont(int height = 0, const std::u16string& face = {});
+
+// Mean colour of all pixels, each channel averaged on its own.
+QColor MeanColor(const QImage& image);
+
+// Single line, vertically centred, elided at the end when too long; `align` is Qt::AlignLeft,
+// AlignHCenter or AlignRight.
+void DrawSingleLine(QPainter& p, const QRect& box, const QString& text, const QColor& colour, const QFont& font,
+                    Qt::Alignment align);
+
+} // namespace quorvik::ui
