@@ -103,7 +103,7 @@ bool ConfigPairs::Read(const std::string& path) {
 
 bool ConfigPairs::Write(const std::string& path) const {
     CStdioFileEx file;
-    if (!file.OpenForWrite(path))
+    if (path.empty() || !file.OpenForWrite(path))
         return false;
     std::u16string text;
     text.reserve(1024);
@@ -186,7 +186,7 @@ ConfigPairs& Config() {
 }
 
 std::string ConfigFilePath() {
-    return DataFolder() + "config/config.ini";
+    return DataFolder().empty() ? std::string() : DataFolder() + "config/config.ini";
 }
 
 bool WriteConfiguration() {

@@ -77,7 +77,7 @@ public:
 // The process's configuration.
 ConfigPairs& Config();
 
-// DataFolder() + "config/config.ini".
+// DataFolder() + "config/config.ini"; empty while there is no data folder.
 std::string ConfigFilePath();
 // Writes Config() to the configuration file.
 bool WriteConfiguration();

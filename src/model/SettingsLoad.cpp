@@ -24,12 +24,25 @@ StartupPaths DefaultStartupPaths() {
 
 LoadResult LoadSettingsModel(const StartupPaths& paths) {
     LoadResult result;
-    SetProgramFolder(paths.programFolder);
+    if (!paths.programFolder.empty())
+        SetProgramFolder(paths.programFolder);
+    if (paths.dataFolder.empty()) {
+        // Nowhere to keep settings (no home folder): factory settings in memory, and no slot path,
+        // so that no later save writes into whatever the working folder is.
+        SetFactoryConfiguration();
+        for (int s = 0; s < kProfileSlotCount; ++s) {
+            Config().SetValue(kCfgProfileSlot0URL + s, u"");
+            Profile(s).ResetToFactory(unsigned(s));
+        }
+        SetSensorIdentifier(Config().SensorValue());
+        SetCurrentSlot(Config().CurrentProfileSlot());
+        return result;
+    }
     SetDataFolder(paths.dataFolder);
     // A folder that cannot be created is not reported; the file steps below then fall back.
     result.dataFolderReady = EnsureDataFolder(DataFolder());
     if (result.dataFolderReady)
-        result.deliveredFilesCopied = CopyDeliveredFiles(ProgramFolder(), DataFolder());
+        result.deliveredFilesCopied = CopyDeliveredFiles(paths.programFolder, DataFolder());
     // The factory profile names come from the language, so it goes first.
     result.languageLoaded = LoadLanguageTables();
     result.macroLibraryLoaded = macro::ReadMacroLibraryAtStartup();

@@ -30,7 +30,8 @@ struct LoadResult {
 
 // Sets the program and data folders, prepares the data folder, then loads in order: language
 // tables, macro library, configuration with the five profiles and the sensor check. The in-memory
-// current slot is taken from CurrentProfile (range-checked).
+// current slot is taken from CurrentProfile (range-checked). An empty data folder (no home folder
+// to put it in) gives factory settings in memory and no file paths, so nothing is ever written.
 LoadResult LoadSettingsModel(const StartupPaths& paths);
 
 // The configuration part of the load, for folders already set: "config/config.ini" (on failure the

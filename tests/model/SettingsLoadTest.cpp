@@ -235,5 +235,14 @@ TEST_F(SettingsLoadTest, UnusableDataFolderStillLoadsFactorySettingsInMemory) {
     EXPECT_EQ(Profile(0).XYSetting, k3325Codes);
 }
 
+TEST_F(SettingsLoadTest, NoDataFolderGivesFactorySettingsThatAreNeverWrittenAnywhere) {
+    const LoadResult r = LoadSettingsModel({paths_.programFolder, ""});
+    EXPECT_FALSE(r.dataFolderReady);
+    EXPECT_EQ(Profile(4).XYSetting, k3325Codes);
+    EXPECT_EQ(Config().ProfileSlotPath(0), "");
+    EXPECT_FALSE(SaveAllProfiles());
+    EXPECT_FALSE(fs::exists(root_.path() / "program/config/default0.psf"));
+}
+
 } // namespace
 } // namespace quorvik::model
