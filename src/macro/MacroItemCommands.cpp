@@ -97,9 +97,10 @@ ItemCommandOutcome ImportMacro(MacroLibrary& library, MacroLibrary& importTree, 
     MacroLocation fileLocation;
     if (ReadMacroLibrary(importTree, path, &fileLocation) == ReadStatus::NotOpened)
         return {ItemCommandResult::FileUnreadable, current};
+    const MacroLibrary& tree = importTree; // looked at only
     // Files the program writes point at a macro; anything else (a folder, a free slot, no slot)
     // is not imported.
-    const MacroLibraryNode* source = importTree.SlotAt(fileLocation);
+    const MacroLibraryNode* source = tree.SlotAt(fileLocation);
     if (!source || !source->IsMacroSlot())
         return {ItemCommandResult::NothingToImport, current};
     MacroLocation added;
@@ -116,20 +117,21 @@ ItemCommandOutcome ImportItems(MacroLibrary& library, MacroLibrary& importTree, 
     MacroLocation fileLocation;
     if (ReadMacroLibrary(importTree, path, &fileLocation) == ReadStatus::NotOpened)
         return {ItemCommandResult::FileUnreadable, current};
+    const MacroLibrary& tree = importTree; // looked at only
 
     // The items in slot order: every top-level item, a folder alone, or a run of siblings.
     std::vector<MacroLocation> items;
     if (fileLocation.stage < 0) {
         for (int i = 0; i < kSlotsPerLevel; ++i)
-            if (importTree.SlotAt(MacroLocation::At(i))->IsOccupied())
+            if (tree.SlotAt(MacroLocation::At(i))->IsOccupied())
                 items.push_back(MacroLocation::At(i));
-    } else if (const MacroLibraryNode* node = importTree.SlotAt(fileLocation)) {
+    } else if (const MacroLibraryNode* node = tree.SlotAt(fileLocation)) {
         if (node->IsFolderSlot()) {
             items.push_back(fileLocation);
         } else {
             for (int k = fileLocation.SiblingIndex(); k < kSlotsPerLevel; ++k) {
                 MacroLocation sibling = fileLocation.Sibling(k);
-                if (!importTree.SlotAt(sibling)->IsOccupied())
+                if (!tree.SlotAt(sibling)->IsOccupied())
                     break;
                 items.push_back(sibling);
             }
@@ -140,7 +142,7 @@ ItemCommandOutcome ImportItems(MacroLibrary& library, MacroLibrary& importTree, 
 
     // All names are checked first, so that a clash imports nothing at all.
     for (const MacroLocation& item : items) {
-        const MacroLibraryNode& node = *importTree.SlotAt(item);
+        const MacroLibraryNode& node = *tree.SlotAt(item);
         MacroLocation parent;
         bool placeable =
             node.IsFolderSlot() ? library.FolderTarget(current, parent) : library.MacroTarget(current, parent);
@@ -151,7 +153,7 @@ ItemCommandOutcome ImportItems(MacroLibrary& library, MacroLibrary& importTree, 
     bool anyAdded = false;
     MacroLocation last = current;
     for (const MacroLocation& item : items) {
-        const MacroLibraryNode& node = *importTree.SlotAt(item);
+        const MacroLibraryNode& node = *tree.SlotAt(item);
         MacroLocation added;
         if (!node.IsFolderSlot()) {
             if (AddImportedMacro(library, node, current, added) == AddResult::Added) {
@@ -171,7 +173,7 @@ ItemCommandOutcome ImportItems(MacroLibrary& library, MacroLibrary& importTree, 
         anyAdded = true;
         const MacroLocation folder = added;
         for (int k = 0; k < kSlotsPerLevel; ++k) {
-            const MacroLibraryNode& child = *importTree.SlotAt(item.Child(k));
+            const MacroLibraryNode& child = *tree.SlotAt(item.Child(k));
             if (!child.IsOccupied())
                 break;
             MacroLocation inner;

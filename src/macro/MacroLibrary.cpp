@@ -10,6 +10,11 @@ bool InLevel(std::int32_t index) {
     return index >= 0 && index < kSlotsPerLevel;
 }
 
+void EmptySlot(MacroLibraryNode& node) {
+    if (!node.name.empty() || node.macro || node.isFolder || node.folderIsOpen)
+        node = MacroLibraryNode{};
+}
+
 // One level of the block as seen from a group of siblings: where sibling 0's share of that level
 // starts and how many slots each sibling owns there (1 at its own depth, 60 or 3,600 below).
 struct LevelSpan {
@@ -256,11 +261,11 @@ void MacroLibrary::Clear() {
     for (std::size_t i = 0; i < n60; ++i) {
         if (!usedSubtrees_.test(i))
             continue;
-        nodes_[i] = MacroLibraryNode{};
+        EmptySlot(nodes_[i]);
         for (std::size_t s = kDepth1Base + i * n60; s < kDepth1Base + (i + 1) * n60; ++s)
-            nodes_[s] = MacroLibraryNode{};
+            EmptySlot(nodes_[s]);
         for (std::size_t s = kDepth2Base + i * n60 * n60; s < kDepth2Base + (i + 1) * n60 * n60; ++s)
-            nodes_[s] = MacroLibraryNode{};
+            EmptySlot(nodes_[s]);
     }
     usedSubtrees_.reset();
 }
