@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quorvik::device {
 
@@ -93,6 +94,9 @@ public:
     bool HasFeatureHandle(Form form) const;
     bool IsReaderRunning(Form form) const;
     bool QueryOnArrival() const { return queryOnArrival_; }
+    // Start-up: true once when query on arrival was set, which it clears (the caller then reads
+    // the status for the newly found device).
+    bool TakeQueryOnArrival() { return std::exchange(queryOnArrival_, false); }
     std::string FeaturePath(Form form) const;
     std::string InputPath(Form form) const;
 
