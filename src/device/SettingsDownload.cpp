@@ -14,8 +14,7 @@ namespace {
 // Language text that names a button whose macro is gone from the library.
 constexpr int kDisabledButtonText = 34;
 
-template <std::size_t N>
-std::array<std::uint8_t, N> payloadBytes(const Report& report, std::size_t first) {
+template <std::size_t N> std::array<std::uint8_t, N> payloadBytes(const Report& report, std::size_t first) {
     std::array<std::uint8_t, N> out{};
     std::copy_n(report.begin() + static_cast<std::ptrdiff_t>(first), N, out.begin());
     return out;

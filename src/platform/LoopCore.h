@@ -19,8 +19,8 @@ public:
     void unregisterWindow(WindowHandle window) override;
     bool isWindow(WindowHandle window) const override;
 
-    LRESULT send(WindowHandle window, unsigned message, WPARAM wParam, LPARAM lParam) override;
-    void post(WindowHandle window, unsigned message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT send(WindowHandle window, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0) override;
+    void post(WindowHandle window, unsigned message, WPARAM wParam = 0, LPARAM lParam = 0) override;
     void postQuit() override;
     bool quitRequested() const override { return quit_.load(); }
     // Forgets a quit (a test that checked it, or a program that decided to go on).

@@ -13,7 +13,9 @@ void VirtualClockLoop::advance(std::uint64_t ms) {
             break;
         now_ += *next;
     }
-    now_ = target;
+    // A blocking wait inside a handler may have carried the clock past the target already.
+    if (now_.load() < target)
+        now_ = target;
     processDue();
 }
 

@@ -1,0 +1,335 @@
+#include "device/DeviceCore.h"
+
+#include "macro/MacroLibrary.h"
+#include "model/ConfigPairs.h"
+#include "model/ProfileFile.h"
+#include "model/SettingsLoad.h"
+#include "model/Text.h"
+#include "platform/Messages.h"
+
+#include <bit>
+
+namespace quorvik::device {
+
+namespace {
+
+// Rate code of a report interval the mouse announces: 8 ms → 125 Hz … anything else → 1000 Hz.
+std::uint8_t rateCodeForInterval(std::uint8_t interval) {
+    switch (interval) {
+    case 8:
+        return 0;
+    case 4:
+        return 1;
+    case 2:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+// The rate's name as the mouse's own report sets it (the rate buttons of the DPI page write
+// "HZ"; a change made on the mouse writes "Hz").
+const char16_t* rateNameForCode(int code) {
+    static constexpr const char16_t* kNames[] = {u"125Hz", u"250Hz", u"500Hz", u"1000Hz"};
+    return code >= 0 && code < 3 ? kNames[code] : kNames[3];
+}
+
+// Level-change reports count levels from 1 among the enabled levels, of which there are at most
+// eight; anything else comes from a confused device.
+constexpr std::uint8_t kMaxReportedLevel = 8;
+
+constexpr int kBatteryPhaseStep = 25;
+constexpr int kBatteryFull = 100;
+
+} // namespace
+
+DeviceCore::DeviceCore(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
+                       MainWindowPort& window)
+    : loop_(loop), mainWindow_(mainWindow), window_(window),
+      connection_(std::make_unique<DeviceConnection>(bus, loop, mainWindow, static_cast<DeviceHost&>(*this))),
+      download_(DownloadPorts{[this](const Report& r) { return connection_->WriteCommand(r); },
+                              [this] { return connection_->HasTarget(); },
+                              [this] { return connection_->Sequence().Take(); },
+                              [this](std::uint32_t ms) { loop_.sleep(ms); }},
+                tables_) {}
+
+DeviceCore::~DeviceCore() {
+    loop_.killTimer(mainWindow_, kTimerDownload);
+    loop_.killTimer(mainWindow_, kTimerKeepHidden);
+    loop_.killTimer(mainWindow_, kTimerDelayedSave);
+    loop_.killTimer(mainWindow_, kTimerNoMouse);
+    loop_.killTimer(mainWindow_, kTimerStatusPoll);
+}
+
+void DeviceCore::Start() {
+    tables_.Rebuild(model::SensorIdentifier());
+    long needPassword = model::Config().NeedPassword();
+    if (needPassword == 1)
+        window_.MinimiseMainWindow();
+    windowOpen_ = needPassword == 0;
+    online_ = windowOpen_;
+
+    connection_->RegisterNotifications();
+    PrimeShadows();
+    connection_->Scan();
+    if (connection_->AnyDevice() && connection_->TakeQueryOnArrival()) {
+        connection_->ReadStatus();
+        window_.RefreshMainWindow();
+    }
+    loop_.setTimer(mainWindow_, kTimerKeepHidden, kKeepHiddenPeriodMs);
+    loop_.setTimer(mainWindow_, kTimerNoMouse, kNoMouseDelayMs);
+}
+
+bool DeviceCore::HandleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam) {
+    switch (message) {
+    case platform::WM_TIMER:
+        switch (wParam) {
+        case kTimerDownload:
+        case kTimerKeepHidden:
+        case kTimerDelayedSave:
+        case kTimerNoMouse:
+        case kTimerStatusPoll:
+            onTimer(static_cast<unsigned>(wParam));
+            return true;
+        default:
+            return false;
+        }
+    case platform::WM_DEVICECHANGE:
+        connection_->OnDeviceChange(wParam);
+        return true;
+    case kLevelChangeMessage:
+        ApplyLevelChange(static_cast<std::uint8_t>(wParam), static_cast<std::uint8_t>(lParam));
+        return true;
+    case kMsgOnScreenDisplay:
+        if (wParam == 1)
+            window_.ShowOnScreenDisplay(OnScreenDisplayTexts());
+        return true;
+    case kMsgFactoryReset:
+        if (lParam == 2 && window_.ConfirmFactoryReset())
+            FactoryReset();
+        return true;
+    case kMsgOpenRequest:
+        OpenRequest();
+        return true;
+    case platform::WM_DESTROY:
+        Shutdown();
+        return false; // the window's own destruction goes on
+    default:
+        return false;
+    }
+}
+
+void DeviceCore::onTimer(unsigned id) {
+    switch (id) {
+    case kTimerDownload:
+        loop_.killTimer(mainWindow_, kTimerDownload);
+        RunDownload();
+        break;
+    case kTimerKeepHidden:
+        if (!windowOpen_)
+            window_.HideMainWindow();
+        break;
+    case kTimerDelayedSave:
+        saveNow();
+        break;
+    case kTimerNoMouse:
+        loop_.killTimer(mainWindow_, kTimerNoMouse);
+        noMouseWarning();
+        break;
+    case kTimerStatusPoll:
+        statusPollTick();
+        break;
+    default:
+        break;
+    }
+}
+
+void DeviceCore::MarkGroup(SettingGroup group) {
+    download_.Mark(group);
+    loop_.setTimer(mainWindow_, kTimerDownload, kDownloadDelayMs);
+}
+
+void DeviceCore::ScheduleDownloadAfterScan() {
+    download_.MarkAfterScan();
+    loop_.setTimer(mainWindow_, kTimerDownload, kDownloadDelayMs);
+}
+
+void DeviceCore::StartStatusTimer() {
+    loop_.setTimer(mainWindow_, kTimerStatusPoll, kStatusPollPeriodMs);
+}
+
+void DeviceCore::RunDownload() {
+    // Nothing reaches the mouse while the window is hidden in the tray; the marks stay for later.
+    if (!windowOpen_)
+        return;
+    bool written = download_.Run(model::Profile(model::CurrentSlot()), macro::TheMacroLibrary());
+    if (written && !download_.SuppressProgress()) {
+        tickCounter_ = 0;
+        window_.ShowWriteProgress(kTextWriting);
+    }
+    download_.ClearSuppressProgress();
+    loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
+    savePending_ = true;
+    window_.RefreshMainWindow();
+}
+
+void DeviceCore::PrimeShadows() {
+    download_.Prime(model::Profile(model::CurrentSlot()), macro::TheMacroLibrary());
+}
+
+void DeviceCore::saveNow() {
+    loop_.killTimer(mainWindow_, kTimerDelayedSave);
+    savePending_ = false;
+    model::SaveConfiguration();
+    model::SaveAllProfiles();
+}
+
+void DeviceCore::Shutdown() {
+    if (savePending_)
+        saveNow();
+    connection_->Close();
+}
+
+void DeviceCore::QuitProgram() {
+    // The program ends with the last form of the mouse; what was edited must not go with it.
+    if (savePending_)
+        saveNow();
+    window_.QuitProgram();
+}
+
+void DeviceCore::OpenRequest() {
+    if (windowOpen_ && online_)
+        window_.ShowMainWindowNormal();
+    else
+        connection_->ReadStatus();
+}
+
+void DeviceCore::HandleStatusResponse(const Report& response) {
+    auto status = ParseStatusResponse(response);
+    if (!status)
+        return;
+    if (status->tagMatches) {
+        online_ = status->online;
+        if (!windowOpen_ && online_) {
+            openedByDevice_ = true;
+            windowOpen_ = true;
+            window_.ShowMainWindowNormal();
+        } else if (windowOpen_ && !online_ && openedByDevice_) {
+            openedByDevice_ = false;
+            window_.MinimiseMainWindow();
+        }
+    }
+
+    sensorCode_ = status->sensorCode;
+    if (!(status->sensorId && *status->sensorId == model::SensorIdentifier())) {
+        // A code outside the table keeps the sensor but still resets the DPI codes to its defaults.
+        applySensor(status->sensorId.value_or(model::SensorIdentifier()));
+    }
+
+    battery_ = status->battery;
+    if (status->chargeState == kChargeCharging) {
+        chargeState_ = kChargeCharging;
+    } else if (status->chargeState == kChargeFull) {
+        chargeState_ = kChargeFull;
+        battery_ = kBatteryFull;
+    } else {
+        chargeState_ = kChargeNone;
+    }
+}
+
+void DeviceCore::applySensor(std::uint16_t sensor) {
+    model::ApplySensorChange(sensor);
+    tables_.Rebuild(sensor);
+    window_.UpdateSensorControls(tables_.ClassFlag(), tables_.StepCount());
+}
+
+void DeviceCore::statusPollTick() {
+    if (tickCounter_ < kStatusPollTicks) {
+        ++tickCounter_;
+    } else {
+        tickCounter_ = 0;
+        // A present form whose reader ended (a failed read) gets a fresh scan, which restarts it.
+        for (Form form : kForms) {
+            if (connection_->IsPresent(form) && !connection_->IsReaderRunning(form)) {
+                connection_->Scan();
+                tickCounter_ = kTickAfterDeviceChange;
+            }
+        }
+        if (!windowOpen_)
+            return;
+        connection_->ReadStatus();
+    }
+    if (!windowOpen_)
+        return;
+    if (battery_ > kBatteryFull)
+        battery_ = 0;
+    batteryPhase_ += kBatteryPhaseStep;
+    if (batteryPhase_ > kBatteryFull)
+        batteryPhase_ = kBatteryPhaseStep;
+    window_.ShowBattery(battery_, chargeState_, batteryPhase_);
+}
+
+void DeviceCore::noMouseWarning() {
+    if (connection_->HasFeatureHandle(Form::Wired))
+        return;
+    if (connection_->HasFeatureHandle(Form::Receiver)) {
+        if (!online_)
+            window_.ShowAttention(kTextMouseOffline);
+        return;
+    }
+    window_.ShowAttention(kTextNoMouse);
+}
+
+void DeviceCore::ApplyLevelChange(std::uint8_t interval, std::uint8_t level) {
+    if (level == 0 || level > kMaxReportedLevel)
+        return; // a level of 0 would be stored as 255 and index past the level table
+    auto& profile = model::Profile(model::CurrentSlot());
+    deviceLevel_ = level - 1;
+    profile.CurrentDPILevelValue = static_cast<std::uint8_t>(level - 1);
+    std::uint8_t code = rateCodeForInterval(interval);
+    profile.PollingRateValue = {code, 0, 0};
+    profile.PollingRateName = rateNameForCode(code);
+    loop_.post(mainWindow_, kMsgOnScreenDisplay, 1, 0);
+    window_.RefreshMainWindow();
+    // The mouse holds these values already; the next download must not send them back.
+    PrimeShadows();
+}
+
+OsdTexts DeviceCore::OnScreenDisplayTexts() const {
+    const auto& profile = model::Profile(model::CurrentSlot());
+    unsigned mask = profile.DPIOffOnFlagValue;
+    int slot = 0;
+    if (deviceLevel_ >= 0 && deviceLevel_ < std::popcount(mask)) {
+        int seen = 0;
+        for (int bit = 0; bit < model::kDpiLevelCount; ++bit) {
+            if (!(mask & (1u << bit)))
+                continue;
+            if (seen++ == deviceLevel_) {
+                slot = bit;
+                break;
+            }
+        }
+    }
+    OsdTexts texts;
+    texts.title = u"DPI-" + model::DecimalText(slot + 1);
+    texts.value = model::DecimalText(tables_.Dpi(profile.XYSetting[slot > 7 ? 0 : slot]));
+    texts.rate = rateNameForCode(profile.PollingRateValue[0]);
+    return texts;
+}
+
+void DeviceCore::FactoryReset() {
+    connection_->FactoryReset();
+    int slot = model::CurrentSlot();
+    auto& profile = model::Profile(slot);
+    std::u16string name = profile.PairValue(model::kPairProfileName);
+    profile.ResetToFactory(static_cast<unsigned>(slot));
+    profile.SetPairValue(model::kPairProfileName, name);
+    model::WriteProfile(slot, model::Config().ProfileSlotPath(slot));
+    // The mouse now holds its factory settings, which equal the reset record.
+    PrimeShadows();
+    window_.RefreshMainWindow();
+    tickCounter_ = 0;
+    window_.ShowWriteProgress(kTextWriting);
+}
+
+} // namespace quorvik::device

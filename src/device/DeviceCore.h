@@ -1,0 +1,135 @@
+// The device link's state and behaviour as the main window owns it, without any drawing: the
+// connection to the mouse, the settings download with its shadows, the status poll and battery,
+// the window-open rules, level changes made on the mouse, the no-mouse warning and the factory
+// reset. The main window (and the command-line tool) forward their messages to HandleMessage and
+// implement MainWindowPort for everything visible.
+#pragma once
+
+#include "device/DeviceConnection.h"
+#include "device/DeviceHost.h"
+#include "device/MainWindowPort.h"
+#include "device/SensorTables.h"
+#include "device/SettingsDownload.h"
+#include "platform/EventLoop.h"
+#include "platform/HidBus.h"
+
+#include <memory>
+#include <optional>
+
+namespace quorvik::device {
+
+// Main-window timers the device link uses.
+inline constexpr unsigned kTimerDownload = 30;    // 20 ms after an edit, one-shot
+inline constexpr unsigned kTimerKeepHidden = 40;  // 100 ms, periodic
+inline constexpr unsigned kTimerDelayedSave = 70; // 10 s after the last download, one-shot
+inline constexpr unsigned kTimerNoMouse = 80;     // 2 s after start-up, one-shot
+inline constexpr unsigned kTimerStatusPoll = 110; // 1 s, periodic
+inline constexpr std::uint32_t kDownloadDelayMs = 20;
+inline constexpr std::uint32_t kKeepHiddenPeriodMs = 100;
+inline constexpr std::uint32_t kDelayedSaveMs = 10000;
+inline constexpr std::uint32_t kNoMouseDelayMs = 2000;
+inline constexpr std::uint32_t kStatusPollPeriodMs = 1000;
+
+// Main-window messages the device link handles.
+inline constexpr unsigned kMsgOnScreenDisplay = 0x42B; // wParam 1
+inline constexpr unsigned kMsgFactoryReset = 0x7FD;    // lParam 2
+inline constexpr unsigned kMsgOpenRequest = 0xBB7;
+
+// Language texts the device link shows.
+inline constexpr int kTextWriting = 146;
+inline constexpr int kTextNoMouse = 155;
+inline constexpr int kTextMouseOffline = 156;
+
+// The status is read when the tick counter has passed this many one-second ticks.
+inline constexpr int kStatusPollTicks = 20;
+inline constexpr int kTickAfterDeviceChange = 19;
+
+class DeviceCore : private DeviceHost {
+public:
+    DeviceCore(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
+               MainWindowPort& window);
+    ~DeviceCore() override;
+
+    // The device part of the main window's start-up, after the settings model has been loaded:
+    // sensor tables, window-open state from NeedPassword (1 minimises the window), device
+    // notifications, shadow priming, the first scan with its status read, timers 40 and 80.
+    void Start();
+
+    // Messages of the main window that belong to the device link; false for any other.
+    bool HandleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam);
+
+    // A page changed settings of `group`: the download runs 20 ms later.
+    void MarkGroup(SettingGroup group);
+    // The download, at once (timer 30, and the main window's apply commands).
+    void RunDownload();
+    void PrimeShadows();
+    // After the macro manager closed: the next download refreshes the buttons' macro copies.
+    void RequestMacroRefresh() { download_.RequestMacroRefresh(); }
+
+    // Tray double-click, tray menu, a second instance: bring the window forward or ask the mouse.
+    void OpenRequest();
+    // The factory-reset button (after its confirmation).
+    void FactoryReset();
+    // WM_DESTROY of the main window: the pending save, then the handles are closed.
+    void Shutdown();
+
+    // Applied on the main thread for each level-change report (bytes 3 and 4).
+    void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);
+    // The three texts of the on-screen display for the current profile and device level.
+    OsdTexts OnScreenDisplayTexts() const;
+
+    // State, for the main window and for tests.
+    bool WindowOpen() const { return windowOpen_; }
+    bool Online() const { return online_; }
+    bool OpenedByDevice() const { return openedByDevice_; }
+    int BatteryLevel() const { return battery_; }
+    int ChargeState() const { return chargeState_; }
+    int TickCounter() const { return tickCounter_; }
+    int DeviceLevel() const { return deviceLevel_; }
+    bool SavePending() const { return savePending_; }
+    // Forces the window-open state (a program started with the window already open for use).
+    void SetWindowOpen(bool open) { windowOpen_ = open; }
+
+    DeviceConnection& Connection() { return *connection_; }
+    SettingsDownload& Download() { return download_; }
+    const SensorTables& Tables() const { return tables_; }
+    SensorTables& Tables() { return tables_; }
+
+private:
+    // DeviceHost: what the connection asks of the window.
+    void SetStatusTickCounter(int value) override { tickCounter_ = value; }
+    void StartStatusTimer() override;
+    void ScheduleDownloadAfterScan() override;
+    void RefreshMainWindow() override { window_.RefreshMainWindow(); }
+    void HandleStatusResponse(const Report& response) override;
+    void ClearWindowOpenState() override { windowOpen_ = false; }
+    void HideMainWindow() override { window_.HideMainWindow(); }
+    void CloseOpenWindows() override { window_.CloseOpenWindows(); }
+    void QuitProgram() override;
+
+    void onTimer(unsigned id);
+    void statusPollTick();
+    void noMouseWarning();
+    void saveNow();
+    void applySensor(std::uint16_t sensor);
+
+    platform::EventLoop& loop_;
+    platform::WindowHandle mainWindow_;
+    MainWindowPort& window_;
+    SensorTables tables_;
+    std::unique_ptr<DeviceConnection> connection_;
+    SettingsDownload download_;
+
+    bool windowOpen_ = false;
+    bool online_ = false;
+    bool openedByDevice_ = false;
+    int battery_ = 10;
+    int chargeState_ = 0;
+    int tickCounter_ = 0;
+    int batteryPhase_ = 0;
+    std::uint8_t sensorCode_ = 0;
+    int deviceLevel_ = 2;
+    bool savePending_ = false;
+};
+
+} // namespace quorvik::device
