@@ -142,6 +142,10 @@ TEST_F(MacroFiles, WriteThenReadGivesTheSameLibrary) {
     m.MacroActionNum = 1;
     giveActions(lib, deep, {MakeKeyEvent(0xE0, false)});
     lib.Remove(MacroLocation::At(0, 5)); // a free slot: must not disturb anything
+    // Enough macros for lines to straddle the reader's buffer, with names whose units hold a
+    // 0x0A byte that is not a line feed (U+0A41: 41 0A, U+010A: 0A 01).
+    for (char16_t c = u'a'; c < u'a' + 20; ++c)
+        add(lib, (u"\u0A41\u010A" + std::u16string(1, c)).c_str(), MacroLocation::None());
 
     ASSERT_TRUE(WriteMacroLibraryFile(lib, path("a.mlf"), MacroLocation::None()));
     MacroLibrary back;
