@@ -611,8 +611,8 @@ std::vector<Skin> skins() {
     const char* looks[] = {"nr", "ov", "dn"};
     for (int look = 0; look < 3; ++look) {
         QString s = QString::fromLatin1(looks[look]);
-        add("check_" + s + ".png", 120, 20, [look](QPainter& p, double w, double h) { checkBox(p, w, h, look); });
-        add("radio_" + s + ".png", 120, 20, [look](QPainter& p, double w, double h) { radio(p, w, h, look); });
+        add("check_" + s + ".png", 160, 20, [look](QPainter& p, double w, double h) { checkBox(p, w, h, look); });
+        add("radio_" + s + ".png", 160, 20, [look](QPainter& p, double w, double h) { radio(p, w, h, look); });
         add("check_button_dpi_" + s + ".png", 18, 18,
             [look](QPainter& p, double w, double h) { dpiCheck(p, w, h, look); });
     }

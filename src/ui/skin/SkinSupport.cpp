@@ -6,11 +6,33 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 
+#include <algorithm>
+
 static void initBuiltinImages() {
     Q_INIT_RESOURCE(builtin_images);
 }
 
 namespace quorvik::ui {
+
+namespace {
+std::vector<std::string>& missing() {
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+void noteMissing(const std::string& path) {
+    auto& paths = missing();
+    if (std::find(paths.begin(), paths.end(), path) == paths.end())
+        paths.push_back(path);
+}
+} // namespace
+
+const std::vector<std::string>& MissingSkinImages() {
+    return missing();
+}
+void ClearMissingSkinImages() {
+    missing().clear();
+}
 
 int Scaled(double units) {
     return static_cast<int>(units * model::DisplayScaleFactor());
@@ -43,8 +65,10 @@ bool SkinImage::load(const std::string& path) {
         }
     }
     QImage plain(file);
-    if (plain.isNull())
+    if (plain.isNull()) {
+        noteMissing(path);
         return false;
+    }
     image_ = plain;
     ratio_ = 1.0;
     width_ = plain.width();

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvik::ui {
 
@@ -80,6 +81,11 @@ private:
     int height_ = 0;
     double ratio_ = 1.0; // image pixels per unit
 };
+
+// Paths that failed to load since the last clear: the program carries on without them, the
+// gallery and the tests report them.
+const std::vector<std::string>& MissingSkinImages();
+void ClearMissingSkinImages();
 
 // A built-in picture by its resource number (128 icon, 151 popup background, 287 colour picture,
 // 364 main window background); a null image when there is none.

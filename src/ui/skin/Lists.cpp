@@ -1,0 +1,275 @@
+#include "ui/skin/Lists.h"
+
+#include "macro/MacroActionText.h"
+#include "model/ProcessGlobals.h"
+
+namespace quorvik::ui {
+
+using macro::MacroLocation;
+
+// ---- CEditShowList ----
+
+CEditShowList::CEditShowList(WindowHandle parent, int id, const Rect& rect, macro::MacroLibrary& library, bool shown,
+                             bool active, bool disabled)
+    : CControlBase(parent, id, rect, {}, shown, active, disabled), library_(library) {}
+
+void CEditShowList::SetFolderImages(const std::string& open, const std::string& closed) {
+    folderOpen_.load(open);
+    folderClosed_.load(closed);
+}
+
+void CEditShowList::ReleaseImages() {
+    folderOpen_.clear();
+    folderClosed_.clear();
+}
+
+std::vector<CEditShowList::Row> CEditShowList::Rows() const {
+    std::vector<Row> rows;
+    // Depth first in slot order; a closed folder hides everything below it.
+    auto visit = [&](auto&& self, const MacroLocation& parent, int depth) -> void {
+        for (int i = 0; i < macro::kSlotsPerLevel; ++i) {
+            MacroLocation here = parent.Child(i);
+            if (depth == 0 && !library_.SubtreeInUse(i))
+                continue;
+            const macro::MacroLibraryNode* node = library_.SlotAt(here);
+            if (!node || !node->IsOccupied())
+                continue;
+            bool folder = node->isFolder != 0;
+            rows.push_back(Row{here, depth, folder, node->folderIsOpen != 0, node->name});
+            if (folder && node->folderIsOpen != 0 && depth + 1 < macro::kDepthCount)
+                self(self, here, depth + 1);
+        }
+    };
+    visit(visit, MacroLocation::None(), 0);
+    return rows;
+}
+
+int CEditShowList::RowHeight() const {
+    return std::max(1, Scaled(kListRowUnits));
+}
+int CEditShowList::VisibleRows() const {
+    return rect_.height() / RowHeight();
+}
+
+void CEditShowList::SetFirstVisibleRow(int row) {
+    int next = std::max(0, row);
+    if (next == first_)
+        return;
+    first_ = next;
+    Invalidate();
+}
+
+int CEditShowList::RowOf(const MacroLocation& location) const {
+    auto rows = Rows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].location == location)
+            return int(i);
+    return -1;
+}
+
+int CEditShowList::iconWidth() const {
+    int w = std::max(folderOpen_.width(), folderClosed_.width());
+    return w > 0 ? w : 16;
+}
+
+int CEditShowList::rowAt(int y) const {
+    return first_ + (y - rect_.top) / RowHeight();
+}
+
+void CEditShowList::Draw(QPainter& p, const Rect&) {
+    QRect box = rect_.toQRect();
+    p.fillRect(box, Rgb(kListBackground));
+    auto rows = Rows();
+    const int rowHeight = RowHeight();
+    const double scale = model::DisplayScaleFactor();
+    const int indent = int((iconWidth() + 3) * scale);
+    p.save();
+    p.setClipRect(box);
+    for (int r = first_; r < int(rows.size()) && (r - first_) < VisibleRows() + 1; ++r) {
+        const Row& row = rows[std::size_t(r)];
+        QRect line(box.left(), box.top() + (r - first_) * rowHeight, box.width(), rowHeight);
+        if (r == selected_)
+            p.fillRect(line, Rgb(kAccent));
+        int x = line.left() + Scaled(3) + row.depth * indent;
+        if (row.folder) {
+            const SkinImage& icon = row.open ? folderOpen_ : folderClosed_;
+            int iw = int(icon.width() * scale);
+            int ih = int(icon.height() * scale);
+            icon.draw(p, QRect(x, line.top() + (rowHeight - ih) / 2, iw, ih));
+        }
+        x += indent;
+        DrawSingleLine(p, QRect(x, line.top(), line.right() - x, rowHeight), QString::fromStdU16String(row.name),
+                       Rgb(0xFFFFFF), font_, Qt::AlignLeft);
+    }
+    p.restore();
+}
+
+void CEditShowList::flipOpen(const Row& row) {
+    if (macro::MacroLibraryNode* node = library_.SlotAt(row.location))
+        if (node->IsFolderSlot())
+            node->folderIsOpen = node->folderIsOpen ? 0 : 1;
+}
+
+int CEditShowList::selectAt(int y, const std::vector<Row>& rows) {
+    int row = rowAt(y);
+    if (row >= 0 && row < int(rows.size())) {
+        selected_ = row;
+        macro::CurrentMacroLocation() = rows[std::size_t(row)].location;
+        return row;
+    }
+    selected_ = -1;
+    macro::CurrentMacroLocation() = MacroLocation::None();
+    return -1;
+}
+
+bool CEditShowList::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    auto rows = Rows();
+    int row = selectAt(y, rows);
+    if (row >= 0) {
+        const Row& r = rows[std::size_t(row)];
+        // The folder icon column of its depth opens and closes the folder.
+        double iconArea = iconWidth() * model::DisplayScaleFactor() * (r.depth + 1);
+        if (r.folder && x - rect_.left < iconArea)
+            flipOpen(r);
+    }
+    return true;
+}
+
+bool CEditShowList::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_)
+        return false;
+    state_ = rect_.contains(x, y) ? kStateHover : kStateNormal;
+    if (rect_.contains(x, y))
+        NotifySelf(kCodeClick);
+    return false;
+}
+
+bool CEditShowList::OnRButtonUp(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    selectAt(y, Rows());
+    clickPoint_ = ClickPoint{x, y};
+    NotifySelf(kCodeRightClick, reinterpret_cast<WPARAM>(&clickPoint_));
+    return true;
+}
+
+bool CEditShowList::OnLButtonDblClk(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    auto rows = Rows();
+    int row = rowAt(y);
+    if (row < 0 || row >= int(rows.size()))
+        return false;
+    flipOpen(rows[std::size_t(row)]);
+    NotifySelf(kCodeDoubleClick);
+    return true;
+}
+
+// ---- CImageShowList ----
+
+CImageShowList::CImageShowList(WindowHandle parent, int id, const Rect& rect, bool shown, bool active, bool disabled)
+    : CControlBase(parent, id, rect, {}, shown, active, disabled) {
+    const std::string& folder = model::ProgramFolder();
+    delay_.load(folder + macro::kDelayIcon);
+    release_.load(folder + macro::kReleaseIcon);
+    press_.load(folder + macro::kPressIcon);
+}
+
+void CImageShowList::ReleaseImages() {
+    delay_.clear();
+    release_.clear();
+    press_.clear();
+}
+
+void CImageShowList::SetMacro(const macro::MacroRecord* record) {
+    record_ = record;
+    first_ = 0;
+    selected_ = -1;
+    Invalidate();
+}
+
+int CImageShowList::RowCount() const {
+    return record_ ? int(record_->ValidActionCount()) : 0;
+}
+int CImageShowList::RowHeight() const {
+    return std::max(1, Scaled(kListRowUnits));
+}
+int CImageShowList::VisibleRows() const {
+    return rect_.height() / RowHeight();
+}
+
+void CImageShowList::SetFirstVisibleRow(int row) {
+    int next = std::max(0, row);
+    if (next == first_)
+        return;
+    first_ = next;
+    Invalidate();
+}
+
+int CImageShowList::rowAt(int y) const {
+    return first_ + (y - rect_.top) / RowHeight();
+}
+
+const SkinImage& CImageShowList::iconFor(const macro::MacroAction& action) const {
+    const char* icon = macro::MacroActionIcon(action);
+    if (std::string_view(icon) == macro::kDelayIcon)
+        return delay_;
+    if (std::string_view(icon) == macro::kReleaseIcon)
+        return release_;
+    return press_;
+}
+
+void CImageShowList::Draw(QPainter& p, const Rect&) {
+    QRect box = rect_.toQRect();
+    p.fillRect(box, Rgb(kListBackground));
+    if (!record_)
+        return;
+    const int rowHeight = RowHeight();
+    const double scale = model::DisplayScaleFactor();
+    const int textLeft = box.left() + Scaled(24);
+    p.save();
+    p.setClipRect(box);
+    for (int r = first_; r < RowCount() && (r - first_) < VisibleRows() + 1; ++r) {
+        QRect line(box.left(), box.top() + (r - first_) * rowHeight, box.width(), rowHeight);
+        if (r == selected_)
+            p.fillRect(line, Rgb(kAccent));
+        const macro::MacroAction action = record_->GetAction(std::size_t(r));
+        const SkinImage& icon = iconFor(action);
+        // The icon sits 15 units left of the text and 3 units below the row's top.
+        icon.draw(p, QRect(textLeft - Scaled(15), line.top() + Scaled(3), int(icon.width() * scale),
+                           int(icon.height() * scale)));
+        DrawSingleLine(p, QRect(textLeft + Scaled(4), line.top(), line.right() - textLeft - Scaled(4), rowHeight),
+                       QString::fromStdU16String(macro::MacroActionText(action)), Rgb(0xFFFFFF), font_, Qt::AlignLeft);
+    }
+    p.restore();
+}
+
+bool CImageShowList::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    int row = rowAt(y);
+    if (row >= 0 && row < RowCount()) {
+        selected_ = row;
+        return true;
+    }
+    return false;
+}
+
+bool CImageShowList::OnLButtonUp(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    NotifySelf(kCodeClick);
+    return false;
+}
+
+bool CImageShowList::OnLButtonDblClk(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    NotifySelf(kCodeDoubleClick);
+    return false;
+}
+
+} // namespace quorvik::ui
