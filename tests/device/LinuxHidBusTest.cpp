@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 using namespace quorvik::platform;
 
 TEST(LinuxHidBus, EnumerationEndsAndForeignPathsDoNotOpen) {
@@ -29,4 +33,22 @@ TEST(LinuxHidBus, MonitorStartsAndStops) {
     if (started) {
         EXPECT_TRUE(bus.registerNotifications(loop, 1)); // and it can be started again
     }
+}
+
+TEST(LinuxHidBus, HidIdProperty) {
+    HidAttributes a;
+    ASSERT_TRUE(ParseHidId("0003:0000248A:00005B2E", a));
+    EXPECT_EQ(a.vendorId, 0x248A);
+    EXPECT_EQ(a.productId, 0x5B2E);
+    ASSERT_TRUE(ParseHidId("0005:0000248a:00005b2f", a));
+    EXPECT_EQ(a.productId, 0x5B2F);
+    for (const char* bad : {"", "0003:248A", "0003:0000248A:00005B2E:1", "0003:0001248A:00005B2E", "0003:x:5B2E",
+                            "0003:0000248A:000005B2E"})
+        EXPECT_FALSE(ParseHidId(bad, a)) << bad;
+}
+
+TEST(LinuxHidBus, NodesInNumberOrder) {
+    std::vector<std::string> nodes = {"/dev/hidraw10", "/dev/hidraw2", "/dev/hidraw0", "/dev/hidraw1"};
+    std::sort(nodes.begin(), nodes.end(), HidrawNodeBefore);
+    EXPECT_EQ(nodes, (std::vector<std::string>{"/dev/hidraw0", "/dev/hidraw1", "/dev/hidraw2", "/dev/hidraw10"}));
 }

@@ -8,8 +8,9 @@
 #include <linux/hidraw.h>
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -49,12 +50,7 @@ std::vector<std::string> HidrawNodes() {
         if (const char* node = udev_device_get_devnode(device.get()))
             nodes.emplace_back(node);
     }
-    auto number = [](const std::string& path) {
-        const auto digits = path.find_last_not_of("0123456789");
-        return digits + 1 < path.size() ? std::stoul(path.substr(digits + 1)) : 0ul;
-    };
-    std::sort(nodes.begin(), nodes.end(),
-              [&](const std::string& a, const std::string& b) { return number(a) < number(b); });
+    std::sort(nodes.begin(), nodes.end(), HidrawNodeBefore);
     return nodes;
 }
 
@@ -72,12 +68,7 @@ bool IdsFromUdev(int fd, HidAttributes& out) {
     // The parent belongs to the node and is freed with it.
     udev_device* parent = udev_device_get_parent_with_subsystem_devtype(node.get(), "hid", nullptr);
     const char* id = parent ? udev_device_get_property_value(parent, "HID_ID") : nullptr;
-    unsigned bus = 0, vendor = 0, product = 0;
-    if (!id || std::sscanf(id, "%x:%x:%x", &bus, &vendor, &product) != 3)
-        return false;
-    out.vendorId = static_cast<std::uint16_t>(vendor);
-    out.productId = static_cast<std::uint16_t>(product);
-    return true;
+    return id && ParseHidId(id, out);
 }
 
 class HidrawDevice : public HidDevice {
@@ -133,6 +124,46 @@ private:
 };
 
 } // namespace
+
+bool ParseHidId(std::string_view text, HidAttributes& out) {
+    // Three hexadecimal fields; vendor and product are 32-bit wide in the text but 16-bit in USB.
+    std::array<unsigned long, 3> fields{};
+    std::size_t pos = 0;
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        const std::size_t start = pos;
+        unsigned long value = 0;
+        while (pos < text.size() && std::isxdigit(static_cast<unsigned char>(text[pos])) && pos - start < 8) {
+            const char c = static_cast<char>(std::tolower(static_cast<unsigned char>(text[pos])));
+            value = value * 16 + static_cast<unsigned long>(c <= '9' ? c - '0' : c - 'a' + 10);
+            ++pos;
+        }
+        if (pos == start)
+            return false;
+        fields[f] = value;
+        if (f + 1 < fields.size()) {
+            if (pos >= text.size() || text[pos] != ':')
+                return false;
+            ++pos;
+        }
+    }
+    if (pos != text.size() || fields[1] > 0xFFFF || fields[2] > 0xFFFF)
+        return false;
+    out.vendorId = static_cast<std::uint16_t>(fields[1]);
+    out.productId = static_cast<std::uint16_t>(fields[2]);
+    return true;
+}
+
+bool HidrawNodeBefore(const std::string& a, const std::string& b) {
+    auto number = [](const std::string& path) {
+        const std::size_t digits = path.find_last_not_of("0123456789") + 1;
+        unsigned long n = 0;
+        for (std::size_t i = digits; i < path.size() && n < 100000000ul; ++i)
+            n = n * 10 + static_cast<unsigned long>(path[i] - '0');
+        return n;
+    };
+    const auto na = number(a), nb = number(b);
+    return na != nb ? na < nb : a < b;
+}
 
 struct LinuxHidBus::Monitor {
     EventLoop* loop = nullptr;

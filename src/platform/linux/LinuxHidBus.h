@@ -8,9 +8,17 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
 #include <thread>
 
 namespace quorvik::platform {
+
+// HID_ID as udev gives it for a HID device: "bus:vendor:product" in hexadecimal
+// ("0003:0000248A:00005B2E"). False for anything else.
+bool ParseHidId(std::string_view text, HidAttributes& out);
+// Device-node order: by the number at the end ("/dev/hidraw2" before "/dev/hidraw10").
+bool HidrawNodeBefore(const std::string& a, const std::string& b);
 
 class LinuxHidBus : public HidBus {
 public:
