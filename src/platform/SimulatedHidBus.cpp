@@ -107,12 +107,12 @@ int SimulatedHidBus::plug(std::vector<SimulatedInterface> interfaces) {
         std::lock_guard lock(mutex_);
         Device device;
         device.id = id = nextDeviceId_++;
-        for (auto& spec : interfaces) {
+        for (auto& iface : interfaces) {
             auto node = std::make_shared<Node>();
             node->path = "sim:hidraw" + std::to_string(nextNodeNumber_++);
-            node->attributes = {spec.vendorId, spec.productId};
-            node->caps = ParseReportDescriptor(spec.reportDescriptor).caps;
-            node->features = std::move(spec.features);
+            node->attributes = {iface.vendorId, iface.productId};
+            node->caps = ParseReportDescriptor(iface.reportDescriptor).caps;
+            node->features = std::move(iface.features);
             device.interfaces.push_back(std::move(node));
         }
         devices_.push_back(std::move(device));
