@@ -66,7 +66,7 @@ const macro::MacroRecord* FillSampleLibrary() {
         macro::MakeKeyEvent(0x10, true),
     };
     for (const auto& step : steps)
-        burst->InsertAction(burst->MacroActionNum++, step);
+        burst->InsertAction(burst->MacroActionNum, step);
     const macro::MacroRecord* shown = burst.get();
     library.AddFolderAt(MacroLocation::At(0), u"Shooters", true);
     library.AddMacroAt(MacroLocation::At(0, 0), u"Burst fire", std::move(burst));
@@ -96,11 +96,13 @@ void GalleryDlg::DrawBackground(QPainter& p, const Rect& client) {
     SkinImage frame;
     frame.setImage(BuiltinImage(364));
     frame.draw(p, QRect(0, 0, width_, height_));
+    QFont titleFont = ControlFont(Scaled(17));
+    titleFont.setWeight(QFont::DemiBold);
     for (const Panel& panel : kPanels) {
         QRect box(Scaled(panel.x), Scaled(panel.y), Scaled(panel.w), Scaled(panel.h));
         panel_.draw(p, box);
         DrawSingleLine(p, QRect(box.left() + Scaled(10), box.top() + Scaled(4), box.width() - Scaled(20), Scaled(16)),
-                       QString::fromStdU16String(panel.title), Rgb(kAccent), DialogFont(), Qt::AlignLeft);
+                       QString::fromStdU16String(panel.title), Rgb(kAccent), titleFont, Qt::AlignLeft);
     }
     DrawControls(p, client);
 }

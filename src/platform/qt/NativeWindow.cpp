@@ -4,6 +4,7 @@
 #include "platform/qt/UiLoop.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWindow>
@@ -29,8 +30,8 @@ Qt::WindowFlags flagsFor(WindowKind kind) {
 } // namespace
 
 NativeWindow::NativeWindow(MessageHandler* owner, WindowKind kind, WindowHandle ownerWindow)
-    : QWidget(WindowFromHandle(ownerWindow), flagsFor(kind)), owner_(owner) {
-    handle_ = UiLoop().registerWindow(this);
+    : QWidget(WindowFromHandle(ownerWindow), flagsFor(kind)), owner_(owner), loop_(UiLoop()) {
+    handle_ = loop_.registerWindow(this);
     windowTable()[handle_] = this;
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -42,8 +43,7 @@ NativeWindow::NativeWindow(MessageHandler* owner, WindowKind kind, WindowHandle 
 NativeWindow::~NativeWindow() {
     if (handle_) {
         windowTable().erase(handle_);
-        if (HasUiLoop())
-            UiLoop().unregisterWindow(handle_);
+        loop_.unregisterWindow(handle_);
     }
 }
 
@@ -62,7 +62,7 @@ LRESULT NativeWindow::forward(unsigned message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT NativeWindow::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kHoverTimerId) {
-        UiLoop().killTimer(handle_, kHoverTimerId);
+        loop_.killTimer(handle_, kHoverTimerId);
         if (tracking_ && hoverMs_ > 0) {
             hoverMs_ = 0; // hover reports once per tracking request, like the original platform
             return forward(WM_MOUSEHOVER, 0, MakePointParam(lastPoint_.x(), lastPoint_.y()));
@@ -99,7 +99,7 @@ void NativeWindow::trackMouse(unsigned hoverMs) {
     tracking_ = true;
     hoverMs_ = hoverMs;
     if (hoverMs_ > 0)
-        UiLoop().setTimer(handle_, kHoverTimerId, hoverMs_);
+        loop_.setTimer(handle_, kHoverTimerId, hoverMs_);
 }
 
 void NativeWindow::showCommand(int command) {
@@ -122,15 +122,20 @@ void NativeWindow::showCommand(int command) {
     case SW_RESTORE:
     case SW_SHOWNORMAL:
         showNormal();
-        raise();
-        activateWindow();
+        raiseAndActivate();
         break;
     default:
         show();
-        raise();
-        activateWindow();
+        raiseAndActivate();
         break;
     }
+}
+
+void NativeWindow::raiseAndActivate() {
+    // The offscreen platform has no stacking order and complains when asked for one.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        raise();
+    activateWindow();
 }
 
 void NativeWindow::setTopmost(bool topmost) {
@@ -160,7 +165,7 @@ void NativeWindow::destroyWindow() {
     forward(WM_DESTROY, 0, 0);
     owner_ = nullptr;
     windowTable().erase(handle_);
-    UiLoop().unregisterWindow(handle_);
+    loop_.unregisterWindow(handle_);
     handle_ = 0;
     hide();
     deleteLater();
@@ -241,7 +246,7 @@ void NativeWindow::mouseMoveEvent(QMouseEvent* event) {
     }
     lastPoint_ = event->position().toPoint();
     if (tracking_ && hoverMs_ > 0)
-        UiLoop().setTimer(handle_, kHoverTimerId, hoverMs_); // the pointer moved: rest starts again
+        loop_.setTimer(handle_, kHoverTimerId, hoverMs_); // the pointer moved: rest starts again
     forward(WM_MOUSEMOVE, keyState(event), pointOf(event));
 }
 
@@ -250,7 +255,7 @@ void NativeWindow::leaveEvent(QEvent*) {
         return;
     tracking_ = false;
     hoverMs_ = 0;
-    UiLoop().killTimer(handle_, kHoverTimerId);
+    loop_.killTimer(handle_, kHoverTimerId);
     forward(WM_MOUSELEAVE, 0, 0);
 }
 

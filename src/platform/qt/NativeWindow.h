@@ -83,8 +83,11 @@ private:
     WPARAM keyState(const QMouseEvent* event) const;
     LPARAM pointOf(const QMouseEvent* event) const;
     void beginCaptionDrag(LPARAM screenPoint);
+    void raiseAndActivate();
 
     MessageHandler* owner_;
+    // The loop the window registered with; it must outlive the window.
+    EventLoop& loop_;
     WindowHandle handle_ = 0;
     QPainter* painter_ = nullptr;
     bool captured_ = false;

@@ -318,7 +318,10 @@ bool CVScrollBar::OnMouseMove(unsigned, int x, int y) {
         int offset = std::clamp(y - Track().top - dragGrip_, 0, room);
         bool moved = offset != dragThumbOffset_;
         dragThumbOffset_ = offset;
-        int position = std::clamp(offset * total_ / (Track().height() + 1), 0, MaxPosition());
+        // The thumb pushed to the end of the track shows the last page; the proportional formula
+        // alone stops one row short of it.
+        int position =
+            offset >= room ? MaxPosition() : std::clamp(offset * total_ / (Track().height() + 1), 0, MaxPosition());
         if (position != position_) {
             position_ = position;
             NotifySelf(kCodeDragValue, WPARAM(position_));
