@@ -20,6 +20,14 @@ std::string MakeFolder() {
     std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
     std::filesystem::path dir = base / ("qv-fuzz-macroimport-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
+    // The folder goes when the fuzzer exits.
+    static const struct Remover {
+        std::filesystem::path path;
+        ~Remover() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } remover{dir};
     return dir.string() + "/";
 }
 

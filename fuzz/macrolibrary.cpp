@@ -18,6 +18,14 @@ std::string MakeDataFolder() {
     std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
     std::filesystem::path dir = base / ("qv-fuzz-macrolibrary-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "config");
+    // The folder goes when the fuzzer exits.
+    static const struct Remover {
+        std::filesystem::path path;
+        ~Remover() {
+            std::error_code ec;
+            std::filesystem::remove_all(path, ec);
+        }
+    } remover{dir};
     return dir.string() + "/";
 }
 
