@@ -8,6 +8,7 @@
 #include "ui/skin/WndPopup.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 
 using namespace quorvik;
 using namespace quorvik::ui;
@@ -244,6 +245,82 @@ TEST_F(DialogTest, ScaledDialogsTakeScaledSizes) {
     EXPECT_EQ(dialog.FindControl(CAttentionDlg::kOkId)->rect(), (Rect{179, 105, 299, 141}));
     // The double-size frame is taken on a scaled display; its size stays in units.
     EXPECT_EQ(dialog.FrameSize(), QSize(319, 102));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DialogTest, ClickingAnotherWindowClosesThePopupThroughActivation) {
+    RecordingDlg owner;
+    owner.Create();
+    owner.window()->showCommand(SW_SHOW);
+    QCoreApplication::processEvents();
+    auto* popup = new CWndPopup();
+    popup->Create(owner.hwnd(), Rect{10, 10, 170, 110}, 2, 2013, 0x403);
+    QCoreApplication::processEvents();
+    if (!popup->window()->isActiveWindow()) {
+        popup->window()->destroyWindow();
+        GTEST_SKIP() << "this platform does not report window activation";
+    }
+    owner.window()->activateWindow();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner.of(1042), (std::vector<Sent>{{1042, 2013, 2}}));
+    popup->window()->destroyWindow();
+}
+
+TEST_F(DialogTest, APopupTakenAlongWithItsOwnerWindowStillEndsCleanly) {
+    RecordingDlg owner;
+    owner.Create();
+    auto* popup = new CWndPopup();
+    popup->Create(owner.hwnd(), Rect{10, 10, 170, 110}, 0, 2013, 0x403);
+    const WindowHandle handle = popup->hwnd();
+    // The owner's widget deletes its child windows with it; the popup object goes with its window.
+    delete owner.window();
+    EXPECT_FALSE(loop.isWindow(handle));
+    EXPECT_FALSE(owner.IsOpen());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DialogTest, LeavingTheWindowReturnsTheHotControlToNormal) {
+    RecordingDlg dlg;
+    dlg.Create();
+    auto* button = dlg.AddControl(1, std::make_unique<CImageButton>(dlg.hwnd(), 2010, Rect{10, 10, 90, 34}, u"OK"));
+    NativeWindow* w = dlg.window();
+    w->showCommand(SW_SHOW);
+    const QPoint origin = w->pos();
+    SendMouse(w, QEvent::MouseMove, origin + QPoint(20, 20), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(button->mouseState(), kStateHover);
+    EXPECT_TRUE(w->isTracking());
+
+    // The pointer rests: one hover report after the tracking time, on the loop's clock.
+    const int paintsBefore = w->invalidationCount();
+    loop.advance(1);
+    EXPECT_GT(w->invalidationCount(), paintsBefore);
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(w, &leave);
+    EXPECT_EQ(button->mouseState(), kStateNormal);
+    EXPECT_EQ(dlg.HotControl(), nullptr);
+    EXPECT_FALSE(w->isTracking());
+}
+
+TEST_F(DialogTest, EnterAndEscapeKeysReachTheDialog) {
+    CAttentionDlg confirm(u"Enter", 0);
+    CDlgBase::OnNextDialogShown([](CDlgBase& shown) {
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(shown.window(), &enter);
+    });
+    EXPECT_EQ(confirm.DoModal(), IDOK);
+    CAttentionDlg cancel(u"Escape", 0);
+    CDlgBase::OnNextDialogShown([](CDlgBase& shown) {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(shown.window(), &escape);
+    });
+    EXPECT_EQ(cancel.DoModal(), IDCANCEL);
 }
 
 } // namespace

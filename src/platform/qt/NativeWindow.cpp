@@ -41,10 +41,17 @@ NativeWindow::NativeWindow(MessageHandler* owner, WindowKind kind, WindowHandle 
 }
 
 NativeWindow::~NativeWindow() {
-    if (handle_) {
-        windowTable().erase(handle_);
-        loop_.unregisterWindow(handle_);
-    }
+    if (!handle_)
+        return;
+    // Deleted without destroyWindow (its owner window went first and Qt took its children along):
+    // the owner still hears WM_DESTROY, so it can let go of the window.
+    MessageHandler* owner = owner_;
+    owner_ = nullptr;
+    windowTable().erase(handle_);
+    loop_.unregisterWindow(handle_);
+    handle_ = 0;
+    if (owner)
+        owner->handleMessage(WM_DESTROY, 0, 0);
 }
 
 NativeWindow* NativeWindow::fromHandle(WindowHandle handle) {

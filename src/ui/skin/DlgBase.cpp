@@ -384,6 +384,7 @@ void CDlgBase::OnDestroy() {
             ClosePopup(slot);
     hot_ = pressed_ = nullptr;
     tracking_ = buttonDown_ = false;
+    handle_ = 0;
 }
 
 LRESULT CDlgBase::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {

@@ -40,6 +40,10 @@ CWndPopup::~CWndPopup() {
     }
 }
 
+Rect CWndPopup::ContextMenuRect(int screenX, int screenY) {
+    return Rect{screenX, screenY, screenX + Scaled(300), screenY + Scaled(300)};
+}
+
 unsigned CWndPopup::ClosedMessageForKind(int kind) {
     for (const auto& entry : kClosedMessages)
         if (entry.kind == kind)
@@ -56,6 +60,7 @@ bool CWndPopup::Create(WindowHandle owner, const Rect& screenRect, int kind, int
     message_ = message;
     window_ = new NativeWindow(this, WindowKind::Popup, owner);
     handle_ = window_->handle();
+    window_->setCursor(Qt::ArrowCursor);
     window_->setPosition(screenRect.left, screenRect.top, screenRect.width(), screenRect.height());
     background_.setImage(BuiltinImage(151));
     BuildItems();

@@ -43,6 +43,9 @@ public:
     // and delete themselves when their window is destroyed.
     bool Create(WindowHandle owner, const Rect& screenRect, int kind, int controlId, unsigned message);
 
+    // Where a context menu opened at a screen point goes: from the point to 300 × 300 units beyond.
+    static Rect ContextMenuRect(int screenX, int screenY);
+
     // The closed message of a kind, or 0 for kinds that send none (4, 5) and unknown kinds.
     static unsigned ClosedMessageForKind(int kind);
 
