@@ -208,6 +208,7 @@ void DeviceCore::HandleStatusResponse(const Report& response) {
     auto status = ParseStatusResponse(response);
     if (!status)
         return;
+    lastStatus_ = response;
     if (status->tagMatches) {
         online_ = status->online;
         if (!windowOpen_ && online_) {

@@ -87,6 +87,8 @@ public:
     int TickCounter() const { return tickCounter_; }
     int DeviceLevel() const { return deviceLevel_; }
     bool SavePending() const { return savePending_; }
+    // The last status response read (any tag), for tools that show it as it is.
+    const std::optional<Report>& LastStatusReport() const { return lastStatus_; }
     // Forces the window-open state (a program started with the window already open for use).
     void SetWindowOpen(bool open) { windowOpen_ = open; }
 
@@ -130,6 +132,7 @@ private:
     std::uint8_t sensorCode_ = 0;
     int deviceLevel_ = 2;
     bool savePending_ = false;
+    std::optional<Report> lastStatus_;
 };
 
 } // namespace quorvik::device

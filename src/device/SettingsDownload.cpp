@@ -83,6 +83,11 @@ std::uint8_t SettingsDownload::DeviceSlotOfLibrarySlot(std::size_t librarySlot) 
     return librarySlot < slotMap_.size() ? slotMap_[librarySlot] : 0;
 }
 
+void SettingsDownload::ForceNextRun() {
+    flags_.fill(true);
+    forced_ = true;
+}
+
 bool SettingsDownload::Run(model::ProfileRecord& profile, macro::MacroLibrary& library) {
     somethingWritten_ = false;
     assignMacroSlots(profile, library);
@@ -96,6 +101,7 @@ bool SettingsDownload::Run(model::ProfileRecord& profile, macro::MacroLibrary& l
         sendWake(profile);
     flags_.fill(false);
     sendMacros(profile, true);
+    forced_ = false;
     return somethingWritten_;
 }
 
@@ -149,6 +155,8 @@ void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::Ma
 
 bool SettingsDownload::writePaced(const Report& report) {
     bool written = ports_.write(report);
+    if (observer_)
+        observer_(report, written);
     if (written)
         somethingWritten_ = true;
     ports_.sleep(kReportPacingMs);
@@ -161,7 +169,7 @@ void SettingsDownload::sendButtons(const model::ProfileRecord& profile) {
     for (int position = 0; position < model::kButtonCount; ++position) {
         auto code = ButtonCodeAtPosition(profile, position);
         auto shadow = shadows_.buttons.begin() + position * 3;
-        if (std::equal(code.begin(), code.end(), shadow)) {
+        if (!forced_ && std::equal(code.begin(), code.end(), shadow)) {
             ports_.sleep(kReportPacingMs); // every position is paced, changed or not
             continue;
         }
@@ -190,7 +198,7 @@ void SettingsDownload::sendSensorAndLighting(const model::ProfileRecord& profile
 
     // Each changed command gets its sequence number when it is written, in writing order.
     auto send = [&](Report report, auto& shadow, const auto& value) {
-        if (shadow == value)
+        if (unchanged(shadow, value))
             return;
         report[kOffSequence] = ports_.takeSequence();
         if (writePaced(report))
@@ -209,7 +217,7 @@ void SettingsDownload::sendPower(const model::ProfileRecord& profile) {
         return;
     Report report = BuildPowerSavingReport(0, profile);
     auto bytes = payloadBytes<2>(report, kOffPayload);
-    if (bytes == shadows_.power)
+    if (unchanged(shadows_.power, bytes))
         return;
     report[kOffSequence] = ports_.takeSequence();
     if (writePaced(report))
@@ -220,7 +228,7 @@ void SettingsDownload::sendWake(const model::ProfileRecord& profile) {
     if (!ports_.hasTarget())
         return;
     Report report = BuildMotionWakeupReport(0, profile);
-    if (report[kOffPayload] == shadows_.wake)
+    if (unchanged(shadows_.wake, report[kOffPayload]))
         return;
     report[kOffSequence] = ports_.takeSequence();
     if (writePaced(report))
@@ -234,7 +242,7 @@ void SettingsDownload::sendMacros(const model::ProfileRecord& profile, bool writ
         std::uint8_t slot = MacroSlotOf(button);
         auto image = MacroImage(slot, button.Macro);
         auto& shadow = shadows_.macros[slot & 0x0F];
-        if (image != shadow) {
+        if (!unchanged(shadow, image)) {
             if (!writing || !ports_.hasTarget()) {
                 // Without a mouse the image is taken as sent: the mouse gets it with the next change.
                 shadow = image;

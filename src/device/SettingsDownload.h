@@ -75,6 +75,15 @@ public:
     // Fills every shadow from `profile` without writing (the mouse is taken to hold it).
     void Prime(model::ProfileRecord& profile, macro::MacroLibrary& library);
 
+    // The next Run marks every group and writes every command, as if the shadows knew nothing:
+    // for a mouse whose settings are unknown (the command-line tool's "apply").
+    void ForceNextRun();
+
+    // Told about every report the download tries to write, and whether it reached the mouse.
+    void SetWriteObserver(std::function<void(const Report&, bool written)> observer) {
+        observer_ = std::move(observer);
+    }
+
     // Set after the macro manager closes: the next slot assignment refreshes each macro button's
     // copy from the library.
     void RequestMacroRefresh() { refreshButtonMacros_ = true; }
@@ -96,6 +105,7 @@ private:
     // Writes a report that differs from its shadow; true when it reached the mouse.
     bool writePaced(const Report& report);
     void fillSingleShadows(const model::ProfileRecord& profile);
+    template <typename T> bool unchanged(const T& shadow, const T& value) const { return !forced_ && shadow == value; }
 
     DownloadPorts ports_;
     const SensorTables& tables_;
@@ -104,6 +114,8 @@ private:
     bool somethingWritten_ = false;
     bool suppressProgress_ = false;
     bool refreshButtonMacros_ = false;
+    bool forced_ = false; // this run treats every shadow as different from the mouse
+    std::function<void(const Report&, bool)> observer_;
     // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
     // whole library: an assignment must find a macro again in constant time.
     std::vector<std::uint8_t> slotMap_;

@@ -93,8 +93,8 @@ void NativeWindow::updateNow() {
 }
 
 void NativeWindow::setCapture() {
-    // Qt already keeps delivering to the pressed widget until release; the flag lets the owner
-    // ask, and an explicit grab covers captures taken without a button held.
+    // Qt keeps delivering the mouse to the pressed window until the button comes up, which is
+    // all the skinned windows capture for; the flag only answers the owner's question.
     captured_ = true;
 }
 

@@ -64,6 +64,8 @@ public:
     // Replaces the font with one of another height and face.
     void SetFont(int height, const std::u16string& face);
     void SetDisabled(bool disabled) { disabled_ = disabled; }
+    // A control that is not hit-testable is drawn but never becomes the hot control.
+    void SetHitTestable(bool hitTestable) { hitTestable_ = hitTestable; }
 
     int id() const { return id_; }
     const Rect& rect() const { return rect_; }
