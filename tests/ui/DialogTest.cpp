@@ -324,3 +324,21 @@ TEST_F(DialogTest, EnterAndEscapeKeysReachTheDialog) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DialogTest, ADialogObjectCanBeShownAgain) {
+    CAttentionDlg dialog(u"twice", 0);
+    for (int round = 0; round < 2; ++round) {
+        CDlgBase::OnNextDialogShown([](CDlgBase& shown) {
+            int buttons = 0;
+            for (int list = 1; list <= kControlLists; ++list)
+                buttons += int(shown.ControlList(list).size());
+            EXPECT_EQ(buttons, 3); // close, OK and the message, not a second set
+            shown.EndDialog(IDOK);
+        });
+        EXPECT_EQ(dialog.DoModal(), IDOK);
+    }
+}
+
+} // namespace

@@ -35,6 +35,10 @@ void CDlgBase::OnNextDialogShown(std::function<void(CDlgBase&)> hook) {
 bool CDlgBase::Create() {
     if (window_)
         return false;
+    // A dialog object may be shown again: it starts from fresh controls each time.
+    for (auto& list : lists_)
+        list.clear();
+    hot_ = pressed_ = nullptr;
     ended_ = false;
     window_ = new NativeWindow(this, Kind(), parent_);
     handle_ = window_->handle();

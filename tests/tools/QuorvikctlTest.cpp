@@ -1,0 +1,272 @@
+// quorvikctl end to end: its commands run against the virtual mouse on the virtual clock, after the
+// same settings load as the program.
+#include "CtlOptions.h"
+#include "CtlRunner.h"
+
+#include "device/ProfileReports.h"
+#include "device/SensorTables.h"
+#include "emulator/VirtualMouse.h"
+#include "macro/MacroLibrary.h"
+#include "model/ConfigPairs.h"
+#include "model/ProfileFile.h"
+#include "model/SettingsLoad.h"
+#include "platform/SimulatedHidBus.h"
+#include "platform/VirtualClockLoop.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+using namespace quorvik;
+using ctl::Command;
+using ctl::CtlOptions;
+using device::Form;
+
+namespace {
+
+struct CtlHarness {
+    CtlHarness() {
+        macro::TheMacroLibrary().Clear();
+        macro::TheMacroLibrary().SetNextMacroIndex(1);
+        model::SetCurrentSlot(0);
+        model::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
+    }
+
+    int run(const std::vector<std::string>& args, const std::string& input = "") {
+        CtlOptions options;
+        std::string error;
+        if (!ctl::ParseCtlArgs(args, options, error)) {
+            err << error;
+            return ctl::kExitBadArguments;
+        }
+        out.str("");
+        err.str("");
+        std::istringstream in(input);
+        ctl::CtlContext context{loop, bus, out, err, in, nullptr};
+        return ctl::RunCommand(options, context);
+    }
+
+    std::vector<std::string> traceLines() const {
+        std::vector<std::string> lines;
+        for (const auto& entry : mouse.trace())
+            lines.push_back(ctl::HexLine(entry.bytes.data(), entry.bytes.size()));
+        return lines;
+    }
+
+    test::TempDir dir;
+    platform::VirtualClockLoop loop;
+    platform::SimulatedHidBus bus;
+    emulator::VirtualMouse mouse{bus, loop};
+    std::ostringstream out, err;
+};
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        result.push_back(line);
+    return result;
+}
+
+// Slot 2 with a macro on button 6, non-factory DPI, lighting effect 2 and pair values.
+void customiseSlot2() {
+    auto& library = macro::TheMacroLibrary();
+    macro::MacroLocation current = macro::MacroLocation::None();
+    ASSERT_EQ(library.AddMacro(u"Burst", current), macro::AddResult::Added);
+    macro::MacroRecord& m = *library.SlotAt(current)->macro;
+    for (int i = 0; i < 12; ++i) {
+        m.InsertAction(m.MacroActionNum, macro::MakeKeyEvent(0x41 + i, false));
+        m.InsertAction(m.MacroActionNum, macro::MakeDelay(30));
+        m.InsertAction(m.MacroActionNum, macro::MakeKeyEvent(0x41 + i, true));
+    }
+    m.MacroCommandActionNum = m.CountEvents();
+
+    auto& p = model::Profile(2);
+    p.AssignMacro(6, &m);
+    p.buttons[6].MacroKeyIndex = m.MacroKeyIndex;
+    p.buttons[6].Value = model::KeyFunctionCode{{0x90, 0, 0}};
+    p.buttons[3].Value = model::KeyFunctionCode{{0x70, 0x01, 0x06}};
+    p.DPIOffOnFlagValue = 0x2D;
+    p.CurrentDPILevelValue = 2;
+    p.XYSetting[0] = 0x10;
+    p.XYSetting[5] = 0x200; // beyond the sensor's steps: clamped to the last one
+    p.DPILevelIndication[7] = model::MakeColour(1, 2, 3);
+    p.PollingRateValue = {1, 0, 0};
+    p.Lighting1ModeValue = {2, 0, 0};
+    p.Lighting1ColorSelected[2] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    p.Lighting1FixedColor[2][1] = 0; // selected but black: not sent
+    p.SetPairValue(model::kPairLiftDetectionHeight, 1);
+    p.SetPairValue(model::kPairKeyDebounce, 16);
+    p.SetPairValue(model::kPairPowerDownTime, 9);
+    p.SetPairValue(model::kPairMoveLightingOnOffMode, 1);
+    p.SetPairValue(model::kPairMotionWakeup, 0);
+}
+
+} // namespace
+
+TEST(QuorvikctlArguments, AcceptsTheDocumentedFormsAndRejectsTheRest) {
+    struct Case {
+        std::vector<std::string> args;
+        bool ok;
+    };
+    const Case cases[] = {
+        {{"status", "--json"}, true},
+        {{"--virtual-mouse=receiver", "apply", "--slot", "3"}, true},
+        {{"apply", "--slot=4", "--virtual-mouse"}, true},
+        {{"reports", "my.psf", "--sensor", "0x3389"}, true},
+        {{"watch", "--count", "2", "--seconds", "5"}, true},
+        {{"reset", "--yes", "--trace", "t.txt", "--virtual-mouse=wired"}, true},
+        {{}, false},
+        {{"frobnicate"}, false},
+        {{"apply", "--slot", "5"}, false},
+        {{"apply", "--slot", "x"}, false},
+        {{"apply", "--slot", "1", "a.psf"}, false},
+        {{"apply", "profile.txt"}, false},
+        {{"status", "--slot", "1"}, false},
+        {{"reports", "--sensor", "0x1FFFF"}, false},
+        {{"reports", "--sensor"}, false},
+        {{"apply", "--json"}, false},
+        {{"status", "--count", "1"}, false},
+        {{"--virtual-mouse=mouse", "status"}, false},
+        {{"status", "--bogus"}, false},
+    };
+    for (const auto& c : cases) {
+        CtlOptions options;
+        std::string error;
+        std::string joined;
+        for (const auto& a : c.args)
+            joined += a + " ";
+        EXPECT_EQ(ctl::ParseCtlArgs(c.args, options, error), c.ok) << joined << "→ " << error;
+        if (!c.ok) {
+            EXPECT_FALSE(error.empty()) << joined;
+        }
+    }
+    CtlOptions options;
+    std::string error;
+    ASSERT_TRUE(ctl::ParseCtlArgs({"--help", "bogus"}, options, error));
+    EXPECT_EQ(options.command, Command::Help);
+    EXPECT_NE(ctl::CtlHelpText().find("--virtual-mouse"), std::string::npos);
+}
+
+TEST(Quorvikctl, ApplyLeavesTheMouseHoldingTheProfile) {
+    CtlHarness h;
+    customiseSlot2();
+    h.mouse.plug(Form::Wired);
+    ASSERT_EQ(h.run({"apply", "--slot", "2"}), ctl::kExitOk) << h.err.str();
+    EXPECT_NE(h.err.str().find("reports"), std::string::npos) << "progress on standard error";
+
+    device::SensorTables tables;
+    ASSERT_TRUE(tables.Rebuild(model::SensorIdentifier()));
+    auto state = h.mouse.state();
+    EXPECT_EQ(h.mouse.rejectedCount(), 0u);
+    // Buttons by the mouse's positions (3 and 4 exchanged); the macro button got device slot 1.
+    EXPECT_EQ(state.buttons[4], (std::array<std::uint8_t, 3>{0x70, 0x01, 0x06}));
+    EXPECT_EQ(state.buttons[3], (std::array<std::uint8_t, 3>{0x10, 0x08, 0x00}));
+    EXPECT_EQ(state.buttons[6], (std::array<std::uint8_t, 3>{0x90, 0x21, 0x01}));
+    EXPECT_EQ(state.levelMask, 0x2D);
+    EXPECT_EQ(state.enabledLevels, 4);
+    EXPECT_EQ(state.currentLevel, 3);
+    EXPECT_EQ(state.dpiRegisters[0], 0x11) << "sensor 0x3325 sends code + 1";
+    EXPECT_EQ(state.dpiRegisters[5], tables.StepCount()) << "an out-of-range code is the last step";
+    EXPECT_EQ(state.levelColours[7], (std::array<std::uint8_t, 3>{1, 2, 3}));
+    EXPECT_EQ(state.reportInterval, 4);
+    EXPECT_EQ(state.lightingEffect(), 2);
+    ASSERT_GE(state.lightingPayload.size(), 3u);
+    EXPECT_EQ(state.lightingPayload[2], 2) << "two coloured slots; the black one is left out";
+    EXPECT_EQ(state.liftOff, 1);
+    EXPECT_EQ(state.debounceMs, 16);
+    EXPECT_EQ(state.powerDownTime, 9);
+    EXPECT_EQ(state.moveLightingMode, 1);
+    EXPECT_EQ(state.motionWakeup, 0);
+    // 24 events, 72 data bytes in three chunks.
+    EXPECT_EQ(state.macros[1].data.size(), 72u);
+    EXPECT_EQ(state.macros[1].chunksReceived, 3u);
+    EXPECT_EQ(state.macros[1].data[2], 0x04) << "the first event is key A (usage 0x04)";
+    EXPECT_EQ(state.macros[1].data[1], 30) << "with the 30 ms delay after it";
+    // The tool changes no file: slot 2 on disk is still the factory profile.
+    model::ProfileRecord onDisk;
+    ASSERT_TRUE(model::ReadProfileRecord(onDisk, model::Config().ProfileSlotPath(2)));
+    EXPECT_EQ(onDisk.DPIOffOnFlagValue, 0x3F);
+}
+
+TEST(Quorvikctl, ReportsPrintsExactlyWhatApplyWrites) {
+    CtlHarness h;
+    customiseSlot2();
+    ASSERT_EQ(h.run({"reports", "--slot", "2"}), ctl::kExitOk) << h.err.str();
+    auto printed = lines(h.out.str());
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(printed[0].substr(0, 14), "0C 01 04 00 01") << "sequence numbers start at 1";
+    EXPECT_EQ(printed[0].size(), 33u * 3 - 1);
+
+    h.mouse.plug(Form::Receiver);
+    ASSERT_EQ(h.run({"apply", "--slot", "2"}), ctl::kExitOk) << h.err.str();
+    EXPECT_EQ(h.traceLines(), printed);
+}
+
+TEST(Quorvikctl, ReportsForAFactoryProfileFileAndAnotherSensor) {
+    CtlHarness h;
+    std::string file = (h.dir.path() / "exported.psf").string();
+    model::ProfileRecord factory;
+    factory.ResetToFactory(0);
+    ASSERT_TRUE(model::WriteProfileRecord(factory, file));
+    ASSERT_EQ(h.run({"reports", file, "--sensor", "0x3360"}), ctl::kExitOk) << h.err.str();
+    auto printed = lines(h.out.str());
+    ASSERT_EQ(printed.size(), 7u + 6 + 2) << "seven buttons, six sensor-and-lighting commands, power, wake";
+    // Level 1 code 0x06 (the 0x3325 defaults in the file) is register 0x06 on sensor 0x3360.
+    EXPECT_EQ(printed[7].substr(0, 3 * 11), "0C 01 05 00 08 01 12 26 3F 06 00 ");
+}
+
+TEST(Quorvikctl, FailuresHaveTheirOwnExitCodes) {
+    CtlHarness h;
+    EXPECT_EQ(h.run({"status"}), ctl::kExitNoMouse);
+    EXPECT_NE(h.err.str().find("no mouse found"), std::string::npos);
+    EXPECT_EQ(h.run({"apply", (h.dir.path() / "missing.psf").string()}), ctl::kExitBadProfile);
+    std::string broken = (h.dir.path() / "broken.psf").string();
+    test::writeBytes(broken, test::utf16File(u"[Setting]\nProfileName=x\n"));
+    EXPECT_EQ(h.run({"reports", broken}), ctl::kExitBadProfile);
+    EXPECT_NE(h.err.str().find("not a complete profile file"), std::string::npos);
+    EXPECT_EQ(h.run({"reports", "--sensor", "0x1234"}), ctl::kExitBadArguments);
+
+    auto status = h.mouse.status();
+    status.online = false;
+    h.mouse.setStatus(status);
+    h.mouse.plug(Form::Receiver);
+    EXPECT_EQ(h.run({"status", "--json"}), ctl::kExitMouseOffline);
+    EXPECT_NE(h.out.str().find("\"online\": false"), std::string::npos);
+}
+
+TEST(Quorvikctl, ResetAsksFirstAndWritesOnlyTheResetCommand) {
+    CtlHarness h;
+    h.mouse.plug(Form::Wired);
+    model::Profile(0).SetPairValue(model::kPairProfileName, u"Keep me");
+    model::Profile(0).DPIOffOnFlagValue = 0x01;
+    EXPECT_EQ(h.run({"reset"}, "n\n"), ctl::kExitCancelled);
+    EXPECT_EQ(h.run({"reset"}, ""), ctl::kExitCancelled) << "no answer is no";
+    EXPECT_EQ(h.mouse.factoryResetCount(), 0u);
+    EXPECT_EQ(h.run({"reset"}, "y\n"), ctl::kExitOk) << h.err.str();
+    ASSERT_EQ(h.mouse.trace().size(), 1u);
+    EXPECT_EQ(h.mouse.trace()[0].bytes[device::kOffCommand], device::kCmdFactoryReset);
+    model::ProfileRecord onDisk;
+    ASSERT_TRUE(model::ReadProfileRecord(onDisk, model::Config().ProfileSlotPath(0)));
+    EXPECT_EQ(onDisk.PairValue(model::kPairProfileName), u"Keep me");
+    EXPECT_EQ(onDisk.DPIOffOnFlagValue, 0x3F);
+}
+
+TEST(Quorvikctl, WatchPrintsLevelChangesAsTheyArrive) {
+    CtlHarness h;
+    h.mouse.plug(Form::Wired);
+    std::thread presses([&] {
+        // The reader posts each change; the loop below picks them up as they come.
+        h.mouse.pressDpiButton(Form::Wired);
+        h.mouse.pressRateButton(Form::Wired);
+    });
+    int code = h.run({"watch", "--count", "2"});
+    presses.join();
+    ASSERT_EQ(code, ctl::kExitOk) << h.err.str();
+    auto printed = lines(h.out.str());
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[0].rfind("DPI-", 0), 0u);
+    EXPECT_TRUE(h.mouse.trace().empty()) << "watching writes nothing to the mouse";
+}
