@@ -39,6 +39,14 @@ TEST_F(DialogTest, DraggingTheBackgroundMovesTheDialogButNotOnAControl) {
     SendMouse(w, QEvent::MouseButtonRelease, start + QPoint(80, 65), Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(w->pos(), start + QPoint(60, 45));
 
+    // A quick click is over before the posted drag request arrives: nothing follows the pointer.
+    const QPoint afterDrag = w->pos();
+    SendMouse(w, QEvent::MouseButtonPress, afterDrag + QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
+    SendMouse(w, QEvent::MouseButtonRelease, afterDrag + QPoint(20, 20), Qt::LeftButton, Qt::NoButton);
+    loop.runUntilIdle();
+    SendMouse(w, QEvent::MouseMove, afterDrag + QPoint(90, 90), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(w->pos(), afterDrag);
+
     // On a control the press goes to the control and the window stays.
     const QPoint moved = w->pos();
     SendMouse(w, QEvent::MouseMove, moved + QPoint(110, 110), Qt::NoButton, Qt::NoButton);

@@ -207,6 +207,10 @@ LPARAM NativeWindow::pointOf(const QMouseEvent* event) const {
 }
 
 void NativeWindow::beginCaptionDrag(LPARAM screenPoint) {
+    // The request is posted: a quick click may be over by the time it arrives, and a move started
+    // then would stick to the pointer.
+    if (!leftDown_)
+        return;
     // The window manager moves the window where it can (Wayland allows nothing else); elsewhere,
     // and offscreen, we follow the pointer ourselves until the button comes up.
     if (windowHandle() && windowHandle()->startSystemMove())
@@ -218,15 +222,18 @@ void NativeWindow::beginCaptionDrag(LPARAM screenPoint) {
 
 void NativeWindow::mousePressEvent(QMouseEvent* event) {
     lastPoint_ = event->position().toPoint();
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        leftDown_ = true;
         forward(WM_LBUTTONDOWN, keyState(event), pointOf(event));
-    else if (event->button() == Qt::RightButton)
+    } else if (event->button() == Qt::RightButton) {
         forward(WM_RBUTTONDOWN, keyState(event), pointOf(event));
+    }
 }
 
 void NativeWindow::mouseReleaseEvent(QMouseEvent* event) {
     lastPoint_ = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
+        leftDown_ = false;
         if (dragging_) {
             dragging_ = false;
             return;
@@ -239,8 +246,10 @@ void NativeWindow::mouseReleaseEvent(QMouseEvent* event) {
 
 void NativeWindow::mouseDoubleClickEvent(QMouseEvent* event) {
     lastPoint_ = event->position().toPoint();
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        leftDown_ = true; // the second press of a double-click arrives as this event
         forward(WM_LBUTTONDBLCLK, keyState(event), pointOf(event));
+    }
 }
 
 void NativeWindow::mouseMoveEvent(QMouseEvent* event) {

@@ -94,6 +94,7 @@ private:
     bool tracking_ = false;
     unsigned hoverMs_ = 0;
     QPoint lastPoint_{-1, -1};
+    bool leftDown_ = false;
     bool dragging_ = false;
     QPoint dragAnchor_;
     QPoint dragOrigin_;
