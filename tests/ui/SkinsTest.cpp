@@ -159,6 +159,13 @@ TEST_F(SkinsTest, BuiltInPictures) {
         hues.insert(picture.pixel(x, 60));
     EXPECT_GT(hues.size(), 20);
     EXPECT_NE(picture.pixelColor(250, 30), background);
+
+    // On a scaled display the double-size twin is drawn; sizes stay in units.
+    model::SetDisplayScaleFactor(2.0);
+    SkinImage main;
+    ASSERT_TRUE(main.loadBuiltin(364));
+    EXPECT_EQ(main.width(), 1127);
+    EXPECT_EQ(main.image().width(), 2254);
 }
 
 // The gallery as a person would see it, drawn off screen at each display scale.

@@ -86,16 +86,14 @@ GalleryDlg::GalleryDlg(WindowHandle parent) : CDlgBase(3000, parent) {
 }
 
 bool GalleryDlg::OnInitDialog() {
-    SetFrameBitmap(BuiltinImage(364));
+    SetFrameResource(364);
     panel_.load(SkinFile("Frame_Lighting_Setting.bmp"));
     return CDlgBase::OnInitDialog();
 }
 
 void GalleryDlg::DrawBackground(QPainter& p, const Rect& client) {
     p.fillRect(client.toQRect(), BackgroundColour());
-    SkinImage frame;
-    frame.setImage(BuiltinImage(364));
-    frame.draw(p, QRect(0, 0, width_, height_));
+    DrawFrame(p);
     QFont titleFont = ControlFont(Scaled(17));
     titleFont.setWeight(QFont::DemiBold);
     for (const Panel& panel : kPanels) {

@@ -762,6 +762,10 @@ int main(int argc, char** argv) {
     for (const Skin& skin : builtins()) {
         ok &= save(render(skin, 1.0), builtinDir + "/" + skin.name);
         out << "    <file>" << skin.name << "</file>\n";
+        if (skin.name != QStringLiteral("128.png")) { // the icon is drawn large already
+            ok &= save(render(skin, 2.0), builtinDir + "/" + twinName(skin.name));
+            out << "    <file>" << twinName(skin.name) << "</file>\n";
+        }
     }
     out << "  </qresource>\n</RCC>\n";
     qrc.close();

@@ -187,31 +187,45 @@ void CDlgBase::ClosePopup(int slot) {
 
 // ---- frame and painting ----
 
-bool CDlgBase::SetFrameBitmap(const std::string& path) {
-    SkinImage image;
-    if (!image.load(path))
-        return false;
+void CDlgBase::takeFrame(const SkinImage& image) {
     frame_ = image;
     frameWidth_ = image.width();
     frameHeight_ = image.height();
     background_ = MeanColor(image.image());
     InvalidateAll();
+}
+
+bool CDlgBase::SetFrameBitmap(const std::string& path) {
+    SkinImage image;
+    if (!image.load(path))
+        return false;
+    takeFrame(image);
+    return true;
+}
+
+bool CDlgBase::SetFrameResource(int resourceId) {
+    SkinImage image;
+    if (!image.loadBuiltin(resourceId))
+        return false;
+    takeFrame(image);
     return true;
 }
 
 void CDlgBase::SetFrameBitmap(const QImage& image) {
     if (image.isNull())
         return;
-    frame_.setImage(image);
-    frameWidth_ = image.width();
-    frameHeight_ = image.height();
-    background_ = MeanColor(image);
-    InvalidateAll();
+    SkinImage frame;
+    frame.setImage(image);
+    takeFrame(frame);
+}
+
+void CDlgBase::DrawFrame(QPainter& p) const {
+    frame_.draw(p, QRect(0, 0, width_, height_));
 }
 
 void CDlgBase::DrawBackground(QPainter& p, const Rect& client) {
     p.fillRect(client.toQRect(), background_);
-    frame_.draw(p, QRect(0, 0, width_, height_));
+    DrawFrame(p);
     DrawControls(p, client);
 }
 

@@ -69,6 +69,7 @@ public:
     // The frame: a file under skins/ or a built-in picture. The background colour becomes the
     // mean colour of the frame's pixels.
     bool SetFrameBitmap(const std::string& path);
+    bool SetFrameResource(int resourceId);
     void SetFrameBitmap(const QImage& image);
     const QColor& BackgroundColour() const { return background_; }
     QSize FrameSize() const { return QSize(frameWidth_, frameHeight_); }
@@ -91,6 +92,8 @@ protected:
     // Each dialog draws its frame here; the base fills the background colour, stretches the frame
     // over the window and draws the controls.
     virtual void DrawBackground(QPainter& p, const Rect& client);
+    // The frame stretched over the whole window.
+    void DrawFrame(QPainter& p) const;
     virtual void DrawControls(QPainter& p, const Rect& clip);
     // Each dialog creates its controls here.
     virtual void CreateControls(const Rect& client);
@@ -119,6 +122,7 @@ protected:
     QFont dialogFont_;
 
 private:
+    void takeFrame(const SkinImage& image);
     void addControl(int list, std::unique_ptr<CControlBase> control);
     void hitTest(int x, int y);
     void centreOnOwner();

@@ -76,6 +76,22 @@ bool SkinImage::load(const std::string& path) {
     return true;
 }
 
+bool SkinImage::loadBuiltin(int resourceId) {
+    clear();
+    if (model::DisplayScaleFactor() > 1.0) {
+        QImage big = BuiltinImage(resourceId, true);
+        if (!big.isNull()) {
+            image_ = big;
+            ratio_ = 2.0;
+            width_ = big.width() / 2;
+            height_ = big.height() / 2;
+            return true;
+        }
+    }
+    setImage(BuiltinImage(resourceId));
+    return !image_.isNull();
+}
+
 void SkinImage::setImage(QImage image) {
     image_ = std::move(image);
     ratio_ = 1.0;
@@ -101,13 +117,13 @@ void SkinImage::draw(QPainter& p, const QRect& target, const QRectF& source) con
     p.drawImage(QRectF(target), image_, src);
 }
 
-QImage BuiltinImage(int resourceId) {
+QImage BuiltinImage(int resourceId, bool doubleSize) {
     static bool initialised = false;
     if (!initialised) {
         initBuiltinImages();
         initialised = true;
     }
-    return QImage(QStringLiteral(":/quorvik/builtin/%1.png").arg(resourceId));
+    return QImage(QStringLiteral(":/quorvik/builtin/%1%2.png").arg(resourceId).arg(doubleSize ? "@2x" : ""));
 }
 
 QFont ControlFont(int height, const std::u16string& face) {

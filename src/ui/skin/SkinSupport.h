@@ -64,7 +64,9 @@ inline constexpr std::uint32_t kListBackground = 0x4B4B4B;
 class SkinImage {
 public:
     bool load(const std::string& path);
-    void setImage(QImage image); // a built-in picture
+    void setImage(QImage image); // a picture made in the program
+    // A built-in picture by resource number, its double-size twin on a scaled display.
+    bool loadBuiltin(int resourceId);
     void clear();
     bool isNull() const { return image_.isNull(); }
     int width() const { return width_; }
@@ -88,8 +90,9 @@ const std::vector<std::string>& MissingSkinImages();
 void ClearMissingSkinImages();
 
 // A built-in picture by its resource number (128 icon, 151 popup background, 287 colour picture,
-// 364 main window background); a null image when there is none.
-QImage BuiltinImage(int resourceId);
+// 364 main window background); a null image when there is none. `doubleSize` asks for the
+// twin drawn at twice the size (none for the icon).
+QImage BuiltinImage(int resourceId, bool doubleSize = false);
 
 // The font the controls start with: face, height and character set of the language settings.
 // `height` is the cell height in pixels like the original's font height; 0 takes the global one.

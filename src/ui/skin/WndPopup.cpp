@@ -62,7 +62,7 @@ bool CWndPopup::Create(WindowHandle owner, const Rect& screenRect, int kind, int
     handle_ = window_->handle();
     window_->setCursor(Qt::ArrowCursor);
     window_->setPosition(screenRect.left, screenRect.top, screenRect.width(), screenRect.height());
-    background_.setImage(BuiltinImage(151));
+    background_.loadBuiltin(151);
     BuildItems();
     window_->showCommand(SW_SHOW);
     return true;

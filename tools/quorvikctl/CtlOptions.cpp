@@ -1,0 +1,218 @@
+#include "CtlOptions.h"
+
+#include <charconv>
+#include <map>
+
+namespace quorvik::ctl {
+
+namespace {
+
+bool parseInt(const std::string& text, int& value) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+bool parseSensor(std::string text, std::uint16_t& value) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text = text.substr(2);
+    unsigned parsed = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed, 16);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || parsed > 0xFFFF)
+        return false;
+    value = static_cast<std::uint16_t>(parsed);
+    return true;
+}
+
+bool endsWith(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+} // namespace
+
+bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std::string& error) {
+    static const std::map<std::string, Command> kCommands = {
+        {"list", Command::List},       {"status", Command::Status}, {"apply", Command::Apply},
+        {"reports", Command::Reports}, {"watch", Command::Watch},   {"reset", Command::Reset},
+        {"help", Command::Help},
+    };
+    options = CtlOptions{};
+    bool haveCommand = false;
+    // Options that take a value accept both "--opt value" and "--opt=value".
+    auto takeValue = [&](std::size_t& i, const std::string& arg, const std::string& name, std::string& out) {
+        if (arg.size() > name.size() && arg[name.size()] == '=') {
+            out = arg.substr(name.size() + 1);
+            return true;
+        }
+        if (i + 1 >= args.size()) {
+            error = name + " needs a value";
+            return false;
+        }
+        out = args[++i];
+        return true;
+    };
+    auto isOption = [](const std::string& arg, const std::string& name) {
+        return arg == name || (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0);
+    };
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        if (arg == "-h" || arg == "--help") {
+            options.command = Command::Help;
+            return true;
+        } else if (arg == "--virtual-mouse") {
+            options.virtualMouse = VirtualMouse::Both;
+        } else if (arg.rfind("--virtual-mouse=", 0) == 0) {
+            std::string form = arg.substr(16);
+            if (form == "wired")
+                options.virtualMouse = VirtualMouse::Wired;
+            else if (form == "receiver")
+                options.virtualMouse = VirtualMouse::Receiver;
+            else if (form == "both")
+                options.virtualMouse = VirtualMouse::Both;
+            else {
+                error = "--virtual-mouse takes wired, receiver or both, not \"" + form + "\"";
+                return false;
+            }
+        } else if (isOption(arg, "--trace")) {
+            if (!takeValue(i, arg, "--trace", options.traceFile))
+                return false;
+        } else if (isOption(arg, "--data-dir")) {
+            if (!takeValue(i, arg, "--data-dir", options.dataDir))
+                return false;
+        } else if (isOption(arg, "--slot")) {
+            int slot = 0;
+            if (!takeValue(i, arg, "--slot", value))
+                return false;
+            if (!parseInt(value, slot) || slot < 0 || slot > 4) {
+                error = "--slot takes a profile slot from 0 to 4, not \"" + value + "\"";
+                return false;
+            }
+            options.slot = slot;
+        } else if (isOption(arg, "--sensor")) {
+            std::uint16_t sensor = 0;
+            if (!takeValue(i, arg, "--sensor", value))
+                return false;
+            if (!parseSensor(value, sensor)) {
+                error = "--sensor takes a 16-bit hexadecimal sensor id such as 0x3325, not \"" + value + "\"";
+                return false;
+            }
+            options.sensor = sensor;
+        } else if (isOption(arg, "--count")) {
+            int count = 0;
+            if (!takeValue(i, arg, "--count", value))
+                return false;
+            if (!parseInt(value, count) || count < 1) {
+                error = "--count takes a positive number, not \"" + value + "\"";
+                return false;
+            }
+            options.watchCount = count;
+        } else if (isOption(arg, "--seconds")) {
+            int seconds = 0;
+            if (!takeValue(i, arg, "--seconds", value))
+                return false;
+            if (!parseInt(value, seconds) || seconds < 1) {
+                error = "--seconds takes a positive number, not \"" + value + "\"";
+                return false;
+            }
+            options.watchSeconds = seconds;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--yes" || arg == "-y") {
+            options.yes = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return false;
+        } else if (!haveCommand) {
+            auto it = kCommands.find(arg);
+            if (it == kCommands.end()) {
+                error = "unknown command \"" + arg + "\" (try --help)";
+                return false;
+            }
+            options.command = it->second;
+            haveCommand = true;
+        } else if (options.profileFile.empty() &&
+                   (options.command == Command::Apply || options.command == Command::Reports)) {
+            if (!endsWith(arg, ".psf")) {
+                error = "a profile file ends in .psf: \"" + arg + "\"";
+                return false;
+            }
+            options.profileFile = arg;
+        } else {
+            error = "unexpected argument \"" + arg + "\"";
+            return false;
+        }
+    }
+
+    if (!haveCommand) {
+        error = "no command given (try --help)";
+        return false;
+    }
+    const bool takesProfile = options.command == Command::Apply || options.command == Command::Reports;
+    if (!takesProfile && (options.slot || !options.profileFile.empty())) {
+        error = "--slot and profile files go with apply and reports only";
+        return false;
+    }
+    if (options.slot && !options.profileFile.empty()) {
+        error = "give either --slot or a profile file, not both";
+        return false;
+    }
+    if (options.sensor && options.command != Command::Reports) {
+        error = "--sensor goes with reports only";
+        return false;
+    }
+    if (options.json && options.command != Command::Status && options.command != Command::List) {
+        error = "--json goes with status and list only";
+        return false;
+    }
+    if ((options.watchCount || options.watchSeconds) && options.command != Command::Watch) {
+        error = "--count and --seconds go with watch only";
+        return false;
+    }
+    return true;
+}
+
+std::string CtlHelpText() {
+    return R"(Usage: quorvikctl [global options] COMMAND [command options]
+
+Configures the gaming mouse from the command line. Every command first loads the settings the
+desktop program uses (language, macro library, configuration and the five profiles) from the data
+folder, then talks to the mouse through the same device link.
+
+Commands:
+  list                      the HID interfaces of the mouse that were found: form, role, path
+  status [--json]           model tag, sensor, battery, charge state and online flag
+  apply [--slot N | FILE.psf]
+                            write a whole profile to the mouse: every button, DPI level, colour,
+                            report rate, lighting, lift-off distance, debounce, power saving,
+                            motion wake-up and macro (default: the current slot); progress goes
+                            to standard error
+  reports [--slot N | FILE.psf] [--sensor 0xNNNN]
+                            print, without a mouse, the command reports that apply would write,
+                            in order, one per line as 33 hexadecimal bytes (sequence numbers from 1);
+                            --sensor picks the sensor whose DPI register table is used
+                            (default: the configured sensor)
+  watch [--count N] [--seconds S]
+                            print the DPI level and report rate changes made on the mouse as they
+                            arrive, with the on-screen display texts; stops after N changes or S
+                            seconds, otherwise on Ctrl+C
+  reset [--yes]             factory reset of the mouse and of the current profile (keeping its
+                            name); asks for confirmation unless --yes is given
+  help                      this text
+
+Global options:
+  --virtual-mouse[=wired|receiver|both]
+                            use the built-in virtual mouse instead of real hardware (default: both)
+  --trace FILE              with the virtual mouse: write every report it received to FILE, one
+                            line each: milliseconds, form, 33 hexadecimal bytes
+  --data-dir DIR            use DIR as the data folder instead of
+                            $XDG_CONFIG_HOME/GamingMouseData20230810A (default ~/.config/...)
+  -h, --help                this text
+
+Exit codes:
+  0 success, 1 the operation failed, 2 bad arguments, 3 no mouse found, 4 mouse offline,
+  5 unreadable profile file, 6 cancelled at the confirmation
+)";
+}
+
+} // namespace quorvik::ctl

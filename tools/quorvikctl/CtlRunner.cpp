@@ -1,0 +1,419 @@
+#include "CtlRunner.h"
+
+#include "device/CommandReports.h"
+#include "device/DeviceCore.h"
+#include "device/SettingsDownload.h"
+#include "macro/MacroLibrary.h"
+#include "model/ProfileFile.h"
+#include "model/ProfileRecord.h"
+#include "model/Text.h"
+#include "platform/Messages.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <istream>
+#include <ostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace quorvik::ctl {
+
+namespace {
+
+using device::Form;
+using device::Report;
+
+constexpr unsigned kTimerWatchEnd = 1;   // --seconds ran out
+constexpr unsigned kTimerInterrupt = 2;  // looks at the Ctrl+C flag
+constexpr std::uint32_t kInterruptCheckMs = 100;
+
+const char* commandName(std::uint8_t code) {
+    switch (code) {
+    case device::kCmdButton:
+        return "button";
+    case device::kCmdDpiLevels:
+        return "DPI levels";
+    case device::kCmdDpiColours:
+        return "DPI level colours";
+    case device::kCmdReportRate:
+        return "report rate";
+    case device::kCmdLighting:
+        return "lighting";
+    case device::kCmdLiftOff:
+        return "lift-off distance";
+    case device::kCmdDebounce:
+        return "key debounce";
+    case device::kCmdPowerSaving:
+        return "power saving";
+    case device::kCmdMotionWakeup:
+        return "motion wake-up";
+    case device::kCmdMacroChunk:
+        return "macro chunk";
+    case device::kCmdFactoryReset:
+        return "factory reset";
+    default:
+        return "command";
+    }
+}
+
+std::string hex4(unsigned value) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04X", value & 0xFFFF);
+    return text;
+}
+
+std::string jsonString(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char esc[8];
+            std::snprintf(esc, sizeof esc, "\\u%04x", c);
+            out += esc;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+// The main window of the tool: no screen, so what the device link would show is printed or
+// dropped, and the end of the mouse ends the loop.
+class CtlWindow : public platform::MessageHandler, public device::MainWindowPort {
+public:
+    CtlWindow(CtlContext& context, const CtlOptions& options)
+        : context_(context), options_(options), handle_(context.loop.registerWindow(this)) {}
+    ~CtlWindow() override { context_.loop.unregisterWindow(handle_); }
+
+    platform::WindowHandle handle() const { return handle_; }
+    void setCore(device::DeviceCore* core) { core_ = core; }
+    int displays() const { return displays_; }
+    bool mouseGone() const { return mouseGone_; }
+
+    platform::LRESULT handleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam) override {
+        if (message == platform::WM_TIMER && wParam == kTimerWatchEnd) {
+            context_.loop.postQuit();
+            return 0;
+        }
+        if (message == platform::WM_TIMER && wParam == kTimerInterrupt) {
+            if (context_.interrupted && context_.interrupted->load())
+                context_.loop.postQuit();
+            return 0;
+        }
+        if (core_)
+            core_->HandleMessage(message, wParam, lParam);
+        return 0;
+    }
+
+    void HideMainWindow() override {}
+    void ShowMainWindowNormal() override {}
+    void MinimiseMainWindow() override {}
+    void CloseOpenWindows() override {}
+    void QuitProgram() override {
+        mouseGone_ = true;
+        context_.loop.postQuit();
+    }
+    void RefreshMainWindow() override {}
+    void ShowWriteProgress(int) override {}
+    void ShowAttention(int) override {}
+    bool ConfirmFactoryReset() override { return true; }
+    void UpdateSensorControls(std::uint8_t, std::uint16_t stepCount) override {
+        context_.err << "The mouse reports another sensor (" << hex4(model::SensorIdentifier())
+                     << ", " << stepCount << " DPI steps): the DPI levels of all five profiles were reset.\n";
+    }
+    void ShowBattery(int, int, int) override {}
+    void ShowOnScreenDisplay(const device::OsdTexts& texts) override {
+        ++displays_;
+        context_.out << model::ToUtf8(texts.title) << "  " << model::ToUtf8(texts.value) << " DPI  "
+                     << model::ToUtf8(texts.rate) << std::endl;
+        if (options_.watchCount && displays_ >= *options_.watchCount)
+            context_.loop.postQuit();
+    }
+
+private:
+    CtlContext& context_;
+    const CtlOptions& options_;
+    platform::WindowHandle handle_;
+    device::DeviceCore* core_ = nullptr;
+    int displays_ = 0;
+    bool mouseGone_ = false;
+};
+
+// The profile a command works on: a slot (default the current one) or a file, read into a copy
+// so that the user's slots stay as they are.
+bool loadProfile(const CtlOptions& options, CtlContext& context, model::ProfileRecord& profile) {
+    if (options.profileFile.empty()) {
+        profile = model::Profile(options.slot.value_or(model::CurrentSlot()));
+        return true;
+    }
+    const std::string& path = options.profileFile;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        context.err << "quorvikctl: cannot read profile file " << path << ": no such file\n";
+        return false;
+    }
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        // Profile files are opened for reading and writing, as the program does.
+        context.err << "quorvikctl: cannot open profile file " << path << " for reading and writing\n";
+        return false;
+    }
+    if (!model::ReadProfileRecord(profile, path)) {
+        context.err << "quorvikctl: " << path << " is not a complete profile file\n";
+        return false;
+    }
+    return true;
+}
+
+int listCommand(const CtlOptions& options, CtlContext& context) {
+    struct Found {
+        std::string form, role, path;
+    };
+    std::vector<Found> found;
+    for (int i = 0; i < device::kProbeCount; ++i) {
+        auto path = context.bus.interfacePath(i);
+        if (!path)
+            break;
+        auto handle = context.bus.open(*path);
+        platform::HidAttributes attributes;
+        platform::HidCaps caps;
+        if (!handle || !handle->attributes(attributes) || !handle->capabilities(caps))
+            continue;
+        if (attributes.vendorId != device::kVendorId)
+            continue;
+        std::string form;
+        for (Form f : device::kForms)
+            if (attributes.productId == device::ProductIdOf(f))
+                form = device::FormName(f);
+        if (form.empty())
+            continue;
+        std::string role = caps.inputReportByteLength == device::kRoleReportLength     ? "input"
+                           : caps.featureReportByteLength == device::kRoleReportLength ? "feature"
+                                                                                        : "other";
+        found.push_back({form, role, *path});
+    }
+    if (options.json) {
+        context.out << "[";
+        for (std::size_t i = 0; i < found.size(); ++i)
+            context.out << (i ? ", " : "") << "{\"form\": " << jsonString(found[i].form)
+                        << ", \"role\": " << jsonString(found[i].role) << ", \"path\": " << jsonString(found[i].path)
+                        << "}";
+        context.out << "]\n";
+    } else {
+        for (const auto& f : found)
+            context.out << f.form << "\t" << f.role << "\t" << f.path << "\n";
+    }
+    if (found.empty()) {
+        context.err << "quorvikctl: no mouse found\n";
+        return kExitNoMouse;
+    }
+    return kExitOk;
+}
+
+// Scans for the mouse; prints why not and returns the exit code when it is not there.
+int connect(device::DeviceCore& core, CtlContext& context) {
+    core.Connection().Scan();
+    if (!core.Connection().HasTarget()) {
+        context.err << "quorvikctl: no mouse found (neither the wired mouse nor the receiver is plugged in"
+                    << (core.Connection().AnyDevice() ? ", or it cannot be opened for writing" : "") << ")\n";
+        return kExitNoMouse;
+    }
+    return kExitOk;
+}
+
+int statusCommand(const CtlOptions& options, CtlContext& context, device::DeviceCore& core) {
+    if (int code = connect(core, context))
+        return code;
+    core.Connection().ReadStatus();
+    const auto& raw = core.LastStatusReport();
+    if (!raw) {
+        context.err << "quorvikctl: the mouse did not answer the status request\n";
+        return core.Connection().Target() == Form::Receiver ? kExitMouseOffline : kExitFailure;
+    }
+    auto status = device::ParseStatusResponse(*raw);
+    std::string tag(raw->begin() + device::kOffStatusTag, raw->begin() + device::kOffStatusTag + 4);
+    for (char& c : tag)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+            c = '?';
+    const char* charge = core.ChargeState() == device::kChargeCharging ? "charging"
+                         : core.ChargeState() == device::kChargeFull ? "full"
+                                                                     : "not charging";
+    Form target = *core.Connection().Target();
+    bool online = status->tagMatches && status->online;
+    if (options.json) {
+        context.out << "{\"form\": " << jsonString(device::FormName(target)) << ", \"model\": " << jsonString(tag)
+                    << ", \"sensor\": " << jsonString(hex4(model::SensorIdentifier()))
+                    << ", \"battery\": " << core.BatteryLevel() << ", \"charge\": " << jsonString(charge)
+                    << ", \"online\": " << (online ? "true" : "false") << "}\n";
+    } else {
+        context.out << "form:     " << device::FormName(target) << "\n"
+                    << "model:    " << tag << (status->tagMatches ? "" : " (not the expected model)") << "\n"
+                    << "sensor:   " << hex4(model::SensorIdentifier()) << "\n"
+                    << "battery:  " << core.BatteryLevel() << "%\n"
+                    << "charge:   " << charge << "\n"
+                    << "online:   " << (online ? "yes" : "no") << "\n";
+    }
+    if (!online && target == Form::Receiver) {
+        context.err << "quorvikctl: the receiver is plugged in but the mouse is not online\n";
+        return kExitMouseOffline;
+    }
+    return kExitOk;
+}
+
+// Every report a whole-profile download writes, in order, with sequence numbers from 1.
+std::vector<Report> planReports(model::ProfileRecord profile, const device::SensorTables& tables) {
+    std::vector<Report> reports;
+    device::SequenceNumber sequence;
+    device::SettingsDownload download({[&](const Report& r) {
+                                           reports.push_back(r);
+                                           return true;
+                                       },
+                                       [] { return true; }, [&] { return sequence.Take(); }, [](std::uint32_t) {}},
+                                      tables);
+    download.ForceNextRun();
+    download.Run(profile, macro::TheMacroLibrary());
+    return reports;
+}
+
+int reportsCommand(const CtlOptions& options, CtlContext& context) {
+    model::ProfileRecord profile;
+    if (!loadProfile(options, context, profile))
+        return kExitBadProfile;
+    device::SensorTables tables;
+    std::uint16_t sensor = options.sensor.value_or(model::SensorIdentifier());
+    if (!tables.Rebuild(sensor)) {
+        context.err << "quorvikctl: no DPI table for sensor " << hex4(sensor) << "\n";
+        return kExitBadArguments;
+    }
+    for (const Report& report : planReports(profile, tables))
+        context.out << HexLine(report.data(), report.size()) << "\n";
+    return kExitOk;
+}
+
+int applyCommand(const CtlOptions& options, CtlContext& context, device::DeviceCore& core) {
+    model::ProfileRecord profile;
+    if (!loadProfile(options, context, profile))
+        return kExitBadProfile;
+    core.Tables().Rebuild(model::SensorIdentifier());
+    if (int code = connect(core, context))
+        return code;
+    std::size_t total = planReports(profile, core.Tables()).size();
+    std::size_t done = 0, failed = 0;
+    auto& download = core.Download();
+    download.SetWriteObserver([&](const Report& report, bool written) {
+        ++done;
+        if (!written)
+            ++failed;
+        context.err << "[" << done << "/" << total << "] " << commandName(report[device::kOffCommand])
+                    << (written ? "" : " FAILED") << "\n";
+    });
+    download.ForceNextRun();
+    download.Run(profile, macro::TheMacroLibrary());
+    download.SetWriteObserver(nullptr);
+    if (failed) {
+        context.err << "quorvikctl: the mouse did not take " << failed << " of " << total << " reports\n";
+        return kExitFailure;
+    }
+    context.err << "Profile written to the " << device::FormName(*core.Connection().Target()) << " (" << total
+                << " reports).\n";
+    return kExitOk;
+}
+
+int watchCommand(const CtlOptions& options, CtlContext& context, device::DeviceCore& core, CtlWindow& window) {
+    core.Tables().Rebuild(model::SensorIdentifier());
+    // The tool only listens: with the window closed, the downloads that scans schedule write nothing.
+    core.SetWindowOpen(false);
+    core.PrimeShadows();
+    if (int code = connect(core, context))
+        return code;
+    context.err << "Watching the " << device::FormName(*core.Connection().Target())
+                << " for DPI level and report rate changes" << (options.watchCount || options.watchSeconds ? "" : "; Ctrl+C ends")
+                << ".\n";
+    if (options.watchSeconds)
+        context.loop.setTimer(window.handle(), kTimerWatchEnd, static_cast<std::uint32_t>(*options.watchSeconds) * 1000);
+    if (context.interrupted)
+        context.loop.setTimer(window.handle(), kTimerInterrupt, kInterruptCheckMs);
+    context.loop.run();
+    context.loop.killTimer(window.handle(), kTimerWatchEnd);
+    context.loop.killTimer(window.handle(), kTimerInterrupt);
+    if (window.mouseGone()) {
+        context.err << "quorvikctl: the mouse was unplugged\n";
+        return kExitNoMouse;
+    }
+    return kExitOk;
+}
+
+int resetCommand(const CtlOptions& options, CtlContext& context, device::DeviceCore& core) {
+    core.Tables().Rebuild(model::SensorIdentifier());
+    if (int code = connect(core, context))
+        return code;
+    if (!options.yes) {
+        context.err << "Reset the mouse to its factory settings, and the current profile \""
+                    << model::ToUtf8(model::Profile(model::CurrentSlot()).PairValue(model::kPairProfileName))
+                    << "\" with it (its name is kept)? [y/N] " << std::flush;
+        std::string answer;
+        std::getline(context.in, answer);
+        if (answer != "y" && answer != "Y" && answer != "yes") {
+            context.err << "Cancelled; nothing was changed.\n";
+            return kExitCancelled;
+        }
+    }
+    core.FactoryReset();
+    context.err << "The mouse was reset to its factory settings.\n";
+    return kExitOk;
+}
+
+} // namespace
+
+std::string HexLine(const std::uint8_t* bytes, std::size_t count) {
+    std::string line;
+    char pair[4];
+    for (std::size_t i = 0; i < count; ++i) {
+        std::snprintf(pair, sizeof pair, i ? " %02X" : "%02X", bytes[i]);
+        line += pair;
+    }
+    return line;
+}
+
+int RunCommand(const CtlOptions& options, CtlContext& context) {
+    switch (options.command) {
+    case Command::Help:
+        context.out << CtlHelpText();
+        return kExitOk;
+    case Command::List:
+        return listCommand(options, context);
+    case Command::Reports:
+        return reportsCommand(options, context);
+    default:
+        break;
+    }
+    CtlWindow window(context, options);
+    device::DeviceCore core(context.bus, context.loop, window.handle(), window);
+    window.setCore(&core);
+    core.Connection().RegisterNotifications();
+    int code = kExitOk;
+    switch (options.command) {
+    case Command::Status:
+        code = statusCommand(options, context, core);
+        break;
+    case Command::Apply:
+        code = applyCommand(options, context, core);
+        break;
+    case Command::Watch:
+        code = watchCommand(options, context, core, window);
+        break;
+    case Command::Reset:
+        code = resetCommand(options, context, core);
+        break;
+    default:
+        break;
+    }
+    context.bus.unregisterNotifications();
+    core.Connection().Close();
+    window.setCore(nullptr);
+    return code;
+}
+
+} // namespace quorvik::ctl

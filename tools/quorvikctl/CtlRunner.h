@@ -1,0 +1,31 @@
+// The commands of quorvikctl, run against any HID bus and event loop: the real ones in the tool,
+// the simulated bus with the virtual mouse and the virtual clock in tests.
+#pragma once
+
+#include "CtlOptions.h"
+
+#include "platform/EventLoop.h"
+#include "platform/HidBus.h"
+
+#include <atomic>
+#include <iosfwd>
+
+namespace quorvik::ctl {
+
+struct CtlContext {
+    platform::EventLoop& loop;
+    platform::HidBus& bus;
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in; // answers to the confirmation of "reset"
+    // Set from a signal handler: "watch" ends at the next check.
+    const std::atomic<bool>* interrupted = nullptr;
+};
+
+// Runs the command of `options`; the settings model must already be loaded. Returns the exit code.
+int RunCommand(const CtlOptions& options, CtlContext& context);
+
+// A command report as 33 upper-case hex byte pairs separated by spaces.
+std::string HexLine(const std::uint8_t* bytes, std::size_t count);
+
+} // namespace quorvik::ctl
