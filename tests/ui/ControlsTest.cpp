@@ -393,3 +393,20 @@ TEST_F(ListTest, ActionListSelectsWithoutNotifyingUntilRelease) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControlsTest, ColourSwatchMovesWithItsButton) {
+    auto* swatch = add<CColorSelectButton>(3270, Rect{0, 0, 24, 24}, Rect{4, 4, 20, 20});
+    swatch->SetColor(0x0000FF); // red, as a stored colour value
+    swatch->SetRect(40, 10, 64, 34);
+    QImage canvas(80, 40, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter p(&canvas);
+    swatch->Draw(p, Rect{0, 0, 80, 40});
+    p.end();
+    EXPECT_EQ(canvas.pixelColor(52, 22), QColor(255, 0, 0));
+    EXPECT_EQ(canvas.pixelColor(12, 12), QColor(Qt::black));
+}
+
+} // namespace

@@ -46,19 +46,27 @@ void ImageSet::draw(QPainter& p, const QRect& target, int look) const {
     image->draw(p, target);
 }
 
+// ---- ButtonFace ----
+
+void ButtonFace::draw(QPainter& p, const Rect& rect, int look, const std::u16string& caption, const QFont& font) const {
+    images.draw(p, rect.toQRect(), look);
+    if (!images.strip.isNull())
+        return;
+    QRect box = rect.toQRect().adjusted(marginLeft, 0, -marginRight, 0);
+    DrawSingleLine(p, box, QString::fromStdU16String(caption), colours.forLook(look), font, align);
+}
+
 // ---- CCheckButton ----
 
 CCheckButton::CCheckButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown, bool active,
                            bool disabled, Qt::Alignment align)
-    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled), align_(align) {}
-
-void CCheckButton::SetImages(const std::string& normal, const std::string& hover, const std::string& pressed) {
-    images_.set(normal, hover, pressed);
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {
+    face_.align = align;
 }
 
 void CCheckButton::SetTextMargins(int left, int right) {
-    marginLeft_ = left;
-    marginRight_ = right;
+    face_.marginLeft = left;
+    face_.marginRight = right;
 }
 
 int CCheckButton::Look() const {
@@ -67,18 +75,10 @@ int CCheckButton::Look() const {
     return state_ == kStateHover ? 1 : 0;
 }
 
-void CCheckButton::DrawLook(QPainter& p, int look, const std::u16string& caption) {
-    images_.draw(p, rect_.toQRect(), look);
-    if (!images_.strip.isNull())
-        return;
-    QRect box = rect_.toQRect().adjusted(marginLeft_, 0, -marginRight_, 0);
-    DrawSingleLine(p, box, QString::fromStdU16String(caption), colours_.forLook(look), font_, align_);
-}
-
 void CCheckButton::Draw(QPainter& p, const Rect&) {
     int look = Look();
     bool useSecond = look == 2 && checked_ && !checkedText_.empty();
-    DrawLook(p, look, useSecond ? checkedText_ : text_);
+    face_.draw(p, rect_, look, useSecond ? checkedText_ : text_, font_);
 }
 
 bool CCheckButton::OnMouseMove(unsigned, int x, int y) {
@@ -108,9 +108,38 @@ bool CCheckButton::OnLButtonUp(unsigned, int x, int y) {
 
 // ---- CRadioButton ----
 
+CRadioButton::CRadioButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown, bool active,
+                           bool disabled, Qt::Alignment align)
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {
+    face_.align = align;
+}
+
+void CRadioButton::SetTextMargins(int left, int right) {
+    face_.marginLeft = left;
+    face_.marginRight = right;
+}
+
 bool CRadioButton::IsSelected() const {
     int bit = RadioBit(id_);
     return bit >= 0 && (RadioGroupWord() & (1u << bit)) != 0;
+}
+
+int CRadioButton::Look() const {
+    if (state_ == kStatePressed || IsSelected())
+        return 2;
+    return state_ == kStateHover ? 1 : 0;
+}
+
+void CRadioButton::Draw(QPainter& p, const Rect&) {
+    face_.draw(p, rect_, Look(), text_, font_);
+}
+
+bool CRadioButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    NotifySelf(kCodeDown);
+    return true;
 }
 
 bool CRadioButton::OnLButtonUp(unsigned, int x, int y) {
@@ -124,11 +153,6 @@ bool CRadioButton::OnLButtonUp(unsigned, int x, int y) {
         state_ = kStateNormal;
     }
     return true;
-}
-
-void CRadioButton::Draw(QPainter& p, const Rect&) {
-    int look = (state_ == kStatePressed || IsSelected()) ? 2 : state_ == kStateHover ? 1 : 0;
-    DrawLook(p, look, text_);
 }
 
 // ---- CDPIRadioButton ----
@@ -206,33 +230,37 @@ bool CImageButton::OnLButtonUp(unsigned, int x, int y) {
     return true;
 }
 
+// ---- Swatch ----
+
+void Swatch::follow(const Rect& from, const Rect& to) {
+    const int dx = to.left - from.left;
+    const int dy = to.top - from.top;
+    inner = Rect{inner.left + dx, inner.top + dy, inner.right + dx, inner.bottom + dy};
+}
+
 // ---- CColorSelectButton ----
 
 CColorSelectButton::CColorSelectButton(WindowHandle parent, int id, const Rect& rect, const Rect& inner, bool shown,
                                        bool active, bool disabled)
-    : CControlBase(parent, id, rect, {}, shown, active, disabled), inner_(inner) {}
+    : CControlBase(parent, id, rect, {}, shown, active, disabled) {
+    swatch_.inner = inner;
+}
 
 void CColorSelectButton::SetColor(std::uint32_t colorValue) {
-    if (colorValue == color_)
+    if (colorValue == swatch_.color)
         return;
-    color_ = colorValue;
+    swatch_.color = colorValue;
     Invalidate();
 }
 
 void CColorSelectButton::SetRect(int left, int top, int right, int bottom) {
-    // The swatch keeps its place inside the control.
-    int dx = left - rect_.left;
-    int dy = top - rect_.top;
-    inner_ = Rect{inner_.left + dx, inner_.top + dy, inner_.right + dx, inner_.bottom + dy};
+    Rect next{left, top, right, bottom};
+    swatch_.follow(rect_, next);
     CControlBase::SetRect(left, top, right, bottom);
 }
 
-void CColorSelectButton::DrawSwatch(QPainter& p) const {
-    p.fillRect(inner_.toQRect(), FromColorValue(color_));
-}
-
 void CColorSelectButton::Draw(QPainter& p, const Rect&) {
-    DrawSwatch(p);
+    swatch_.draw(p);
     if (state_ != kStateNormal) {
         p.save();
         p.setPen(QPen(state_ == kStatePressed ? Rgb(kAccent) : Rgb(kTextHover), 1));
@@ -264,8 +292,27 @@ bool CColorSelectButton::OnLButtonUp(unsigned, int x, int y) {
 
 // ---- CColorSelectCheckButton ----
 
+CColorSelectCheckButton::CColorSelectCheckButton(WindowHandle parent, int id, const Rect& rect, const Rect& inner,
+                                                 bool shown, bool active, bool disabled)
+    : CControlBase(parent, id, rect, {}, shown, active, disabled) {
+    swatch_.inner = inner;
+}
+
+void CColorSelectCheckButton::SetColor(std::uint32_t colorValue) {
+    if (colorValue == swatch_.color)
+        return;
+    swatch_.color = colorValue;
+    Invalidate();
+}
+
+void CColorSelectCheckButton::SetRect(int left, int top, int right, int bottom) {
+    Rect next{left, top, right, bottom};
+    swatch_.follow(rect_, next);
+    CControlBase::SetRect(left, top, right, bottom);
+}
+
 void CColorSelectCheckButton::Draw(QPainter& p, const Rect&) {
-    DrawSwatch(p);
+    swatch_.draw(p);
     int look = checked_ ? 2 : state_ == kStateHover ? 1 : 0;
     images_.draw(p, rect_.toQRect(), look);
     if (images_.empty() && state_ == kStateHover) {
@@ -274,6 +321,14 @@ void CColorSelectCheckButton::Draw(QPainter& p, const Rect&) {
         p.drawRect(rect_.toQRect().adjusted(0, 0, -1, -1));
         p.restore();
     }
+}
+
+bool CColorSelectCheckButton::OnLButtonDown(unsigned, int x, int y) {
+    if (disabled_ || !rect_.contains(x, y))
+        return false;
+    state_ = kStatePressed;
+    NotifySelf(kCodeDown);
+    return true;
 }
 
 bool CColorSelectCheckButton::OnLButtonUp(unsigned, int x, int y) {

@@ -34,14 +34,27 @@ struct TextColours {
     const QColor& forLook(int look) const { return look == 2 ? pressed : look == 1 ? hover : normal; }
 };
 
+// The look shared by the check and radio buttons: images by look, the caption over them in the
+// colour of the look, aligned between two margins.
+struct ButtonFace {
+    ImageSet images;
+    TextColours colours;
+    Qt::Alignment align = Qt::AlignHCenter;
+    int marginLeft = 0;
+    int marginRight = 0;
+    void draw(QPainter& p, const Rect& rect, int look, const std::u16string& caption, const QFont& font) const;
+};
+
 class CCheckButton : public CControlBase {
 public:
     CCheckButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown = true,
                  bool active = true, bool disabled = false, Qt::Alignment align = Qt::AlignHCenter);
 
-    void SetImages(const std::string& normal, const std::string& hover = {}, const std::string& pressed = {});
-    void SetStripImage(const std::string& path, int frames = 3) { images_.setStrip(path, frames); }
-    void SetTextColours(const TextColours& colours) { colours_ = colours; }
+    void SetImages(const std::string& normal, const std::string& hover = {}, const std::string& pressed = {}) {
+        face_.images.set(normal, hover, pressed);
+    }
+    void SetStripImage(const std::string& path, int frames = 3) { face_.images.setStrip(path, frames); }
+    void SetTextColours(const TextColours& colours) { face_.colours = colours; }
     void SetCheckedText(std::u16string text) { checkedText_ = std::move(text); }
     void SetTextMargins(int left, int right);
     void SetChecked(bool checked) { checked_ = checked; }
@@ -52,28 +65,37 @@ public:
     bool OnMouseMove(unsigned keys, int x, int y) override;
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
-    void ReleaseImages() override { images_.clear(); }
+    void ReleaseImages() override { face_.images.clear(); }
 
-protected:
-    // The drawing shared with the radio buttons: images of the look, then the caption over them.
-    void DrawLook(QPainter& p, int look, const std::u16string& caption);
-
-    ImageSet images_;
-    TextColours colours_;
+private:
+    ButtonFace face_;
     std::u16string checkedText_;
-    Qt::Alignment align_;
-    int marginLeft_ = 0;
-    int marginRight_ = 0;
     bool checked_ = false;
 };
 
 // Checked when its bit of the radio group word is set; a click selects it in its group.
-class CRadioButton : public CCheckButton {
+class CRadioButton : public CControlBase {
 public:
-    using CCheckButton::CCheckButton;
+    CRadioButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown = true,
+                 bool active = true, bool disabled = false, Qt::Alignment align = Qt::AlignHCenter);
+
+    void SetImages(const std::string& normal, const std::string& hover = {}, const std::string& pressed = {}) {
+        face_.images.set(normal, hover, pressed);
+    }
+    void SetStripImage(const std::string& path, int frames = 3) { face_.images.setStrip(path, frames); }
+    void SetTextColours(const TextColours& colours) { face_.colours = colours; }
+    void SetTextMargins(int left, int right);
     bool IsSelected() const;
-    bool OnLButtonUp(unsigned keys, int x, int y) override;
+    int Look() const;
+
     void Draw(QPainter& p, const Rect& clip) override;
+    bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
+    bool OnLButtonDown(unsigned keys, int x, int y) override;
+    bool OnLButtonUp(unsigned keys, int x, int y) override;
+    void ReleaseImages() override { face_.images.clear(); }
+
+private:
+    ButtonFace face_;
 };
 
 // A DPI level label: a click on 3290 … 3297 sets the DPI level word to that many enabled levels.
@@ -117,38 +139,50 @@ private:
     TextColours colours_;
 };
 
-// A colour swatch filled inside an inner rectangle (client pixels).
+// A colour swatch filled inside an inner rectangle (client pixels) that moves with the control.
+struct Swatch {
+    Rect inner;
+    std::uint32_t color = 0x00FF00; // green as a stored colour value (red lowest)
+    void follow(const Rect& from, const Rect& to);
+    void draw(QPainter& p) const { p.fillRect(inner.toQRect(), FromColorValue(color)); }
+};
+
 class CColorSelectButton : public CControlBase {
 public:
     CColorSelectButton(WindowHandle parent, int id, const Rect& rect, const Rect& inner, bool shown = true,
                        bool active = true, bool disabled = false);
     void SetColor(std::uint32_t colorValue);
-    std::uint32_t GetColor() const { return color_; }
+    std::uint32_t GetColor() const { return swatch_.color; }
     void SetRect(int left, int top, int right, int bottom) override;
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
 
-protected:
-    void DrawSwatch(QPainter& p) const;
-    Rect inner_;
-    std::uint32_t color_ = 0x00FF00; // green as a stored colour value (red lowest)
+private:
+    Swatch swatch_;
 };
 
 // A colour swatch with a frame image and a checked flag; double-clicks are reported too.
-class CColorSelectCheckButton : public CColorSelectButton {
+class CColorSelectCheckButton : public CControlBase {
 public:
-    using CColorSelectButton::CColorSelectButton;
+    CColorSelectCheckButton(WindowHandle parent, int id, const Rect& rect, const Rect& inner, bool shown = true,
+                            bool active = true, bool disabled = false);
     void SetImages(const std::string& normal, const std::string& checked) { images_.set(normal, {}, checked); }
+    void SetColor(std::uint32_t colorValue);
+    std::uint32_t GetColor() const { return swatch_.color; }
     void SetChecked(bool checked) { checked_ = checked; }
     bool IsChecked() const { return checked_; }
+    void SetRect(int left, int top, int right, int bottom) override;
     void Draw(QPainter& p, const Rect& clip) override;
+    bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
+    bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     bool OnLButtonDblClk(unsigned keys, int x, int y) override;
     void ReleaseImages() override { images_.clear(); }
 
 private:
+    Swatch swatch_;
     ImageSet images_;
     bool checked_ = false;
 };
