@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <thread>
 
 using namespace quorvik;
 using ctl::Command;
@@ -44,7 +43,7 @@ struct CtlHarness {
         out.str("");
         err.str("");
         std::istringstream in(input);
-        ctl::CtlContext context{loop, bus, out, err, in, nullptr};
+        ctl::CtlContext context{loop, bus, out, err, in, nullptr, onWatching};
         return ctl::RunCommand(options, context);
     }
 
@@ -60,6 +59,7 @@ struct CtlHarness {
     platform::SimulatedHidBus bus;
     emulator::VirtualMouse mouse{bus, loop};
     std::ostringstream out, err;
+    std::function<void()> onWatching;
 };
 
 std::vector<std::string> lines(const std::string& text) {
@@ -257,16 +257,22 @@ TEST(Quorvikctl, ResetAsksFirstAndWritesOnlyTheResetCommand) {
 TEST(Quorvikctl, WatchPrintsLevelChangesAsTheyArrive) {
     CtlHarness h;
     h.mouse.plug(Form::Wired);
-    std::thread presses([&] {
-        // The reader posts each change; the loop below picks them up as they come.
+    h.onWatching = [&] {
         h.mouse.pressDpiButton(Form::Wired);
         h.mouse.pressRateButton(Form::Wired);
-    });
-    int code = h.run({"watch", "--count", "2"});
-    presses.join();
-    ASSERT_EQ(code, ctl::kExitOk) << h.err.str();
+    };
+    ASSERT_EQ(h.run({"watch", "--count", "2"}), ctl::kExitOk) << h.err.str();
     auto printed = lines(h.out.str());
     ASSERT_EQ(printed.size(), 2u);
     EXPECT_EQ(printed[0].rfind("DPI-", 0), 0u);
+    EXPECT_NE(printed[1].find("Hz"), std::string::npos);
     EXPECT_TRUE(h.mouse.trace().empty()) << "watching writes nothing to the mouse";
+}
+
+TEST(Quorvikctl, WatchEndsWhenTheMouseIsUnplugged) {
+    CtlHarness h;
+    h.mouse.plug(Form::Receiver);
+    h.onWatching = [&] { h.mouse.unplug(Form::Receiver); };
+    EXPECT_EQ(h.run({"watch"}), ctl::kExitNoMouse);
+    EXPECT_NE(h.err.str().find("unplugged"), std::string::npos);
 }

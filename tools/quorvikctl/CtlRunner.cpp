@@ -24,8 +24,8 @@ namespace {
 using device::Form;
 using device::Report;
 
-constexpr unsigned kTimerWatchEnd = 1;   // --seconds ran out
-constexpr unsigned kTimerInterrupt = 2;  // looks at the Ctrl+C flag
+constexpr unsigned kTimerWatchEnd = 1;  // --seconds ran out
+constexpr unsigned kTimerInterrupt = 2; // looks at the Ctrl+C flag
 constexpr std::uint32_t kInterruptCheckMs = 100;
 
 const char* commandName(std::uint8_t code) {
@@ -55,6 +55,10 @@ const char* commandName(std::uint8_t code) {
     default:
         return "command";
     }
+}
+
+const char* formLabel(Form form) {
+    return form == Form::Wired ? "wired mouse" : "receiver";
 }
 
 std::string hex4(unsigned value) {
@@ -121,8 +125,8 @@ public:
     void ShowAttention(int) override {}
     bool ConfirmFactoryReset() override { return true; }
     void UpdateSensorControls(std::uint8_t, std::uint16_t stepCount) override {
-        context_.err << "The mouse reports another sensor (" << hex4(model::SensorIdentifier())
-                     << ", " << stepCount << " DPI steps): the DPI levels of all five profiles were reset.\n";
+        context_.err << "The mouse reports another sensor (" << hex4(model::SensorIdentifier()) << ", " << stepCount
+                     << " DPI steps): the DPI levels of all five profiles were reset.\n";
     }
     void ShowBattery(int, int, int) override {}
     void ShowOnScreenDisplay(const device::OsdTexts& texts) override {
@@ -191,7 +195,7 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
             continue;
         std::string role = caps.inputReportByteLength == device::kRoleReportLength     ? "input"
                            : caps.featureReportByteLength == device::kRoleReportLength ? "feature"
-                                                                                        : "other";
+                                                                                       : "other";
         found.push_back({form, role, *path});
     }
     if (options.json) {
@@ -238,8 +242,8 @@ int statusCommand(const CtlOptions& options, CtlContext& context, device::Device
         if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
             c = '?';
     const char* charge = core.ChargeState() == device::kChargeCharging ? "charging"
-                         : core.ChargeState() == device::kChargeFull ? "full"
-                                                                     : "not charging";
+                         : core.ChargeState() == device::kChargeFull   ? "full"
+                                                                       : "not charging";
     Form target = *core.Connection().Target();
     bool online = status->tagMatches && status->online;
     if (options.json) {
@@ -316,7 +320,7 @@ int applyCommand(const CtlOptions& options, CtlContext& context, device::DeviceC
         context.err << "quorvikctl: the mouse did not take " << failed << " of " << total << " reports\n";
         return kExitFailure;
     }
-    context.err << "Profile written to the " << device::FormName(*core.Connection().Target()) << " (" << total
+    context.err << "Profile written to the " << formLabel(*core.Connection().Target()) << " (" << total
                 << " reports).\n";
     return kExitOk;
 }
@@ -328,13 +332,15 @@ int watchCommand(const CtlOptions& options, CtlContext& context, device::DeviceC
     core.PrimeShadows();
     if (int code = connect(core, context))
         return code;
-    context.err << "Watching the " << device::FormName(*core.Connection().Target())
-                << " for DPI level and report rate changes" << (options.watchCount || options.watchSeconds ? "" : "; Ctrl+C ends")
-                << ".\n";
+    context.err << "Watching the " << formLabel(*core.Connection().Target()) << " for DPI level and report rate changes"
+                << (options.watchCount || options.watchSeconds ? "" : "; Ctrl+C ends") << ".\n";
     if (options.watchSeconds)
-        context.loop.setTimer(window.handle(), kTimerWatchEnd, static_cast<std::uint32_t>(*options.watchSeconds) * 1000);
+        context.loop.setTimer(window.handle(), kTimerWatchEnd,
+                              static_cast<std::uint32_t>(*options.watchSeconds) * 1000);
     if (context.interrupted)
         context.loop.setTimer(window.handle(), kTimerInterrupt, kInterruptCheckMs);
+    if (context.onWatching)
+        context.onWatching();
     context.loop.run();
     context.loop.killTimer(window.handle(), kTimerWatchEnd);
     context.loop.killTimer(window.handle(), kTimerInterrupt);

@@ -8,6 +8,7 @@
 #include "platform/HidBus.h"
 
 #include <atomic>
+#include <functional>
 #include <iosfwd>
 
 namespace quorvik::ctl {
@@ -20,6 +21,8 @@ struct CtlContext {
     std::istream& in; // answers to the confirmation of "reset"
     // Set from a signal handler: "watch" ends at the next check.
     const std::atomic<bool>* interrupted = nullptr;
+    // Called once "watch" listens to the mouse (tests press the virtual mouse's buttons here).
+    std::function<void()> onWatching;
 };
 
 // Runs the command of `options`; the settings model must already be loaded. Returns the exit code.
