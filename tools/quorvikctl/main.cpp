@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
 
     std::signal(SIGINT, onInterrupt);
     std::signal(SIGTERM, onInterrupt);
-    ctl::CtlContext context{loop, *bus, std::cout, std::cerr, std::cin, &g_interrupted};
+    ctl::CtlContext context{loop, *bus, std::cout, std::cerr, std::cin, &g_interrupted, {}};
     int code = ctl::RunCommand(options, context);
 
     if (mouse && !options.traceFile.empty() && !mouse->writeTrace(options.traceFile)) {
