@@ -179,3 +179,19 @@ TEST(RealClockLoop, TimerAndCrossThreadPostEndTheLoop) {
     EXPECT_TRUE(loop.runUntil([&] { return gotPost && !w.timerIds().empty(); }));
     poster.join();
 }
+
+TEST(VirtualClockLoop, AdvanceNeverTurnsTheClockBackAfterABlockingWaitInAHandler) {
+    VirtualClockLoop loop;
+    Recorder w(loop);
+    w.oneShot = {30};
+    w.onMessage = [&](unsigned message, WPARAM id) {
+        if (message == WM_TIMER && id == 30)
+            loop.sleep(420); // a download pacing its reports
+    };
+    loop.setTimer(w.handle(), 30, 20);
+    loop.setTimer(w.handle(), 31, 100);
+    loop.advance(20);
+    EXPECT_EQ(loop.now(), 440u);
+    ASSERT_EQ(w.timerIds(), (std::vector<unsigned>{30, 31})) << "the overdue timer fires after the wait";
+    EXPECT_EQ(w.log[1].time, 440u);
+}
