@@ -1,6 +1,12 @@
 // The base of every skinned dialog: a frameless window that draws its own background from a skin
 // bitmap, keeps its controls in seven ordered lists, forwards the mouse to them, and moves when
 // dragged by its free area.
+//
+// A dialog sets width_ and height_ (units × scale, see Scaled) in its constructor, picks its frame
+// in OnInitDialog before calling the base, creates its controls in CreateControls with
+// AddControl(list, std::make_unique<...>(hwnd(), id, ...)), and handles its controls' messages in
+// handleMessage, passing everything else to CDlgBase::handleMessage. DoModal runs it in a nested
+// loop of the UI loop; Create plus window()->showCommand shows it modeless; EndDialog ends both.
 #pragma once
 
 #include "platform/qt/NativeWindow.h"
