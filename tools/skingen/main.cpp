@@ -135,22 +135,6 @@ void framePanel(QPainter& p, double w, double h, bool titleBar) {
     p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
 }
 
-void warningGlyph(QPainter& p, QPointF at, double size) {
-    QPainterPath tri;
-    tri.moveTo(at.x() + size / 2, at.y());
-    tri.lineTo(at.x() + size, at.y() + size * 0.9);
-    tri.lineTo(at.x(), at.y() + size * 0.9);
-    tri.closeSubpath();
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(kAccent);
-    p.drawPath(tri);
-    p.setPen(QPen(kDeep, size / 9, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(at.x() + size / 2, at.y() + size * 0.32), QPointF(at.x() + size / 2, at.y() + size * 0.58));
-    p.drawPoint(QPointF(at.x() + size / 2, at.y() + size * 0.74));
-    p.restore();
-}
-
 void progressFrame(QPainter& p, double w, double h, bool filled) {
     framePanel(p, w, h, false);
     QRectF bar(0, 66, w, 12);
@@ -676,10 +660,8 @@ std::vector<Skin> skins() {
     for (int n = 1; n <= 9; ++n)
         add(QStringLiteral("mouse/serial_number%1.png").arg(n), 260, 300,
             [n](QPainter& p, double w, double h) { mousePicture(p, w, h, n); });
-    add("Frame_warning.bmp", 319, 102, [](QPainter& p, double w, double h) {
-        framePanel(p, w, h, false);
-        warningGlyph(p, QPointF(10, 9), 14);
-    });
+    // Shared by the message box and the small editing dialogs, which draw their own titles.
+    add("Frame_warning.bmp", 319, 102, [](QPainter& p, double w, double h) { framePanel(p, w, h, false); });
     add("Frame_common.bmp", 429, 140, [](QPainter& p, double w, double h) { framePanel(p, w, h, true); });
     add("Frame_progress_nr.bmp", 429, 140, [](QPainter& p, double w, double h) { progressFrame(p, w, h, false); });
     add("Frame_progress_ov.bmp", 429, 140, [](QPainter& p, double w, double h) { progressFrame(p, w, h, true); });

@@ -4,6 +4,8 @@
 #include "platform/Messages.h"
 #include "ui/skin/Displays.h"
 
+#include <QPainterPath>
+
 namespace quorvik::ui {
 
 using namespace platform;
@@ -32,6 +34,28 @@ void CAttentionDlg::CreateControls(const Rect&) {
                                               Rgb(kTextNormal), Qt::AlignHCenter);
     text->SetWordWrap(true);
     AddControl(2, std::move(text));
+}
+
+void CAttentionDlg::DrawBackground(QPainter& p, const Rect& client) {
+    p.fillRect(client.toQRect(), BackgroundColour());
+    DrawFrame(p);
+    // The frame is shared with the editing dialogs; the attention mark is this dialog's own.
+    const QRectF mark(Scaled(10), Scaled(9), Scaled(14), Scaled(13));
+    QPainterPath triangle;
+    triangle.moveTo(mark.center().x(), mark.top());
+    triangle.lineTo(mark.right(), mark.bottom());
+    triangle.lineTo(mark.left(), mark.bottom());
+    triangle.closeSubpath();
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Rgb(kAccent));
+    p.drawPath(triangle);
+    p.setPen(QPen(Rgb(0x101113), mark.width() / 8, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(mark.center().x(), mark.top() + mark.height() * 0.38),
+               QPointF(mark.center().x(), mark.top() + mark.height() * 0.66));
+    p.drawPoint(QPointF(mark.center().x(), mark.top() + mark.height() * 0.84));
+    p.restore();
+    DrawControls(p, client);
 }
 
 LRESULT CAttentionDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {

@@ -23,6 +23,7 @@ public:
 protected:
     bool OnInitDialog() override;
     void CreateControls(const Rect& client) override;
+    void DrawBackground(QPainter& p, const Rect& client) override;
 
 private:
     std::u16string message_;
