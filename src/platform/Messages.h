@@ -75,6 +75,9 @@ inline constexpr int SW_RESTORE = 9;
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 
+// Edit-field notification (high word of WM_COMMAND's wParam; the low word is the field's id).
+inline constexpr unsigned EN_CHANGE = 0x0300;
+
 // Virtual keys the dialogs filter.
 inline constexpr unsigned VK_RETURN = 0x0D;
 inline constexpr unsigned VK_ESCAPE = 0x1B;

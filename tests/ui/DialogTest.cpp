@@ -350,3 +350,33 @@ TEST_F(DialogTest, ADialogObjectCanBeShownAgain) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DialogTest, EditFieldsReportChangesAndPassEnterToTheDialog) {
+    struct Dlg : RecordingDlg {
+        std::vector<WPARAM> commands;
+        LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_COMMAND)
+                commands.push_back(wParam);
+            return RecordingDlg::handleMessage(message, wParam, lParam);
+        }
+    } dlg;
+    dlg.Create();
+    QLineEdit* edit = dlg.AddEdit(2034, Rect{10, 10, 60, 30}, u"1");
+    ASSERT_NE(edit, nullptr);
+    dlg.SetEditText(2034, u"300");
+    EXPECT_EQ(dlg.GetEditText(2034), u"300");
+    EXPECT_EQ(dlg.commands, (std::vector<WPARAM>{(WPARAM(EN_CHANGE) << 16) | 2034}));
+    dlg.SetEditText(2034, u"300"); // the same text: no change
+    EXPECT_EQ(dlg.commands.size(), 1u);
+
+    // Enter typed in the field ends the dialog as OK, as it does anywhere in it.
+    dlg.window()->showCommand(SW_SHOW);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &enter);
+    EXPECT_EQ(dlg.Result(), IDOK);
+    EXPECT_FALSE(dlg.IsOpen());
+}
+
+} // namespace

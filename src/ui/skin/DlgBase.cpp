@@ -38,6 +38,7 @@ bool CDlgBase::Create() {
     // A dialog object may be shown again: it starts from fresh controls each time.
     for (auto& list : lists_)
         list.clear();
+    edits_.clear(); // they went with the old window
     hot_ = pressed_ = nullptr;
     ended_ = false;
     window_ = new NativeWindow(this, Kind(), parent_);
@@ -158,6 +159,43 @@ void CDlgBase::InvalidateControl(const CControlBase* control) {
 void CDlgBase::InvalidateAll() {
     if (window_)
         window_->invalidate();
+}
+
+// ---- edit fields ----
+
+QLineEdit* CDlgBase::AddEdit(int id, const Rect& rect, const std::u16string& text, Qt::Alignment align) {
+    if (!window_)
+        return nullptr;
+    auto* edit = new QLineEdit(QString::fromStdU16String(text), window_);
+    edit->setGeometry(rect.toQRect());
+    edit->setAlignment(align | Qt::AlignVCenter);
+    edit->setFont(ControlFont());
+    edit->setFrame(false);
+    edit->setStyleSheet(QStringLiteral("QLineEdit { background: #1A1C20; color: #FFFFFF; border: 1px solid #3A3F46;"
+                                       " selection-background-color: #35A0DE; }"
+                                       "QLineEdit:focus { border: 1px solid #35A0DE; }"));
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [this, id] {
+        if (handle_)
+            UiLoop().send(handle_, WM_COMMAND, (WPARAM(EN_CHANGE) << 16) | WPARAM(id & 0xFFFF), 0);
+    });
+    edit->show();
+    edits_[id] = edit;
+    return edit;
+}
+
+QLineEdit* CDlgBase::Edit(int id) const {
+    auto it = edits_.find(id);
+    return it == edits_.end() ? nullptr : it->second.data();
+}
+
+std::u16string CDlgBase::GetEditText(int id) const {
+    QLineEdit* edit = Edit(id);
+    return edit ? edit->text().toStdU16String() : std::u16string();
+}
+
+void CDlgBase::SetEditText(int id, const std::u16string& text) {
+    if (QLineEdit* edit = Edit(id))
+        edit->setText(QString::fromStdU16String(text));
 }
 
 // ---- popups ----

@@ -12,10 +12,12 @@
 #include "platform/qt/NativeWindow.h"
 #include "ui/skin/ControlBase.h"
 
+#include <QLineEdit>
 #include <QPointer>
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -66,6 +68,14 @@ public:
     const std::vector<std::unique_ptr<CControlBase>>& ControlList(int list) const;
     // Releases the images of every control (dialogs do it before they close).
     void ReleaseImages();
+
+    // Single-line edit fields: child windows of the dialog (the original's standard edit control).
+    // Every change of the text, typed or set, reaches the dialog as WM_COMMAND with wParam
+    // (EN_CHANGE << 16) | id. Enter and Escape typed in a field reach the dialog as keys.
+    QLineEdit* AddEdit(int id, const Rect& rect, const std::u16string& text, Qt::Alignment align = Qt::AlignHCenter);
+    QLineEdit* Edit(int id) const;
+    std::u16string GetEditText(int id) const;
+    void SetEditText(int id, const std::u16string& text);
 
     // Popup slots 0 … 10.
     void SetPopup(int slot, WindowHandle popup);
@@ -143,6 +153,7 @@ private:
     int frameWidth_ = 100;
     int frameHeight_ = 100;
     std::array<std::vector<std::unique_ptr<CControlBase>>, kControlLists> lists_;
+    std::map<int, QPointer<QLineEdit>> edits_;
     CControlBase* hot_ = nullptr;
     CControlBase* pressed_ = nullptr;
     bool tracking_ = false;
