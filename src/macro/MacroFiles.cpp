@@ -139,27 +139,10 @@ std::int32_t ParseInt32(std::u16string_view text) {
     return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : std::int32_t(v);
 }
 
-// Digit values of the ASCII range, -1 for everything that is not a hex digit.
-constexpr std::array<std::int8_t, 128> kHexDigits = [] {
-    std::array<std::int8_t, 128> t{};
-    t.fill(-1);
-    for (int c = 0; c < 10; ++c)
-        t[std::size_t('0' + c)] = std::int8_t(c);
-    for (int c = 0; c < 6; ++c) {
-        t[std::size_t('A' + c)] = std::int8_t(10 + c);
-        t[std::size_t('a' + c)] = std::int8_t(10 + c);
-    }
-    return t;
-}();
-
-int HexDigit(char16_t c) {
-    return c < kHexDigits.size() ? kHexDigits[c] : -1;
-}
-
 // One byte of the action line: two hex digits, or, for damaged text, the value of the leading
 // digits as every number of the files is read.
 std::uint8_t ParseHexPair(std::u16string_view pair) {
-    const int hi = HexDigit(pair[0]), lo = HexDigit(pair[1]);
+    const int hi = model::HexDigitValue(pair[0]), lo = model::HexDigitValue(pair[1]);
     if (hi >= 0 && lo >= 0)
         return std::uint8_t(hi << 4 | lo);
     return std::uint8_t(model::ParseHex(pair));

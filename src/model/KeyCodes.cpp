@@ -169,16 +169,6 @@ constexpr std::array<Modifier, 4> kModifierPrefixes = {{
     {kModWin, u"Win+"},
 }};
 
-int hexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::u16string FormatKeyCode(const KeyFunctionCode& code) {
@@ -193,8 +183,8 @@ bool ParseKeyCode(std::u16string_view text, KeyFunctionCode& code) {
         return false;
     KeyFunctionCode parsed;
     for (std::size_t i = 0; i < 3; ++i) {
-        int hi = hexDigit(text[2 * i]);
-        int lo = hexDigit(text[2 * i + 1]);
+        int hi = HexDigitValue(text[2 * i]);
+        int lo = HexDigitValue(text[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         parsed.bytes[i] = static_cast<std::uint8_t>(hi << 4 | lo);

@@ -197,23 +197,13 @@ private:
 // ---- reading -------------------------------------------------------------------------------
 
 // Hex value of the characters [start, start + count) of `value`; what lies beyond the end reads as 0.
-int hexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return -1;
-}
-
 std::uint32_t piece(std::u16string_view value, std::size_t start, std::size_t count) {
     if (start >= value.size())
         return 0;
     // The common case, two hex digits, without the general parser (the action lines hold 1,344 pieces).
     if (count == 2 && start + 2 <= value.size()) {
-        int hi = hexDigit(value[start]);
-        int lo = hexDigit(value[start + 1]);
+        int hi = HexDigitValue(value[start]);
+        int lo = HexDigitValue(value[start + 1]);
         if (hi >= 0 && lo >= 0)
             return std::uint32_t(hi * 16 + lo);
     }

@@ -1,5 +1,7 @@
 #include "model/Text.h"
 
+#include <array>
+
 namespace quorvik::model {
 
 std::u16string ToU16(std::string_view utf8) {
@@ -89,6 +91,26 @@ long ParseDecimal(std::u16string_view text) {
     return negative ? -value : value;
 }
 
+namespace {
+// Digit values of the ASCII range, -1 for everything that is not a hex digit: the file readers
+// look up millions of digits, so this is a table, not a chain of comparisons.
+constexpr std::array<std::int8_t, 128> kHexDigits = [] {
+    std::array<std::int8_t, 128> t{};
+    t.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        t[std::size_t('0' + c)] = std::int8_t(c);
+    for (int c = 0; c < 6; ++c) {
+        t[std::size_t('A' + c)] = std::int8_t(10 + c);
+        t[std::size_t('a' + c)] = std::int8_t(10 + c);
+    }
+    return t;
+}();
+} // namespace
+
+int HexDigitValue(char16_t c) {
+    return c < kHexDigits.size() ? kHexDigits[c] : -1;
+}
+
 std::uint32_t ParseHex(std::u16string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
@@ -97,17 +119,10 @@ std::uint32_t ParseHex(std::u16string_view text) {
         i += 2;
     std::uint32_t value = 0;
     for (int digits = 0; i < text.size() && digits < 8; ++i, ++digits) {
-        char16_t c = text[i];
-        unsigned d;
-        if (c >= u'0' && c <= u'9')
-            d = c - u'0';
-        else if (c >= u'a' && c <= u'f')
-            d = c - u'a' + 10;
-        else if (c >= u'A' && c <= u'F')
-            d = c - u'A' + 10;
-        else
+        int d = HexDigitValue(text[i]);
+        if (d < 0)
             break;
-        value = (value << 4) | d;
+        value = (value << 4) | static_cast<std::uint32_t>(d);
     }
     return value;
 }
