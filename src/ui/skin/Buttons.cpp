@@ -56,6 +56,17 @@ void ButtonFace::draw(QPainter& p, const Rect& rect, int look, const std::u16str
     DrawSingleLine(p, box, QString::fromStdU16String(caption), colours.forLook(look), font, align);
 }
 
+void ButtonFace::setMargins(int left, int right) {
+    marginLeft = left;
+    marginRight = right;
+}
+
+int ButtonFace::lookOf(int state, bool checked) {
+    if (state == kStatePressed || checked)
+        return 2;
+    return state == kStateHover ? 1 : 0;
+}
+
 // ---- CCheckButton ----
 
 CCheckButton::CCheckButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown, bool active,
@@ -64,15 +75,8 @@ CCheckButton::CCheckButton(WindowHandle parent, int id, const Rect& rect, std::u
     face_.align = align;
 }
 
-void CCheckButton::SetTextMargins(int left, int right) {
-    face_.marginLeft = left;
-    face_.marginRight = right;
-}
-
 int CCheckButton::Look() const {
-    if (state_ == kStatePressed || checked_)
-        return 2;
-    return state_ == kStateHover ? 1 : 0;
+    return ButtonFace::lookOf(state_, checked_);
 }
 
 void CCheckButton::Draw(QPainter& p, const Rect&) {
@@ -81,29 +85,15 @@ void CCheckButton::Draw(QPainter& p, const Rect&) {
     face_.draw(p, rect_, look, useSecond ? checkedText_ : text_, font_);
 }
 
-bool CCheckButton::OnMouseMove(unsigned, int x, int y) {
-    return TrackHover(x, y);
-}
-
 bool CCheckButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown);
-    return true;
+    return PressButton(x, y, [this] { NotifySelf(kCodeDown); });
 }
 
 bool CCheckButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
+    return ReleaseButton(x, y, [this] {
         checked_ = !checked_;
         NotifySelf(kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    });
 }
 
 // ---- CRadioButton ----
@@ -114,20 +104,13 @@ CRadioButton::CRadioButton(WindowHandle parent, int id, const Rect& rect, std::u
     face_.align = align;
 }
 
-void CRadioButton::SetTextMargins(int left, int right) {
-    face_.marginLeft = left;
-    face_.marginRight = right;
-}
-
 bool CRadioButton::IsSelected() const {
     int bit = RadioBit(id_);
     return bit >= 0 && (RadioGroupWord() & (1u << bit)) != 0;
 }
 
 int CRadioButton::Look() const {
-    if (state_ == kStatePressed || IsSelected())
-        return 2;
-    return state_ == kStateHover ? 1 : 0;
+    return ButtonFace::lookOf(state_, IsSelected());
 }
 
 void CRadioButton::Draw(QPainter& p, const Rect&) {
@@ -135,58 +118,40 @@ void CRadioButton::Draw(QPainter& p, const Rect&) {
 }
 
 bool CRadioButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown);
-    return true;
+    return PressButton(x, y, [this] { NotifySelf(kCodeDown); });
 }
 
 bool CRadioButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
+    return ReleaseButton(x, y, [this] {
         SelectRadio(id_);
         NotifySelf(kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    });
 }
 
 // ---- CDPIRadioButton ----
 
 CDPIRadioButton::CDPIRadioButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown,
                                  bool active, bool disabled)
-    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {}
+    : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {
+    SetTextColour(Rgb(kTextNormal));
+}
 
 void CDPIRadioButton::Draw(QPainter& p, const Rect&) {
-    images_.draw(p, rect_.toQRect(), state_);
-    DrawSingleLine(p, rect_.toQRect(), QString::fromStdU16String(text_), colour_, font_, Qt::AlignHCenter);
+    face_.draw(p, rect_, state_, text_, font_);
 }
 
 bool CDPIRadioButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    return true;
+    return PressButton(x, y);
 }
 
 bool CDPIRadioButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (!rect_.contains(x, y)) {
-        state_ = kStateNormal;
-        return true;
-    }
-    state_ = kStateHover;
-    if (id_ >= 3290 && id_ <= 3297) {
-        int levels = id_ - 3290 + 1;
-        SetDpiLevelWord((DpiLevelWord() & ~0xFFu) | ((1u << levels) - 1));
-    }
-    NotifySelf(kCodeClick);
-    return true;
+    return ReleaseButton(x, y, [this] {
+        if (id_ >= 3290 && id_ <= 3297) {
+            int levels = id_ - 3290 + 1;
+            SetDpiLevelWord((DpiLevelWord() & ~0xFFu) | ((1u << levels) - 1));
+        }
+        NotifySelf(kCodeClick);
+    });
 }
 
 // ---- CImageButton ----
@@ -196,10 +161,7 @@ CImageButton::CImageButton(WindowHandle parent, int id, const Rect& rect, std::u
     : CControlBase(parent, id, rect, std::move(text), shown, active, disabled) {}
 
 void CImageButton::Draw(QPainter& p, const Rect&) {
-    images_.draw(p, rect_.toQRect(), state_);
-    if (images_.strip.isNull())
-        DrawSingleLine(p, rect_.toQRect(), QString::fromStdU16String(text_), colours_.forLook(state_), font_,
-                       Qt::AlignHCenter);
+    face_.draw(p, rect_, state_, text_, font_);
 }
 
 bool CImageButton::OnMouseMove(unsigned, int x, int y) {
@@ -211,23 +173,11 @@ bool CImageButton::OnMouseMove(unsigned, int x, int y) {
 }
 
 bool CImageButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown, WPARAM(id_));
-    return true;
+    return PressButton(x, y, [this] { NotifySelf(kCodeDown, WPARAM(id_)); });
 }
 
 bool CImageButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
-        NotifySelf(kCodeClick, WPARAM(id_));
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    return ReleaseButton(x, y, [this] { NotifySelf(kCodeClick, WPARAM(id_)); });
 }
 
 // ---- Swatch ----
@@ -247,15 +197,11 @@ CColorSelectButton::CColorSelectButton(WindowHandle parent, int id, const Rect& 
 }
 
 void CColorSelectButton::SetColor(std::uint32_t colorValue) {
-    if (colorValue == swatch_.color)
-        return;
-    swatch_.color = colorValue;
-    Invalidate();
+    SetAndRedraw(swatch_.color, colorValue);
 }
 
 void CColorSelectButton::SetRect(int left, int top, int right, int bottom) {
-    Rect next{left, top, right, bottom};
-    swatch_.follow(rect_, next);
+    swatch_.follow(rect_, Rect{left, top, right, bottom});
     CControlBase::SetRect(left, top, right, bottom);
 }
 
@@ -271,23 +217,11 @@ void CColorSelectButton::Draw(QPainter& p, const Rect&) {
 }
 
 bool CColorSelectButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown);
-    return true;
+    return PressButton(x, y, [this] { NotifySelf(kCodeDown); });
 }
 
 bool CColorSelectButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
-        NotifySelf(kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    return ReleaseButton(x, y, [this] { NotifySelf(kCodeClick); });
 }
 
 // ---- CColorSelectCheckButton ----
@@ -299,15 +233,11 @@ CColorSelectCheckButton::CColorSelectCheckButton(WindowHandle parent, int id, co
 }
 
 void CColorSelectCheckButton::SetColor(std::uint32_t colorValue) {
-    if (colorValue == swatch_.color)
-        return;
-    swatch_.color = colorValue;
-    Invalidate();
+    SetAndRedraw(swatch_.color, colorValue);
 }
 
 void CColorSelectCheckButton::SetRect(int left, int top, int right, int bottom) {
-    Rect next{left, top, right, bottom};
-    swatch_.follow(rect_, next);
+    swatch_.follow(rect_, Rect{left, top, right, bottom});
     CControlBase::SetRect(left, top, right, bottom);
 }
 
@@ -324,30 +254,19 @@ void CColorSelectCheckButton::Draw(QPainter& p, const Rect&) {
 }
 
 bool CColorSelectCheckButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown);
-    return true;
+    return PressButton(x, y, [this] { NotifySelf(kCodeDown); });
 }
 
 bool CColorSelectCheckButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
+    return ReleaseButton(x, y, [this] {
         checked_ = !checked_;
         NotifySelf(kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    });
 }
 
 bool CColorSelectCheckButton::OnLButtonDblClk(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    NotifySelf(kCodeDoubleClick);
+    if (TakesPoint(x, y))
+        NotifySelf(kCodeDoubleClick);
     return false;
 }
 
@@ -358,10 +277,7 @@ CComboButton::CComboButton(WindowHandle parent, int id, const Rect& rect, std::u
     : CControlBase(parent, id, rect, std::move(text), shown, active, disabled), popupMessage_(popupMessage) {}
 
 void CComboButton::SetOff(bool off) {
-    if (off == off_)
-        return;
-    off_ = off;
-    Invalidate();
+    SetAndRedraw(off_, off);
 }
 
 void CComboButton::ClearHover() {
@@ -410,23 +326,11 @@ bool CComboButton::OnMouseMove(unsigned, int x, int y) {
 }
 
 bool CComboButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown);
-    return true;
+    return PressButton(x, y, [this] { NotifySelf(kCodeDown); });
 }
 
 bool CComboButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
-        Notify(popupMessage_, WPARAM(id_), kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    return ReleaseButton(x, y, [this] { Notify(popupMessage_, WPARAM(id_), kCodeClick); });
 }
 
 // ---- CLinkButton ----
@@ -454,23 +358,11 @@ bool CLinkButton::OnMouseMove(unsigned, int x, int y) {
 }
 
 bool CLinkButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    Notify(kMessage, 0, kCodeDown);
-    return true;
+    return PressButton(x, y, [this] { Notify(kMessage, 0, kCodeDown); });
 }
 
 bool CLinkButton::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
-        Notify(kMessage, 0, kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    return ReleaseButton(x, y, [this] { Notify(kMessage, 0, kCodeClick); });
 }
 
 // ---- CPowerManageButton ----
@@ -493,11 +385,7 @@ void CPowerManageButton::SetImages(const std::array<std::string, 8>& paths) {
 }
 
 void CPowerManageButton::SetChoice(int minutes) {
-    int next = std::clamp(minutes, 3, 10);
-    if (next == choice_)
-        return;
-    choice_ = next;
-    Invalidate();
+    SetAndRedraw(choice_, std::clamp(minutes, 3, 10));
 }
 
 int CPowerManageButton::RegionAt(int x, int y) const {
@@ -536,10 +424,8 @@ bool CPowerManageButton::OnMouseMove(unsigned, int x, int y) {
 }
 
 bool CPowerManageButton::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    return false;
+    PressButton(x, y);
+    return false; // the dial has no pressed look
 }
 
 bool CPowerManageButton::OnLButtonUp(unsigned, int x, int y) {

@@ -34,8 +34,8 @@ struct TextColours {
     const QColor& forLook(int look) const { return look == 2 ? pressed : look == 1 ? hover : normal; }
 };
 
-// The look shared by the check and radio buttons: images by look, the caption over them in the
-// colour of the look, aligned between two margins.
+// The look shared by the check, radio, DPI level and image buttons: images by look, the caption
+// over them in the colour of the look, aligned between two margins (none over a strip image).
 struct ButtonFace {
     ImageSet images;
     TextColours colours;
@@ -43,6 +43,9 @@ struct ButtonFace {
     int marginLeft = 0;
     int marginRight = 0;
     void draw(QPainter& p, const Rect& rect, int look, const std::u16string& caption, const QFont& font) const;
+    void setMargins(int left, int right);
+    // The look of a button that can be checked: pressed or checked 2, hover 1, else 0.
+    static int lookOf(int state, bool checked);
 };
 
 class CCheckButton : public CControlBase {
@@ -56,13 +59,13 @@ public:
     void SetStripImage(const std::string& path, int frames = 3) { face_.images.setStrip(path, frames); }
     void SetTextColours(const TextColours& colours) { face_.colours = colours; }
     void SetCheckedText(std::u16string text) { checkedText_ = std::move(text); }
-    void SetTextMargins(int left, int right);
+    void SetTextMargins(int left, int right) { face_.setMargins(left, right); }
     void SetChecked(bool checked) { checked_ = checked; }
     bool IsChecked() const { return checked_; }
     int Look() const;
 
     void Draw(QPainter& p, const Rect& clip) override;
-    bool OnMouseMove(unsigned keys, int x, int y) override;
+    bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { face_.images.clear(); }
@@ -84,7 +87,7 @@ public:
     }
     void SetStripImage(const std::string& path, int frames = 3) { face_.images.setStrip(path, frames); }
     void SetTextColours(const TextColours& colours) { face_.colours = colours; }
-    void SetTextMargins(int left, int right);
+    void SetTextMargins(int left, int right) { face_.setMargins(left, right); }
     bool IsSelected() const;
     int Look() const;
 
@@ -104,18 +107,18 @@ public:
     CDPIRadioButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown = true,
                     bool active = true, bool disabled = false);
     void SetImages(const std::string& normal, const std::string& hover = {}, const std::string& pressed = {}) {
-        images_.set(normal, hover, pressed);
+        face_.images.set(normal, hover, pressed);
     }
-    void SetTextColour(const QColor& colour) { colour_ = colour; }
+    // One colour for the caption in every look.
+    void SetTextColour(const QColor& colour) { face_.colours = TextColours{colour, colour, colour}; }
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
-    void ReleaseImages() override { images_.clear(); }
+    void ReleaseImages() override { face_.images.clear(); }
 
 private:
-    ImageSet images_;
-    QColor colour_ = Rgb(kTextNormal);
+    ButtonFace face_;
 };
 
 // An image button; its click carries its own id in wParam. Id 3502 also reports hovering.
@@ -124,19 +127,18 @@ public:
     CImageButton(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown = true,
                  bool active = true, bool disabled = false);
     void SetImages(const std::string& normal, const std::string& hover = {}, const std::string& pressed = {}) {
-        images_.set(normal, hover, pressed);
+        face_.images.set(normal, hover, pressed);
     }
-    void SetStripImage(const std::string& path, int frames = 3) { images_.setStrip(path, frames); }
-    void SetTextColours(const TextColours& colours) { colours_ = colours; }
+    void SetStripImage(const std::string& path, int frames = 3) { face_.images.setStrip(path, frames); }
+    void SetTextColours(const TextColours& colours) { face_.colours = colours; }
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnMouseMove(unsigned keys, int x, int y) override;
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
-    void ReleaseImages() override { images_.clear(); }
+    void ReleaseImages() override { face_.images.clear(); }
 
 private:
-    ImageSet images_;
-    TextColours colours_;
+    ButtonFace face_;
 };
 
 // A colour swatch filled inside an inner rectangle (client pixels) that moves with the control.

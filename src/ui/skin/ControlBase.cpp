@@ -25,10 +25,7 @@ Rect* CControlBase::GetRect(Rect* out) const {
 }
 
 void CControlBase::SetText(const std::u16string& text) {
-    if (text == text_)
-        return;
-    text_ = text;
-    Invalidate();
+    SetAndRedraw(text_, text);
 }
 
 std::u16string CControlBase::GetText() const {

@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include <string>
+#include <type_traits>
 
 namespace quorvik::ui {
 
@@ -85,8 +86,43 @@ protected:
     LRESULT Notify(unsigned message, WPARAM wParam, LPARAM code);
     LRESULT NotifySelf(LPARAM code, WPARAM wParam = 0) { return Notify(unsigned(id_), wParam, code); }
     void Invalidate();
+    // Stores `value` and redraws the control, only when it differs from what is there.
+    template <class T> void SetAndRedraw(T& field, const std::type_identity_t<T>& value) {
+        if (field == value)
+            return;
+        field = value;
+        Invalidate();
+    }
+    // The event at (x, y) is this control's: it is enabled and the point lies inside.
+    bool TakesPoint(int x, int y) const { return !disabled_ && rect_.contains(x, y); }
     // The common hover rule: no change while disabled or pressed; inside → hover, else normal.
     bool TrackHover(int x, int y);
+
+    // The press and release of the button family. A left press the control takes makes it pressed
+    // and `onPress` reports it. A release inside makes it hover and `onClick` acts and reports the
+    // click; outside it returns to normal with no click. Both are ignored while disabled. True
+    // when the look changed.
+    template <class OnPress> bool PressButton(int x, int y, OnPress&& onPress) {
+        if (!TakesPoint(x, y))
+            return false;
+        state_ = kStatePressed;
+        onPress();
+        return true;
+    }
+    bool PressButton(int x, int y) {
+        return PressButton(x, y, [] {});
+    }
+    template <class OnClick> bool ReleaseButton(int x, int y, OnClick&& onClick) {
+        if (disabled_)
+            return false;
+        if (rect_.contains(x, y)) {
+            state_ = kStateHover;
+            onClick();
+        } else {
+            state_ = kStateNormal;
+        }
+        return true;
+    }
 
     int id_;
     Rect rect_;

@@ -50,9 +50,8 @@ void CBattery::Draw(QPainter& p, const Rect&) {
 }
 
 bool CBattery::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    NotifySelf(kCodeDown);
+    if (TakesPoint(x, y))
+        NotifySelf(kCodeDown);
     return false;
 }
 
@@ -71,11 +70,8 @@ void CStaticImage::Draw(QPainter& p, const Rect&) {
 }
 
 bool CStaticImage::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    NotifySelf(kCodeDown);
-    return false;
+    PressButton(x, y, [this] { NotifySelf(kCodeDown); });
+    return false; // a picture has no pressed look
 }
 
 bool CStaticImage::OnLButtonUp(unsigned, int x, int y) {
@@ -95,10 +91,7 @@ CStaticText::CStaticText(WindowHandle parent, int id, const Rect& rect, std::u16
     : CControlBase(parent, id, rect, std::move(text), shown, active, disabled), colour_(colour), align_(align) {}
 
 void CStaticText::SetColour(const QColor& colour) {
-    if (colour == colour_)
-        return;
-    colour_ = colour;
-    Invalidate();
+    SetAndRedraw(colour_, colour);
 }
 
 void CStaticText::Draw(QPainter& p, const Rect&) {
@@ -165,33 +158,23 @@ void CTabControl::Draw(QPainter& p, const Rect&) {
 }
 
 bool CTabControl::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    return true;
+    return PressButton(x, y);
 }
 
 bool CTabControl::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (!rect_.contains(x, y)) {
-        state_ = kStateNormal;
-        return true;
-    }
-    state_ = kStateHover;
-    TabSlot slot = TabSlotOf(id_);
-    if (slot.group == 'A')
-        SetTabSelectionA(slot.value);
-    else if (slot.group == 'B')
-        SetTabSelectionB(slot.value);
-    NotifySelf(kCodeClick);
-    return true;
+    return ReleaseButton(x, y, [this] {
+        TabSlot slot = TabSlotOf(id_);
+        if (slot.group == 'A')
+            SetTabSelectionA(slot.value);
+        else if (slot.group == 'B')
+            SetTabSelectionB(slot.value);
+        NotifySelf(kCodeClick);
+    });
 }
 
 bool CTabControl::OnRButtonUp(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    Notify(unsigned(id_), WPARAM(id_), kCodeRightClick);
+    if (TakesPoint(x, y))
+        Notify(unsigned(id_), WPARAM(id_), kCodeRightClick);
     return false;
 }
 
