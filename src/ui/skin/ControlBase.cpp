@@ -77,4 +77,11 @@ bool CControlBase::TrackHover(int x, int y) {
     return true;
 }
 
+bool CControlBase::DragTo(int& value, int next) {
+    int old = value;
+    value = next;
+    NotifySelf(kCodeDragValue, WPARAM(value));
+    return value != old;
+}
+
 } // namespace quorvik::ui

@@ -123,6 +123,9 @@ protected:
         }
         return true;
     }
+    // A slider's drag step: the value follows the pointer and every move reports it (code 3 with
+    // the value in wParam), changed or not. True when the value changed.
+    bool DragTo(int& value, int next);
 
     int id_;
     Rect rect_;

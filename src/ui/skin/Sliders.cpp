@@ -22,11 +22,7 @@ void CSliderControl::ReleaseImages() {
 }
 
 void CSliderControl::SetValue(int value) {
-    int next = std::clamp(value, 0, stops_ - 1);
-    if (next == value_)
-        return;
-    value_ = next;
-    Invalidate();
+    SetAndRedraw(value_, std::clamp(value, 0, stops_ - 1));
 }
 
 int CSliderControl::StopX(int i) const {
@@ -91,36 +87,24 @@ void CSliderControl::Draw(QPainter& p, const Rect&) {
 bool CSliderControl::OnMouseMove(unsigned, int x, int y) {
     if (disabled_)
         return false;
-    if (dragging_) {
-        int old = value_;
-        value_ = ValueFromX(x);
-        NotifySelf(kCodeDragValue, WPARAM(value_));
-        return value_ != old;
-    }
-    return TrackHover(x, y);
+    return dragging_ ? DragTo(value_, ValueFromX(x)) : TrackHover(x, y);
 }
 
 bool CSliderControl::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    dragging_ = ThumbRect().contains(x, y);
-    NotifySelf(kCodeDown);
-    return true;
+    return PressButton(x, y, [&] {
+        dragging_ = ThumbRect().contains(x, y);
+        NotifySelf(kCodeDown);
+    });
 }
 
 bool CSliderControl::OnLButtonUp(unsigned, int x, int y) {
     if (disabled_)
         return false;
-    dragging_ = false;
-    if (!rect_.contains(x, y)) {
-        state_ = kStateNormal;
-        return true;
-    }
-    state_ = kStateHover;
-    value_ = ValueFromX(x);
-    NotifySelf(kCodeClick, 0);
-    return true;
+    dragging_ = false; // wherever the button goes up
+    return ReleaseButton(x, y, [&] {
+        value_ = ValueFromX(x);
+        NotifySelf(kCodeClick, 0);
+    });
 }
 
 // ---- level bar ----
@@ -151,11 +135,7 @@ CVerticalSliderControl::CVerticalSliderControl(WindowHandle parent, int id, cons
       bottomMargin_(bottomMargin) {}
 
 void CVerticalSliderControl::SetValue(int value) {
-    int next = std::clamp(value, 0, stops_ - 1);
-    if (next == value_)
-        return;
-    value_ = next;
-    Invalidate();
+    SetAndRedraw(value_, std::clamp(value, 0, stops_ - 1));
 }
 
 void CVerticalSliderControl::SetStops(int stops) {
@@ -183,36 +163,22 @@ void CVerticalSliderControl::Draw(QPainter& p, const Rect&) {
 bool CVerticalSliderControl::OnMouseMove(unsigned, int x, int y) {
     if (disabled_)
         return false;
-    if (dragging_) {
-        int old = value_;
-        value_ = ValueFromY(y);
-        NotifySelf(kCodeDragValue, WPARAM(value_));
-        return old != value_;
-    }
-    return TrackHover(x, y);
+    return dragging_ ? DragTo(value_, ValueFromY(y)) : TrackHover(x, y);
 }
 
 bool CVerticalSliderControl::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    dragging_ = true;
-    value_ = ValueFromY(y);
-    NotifySelf(kCodeDown, WPARAM(value_));
-    return true;
+    return PressButton(x, y, [&] {
+        dragging_ = true;
+        value_ = ValueFromY(y);
+        NotifySelf(kCodeDown, WPARAM(value_));
+    });
 }
 
 bool CVerticalSliderControl::OnLButtonUp(unsigned, int x, int y) {
     if (disabled_)
         return false;
-    dragging_ = false;
-    if (!rect_.contains(x, y)) {
-        state_ = kStateNormal;
-        return true;
-    }
-    state_ = kStateHover;
-    NotifySelf(kCodeClick, WPARAM(value_));
-    return true;
+    dragging_ = false; // wherever the button goes up
+    return ReleaseButton(x, y, [this] { NotifySelf(kCodeClick, WPARAM(value_)); });
 }
 
 // ---- CVScrollBar ----
@@ -345,9 +311,8 @@ bool CVScrollBar::OnMouseMove(unsigned, int x, int y) {
 }
 
 bool CVScrollBar::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
+    if (!PressButton(x, y))
         return false;
-    state_ = kStatePressed;
     WPARAM part;
     if (UpArrow().contains(x, y)) {
         part = kScrollLineUp;
@@ -387,11 +352,7 @@ CDPIValueShowControl::CDPIValueShowControl(WindowHandle parent, int id, const Re
 
 void CDPIValueShowControl::SetValue(int step, int stepCount) {
     steps_ = std::max(1, stepCount);
-    int next = std::clamp(step, 0, steps_ - 1);
-    if (next == value_)
-        return;
-    value_ = next;
-    Invalidate();
+    SetAndRedraw(value_, std::clamp(step, 0, steps_ - 1));
 }
 
 void CDPIValueShowControl::Draw(QPainter& p, const Rect&) {
@@ -419,22 +380,11 @@ void CDPIValueShowControl::Draw(QPainter& p, const Rect&) {
 }
 
 bool CDPIValueShowControl::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    state_ = kStatePressed;
-    return true;
+    return PressButton(x, y);
 }
 
 bool CDPIValueShowControl::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    if (rect_.contains(x, y)) {
-        state_ = kStateHover;
-        NotifySelf(kCodeClick);
-    } else {
-        state_ = kStateNormal;
-    }
-    return true;
+    return ReleaseButton(x, y, [this] { NotifySelf(kCodeClick); });
 }
 
 } // namespace quorvik::ui
