@@ -7,6 +7,35 @@ namespace quorvik::ui {
 
 using macro::MacroLocation;
 
+// Rows of both lists: 20 units high, counted from the first visible row.
+namespace {
+int rowHeight() {
+    return std::max(1, Scaled(kListRowUnits));
+}
+
+int rowAt(const Rect& box, int first, int y) {
+    return first + (y - box.top) / rowHeight();
+}
+
+// Fills the list's background and hands each row in view to `drawRow(row, line)`, the selected
+// one on the accent colour, clipped to the list.
+template <class DrawRow>
+void drawRows(QPainter& p, const QRect& box, int first, int count, int selected, DrawRow&& drawRow) {
+    p.fillRect(box, Rgb(kListBackground));
+    const int height = rowHeight();
+    const int visible = box.height() / height;
+    p.save();
+    p.setClipRect(box);
+    for (int r = first; r < count && (r - first) < visible + 1; ++r) {
+        QRect line(box.left(), box.top() + (r - first) * height, box.width(), height);
+        if (r == selected)
+            p.fillRect(line, Rgb(kAccent));
+        drawRow(r, line);
+    }
+    p.restore();
+}
+} // namespace
+
 // ---- CEditShowList ----
 
 CEditShowList::CEditShowList(WindowHandle parent, int id, const Rect& rect, macro::MacroLibrary& library, bool shown,
@@ -45,18 +74,14 @@ std::vector<CEditShowList::Row> CEditShowList::Rows() const {
 }
 
 int CEditShowList::RowHeight() const {
-    return std::max(1, Scaled(kListRowUnits));
+    return rowHeight();
 }
 int CEditShowList::VisibleRows() const {
-    return rect_.height() / RowHeight();
+    return rect_.height() / rowHeight();
 }
 
 void CEditShowList::SetFirstVisibleRow(int row) {
-    int next = std::max(0, row);
-    if (next == first_)
-        return;
-    first_ = next;
-    Invalidate();
+    SetAndRedraw(first_, std::max(0, row));
 }
 
 int CEditShowList::RowOf(const MacroLocation& location) const {
@@ -72,36 +97,23 @@ int CEditShowList::iconWidth() const {
     return w > 0 ? w : 16;
 }
 
-int CEditShowList::rowAt(int y) const {
-    return first_ + (y - rect_.top) / RowHeight();
-}
-
 void CEditShowList::Draw(QPainter& p, const Rect&) {
-    QRect box = rect_.toQRect();
-    p.fillRect(box, Rgb(kListBackground));
     auto rows = Rows();
-    const int rowHeight = RowHeight();
     const double scale = model::DisplayScaleFactor();
     const int indent = int((iconWidth() + 3) * scale);
-    p.save();
-    p.setClipRect(box);
-    for (int r = first_; r < int(rows.size()) && (r - first_) < VisibleRows() + 1; ++r) {
+    drawRows(p, rect_.toQRect(), first_, int(rows.size()), selected_, [&](int r, const QRect& line) {
         const Row& row = rows[std::size_t(r)];
-        QRect line(box.left(), box.top() + (r - first_) * rowHeight, box.width(), rowHeight);
-        if (r == selected_)
-            p.fillRect(line, Rgb(kAccent));
         int x = line.left() + Scaled(3) + row.depth * indent;
         if (row.folder) {
             const SkinImage& icon = row.open ? folderOpen_ : folderClosed_;
             int iw = int(icon.width() * scale);
             int ih = int(icon.height() * scale);
-            icon.draw(p, QRect(x, line.top() + (rowHeight - ih) / 2, iw, ih));
+            icon.draw(p, QRect(x, line.top() + (line.height() - ih) / 2, iw, ih));
         }
         x += indent;
-        DrawSingleLine(p, QRect(x, line.top(), line.right() - x, rowHeight), QString::fromStdU16String(row.name),
+        DrawSingleLine(p, QRect(x, line.top(), line.right() - x, line.height()), QString::fromStdU16String(row.name),
                        Rgb(0xFFFFFF), font_, Qt::AlignLeft);
-    }
-    p.restore();
+    });
 }
 
 void CEditShowList::flipOpen(const Row& row) {
@@ -111,7 +123,7 @@ void CEditShowList::flipOpen(const Row& row) {
 }
 
 int CEditShowList::selectAt(int y, const std::vector<Row>& rows) {
-    int row = rowAt(y);
+    int row = rowAt(rect_, first_, y);
     if (row >= 0 && row < int(rows.size())) {
         selected_ = row;
         macro::CurrentMacroLocation() = rows[std::size_t(row)].location;
@@ -123,9 +135,8 @@ int CEditShowList::selectAt(int y, const std::vector<Row>& rows) {
 }
 
 bool CEditShowList::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
+    if (!PressButton(x, y))
         return false;
-    state_ = kStatePressed;
     auto rows = Rows();
     int row = selectAt(y, rows);
     if (row >= 0) {
@@ -139,16 +150,12 @@ bool CEditShowList::OnLButtonDown(unsigned, int x, int y) {
 }
 
 bool CEditShowList::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_)
-        return false;
-    state_ = rect_.contains(x, y) ? kStateHover : kStateNormal;
-    if (rect_.contains(x, y))
-        NotifySelf(kCodeClick);
-    return false;
+    ReleaseButton(x, y, [this] { NotifySelf(kCodeClick); });
+    return false; // the list has no pressed look
 }
 
 bool CEditShowList::OnRButtonUp(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
+    if (!TakesPoint(x, y))
         return false;
     selectAt(y, Rows());
     clickPoint_ = ClickPoint{x, y};
@@ -157,10 +164,10 @@ bool CEditShowList::OnRButtonUp(unsigned, int x, int y) {
 }
 
 bool CEditShowList::OnLButtonDblClk(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
+    if (!TakesPoint(x, y))
         return false;
     auto rows = Rows();
-    int row = rowAt(y);
+    int row = rowAt(rect_, first_, y);
     if (row < 0 || row >= int(rows.size()))
         return false;
     flipOpen(rows[std::size_t(row)]);
@@ -195,22 +202,14 @@ int CImageShowList::RowCount() const {
     return record_ ? int(record_->ValidActionCount()) : 0;
 }
 int CImageShowList::RowHeight() const {
-    return std::max(1, Scaled(kListRowUnits));
+    return rowHeight();
 }
 int CImageShowList::VisibleRows() const {
-    return rect_.height() / RowHeight();
+    return rect_.height() / rowHeight();
 }
 
 void CImageShowList::SetFirstVisibleRow(int row) {
-    int next = std::max(0, row);
-    if (next == first_)
-        return;
-    first_ = next;
-    Invalidate();
-}
-
-int CImageShowList::rowAt(int y) const {
-    return first_ + (y - rect_.top) / RowHeight();
+    SetAndRedraw(first_, std::max(0, row));
 }
 
 const SkinImage& CImageShowList::iconFor(const macro::MacroAction& action) const {
@@ -223,34 +222,23 @@ const SkinImage& CImageShowList::iconFor(const macro::MacroAction& action) const
 }
 
 void CImageShowList::Draw(QPainter& p, const Rect&) {
-    QRect box = rect_.toQRect();
-    p.fillRect(box, Rgb(kListBackground));
-    if (!record_)
-        return;
-    const int rowHeight = RowHeight();
     const double scale = model::DisplayScaleFactor();
-    const int textLeft = box.left() + Scaled(24);
-    p.save();
-    p.setClipRect(box);
-    for (int r = first_; r < RowCount() && (r - first_) < VisibleRows() + 1; ++r) {
-        QRect line(box.left(), box.top() + (r - first_) * rowHeight, box.width(), rowHeight);
-        if (r == selected_)
-            p.fillRect(line, Rgb(kAccent));
+    const int textLeft = rect_.left + Scaled(24);
+    drawRows(p, rect_.toQRect(), first_, RowCount(), selected_, [&](int r, const QRect& line) {
         const macro::MacroAction action = record_->GetAction(std::size_t(r));
         const SkinImage& icon = iconFor(action);
         // The icon sits 15 units left of the text and 3 units below the row's top.
         icon.draw(p, QRect(textLeft - Scaled(15), line.top() + Scaled(3), int(icon.width() * scale),
                            int(icon.height() * scale)));
-        DrawSingleLine(p, QRect(textLeft + Scaled(4), line.top(), line.right() - textLeft - Scaled(4), rowHeight),
+        DrawSingleLine(p, QRect(textLeft + Scaled(4), line.top(), line.right() - textLeft - Scaled(4), line.height()),
                        QString::fromStdU16String(macro::MacroActionText(action)), Rgb(0xFFFFFF), font_, Qt::AlignLeft);
-    }
-    p.restore();
+    });
 }
 
 bool CImageShowList::OnLButtonDown(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
+    if (!TakesPoint(x, y))
         return false;
-    int row = rowAt(y);
+    int row = rowAt(rect_, first_, y);
     if (row >= 0 && row < RowCount()) {
         selected_ = row;
         return true;
@@ -259,16 +247,14 @@ bool CImageShowList::OnLButtonDown(unsigned, int x, int y) {
 }
 
 bool CImageShowList::OnLButtonUp(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    NotifySelf(kCodeClick);
+    if (TakesPoint(x, y))
+        NotifySelf(kCodeClick);
     return false;
 }
 
 bool CImageShowList::OnLButtonDblClk(unsigned, int x, int y) {
-    if (disabled_ || !rect_.contains(x, y))
-        return false;
-    NotifySelf(kCodeDoubleClick);
+    if (TakesPoint(x, y))
+        NotifySelf(kCodeDoubleClick);
     return false;
 }
 

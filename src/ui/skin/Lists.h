@@ -52,7 +52,6 @@ public:
 
 private:
     int iconWidth() const;
-    int rowAt(int y) const;
     // Selects the row under the pointer (or nothing below the last row) and makes it the current
     // location; returns the row or -1.
     int selectAt(int y, const std::vector<Row>& rows);
@@ -89,7 +88,6 @@ public:
     void ReleaseImages() override;
 
 private:
-    int rowAt(int y) const;
     const SkinImage& iconFor(const macro::MacroAction& action) const;
 
     const macro::MacroRecord* record_ = nullptr;
