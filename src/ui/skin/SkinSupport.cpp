@@ -54,42 +54,34 @@ bool SkinImage::load(const std::string& path) {
     QString file = QString::fromStdString(path);
     if (model::DisplayScaleFactor() > 1.0) {
         QFileInfo info(file);
-        QString twin = info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix();
-        QImage big(twin);
-        if (!big.isNull()) {
-            image_ = big;
-            ratio_ = 2.0;
-            width_ = big.width() / 2;
-            height_ = big.height() / 2;
+        if (takeTwin(QImage(info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix())))
             return true;
-        }
     }
     QImage plain(file);
     if (plain.isNull()) {
         noteMissing(path);
         return false;
     }
-    image_ = plain;
-    ratio_ = 1.0;
-    width_ = plain.width();
-    height_ = plain.height();
+    setImage(std::move(plain));
     return true;
 }
 
 bool SkinImage::loadBuiltin(int resourceId) {
     clear();
-    if (model::DisplayScaleFactor() > 1.0) {
-        QImage big = BuiltinImage(resourceId, true);
-        if (!big.isNull()) {
-            image_ = big;
-            ratio_ = 2.0;
-            width_ = big.width() / 2;
-            height_ = big.height() / 2;
-            return true;
-        }
-    }
+    if (model::DisplayScaleFactor() > 1.0 && takeTwin(BuiltinImage(resourceId, true)))
+        return true;
     setImage(BuiltinImage(resourceId));
     return !image_.isNull();
+}
+
+bool SkinImage::takeTwin(QImage big) {
+    if (big.isNull())
+        return false;
+    image_ = std::move(big);
+    ratio_ = 2.0;
+    width_ = image_.width() / 2;
+    height_ = image_.height() / 2;
+    return true;
 }
 
 void SkinImage::setImage(QImage image) {

@@ -78,6 +78,9 @@ public:
     void draw(QPainter& p, const QRect& target, const QRectF& source) const;
 
 private:
+    // Takes a double-size twin: twice the pixels for the same size in units. False for none.
+    bool takeTwin(QImage big);
+
     QImage image_;
     int width_ = 0;
     int height_ = 0;
