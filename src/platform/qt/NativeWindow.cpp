@@ -300,6 +300,19 @@ void NativeWindow::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
 }
 
+namespace {
+// Single keys that have no run of their own: Qt key → Windows virtual-key code.
+struct KeyPair {
+    int qt;
+    unsigned vk;
+};
+constexpr KeyPair kSingleKeys[] = {
+    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Backspace, 0x08},
+    {Qt::Key_Tab, 0x09},         {Qt::Key_Space, 0x20},      {Qt::Key_Left, 0x25},        {Qt::Key_Up, 0x26},
+    {Qt::Key_Right, 0x27},       {Qt::Key_Down, 0x28},       {Qt::Key_Delete, 0x2E},
+};
+} // namespace
+
 unsigned VirtualKeyFromQt(int key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z)
         return static_cast<unsigned>('A' + (key - Qt::Key_A));
@@ -307,31 +320,10 @@ unsigned VirtualKeyFromQt(int key) {
         return static_cast<unsigned>('0' + (key - Qt::Key_0));
     if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
         return 0x70u + static_cast<unsigned>(key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_Backspace:
-        return 0x08;
-    case Qt::Key_Tab:
-        return 0x09;
-    case Qt::Key_Space:
-        return 0x20;
-    case Qt::Key_Left:
-        return 0x25;
-    case Qt::Key_Up:
-        return 0x26;
-    case Qt::Key_Right:
-        return 0x27;
-    case Qt::Key_Down:
-        return 0x28;
-    case Qt::Key_Delete:
-        return 0x2E;
-    default:
-        return 0;
-    }
+    for (const KeyPair& pair : kSingleKeys)
+        if (pair.qt == key)
+            return pair.vk;
+    return 0;
 }
 
 } // namespace quorvik::platform
