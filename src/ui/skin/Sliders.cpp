@@ -239,6 +239,17 @@ Rect CVScrollBar::Thumb() const {
     return Rect{track.left, top, track.right, top + thumbLength()};
 }
 
+WPARAM CVScrollBar::partAt(int x, int y) const {
+    if (UpArrow().contains(x, y))
+        return kScrollLineUp;
+    if (DownArrow().contains(x, y))
+        return kScrollLineDown;
+    Rect thumb = Thumb();
+    if (y < thumb.top)
+        return kScrollPageUp;
+    return y >= thumb.bottom ? kScrollPageDown : kScrollThumb;
+}
+
 void CVScrollBar::Draw(QPainter& p, const Rect&) {
     p.fillRect(rect_.toQRect(), Rgb(0x101010));
     auto drawArrow = [&](const SkinImage& strip, const Rect& box, bool hot, bool up) {
@@ -297,12 +308,9 @@ bool CVScrollBar::OnMouseMove(unsigned, int x, int y) {
     TrackHover(x, y);
     int part = -1;
     if (rect_.contains(x, y)) {
-        if (UpArrow().contains(x, y))
-            part = int(kScrollLineUp);
-        else if (DownArrow().contains(x, y))
-            part = int(kScrollLineDown);
-        else if (Thumb().contains(x, y))
-            part = int(kScrollThumb);
+        WPARAM at = partAt(x, y);
+        if (at == kScrollLineUp || at == kScrollLineDown || at == kScrollThumb)
+            part = int(at); // the track itself never lights up
     }
     if (part == hotPart_)
         return false;
@@ -313,23 +321,11 @@ bool CVScrollBar::OnMouseMove(unsigned, int x, int y) {
 bool CVScrollBar::OnLButtonDown(unsigned, int x, int y) {
     if (!PressButton(x, y))
         return false;
-    WPARAM part;
-    if (UpArrow().contains(x, y)) {
-        part = kScrollLineUp;
-    } else if (DownArrow().contains(x, y)) {
-        part = kScrollLineDown;
-    } else {
-        Rect thumb = Thumb();
-        if (y < thumb.top) {
-            part = kScrollPageUp;
-        } else if (y >= thumb.bottom) {
-            part = kScrollPageDown;
-        } else {
-            part = kScrollThumb;
-            dragThumbOffset_ = thumbOffset();
-            dragGrip_ = y - thumb.top;
-            dragging_ = true;
-        }
+    WPARAM part = partAt(x, y);
+    if (part == kScrollThumb) {
+        dragThumbOffset_ = thumbOffset();
+        dragGrip_ = y - Thumb().top;
+        dragging_ = true;
     }
     NotifySelf(kCodeDown, part);
     return true;

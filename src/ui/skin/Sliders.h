@@ -40,7 +40,7 @@ private:
     SkinImage thumb_;
 };
 
-// A level bar drawn from the bottom up: the shared look of the vertical slider and the DPI value box.
+// A level bar drawn from the bottom up: the vertical slider's look.
 void DrawLevelBar(QPainter& p, const QRect& box, double fraction, const QColor& fill, bool hot);
 
 // n stops from the bottom (0) to the top (n − 1).
@@ -108,6 +108,8 @@ public:
 private:
     int thumbLength() const;
     int thumbOffset() const;
+    // The part under a point inside the bar: an arrow, the thumb, or the track above or below it.
+    WPARAM partAt(int x, int y) const;
 
     int position_ = 0;
     int page_ = 1;
