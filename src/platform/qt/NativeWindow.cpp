@@ -178,14 +178,33 @@ void NativeWindow::destroyWindow() {
     deleteLater();
 }
 
-void NativeWindow::paintEvent(QPaintEvent*) {
-    QPainter p(this);
+namespace {
+void setDrawingHints(QPainter& p) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
+}
+} // namespace
+
+void NativeWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    setDrawingHints(p);
     painter_ = &p;
     ++paints_;
     forward(WM_PAINT, 0, 0);
     painter_ = nullptr;
+}
+
+void NativeWindow::paintBuffered(const QColor& fill, const std::function<void(QPainter&)>& draw) {
+    if (!painter_)
+        return;
+    QImage buffer(size(), QImage::Format_ARGB32_Premultiplied);
+    buffer.fill(fill);
+    {
+        QPainter memory(&buffer);
+        setDrawingHints(memory);
+        draw(memory);
+    }
+    painter_->drawImage(0, 0, buffer);
 }
 
 WPARAM NativeWindow::keyState(const QMouseEvent* event) const {

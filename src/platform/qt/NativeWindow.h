@@ -13,6 +13,8 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
+
 namespace quorvik::platform {
 
 enum class WindowKind {
@@ -34,6 +36,10 @@ public:
 
     // Valid only while the owner handles WM_PAINT.
     QPainter* painter() const { return painter_; }
+    // While the owner handles WM_PAINT: `draw` paints an off-screen picture of the window's size,
+    // filled with `fill` first, which then goes on the window in one transfer, so that no
+    // half-drawn frame shows.
+    void paintBuffered(const QColor& fill, const std::function<void(QPainter&)>& draw);
 
     void invalidate() { invalidate(rect()); }
     void invalidate(const QRect& area);

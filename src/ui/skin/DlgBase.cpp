@@ -283,17 +283,9 @@ void CDlgBase::OnPaint() {
         painter->fillRect(QRect(10, 10, 1, 1), Qt::white);
         return;
     }
-    // Drawn off screen first and put on the window in one transfer, so no half-drawn frame shows.
-    QImage buffer(window_->size(), QImage::Format_ARGB32_Premultiplied);
-    buffer.fill(background_);
-    {
-        QPainter memory(&buffer);
-        memory.setRenderHint(QPainter::SmoothPixmapTransform);
-        memory.setRenderHint(QPainter::Antialiasing);
-        memory.setRenderHint(QPainter::TextAntialiasing);
+    window_->paintBuffered(background_, [this](QPainter& memory) {
         DrawBackground(memory, Rect{0, 0, window_->width(), window_->height()});
-    }
-    painter->drawImage(0, 0, buffer);
+    });
 }
 
 // ---- mouse ----

@@ -142,24 +142,17 @@ void CWndPopup::Repaint() {
 }
 
 void CWndPopup::onPaint() {
-    QPainter* p = window_ ? window_->painter() : nullptr;
-    if (!p)
+    if (!window_)
         return;
     Rect client{0, 0, window_->width(), window_->height()};
-    QImage buffer(window_->size(), QImage::Format_ARGB32_Premultiplied);
-    buffer.fill(Qt::black);
-    {
-        QPainter memory(&buffer);
-        memory.setRenderHint(QPainter::SmoothPixmapTransform);
-        memory.setRenderHint(QPainter::Antialiasing);
+    window_->paintBuffered(Qt::black, [&](QPainter& memory) {
         background_.draw(memory, client.toQRect());
         DrawItems(memory, client);
         DrawItemIcons(memory, client);
         memory.setPen(QPen(Rgb(0x3A3A3A), 1));
         memory.setBrush(Qt::NoBrush);
         memory.drawRect(QRectF(0.5, 0.5, client.width() - 1, client.height() - 1));
-    }
-    p->drawImage(0, 0, buffer);
+    });
 }
 
 bool CWndPopup::OnMouseMove(int x, int y) {
