@@ -153,7 +153,7 @@ void CTabControl::Draw(QPainter& p, const Rect&) {
         // Without pictures a selected tab is marked by an accent line under its caption.
         p.fillRect(QRect(box.left(), box.bottom() - Scaled(2) + 1, box.width(), Scaled(2)), Rgb(kAccent));
     }
-    QColor colour = look >= 2 ? Rgb(kTextHover) : look == 1 ? Rgb(kTextHover) : Rgb(kTextNormal);
+    QColor colour = look == 0 ? Rgb(kTextNormal) : Rgb(kTextHover);
     DrawSingleLine(p, box, QString::fromStdU16String(text_), colour, font_, Qt::AlignHCenter);
 }
 
