@@ -1,7 +1,5 @@
 #include "model/Text.h"
 
-#include <array>
-
 namespace quorvik::model {
 
 std::u16string ToU16(std::string_view utf8) {
@@ -89,26 +87,6 @@ long ParseDecimal(std::u16string_view text) {
         value = value * 10 + (text[i] - u'0');
     }
     return negative ? -value : value;
-}
-
-namespace {
-// Digit values of the ASCII range, -1 for everything that is not a hex digit: the file readers
-// look up millions of digits, so this is a table, not a chain of comparisons.
-constexpr std::array<std::int8_t, 128> kHexDigits = [] {
-    std::array<std::int8_t, 128> t{};
-    t.fill(-1);
-    for (int c = 0; c < 10; ++c)
-        t[std::size_t('0' + c)] = std::int8_t(c);
-    for (int c = 0; c < 6; ++c) {
-        t[std::size_t('A' + c)] = std::int8_t(10 + c);
-        t[std::size_t('a' + c)] = std::int8_t(10 + c);
-    }
-    return t;
-}();
-} // namespace
-
-int HexDigitValue(char16_t c) {
-    return c < kHexDigits.size() ? kHexDigits[c] : -1;
 }
 
 std::uint32_t ParseHex(std::u16string_view text) {

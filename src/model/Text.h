@@ -1,6 +1,7 @@
 // UTF-16 text helpers. The model keeps text as UTF-16, as the files store it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,8 +14,26 @@ std::string ToUtf8(std::u16string_view text);
 // Decimal value of the leading digits (an optional sign first); anything else gives 0, the way
 // the original number parsing treats bad text.
 long ParseDecimal(std::u16string_view text);
+namespace detail {
+// Digit values of the ASCII range, -1 for everything that is not a hex digit: the file readers
+// look up millions of digits, so this is an inline table, not a call or a chain of comparisons.
+inline constexpr std::array<std::int8_t, 128> kHexDigits = [] {
+    std::array<std::int8_t, 128> t{};
+    t.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        t[std::size_t('0' + c)] = std::int8_t(c);
+    for (int c = 0; c < 6; ++c) {
+        t[std::size_t('A' + c)] = std::int8_t(10 + c);
+        t[std::size_t('a' + c)] = std::int8_t(10 + c);
+    }
+    return t;
+}();
+} // namespace detail
+
 // Value of one hex digit (either case), -1 for anything else.
-int HexDigitValue(char16_t c);
+inline int HexDigitValue(char16_t c) {
+    return c < detail::kHexDigits.size() ? detail::kHexDigits[c] : -1;
+}
 // Hexadecimal value of the leading hex digits (an optional "0x" first); bad text gives 0.
 std::uint32_t ParseHex(std::u16string_view text);
 
