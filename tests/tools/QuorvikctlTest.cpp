@@ -129,6 +129,8 @@ TEST(QuorvikctlArguments, AcceptsTheDocumentedFormsAndRejectsTheRest) {
         {{"reports", "--sensor"}, false},
         {{"apply", "--json"}, false},
         {{"status", "--count", "1"}, false},
+        {{"watch", "--seconds", "99999999"}, false},
+        {{"watch", "--count", "0"}, false},
         {{"--virtual-mouse=mouse", "status"}, false},
         {{"status", "--bogus"}, false},
     };

@@ -7,6 +7,10 @@ namespace quorvik::ctl {
 
 namespace {
 
+// Beyond these the numbers would overflow the timer's milliseconds; no one watches that long.
+constexpr int kMaxCount = 1000000;
+constexpr int kMaxSeconds = 86400 * 30;
+
 bool parseInt(const std::string& text, int& value) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
@@ -50,6 +54,20 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         out = args[++i];
         return true;
     };
+    // A whole number in [low, high] for an option; the message says what the option takes.
+    auto takeInt = [&](std::size_t& i, const std::string& arg, const std::string& name, int low, int high,
+                       const std::string& what, std::optional<int>& out) {
+        std::string text;
+        if (!takeValue(i, arg, name, text))
+            return false;
+        int parsed = 0;
+        if (!parseInt(text, parsed) || parsed < low || parsed > high) {
+            error = name + " takes " + what + ", not \"" + text + "\"";
+            return false;
+        }
+        out = parsed;
+        return true;
+    };
     auto isOption = [](const std::string& arg, const std::string& name) {
         return arg == name || (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0);
     };
@@ -81,14 +99,8 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
             if (!takeValue(i, arg, "--data-dir", options.dataDir))
                 return false;
         } else if (isOption(arg, "--slot")) {
-            int slot = 0;
-            if (!takeValue(i, arg, "--slot", value))
+            if (!takeInt(i, arg, "--slot", 0, 4, "a profile slot from 0 to 4", options.slot))
                 return false;
-            if (!parseInt(value, slot) || slot < 0 || slot > 4) {
-                error = "--slot takes a profile slot from 0 to 4, not \"" + value + "\"";
-                return false;
-            }
-            options.slot = slot;
         } else if (isOption(arg, "--sensor")) {
             std::uint16_t sensor = 0;
             if (!takeValue(i, arg, "--sensor", value))
@@ -99,23 +111,11 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
             }
             options.sensor = sensor;
         } else if (isOption(arg, "--count")) {
-            int count = 0;
-            if (!takeValue(i, arg, "--count", value))
+            if (!takeInt(i, arg, "--count", 1, kMaxCount, "a positive number", options.watchCount))
                 return false;
-            if (!parseInt(value, count) || count < 1) {
-                error = "--count takes a positive number, not \"" + value + "\"";
-                return false;
-            }
-            options.watchCount = count;
         } else if (isOption(arg, "--seconds")) {
-            int seconds = 0;
-            if (!takeValue(i, arg, "--seconds", value))
+            if (!takeInt(i, arg, "--seconds", 1, kMaxSeconds, "a positive number of seconds", options.watchSeconds))
                 return false;
-            if (!parseInt(value, seconds) || seconds < 1) {
-                error = "--seconds takes a positive number, not \"" + value + "\"";
-                return false;
-            }
-            options.watchSeconds = seconds;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--yes" || arg == "-y") {

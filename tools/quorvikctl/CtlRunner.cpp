@@ -15,6 +15,7 @@
 #include <ostream>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace quorvik::ctl {
@@ -28,33 +29,26 @@ constexpr unsigned kTimerWatchEnd = 1;  // --seconds ran out
 constexpr unsigned kTimerInterrupt = 2; // looks at the Ctrl+C flag
 constexpr std::uint32_t kInterruptCheckMs = 100;
 
+// What each command report sets, for the progress lines of "apply".
+constexpr std::pair<std::uint8_t, const char*> kCommandNames[] = {
+    {device::kCmdButton, "button"},
+    {device::kCmdDpiLevels, "DPI levels"},
+    {device::kCmdDpiColours, "DPI level colours"},
+    {device::kCmdReportRate, "report rate"},
+    {device::kCmdLighting, "lighting"},
+    {device::kCmdLiftOff, "lift-off distance"},
+    {device::kCmdDebounce, "key debounce"},
+    {device::kCmdPowerSaving, "power saving"},
+    {device::kCmdMotionWakeup, "motion wake-up"},
+    {device::kCmdMacroChunk, "macro chunk"},
+    {device::kCmdFactoryReset, "factory reset"},
+};
+
 const char* commandName(std::uint8_t code) {
-    switch (code) {
-    case device::kCmdButton:
-        return "button";
-    case device::kCmdDpiLevels:
-        return "DPI levels";
-    case device::kCmdDpiColours:
-        return "DPI level colours";
-    case device::kCmdReportRate:
-        return "report rate";
-    case device::kCmdLighting:
-        return "lighting";
-    case device::kCmdLiftOff:
-        return "lift-off distance";
-    case device::kCmdDebounce:
-        return "key debounce";
-    case device::kCmdPowerSaving:
-        return "power saving";
-    case device::kCmdMotionWakeup:
-        return "motion wake-up";
-    case device::kCmdMacroChunk:
-        return "macro chunk";
-    case device::kCmdFactoryReset:
-        return "factory reset";
-    default:
-        return "command";
-    }
+    for (const auto& [c, name] : kCommandNames)
+        if (c == code)
+            return name;
+    return "command";
 }
 
 const char* formLabel(Form form) {
