@@ -1,6 +1,7 @@
 // Macro library figures: the resident size of the empty slot block, and the time to write and to
 // read a library file of 1,000 macros with 50 actions each, beside the time to read the same bytes
 // raw from the page cache.
+#include "BenchSupport.h"
 #include "macro/MacroFiles.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace quorvik::macro;
+using quorvik::bench::RawRead;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -70,15 +72,6 @@ void Fill(MacroLibrary& lib) {
             rec.MacroCommandActionNum = rec.CountEvents();
         }
     }
-}
-
-std::size_t RawRead(const std::string& path, std::vector<char>& buffer) {
-    int fd = ::open(path.c_str(), O_RDONLY);
-    std::size_t total = 0;
-    for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;)
-        total += std::size_t(got);
-    ::close(fd);
-    return total;
 }
 
 } // namespace

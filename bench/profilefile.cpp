@@ -4,6 +4,7 @@
 //
 // Usage: bench_profilefile [folder]   (default: the system temp folder)
 #include "model/ProfileFile.h"
+#include "BenchSupport.h"
 #include "model/ConfigPairs.h"
 #include "model/ProcessGlobals.h"
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 using namespace quorvik::model;
+using quorvik::bench::RawRead;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -27,17 +29,6 @@ double MicrosPerOp(int iterations, const std::function<void()>& run) {
     for (int i = 0; i < iterations; ++i)
         run();
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count() / iterations;
-}
-
-std::size_t RawRead(const std::string& path, std::vector<char>& buffer) {
-    int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0)
-        return 0;
-    std::size_t total = 0;
-    for (ssize_t got; (got = ::read(fd, buffer.data(), buffer.size())) > 0;)
-        total += std::size_t(got);
-    ::close(fd);
-    return total;
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "model/ProfileFile.h"
+#include "SmallLanguage.h"
 #include "model/ConfigPairs.h"
 #include "model/LanguageTable.h"
 #include "model/ProcessGlobals.h"
@@ -93,15 +94,7 @@ std::u16string goldenFactoryProfile() {
 class ProfileFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(dir_.path() / "config");
-        test::writeBytes(dir_.path() / "config/LanSetting.ini", test::utf16File(u"[ChangeLanguage]\nLanguage=EN\n"));
-        test::writeBytes(dir_.path() / "config/Lan_EN.txt",
-                         test::utf16File(u"[Setting]\n0=English\n20=Left\n21=Right\n22=Middle\n23=Forward\n"
-                                         u"24=Back\n26=Fire\n42=DPI+\n85=Game\n86=Work\n87=Office\n88=Movie\n"
-                                         u"89=Spare\n100=Breathing\n"));
-        SetDataFolder(dir_.str());
-        ResetLanguageTables();
-        ASSERT_TRUE(LoadLanguageTables());
+        ASSERT_TRUE(test::LoadSmallEnglishLanguage(dir_));
         SetSensorIdentifier(kDefaultSensor);
         SetFactoryConfiguration();
     }

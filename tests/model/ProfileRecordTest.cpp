@@ -1,4 +1,5 @@
 #include "model/ProfileRecord.h"
+#include "SmallLanguage.h"
 #include "model/LanguageTable.h"
 #include "model/ProcessGlobals.h"
 #include "support/TestSupport.h"
@@ -15,15 +16,7 @@ using Codes = std::array<std::uint16_t, kDpiLevelCount>;
 class ProfileRecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::filesystem::create_directories(dir_.path() / "config");
-        test::writeBytes(dir_.path() / "config/LanSetting.ini", test::utf16File(u"[ChangeLanguage]\nLanguage=EN\n"));
-        test::writeBytes(dir_.path() / "config/Lan_EN.txt",
-                         test::utf16File(u"[Setting]\n0=English\n20=Left\n21=Right\n22=Middle\n23=Forward\n"
-                                         u"24=Back\n26=Fire\n42=DPI+\n85=Game\n86=Work\n87=Office\n88=Movie\n"
-                                         u"89=Spare\n100=Breathing\n"));
-        SetDataFolder(dir_.str());
-        ResetLanguageTables();
-        ASSERT_TRUE(LoadLanguageTables());
+        ASSERT_TRUE(test::LoadSmallEnglishLanguage(dir_));
         SetSensorIdentifier(kDefaultSensor);
     }
     void TearDown() override {
