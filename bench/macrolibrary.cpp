@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace quorvik::macro;
+namespace model = quorvik::model;
 using quorvik::bench::RawRead;
 using Clock = std::chrono::steady_clock;
 
@@ -64,10 +65,10 @@ void Fill(MacroLibrary& lib) {
             cur = folder;
             std::string name = "Macro " + std::to_string(m);
             lib.AddMacro(std::u16string(name.begin(), name.end()), cur);
-            MacroRecord& rec = *lib.SlotAt(cur)->macro;
+            model::MacroRecord& rec = *lib.SlotAt(cur)->macro;
             for (int a = 0; a < kActionsPerMacro; a += 2) {
-                rec.InsertAction(rec.MacroActionNum, MakeKeyEvent(std::uint8_t(0x41 + a % 26), a % 4 != 0));
-                rec.InsertAction(rec.MacroActionNum, MakeDelay(std::uint32_t(10 + a)));
+                rec.InsertAction(rec.MacroActionNum, model::MakeKeyEvent(std::uint8_t(0x41 + a % 26), a % 4 != 0));
+                rec.InsertAction(rec.MacroActionNum, model::MakeDelay(std::uint32_t(10 + a)));
             }
             rec.MacroCommandActionNum = rec.CountEvents();
         }

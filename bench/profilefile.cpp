@@ -6,7 +6,7 @@
 #include "model/ProfileFile.h"
 #include "BenchSupport.h"
 #include "model/ConfigPairs.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include <vector>
 
 using namespace quorvik::model;
+namespace platform = quorvik::platform;
 using quorvik::bench::RawRead;
 using Clock = std::chrono::steady_clock;
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
         std::filesystem::path(argc > 1 ? argv[1] : std::filesystem::temp_directory_path().string()) /
         ("quorvik-bench-profile-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "config");
-    SetDataFolder(dir.string());
+    platform::SetDataFolder(dir.string());
     SetFactoryConfiguration();
     const std::string path = (dir / "bench.psf").string();
 

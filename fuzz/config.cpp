@@ -1,8 +1,8 @@
 // Arbitrary bytes as "config/config.ini" through the whole start-up load of the settings model.
+#include "app/StartupLoad.h"
 #include "model/ConfigPairs.h"
-#include "model/ProcessGlobals.h"
 #include "model/ProfileRecord.h"
-#include "model/SettingsLoad.h"
+#include "platform/ProcessGlobals.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +10,8 @@
 #include <string>
 
 using namespace quorvik::model;
+namespace platform = quorvik::platform;
+namespace app = quorvik::app;
 
 namespace {
 
@@ -39,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }();
     if (!ready)
         return 0;
-    SetDataFolder(kSandbox);
+    platform::SetDataFolder(kSandbox);
     const std::string path = ConfigFilePath();
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
@@ -53,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (probe.Read(path) && !slotPathsStayInSandbox(probe))
         return 0;
 
-    LoadSettingsModel({"", kSandbox});
+    app::LoadSettingsModel({"", kSandbox});
     volatile int sink = Config().CurrentProfileSlot() + CurrentSlot();
     for (int p = 0; p < Config().ShowCountClamped(); ++p)
         sink = sink + Profile(Config().ShowListSlot(p)).XYSetting[0];

@@ -2,7 +2,7 @@
 // loads them at start-up. The first input byte n gives the length of the setting file (the next n
 // bytes); the rest is written as both language files.
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 using namespace quorvik::model;
+namespace platform = quorvik::platform;
 
 namespace {
 
@@ -49,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t languageSize = size - 1 - settingSize;
 
     const std::string& folder = dataFolder();
-    SetDataFolder(folder);
-    SetDisplayScaleFactor(1.5);
+    platform::SetDataFolder(folder);
+    platform::SetDisplayScaleFactor(1.5);
     writeFile(folder + "config/LanSetting.ini", setting, settingSize);
     writeFile(folder + "config/Lan.txt", language, languageSize);
     writeFile(folder + "config/Lan_EN.txt", language, languageSize);

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 using namespace quorvik::macro;
+namespace model = quorvik::model;
 
 namespace {
 

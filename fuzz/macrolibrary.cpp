@@ -1,7 +1,7 @@
 // Arbitrary bytes as the macro library file, read the way the program reads it at start-up. The
 // library that comes out must survive being written and read again unchanged in size.
 #include "macro/MacroFiles.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 using namespace quorvik::macro;
+namespace model = quorvik::model;
+namespace platform = quorvik::platform;
 
 namespace {
 
@@ -33,7 +35,7 @@ std::string MakeDataFolder() {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string folder = MakeDataFolder();
-    quorvik::model::SetDataFolder(folder);
+    quorvik::platform::SetDataFolder(folder);
     const std::string path = MacroLibraryFilePath();
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);

@@ -1,8 +1,8 @@
 // Arbitrary bytes as a profile file, read into slot 0 the way an import reads it; then everything
 // later code takes from the record as an index goes through its checked accessor.
 #include "model/ConfigPairs.h"
-#include "model/ProcessGlobals.h"
 #include "model/ProfileFile.h"
+#include "platform/ProcessGlobals.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include <string>
 
 using namespace quorvik::model;
+namespace platform = quorvik::platform;
 
 namespace {
 
@@ -22,7 +23,7 @@ const std::string& sandbox() {
         if (!::mkdtemp(templ.data()))
             std::abort();
         std::filesystem::create_directories(templ + "/config");
-        SetDataFolder(templ);
+        platform::SetDataFolder(templ);
         SetFactoryConfiguration();
         return templ + "/";
     }();

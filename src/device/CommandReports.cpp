@@ -167,7 +167,7 @@ Report BuildStatusRequest(std::uint8_t sequence) {
     return MakeCommandReport(kCmdReadStatus, sequence, kLenReadStatus, 0x00);
 }
 
-std::array<std::uint8_t, 3> EncodeMacroEvent(const macro::MacroAction& action, std::uint32_t delayMs) {
+std::array<std::uint8_t, 3> EncodeMacroEvent(const model::MacroAction& action, std::uint32_t delayMs) {
     const std::uint8_t u = model::VirtualKeyToHidUsage(action.b[0]);
     std::uint8_t type = kEventOther;
     std::uint8_t code = u;
@@ -190,30 +190,30 @@ std::array<std::uint8_t, 3> EncodeMacroEvent(const macro::MacroAction& action, s
         code = action.b[3];
     }
     const std::uint32_t delay = std::min(delayMs, kMaxEventDelayMs);
-    const std::uint8_t a = static_cast<std::uint8_t>((action.b[1] & macro::kReleaseBit) | (type << 4) | (delay >> 8));
+    const std::uint8_t a = static_cast<std::uint8_t>((action.b[1] & model::kReleaseBit) | (type << 4) | (delay >> 8));
     return {a, static_cast<std::uint8_t>(delay), code};
 }
 
-std::vector<std::uint8_t> PackMacroEvents(const macro::MacroRecord& macro) {
+std::vector<std::uint8_t> PackMacroEvents(const model::MacroRecord& macro) {
     // A file may claim more actions than the table holds; never read past the 336 entries.
     const std::size_t count = macro.ValidActionCount();
     std::vector<std::uint8_t> out;
     out.reserve(3 * count);
     for (std::size_t j = 0; j < count; ++j) {
         const auto& action = macro.actions[j];
-        if (action.b[0] == macro::kDelayKind)
+        if (action.b[0] == model::kDelayKind)
             continue;
         // The delay travels with the event before it; a delay that follows no event is lost.
         std::uint32_t delay = 0;
-        if (j + 1 < count && macro.actions[j + 1].b[0] == macro::kDelayKind)
-            delay = macro::DelayMs(macro.actions[j + 1]);
+        if (j + 1 < count && macro.actions[j + 1].b[0] == model::kDelayKind)
+            delay = model::DelayMs(macro.actions[j + 1]);
         const auto bytes = EncodeMacroEvent(action, delay);
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
     return out;
 }
 
-std::vector<std::uint8_t> MacroChunkData(const macro::MacroRecord& macro) {
+std::vector<std::uint8_t> MacroChunkData(const model::MacroRecord& macro) {
     std::vector<std::uint8_t> data(3 * std::size_t(macro.MacroCommandActionNum), 0);
     const auto events = PackMacroEvents(macro);
     std::copy_n(events.begin(), std::min(events.size(), data.size()), data.begin());

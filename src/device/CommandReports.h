@@ -12,7 +12,7 @@
 // `SequenceNumber` hands out the running value.
 #pragma once
 
-#include "macro/MacroRecord.h"
+#include "model/MacroRecord.h"
 
 #include <array>
 #include <cstddef>
@@ -149,15 +149,15 @@ inline constexpr std::uint8_t kEventWheel = 6;
 
 // Event type and code of an action: the action's first byte goes through the key table to a HID
 // usage, which picks the type; pointer and wheel events carry their signed amount (byte 3).
-std::array<std::uint8_t, 3> EncodeMacroEvent(const macro::MacroAction& action, std::uint32_t delayMs);
+std::array<std::uint8_t, 3> EncodeMacroEvent(const model::MacroAction& action, std::uint32_t delayMs);
 
 // The packed events of a macro, 3 bytes per event, in action order. Only the valid actions are
 // read, even when MacroActionNum says more than the table holds.
-std::vector<std::uint8_t> PackMacroEvents(const macro::MacroRecord& macro);
+std::vector<std::uint8_t> PackMacroEvents(const model::MacroRecord& macro);
 
 // The data the chunks carry: 3 × MacroCommandActionNum bytes taken from the packed events,
 // zero-padded when the events are fewer.
-std::vector<std::uint8_t> MacroChunkData(const macro::MacroRecord& macro);
+std::vector<std::uint8_t> MacroChunkData(const model::MacroRecord& macro);
 
 // ceil(length / 25), at least 1.
 std::size_t MacroChunkCount(std::size_t dataLength);

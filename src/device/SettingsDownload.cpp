@@ -58,7 +58,7 @@ std::optional<std::size_t> findLibraryMacro(const macro::MacroLibrary& library, 
 
 } // namespace
 
-std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const macro::MacroRecord& macro) {
+std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const model::MacroRecord& macro) {
     std::array<std::uint8_t, kMacroImageCompared> image{};
     image[0] = kMacroImageMarker0;
     image[1] = kMacroImageMarker1;
@@ -142,13 +142,13 @@ void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::Ma
         }
         if (slotMap_[*found] == 0)
             slotMap_[*found] = nextSlot++;
-        const macro::MacroRecord& source = *library.SlotByIndex(*found).macro;
+        const model::MacroRecord& source = *library.SlotByIndex(*found).macro;
         if (refreshButtonMacros_)
             button.Macro.CopyFrom(source);
         std::uint8_t slot = slotMap_[*found];
         std::uint8_t loopType = source.MacroKeyLoopType;
         button.Value.bytes = {model::kMacroFunctionClass, std::uint8_t((loopType << 4) | (slot & 0x0F)),
-                              std::uint8_t(loopType == macro::kLoopCounted ? source.MacroKeyLoopNum : 0)};
+                              std::uint8_t(loopType == model::kLoopCounted ? source.MacroKeyLoopNum : 0)};
     }
     refreshButtonMacros_ = false;
 }

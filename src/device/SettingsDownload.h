@@ -46,7 +46,7 @@ struct DeviceShadows {
 };
 
 // The bytes of a macro button's image as the shadow compares them (first 512 bytes).
-std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const macro::MacroRecord& macro);
+std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const model::MacroRecord& macro);
 
 // What the download needs from around it. The connection writes reports; the pacing waits on the
 // process clock.

@@ -21,12 +21,12 @@ constexpr MotionWords kMotionWords[] = {
 
 } // namespace
 
-std::u16string MacroActionText(const MacroAction& action) {
-    if (IsDelay(action))
-        return model::DecimalText(long(DelayMs(action))) + u"ms";
+std::u16string MacroActionText(const model::MacroAction& action) {
+    if (model::IsDelay(action))
+        return model::DecimalText(long(model::DelayMs(action))) + u"ms";
     const std::uint8_t kind = action.b[0];
-    if (kind >= kMoveX && kind <= kWheel) {
-        const MotionWords& words = kMotionWords[kind - kMoveX];
+    if (kind >= model::kMoveX && kind <= model::kWheel) {
+        const MotionWords& words = kMotionWords[kind - model::kMoveX];
         const std::uint8_t amount = action.b[3];
         // Two's complement: 0xFF is one step, 0x80 the largest (128).
         const bool negative = (amount & 0x80) != 0;
@@ -36,10 +36,10 @@ std::u16string MacroActionText(const MacroAction& action) {
     return model::VirtualKeyName(kind);
 }
 
-const char* MacroActionIcon(const MacroAction& action) {
-    if (IsDelay(action))
+const char* MacroActionIcon(const model::MacroAction& action) {
+    if (model::IsDelay(action))
         return kDelayIcon;
-    return (action.b[1] & kReleaseBit) ? kReleaseIcon : kPressIcon;
+    return (action.b[1] & model::kReleaseBit) ? kReleaseIcon : kPressIcon;
 }
 
 } // namespace quorvik::macro

@@ -1,8 +1,8 @@
 #include "macro/MacroFiles.h"
 
-#include "model/ProcessGlobals.h"
 #include "model/StdioFileEx.h"
 #include "model/Text.h"
+#include "platform/ProcessGlobals.h"
 
 #include <array>
 #include <climits>
@@ -30,12 +30,12 @@ public:
     void PutSigned(long value) { text_.append(model::DecimalText(value)); }
     void PutUnsigned(std::uint32_t value) { text_.append(model::DecimalText(long(value))); }
     // Every entry as b0 b1 b2 b3, two upper-case hex digits each.
-    void PutActions(const std::array<MacroAction, kMaxMacroActions>& actions) {
+    void PutActions(const std::array<model::MacroAction, model::kMaxMacroActions>& actions) {
         static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
         const std::size_t at = text_.size();
         text_.resize(at + actions.size() * 8);
         char16_t* out = text_.data() + at;
-        for (const MacroAction& a : actions)
+        for (const model::MacroAction& a : actions)
             for (std::uint8_t byte : a.b) {
                 *out++ = kDigits[byte >> 4];
                 *out++ = kDigits[byte & 0xF];
@@ -108,7 +108,7 @@ void PutItemBlock(LineWriter& w, const MacroLibraryNode& node, const MacroLocati
     PutNumberLine(w, depth, u"MacroItemFolderIsOpen=", folder ? node.folderIsOpen : 0);
     if (folder)
         return;
-    const MacroRecord& m = *node.macro;
+    const model::MacroRecord& m = *node.macro;
     PutNumberLine(w, depth, u"MacroKeyIndex=", m.MacroKeyIndex);
     PutNumberLine(w, depth, u"MacroKeyLoopType=", m.MacroKeyLoopType);
     PutNumberLine(w, depth, u"MacroKeyLoopNum=", m.MacroKeyLoopNum);
@@ -204,7 +204,7 @@ private:
             target_.AddFolderAt(location, std::move(name), isOpen != 0);
             return true;
         }
-        auto macro = std::make_unique<MacroRecord>();
+        auto macro = std::make_unique<model::MacroRecord>();
         macro->name = name;
         long keyIndex = 0, loopType = 0, loopNum = 0, actionNum = 0, commandNum = 0;
         if (!NextNumber(keyIndex) || !NextNumber(loopType) || !NextNumber(loopNum) || !NextNumber(actionNum) ||
@@ -219,7 +219,7 @@ private:
         macro->MacroCommandActionNum = static_cast<std::uint8_t>(commandNum);
         if (!NextValue(value) || value.size() != kActionLineDigits)
             return false;
-        for (std::size_t n = 0; n < kMaxMacroActions; ++n)
+        for (std::size_t n = 0; n < model::kMaxMacroActions; ++n)
             for (std::size_t b = 0; b < 4; ++b)
                 macro->actions[n].b[b] = ParseHexPair(value.substr(n * 8 + b * 2, 2));
         target_.AddMacroAt(location, std::move(name), std::move(macro));
@@ -234,7 +234,7 @@ private:
 } // namespace
 
 std::string MacroLibraryFilePath() {
-    return model::DataFolder() + "config/MacroLibraryFile.mlf";
+    return platform::DataFolder() + "config/MacroLibraryFile.mlf";
 }
 
 bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location) {

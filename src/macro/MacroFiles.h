@@ -24,7 +24,7 @@
 namespace quorvik::macro {
 
 // Hex digits of the action line: 336 entries of 8 digits.
-inline constexpr std::size_t kActionLineDigits = kMaxMacroActions * 8;
+inline constexpr std::size_t kActionLineDigits = model::kMaxMacroActions * 8;
 static_assert(kActionLineDigits == 2688);
 
 // DataFolder() + "config/MacroLibraryFile.mlf".

@@ -22,7 +22,7 @@ private:
 
 // What an import brings into a macro the add has just created: everything but the name and the
 // serial number, which stay the library's own.
-void CopyMacroData(const MacroRecord& from, MacroRecord& to) {
+void CopyMacroData(const model::MacroRecord& from, model::MacroRecord& to) {
     to.MacroKeyLoopType = from.MacroKeyLoopType;
     to.MacroKeyLoopNum = from.MacroKeyLoopNum;
     to.MacroCommandActionNum = from.MacroCommandActionNum;

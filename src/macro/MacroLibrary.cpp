@@ -174,7 +174,7 @@ AddResult MacroLibrary::AddChild(const MacroLocation& parent, std::u16string_vie
         node.folderIsOpen = 0;
         node.macro.reset();
         if (!folder) {
-            node.macro = std::make_unique<MacroRecord>();
+            node.macro = std::make_unique<model::MacroRecord>();
             node.macro->name.assign(name);
             node.macro->MacroKeyIndex = nextMacroIndex_++;
         }
@@ -184,7 +184,8 @@ AddResult MacroLibrary::AddChild(const MacroLocation& parent, std::u16string_vie
     return AddResult::NotAdded;
 }
 
-bool MacroLibrary::AddMacroAt(const MacroLocation& location, std::u16string name, std::unique_ptr<MacroRecord> macro) {
+bool MacroLibrary::AddMacroAt(const MacroLocation& location, std::u16string name,
+                              std::unique_ptr<model::MacroRecord> macro) {
     MacroLibraryNode* node = SlotAt(location);
     if (!node || !macro || !IsStorableName(name))
         return false;

@@ -4,7 +4,7 @@
 // records of occupied macro slots live on the heap.
 #pragma once
 
-#include "macro/MacroRecord.h"
+#include "model/MacroRecord.h"
 
 #include <bitset>
 #include <cstdint>
@@ -54,7 +54,7 @@ struct MacroLocation {
 // record, a folder owns none.
 struct MacroLibraryNode {
     std::u16string name;
-    std::unique_ptr<MacroRecord> macro;
+    std::unique_ptr<model::MacroRecord> macro;
     std::uint32_t isFolder = 0;
     std::uint32_t folderIsOpen = 0;
 
@@ -98,7 +98,7 @@ public:
 
     // Places an item at an exact slot, replacing what was there; for the file readers, which
     // trust the file's locations. Refused for a location outside the tree or an empty name.
-    bool AddMacroAt(const MacroLocation& location, std::u16string name, std::unique_ptr<MacroRecord> macro);
+    bool AddMacroAt(const MacroLocation& location, std::u16string name, std::unique_ptr<model::MacroRecord> macro);
     bool AddFolderAt(const MacroLocation& location, std::u16string name, bool open);
 
     // Frees the slot with everything below it and closes the gap among its siblings, moving the

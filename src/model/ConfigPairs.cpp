@@ -1,8 +1,8 @@
 #include "model/ConfigPairs.h"
 
-#include "model/ProcessGlobals.h"
 #include "model/StdioFileEx.h"
 #include "model/Text.h"
+#include "platform/ProcessGlobals.h"
 
 namespace quorvik::model {
 
@@ -186,7 +186,7 @@ ConfigPairs& Config() {
 }
 
 std::string ConfigFilePath() {
-    return DataFolder().empty() ? std::string() : DataFolder() + "config/config.ini";
+    return platform::DataFolder().empty() ? std::string() : platform::DataFolder() + "config/config.ini";
 }
 
 bool WriteConfiguration() {
@@ -199,7 +199,7 @@ bool SaveConfiguration() {
 }
 
 void SetFactoryConfiguration() {
-    g_config.SetFactory(DataFolder());
+    g_config.SetFactory(platform::DataFolder());
 }
 
 } // namespace quorvik::model

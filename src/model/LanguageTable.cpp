@@ -1,8 +1,8 @@
 #include "model/LanguageTable.h"
 
-#include "model/ProcessGlobals.h"
 #include "model/StdioFileEx.h"
 #include "model/Text.h"
+#include "platform/ProcessGlobals.h"
 
 #include <array>
 
@@ -39,7 +39,7 @@ std::size_t valueSeparator(const std::u16string& line) {
 
 std::u16string languageChoice() {
     CStdioFileEx file;
-    if (!file.OpenForRead(DataFolder() + kSettingFile))
+    if (!file.OpenForRead(platform::DataFolder() + kSettingFile))
         return {};
     std::u16string first;
     if (!file.ReadString(first))
@@ -57,7 +57,7 @@ std::u16string languageChoice() {
 bool LoadLanguageTables() {
     const char* name = languageChoice() == u"EN" ? kEnglishFile : kDefaultFile;
     CStdioFileEx file;
-    if (!file.OpenForRead(DataFolder() + name))
+    if (!file.OpenForRead(platform::DataFolder() + name))
         return false;
     std::u16string line;
     if (!file.ReadString(line) || line != u"[Setting]")
@@ -70,7 +70,7 @@ bool LoadLanguageTables() {
         if (index >= 0 && index < kLanguageTextCount)
             g_texts[static_cast<std::size_t>(index)] = line.substr(p + 1);
     }
-    double scale = DisplayScaleFactor();
+    double scale = platform::DisplayScaleFactor();
     if (g_texts[0] == kChineseName) {
         g_fontFace = kInitialFace;
         g_fontHeight = static_cast<int>(scale * kInitialHeight);

@@ -152,7 +152,7 @@ public:
         out_.append(DecimalText(long(value)));
         return end();
     }
-    bool Actions(int indent, Key key, const macro::MacroRecord& macro) {
+    bool Actions(int indent, Key key, const model::MacroRecord& macro) {
         start(indent, key);
         // Every word, also those beyond the action count: byte 0 first, two digits each.
         static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
@@ -289,13 +289,13 @@ public:
         out = std::uint32_t(ParseDecimal(value()));
         return true;
     }
-    bool Actions(int, Key, macro::MacroRecord& macro) {
+    bool Actions(int, Key, model::MacroRecord& macro) {
         if (!next(Need::NameOptional))
             return false;
         auto v = value();
         if (v.size() != kAllActionChars)
             return false;
-        for (std::size_t n = 0; n < macro::kMaxMacroActions; ++n) {
+        for (std::size_t n = 0; n < model::kMaxMacroActions; ++n) {
             for (std::size_t i = 0; i < 4; ++i)
                 macro.actions[n].b[i] = std::uint8_t(piece(v, 8 * n + 2 * i, 2));
         }

@@ -11,7 +11,7 @@ namespace quorvik::model {
 
 inline constexpr int kProfileFileLineCount = 99;
 // Every AllAction value holds all 336 action words as eight hex digits each.
-inline constexpr std::size_t kAllActionChars = macro::kMaxMacroActions * 8;
+inline constexpr std::size_t kAllActionChars = model::kMaxMacroActions * 8;
 
 // The file's text (the 99 lines, each ending in a line feed) for `record`.
 std::u16string FormatProfileText(const ProfileRecord& record);

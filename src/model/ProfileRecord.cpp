@@ -114,7 +114,7 @@ bool validPair(int i) {
     return i >= 0 && i < kSettingPairCount;
 }
 
-bool sameMacro(const macro::MacroRecord& a, const macro::MacroRecord& b) {
+bool sameMacro(const model::MacroRecord& a, const model::MacroRecord& b) {
     return a.name == b.name && a.MacroKeyIndex == b.MacroKeyIndex && a.MacroActionNum == b.MacroActionNum &&
            a.actions == b.actions && a.MacroKeyLoopType == b.MacroKeyLoopType &&
            a.MacroKeyLoopNum == b.MacroKeyLoopNum && a.MacroCommandActionNum == b.MacroCommandActionNum;
@@ -171,7 +171,7 @@ void ProfileRecord::ResetToFactory(unsigned slot) {
         b.Name = LanguageText(kButtonDefaults[k].nameText);
         b.Value = kButtonDefaults[k].value;
         b.MacroKeyIndex = 0;
-        b.Macro = macro::MacroRecord{};
+        b.Macro = model::MacroRecord{};
     }
 
     PollingRateName = u"500HZ";
@@ -253,10 +253,10 @@ void ProfileRecord::SetEffectName(int zone, std::u16string name) {
         Lighting2Name = std::move(name);
 }
 
-void ProfileRecord::AssignMacro(int k, const macro::MacroRecord* source) {
+void ProfileRecord::AssignMacro(int k, const model::MacroRecord* source) {
     if (k < 0 || k >= kButtonCount)
         return;
-    macro::MacroRecord& copy = buttons[k].Macro;
+    model::MacroRecord& copy = buttons[k].Macro;
     if (source) {
         copy.CopyFrom(*source);
     } else {

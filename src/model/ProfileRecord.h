@@ -2,8 +2,8 @@
 // globals that choose among them: the sensor the DPI codes are set up for and the current slot.
 #pragma once
 
-#include "macro/MacroRecord.h"
 #include "model/KeyCodes.h"
+#include "model/MacroRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -72,7 +72,7 @@ struct ProfileButton {
     std::u16string Name;             // display name of the current function
     KeyFunctionCode Value;           // what the firmware executes for the button
     std::uint32_t MacroKeyIndex = 0; // serial number of the assigned library macro; 0 when none
-    macro::MacroRecord Macro;        // the button's own copy of the assigned macro
+    model::MacroRecord Macro;        // the button's own copy of the assigned macro
 
     bool PlaysMacro() const { return Value.bytes[0] == kMacroFunctionClass; }
 };
@@ -134,7 +134,7 @@ public:
 
     // Gives button `k` its own copy of `source` (name, serial number, loop settings, actions and the
     // event count); nullptr leaves the copy without actions. Buttons outside 0..6 are ignored.
-    void AssignMacro(int k, const macro::MacroRecord* source);
+    void AssignMacro(int k, const model::MacroRecord* source);
 
     // Values loaded from a file are kept as read, so anything used as an index goes through these.
     //

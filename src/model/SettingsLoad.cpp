@@ -1,10 +1,6 @@
 #include "model/SettingsLoad.h"
 
-#include "macro/MacroFiles.h"
 #include "model/ConfigPairs.h"
-#include "model/DataFolders.h"
-#include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
 #include "model/ProfileFile.h"
 
 namespace quorvik::model {
@@ -18,39 +14,8 @@ void resetAllDpiBlocks() {
 
 } // namespace
 
-StartupPaths DefaultStartupPaths() {
-    return {ExecutableFolder(), ResolveDataFolder()};
-}
-
-LoadResult LoadSettingsModel(const StartupPaths& paths) {
-    LoadResult result;
-    if (!paths.programFolder.empty())
-        SetProgramFolder(paths.programFolder);
-    if (paths.dataFolder.empty()) {
-        // Nowhere to keep settings (no home folder): factory settings in memory, and no slot path,
-        // so that no later save writes into whatever the working folder is.
-        SetFactoryConfiguration();
-        for (int s = 0; s < kProfileSlotCount; ++s) {
-            Config().SetValue(kCfgProfileSlot0URL + s, u"");
-            Profile(s).ResetToFactory(unsigned(s));
-        }
-        SetSensorIdentifier(Config().SensorValue());
-        SetCurrentSlot(Config().CurrentProfileSlot());
-        return result;
-    }
-    SetDataFolder(paths.dataFolder);
-    // A folder that cannot be created is not reported; the file steps below then fall back.
-    result.dataFolderReady = EnsureDataFolder(DataFolder());
-    if (result.dataFolderReady)
-        result.deliveredFilesCopied = CopyDeliveredFiles(paths.programFolder, DataFolder());
-    // The factory profile names come from the language, so it goes first.
-    result.languageLoaded = LoadLanguageTables();
-    result.macroLibraryLoaded = macro::ReadMacroLibraryAtStartup();
-    LoadConfigurationAndProfiles(&result);
-    return result;
-}
-
-bool LoadConfigurationAndProfiles(LoadResult* result) {
+ConfigurationLoad LoadConfigurationAndProfiles() {
+    ConfigurationLoad result;
     ConfigPairs& config = Config();
     const bool read = config.Read(ConfigFilePath());
     if (!read) {
@@ -67,9 +32,7 @@ bool LoadConfigurationAndProfiles(LoadResult* result) {
     SetCurrentSlot(config.CurrentProfileSlot());
 
     for (int s = 0; s < kProfileSlotCount; ++s) {
-        bool ok = ReadProfile(s, config.ProfileSlotPath(s));
-        if (result)
-            result->profilesRead[s] = ok;
+        result.profilesRead[s] = ReadProfile(s, config.ProfileSlotPath(s));
     }
 
     // The DPI codes were set up for the sensor whose complement PreST holds.
@@ -82,11 +45,9 @@ bool LoadConfigurationAndProfiles(LoadResult* result) {
         resetAllDpiBlocks();
         SaveAllProfiles();
     }
-    if (result) {
-        result->configurationRead = read;
-        result->sensorReset = changed;
-    }
-    return read;
+    result.configurationRead = read;
+    result.sensorReset = changed;
+    return result;
 }
 
 void ApplySensorChange(std::uint16_t sensor) {

@@ -6,10 +6,10 @@
 #include <vector>
 
 using namespace quorvik::device;
-using quorvik::macro::MacroRecord;
-using quorvik::macro::MakeDelay;
-using quorvik::macro::MakeKeyEvent;
-using quorvik::macro::MakeMotion;
+using quorvik::model::MacroRecord;
+using quorvik::model::MakeDelay;
+using quorvik::model::MakeKeyEvent;
+using quorvik::model::MakeMotion;
 
 namespace {
 
@@ -176,8 +176,8 @@ TEST(MacroPacking, EventEncoding) {
     m.SetAction(3, MakeDelay(0x123));
     m.SetAction(4, MakeKeyEvent(0xA0, false)); // left shift: a modifier
     m.SetAction(5, MakeKeyEvent(0xE1, true));  // right mouse button release
-    m.SetAction(6, MakeMotion(quorvik::macro::kMoveX, -3));
-    m.SetAction(7, MakeMotion(quorvik::macro::kWheel, 1));
+    m.SetAction(6, MakeMotion(quorvik::model::kMoveX, -3));
+    m.SetAction(7, MakeMotion(quorvik::model::kWheel, 1));
     m.MacroActionNum = 8;
     const std::vector<std::uint8_t> expected = {
         0x3F, 0xFF, 0x04, // press A, 4095 ms
@@ -201,9 +201,9 @@ TEST(MacroPacking, LeadingAndDoubleDelaysAreLost) {
 }
 
 TEST(MacroPacking, NeverReadsPastTheActionTable) {
-    MacroRecord m = KeyMacro(quorvik::macro::kMaxMacroActions);
+    MacroRecord m = KeyMacro(quorvik::model::kMaxMacroActions);
     m.MacroActionNum = 100000; // as a damaged file may say
-    EXPECT_EQ(PackMacroEvents(m).size(), 3 * quorvik::macro::kMaxMacroActions);
+    EXPECT_EQ(PackMacroEvents(m).size(), 3 * quorvik::model::kMaxMacroActions);
 }
 
 TEST(MacroPacking, NineEventsMakeTwoChunks) {

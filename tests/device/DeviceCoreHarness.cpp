@@ -1,6 +1,6 @@
 #include "device/DeviceCoreHarness.h"
 
-#include "model/SettingsLoad.h"
+#include "app/StartupLoad.h"
 #include "model/Text.h"
 
 #include <algorithm>
@@ -16,7 +16,7 @@ DeviceCoreHarness::DeviceCoreHarness(const std::string& needPassword) {
     macro::TheMacroLibrary().Clear();
     macro::TheMacroLibrary().SetNextMacroIndex(1);
     model::SetCurrentSlot(0);
-    model::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
+    app::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
     model::Config().SetValue(model::kCfgNeedPassword, model::ToU16(needPassword));
     mouse = std::make_unique<emulator::VirtualMouse>(bus, loop);
     hwnd = loop.registerWindow(this);

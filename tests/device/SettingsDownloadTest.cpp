@@ -18,15 +18,15 @@ namespace {
 using Codes = std::vector<std::uint8_t>;
 
 // A macro in the library: `events` key presses of 'A', each followed by a 10 ms delay.
-std::uint32_t addLibraryMacro(const std::u16string& name, int events, std::uint8_t loopType = macro::kLoopCounted,
+std::uint32_t addLibraryMacro(const std::u16string& name, int events, std::uint8_t loopType = model::kLoopCounted,
                               std::uint8_t loopCount = 1) {
     auto& library = macro::TheMacroLibrary();
     macro::MacroLocation current = macro::MacroLocation::None();
     EXPECT_EQ(library.AddMacro(name, current), macro::AddResult::Added);
-    macro::MacroRecord& record = *library.SlotAt(current)->macro;
+    model::MacroRecord& record = *library.SlotAt(current)->macro;
     for (int i = 0; i < events; ++i) {
-        record.InsertAction(record.MacroActionNum, macro::MakeKeyEvent(0x41, false));
-        record.InsertAction(record.MacroActionNum, macro::MakeDelay(10));
+        record.InsertAction(record.MacroActionNum, model::MakeKeyEvent(0x41, false));
+        record.InsertAction(record.MacroActionNum, model::MakeDelay(10));
     }
     record.MacroCommandActionNum = record.CountEvents();
     record.MacroKeyLoopType = loopType;
@@ -124,8 +124,8 @@ TEST(SettingsDownload, SharedMacroGetsOneDeviceSlotAndIsWrittenOnce) {
     DeviceCoreHarness h;
     h.start({Form::Wired});
     h.takeCodes();
-    auto a = addLibraryMacro(u"A", 9, macro::kLoopCounted, 5);
-    auto b = addLibraryMacro(u"B", 2, macro::kLoopFirstOption);
+    auto a = addLibraryMacro(u"A", 9, model::kLoopCounted, 5);
+    auto b = addLibraryMacro(u"B", 2, model::kLoopFirstOption);
     auto& p = h.profile();
     giveButtonMacro(p, 2, a);
     giveButtonMacro(p, 3, b);

@@ -1,5 +1,5 @@
 #include "model/ConfigPairs.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@ class ConfigPairsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::create_directories(dir_.path() / "config");
-        SetDataFolder(dir_.str());
+        quorvik::platform::SetDataFolder(dir_.str());
         SetCurrentSlot(0);
     }
     void TearDown() override { SetCurrentSlot(0); }

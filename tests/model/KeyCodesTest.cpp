@@ -1,7 +1,7 @@
 #include "model/KeyCodes.h"
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
 #include "model/Text.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -136,7 +136,7 @@ protected:
         quorvik::test::writeBytes(dir_.path() / "config" / "Lan.txt",
                                   quorvik::test::utf16File(u"[Setting]\n20=Left Button\n34=Disable\n36=DPI Lock\n"
                                                            u"42=DPI Cycle\n45=Media Player\n60=Copy\n80=Maximize\n"));
-        SetDataFolder(dir_.str());
+        quorvik::platform::SetDataFolder(dir_.str());
         ResetLanguageTables();
         ASSERT_TRUE(LoadLanguageTables());
     }

@@ -1,7 +1,7 @@
 // The language files built beside the executables: format, and a text for every number the
 // program shows.
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +31,8 @@ class LanguageFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(dir_.path() / "config");
-        SetDataFolder(dir_.str());
-        SetDisplayScaleFactor(1.0);
+        quorvik::platform::SetDataFolder(dir_.str());
+        quorvik::platform::SetDisplayScaleFactor(1.0);
         ResetLanguageTables();
     }
     void TearDown() override { ResetLanguageTables(); }
@@ -89,7 +89,7 @@ TEST_F(LanguageFilesTest, EnglishFileHasEveryText) {
 
 TEST_F(LanguageFilesTest, ChineseFileHasEveryTextAndSetsChineseFont) {
     copyBuilt("Lan.txt"); // no setting file: the Chinese file is used
-    SetDisplayScaleFactor(1.5);
+    quorvik::platform::SetDisplayScaleFactor(1.5);
     ASSERT_TRUE(LoadLanguageTables());
     EXPECT_EQ(LanguageText(0), u"中文");
     EXPECT_EQ(FontFace(), u"宋体");

@@ -1,5 +1,5 @@
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +18,13 @@ class LanguageTableTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::filesystem::create_directories(dir_.path() / "config");
-        SetDataFolder(dir_.str());
-        SetDisplayScaleFactor(1.0);
+        quorvik::platform::SetDataFolder(dir_.str());
+        quorvik::platform::SetDisplayScaleFactor(1.0);
         ResetLanguageTables();
     }
     void TearDown() override {
         ResetLanguageTables();
-        SetDisplayScaleFactor(1.0);
+        quorvik::platform::SetDisplayScaleFactor(1.0);
     }
 
     void write(const char* name, const std::u16string& text) {
@@ -100,7 +100,7 @@ TEST_F(LanguageTableTest, FontFollowsLanguageAndScale) {
         SCOPED_TRACE(::testing::Message()
                      << "scale " << c.scale << ", file of " << std::u16string(c.file).size() << " units");
         ResetLanguageTables();
-        SetDisplayScaleFactor(c.scale);
+        quorvik::platform::SetDisplayScaleFactor(c.scale);
         write("Lan.txt", c.file);
         EXPECT_TRUE(LoadLanguageTables());
         EXPECT_EQ(FontFace(), c.face);

@@ -2,7 +2,7 @@
 #include "SmallLanguage.h"
 #include "model/ConfigPairs.h"
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -122,7 +122,7 @@ protected:
             b.MacroKeyIndex = 1000u + k;
             b.Macro.name = k == 3 ? u"" : u"macro " + std::u16string(1, char16_t(u'0' + k));
             b.Macro.MacroActionNum = k * 40;
-            for (std::size_t n = 0; n < macro::kMaxMacroActions; ++n)
+            for (std::size_t n = 0; n < model::kMaxMacroActions; ++n)
                 b.Macro.actions[n] = {{std::uint8_t(n * 7 + k), std::uint8_t(n), 0xAB, std::uint8_t(255 - n)}};
             b.Macro.MacroCommandActionNum = b.Macro.CountEvents();
         }
@@ -189,23 +189,23 @@ TEST_F(ProfileFileTest, WriteThenReadGivesTheSameRecord) {
 TEST_F(ProfileFileTest, LoadedMacroKeepsItsSerialAndLoopAndGetsItsEventCount) {
     ProfileRecord source = factory(0);
     auto& m = source.buttons[1].Macro;
-    m.InsertAction(0, macro::MakeKeyEvent(0x41, false));
-    m.InsertAction(1, macro::MakeDelay(20));
-    m.InsertAction(2, macro::MakeKeyEvent(0x41, true));
-    m.InsertAction(3, macro::MakeMotion(macro::kWheel, -1));
+    m.InsertAction(0, model::MakeKeyEvent(0x41, false));
+    m.InsertAction(1, model::MakeDelay(20));
+    m.InsertAction(2, model::MakeKeyEvent(0x41, true));
+    m.InsertAction(3, model::MakeMotion(model::kWheel, -1));
     const std::string path = (dir_.path() / "macro.psf").string();
     ASSERT_TRUE(WriteProfileRecord(source, path));
 
     ProfileRecord target = factory(0);
     auto& copy = target.buttons[1].Macro;
     copy.MacroKeyIndex = 77;
-    copy.MacroKeyLoopType = macro::kLoopSecondOption;
+    copy.MacroKeyLoopType = model::kLoopSecondOption;
     copy.MacroKeyLoopNum = 9;
     ASSERT_TRUE(ReadProfileRecord(target, path));
     EXPECT_EQ(copy.MacroActionNum, 4u);
     EXPECT_EQ(copy.MacroCommandActionNum, 3); // three events, one delay; not stored in the file
     EXPECT_EQ(copy.MacroKeyIndex, 77u);
-    EXPECT_EQ(copy.MacroKeyLoopType, macro::kLoopSecondOption);
+    EXPECT_EQ(copy.MacroKeyLoopType, model::kLoopSecondOption);
     EXPECT_EQ(copy.MacroKeyLoopNum, 9);
 }
 
@@ -330,7 +330,7 @@ TEST_F(ProfileFileTest, OutOfRangeNumbersAreKeptButNeverIndexPastTheTables) {
     ASSERT_TRUE(ReadProfile(0, file.string()));
     const ProfileRecord& r = Profile(0);
     EXPECT_EQ(r.buttons[0].Macro.MacroActionNum, 4000000000u);
-    EXPECT_EQ(r.buttons[0].Macro.ValidActionCount(), macro::kMaxMacroActions);
+    EXPECT_EQ(r.buttons[0].Macro.ValidActionCount(), model::kMaxMacroActions);
     EXPECT_EQ(r.buttons[0].Macro.MacroCommandActionNum, 255); // 336 events, capped to the byte
     EXPECT_EQ(r.Lighting1ModeValue[0], 0xFF);
     EXPECT_EQ(r.SelectedEffect(), std::nullopt);

@@ -1,7 +1,7 @@
 #include "model/ProfileRecord.h"
 #include "SmallLanguage.h"
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -37,15 +37,15 @@ TEST_F(ProfileRecordTest, FactoryResetNamesTheSlotAndDropsButtonMacros) {
     EXPECT_EQ(r.PairValue(kPairProfileName), u"Profile8");
     EXPECT_EQ(r.buttons[6].Name, u"Fire");
 
-    macro::MacroRecord m;
+    model::MacroRecord m;
     m.name = u"combo";
-    m.InsertAction(0, macro::MakeKeyEvent(0x41, false));
+    m.InsertAction(0, model::MakeKeyEvent(0x41, false));
     r.AssignMacro(2, &m);
     r.buttons[2].MacroKeyIndex = 9;
     r.ResetToFactory(0);
     EXPECT_EQ(r.buttons[2].Macro.name, u"");
     EXPECT_EQ(r.buttons[2].Macro.MacroActionNum, 0u);
-    EXPECT_EQ(r.buttons[2].Macro.actions[0], macro::MacroAction{});
+    EXPECT_EQ(r.buttons[2].Macro.actions[0], model::MacroAction{});
     EXPECT_EQ(r.buttons[2].MacroKeyIndex, 0u);
 }
 
@@ -97,13 +97,13 @@ TEST_F(ProfileRecordTest, PairAndButtonAccessStayInsideTheTables) {
     r.pairs[kPairKeyDebounce].value = u"14ms";
     EXPECT_EQ(r.PairNumber(kPairKeyDebounce), 14);
 
-    macro::MacroRecord m;
-    m.InsertAction(0, macro::MakeKeyEvent(0x41, false));
-    m.InsertAction(1, macro::MakeDelay(30));
+    model::MacroRecord m;
+    m.InsertAction(0, model::MakeKeyEvent(0x41, false));
+    m.InsertAction(1, model::MakeDelay(30));
     m.MacroCommandActionNum = m.CountEvents();
     r.AssignMacro(4, &m);
-    m.actions[0] = macro::MakeKeyEvent(0x42, false);
-    EXPECT_EQ(r.buttons[4].Macro.actions[0], macro::MakeKeyEvent(0x41, false)) << "the button holds a copy";
+    m.actions[0] = model::MakeKeyEvent(0x42, false);
+    EXPECT_EQ(r.buttons[4].Macro.actions[0], model::MakeKeyEvent(0x41, false)) << "the button holds a copy";
     EXPECT_EQ(r.buttons[4].Macro.MacroCommandActionNum, 1);
     r.AssignMacro(4, nullptr);
     EXPECT_EQ(r.buttons[4].Macro.MacroActionNum, 0u);

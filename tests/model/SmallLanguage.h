@@ -3,7 +3,7 @@
 #pragma once
 
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <filesystem>
@@ -19,7 +19,7 @@ inline bool LoadSmallEnglishLanguage(const TempDir& dir) {
                utf16File(u"[Setting]\n0=English\n20=Left\n21=Right\n22=Middle\n23=Forward\n"
                          u"24=Back\n26=Fire\n42=DPI+\n85=Game\n86=Work\n87=Office\n88=Movie\n"
                          u"89=Spare\n100=Breathing\n"));
-    model::SetDataFolder(dir.str());
+    platform::SetDataFolder(dir.str());
     model::ResetLanguageTables();
     return model::LoadLanguageTables();
 }

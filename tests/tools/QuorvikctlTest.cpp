@@ -3,13 +3,13 @@
 #include "CtlOptions.h"
 #include "CtlRunner.h"
 
+#include "app/StartupLoad.h"
 #include "device/ProfileReports.h"
 #include "device/SensorTables.h"
 #include "emulator/VirtualMouse.h"
 #include "macro/MacroLibrary.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
-#include "model/SettingsLoad.h"
 #include "platform/SimulatedHidBus.h"
 #include "platform/VirtualClockLoop.h"
 #include "support/TestSupport.h"
@@ -30,7 +30,7 @@ struct CtlHarness {
         macro::TheMacroLibrary().Clear();
         macro::TheMacroLibrary().SetNextMacroIndex(1);
         model::SetCurrentSlot(0);
-        model::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
+        app::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
     }
 
     int run(const std::vector<std::string>& args, const std::string& input = "") {
@@ -75,11 +75,11 @@ void customiseSlot2() {
     auto& library = macro::TheMacroLibrary();
     macro::MacroLocation current = macro::MacroLocation::None();
     ASSERT_EQ(library.AddMacro(u"Burst", current), macro::AddResult::Added);
-    macro::MacroRecord& m = *library.SlotAt(current)->macro;
+    model::MacroRecord& m = *library.SlotAt(current)->macro;
     for (int i = 0; i < 12; ++i) {
-        m.InsertAction(m.MacroActionNum, macro::MakeKeyEvent(0x41 + i, false));
-        m.InsertAction(m.MacroActionNum, macro::MakeDelay(30));
-        m.InsertAction(m.MacroActionNum, macro::MakeKeyEvent(0x41 + i, true));
+        m.InsertAction(m.MacroActionNum, model::MakeKeyEvent(0x41 + i, false));
+        m.InsertAction(m.MacroActionNum, model::MakeDelay(30));
+        m.InsertAction(m.MacroActionNum, model::MakeKeyEvent(0x41 + i, true));
     }
     m.MacroCommandActionNum = m.CountEvents();
 

@@ -2,9 +2,9 @@
 #include "UiTestSupport.h"
 
 #include "macro/MacroLibrary.h"
+#include "ui/macro/Lists.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
-#include "ui/skin/Lists.h"
 #include "ui/skin/Sliders.h"
 
 using namespace quorvik;
@@ -311,10 +311,10 @@ protected:
         auto& library = macro::TheMacroLibrary();
         library.Clear();
         library.AddFolderAt(macro::MacroLocation::At(0), u"Games", true);
-        library.AddMacroAt(macro::MacroLocation::At(0, 0), u"Burst", std::make_unique<macro::MacroRecord>());
+        library.AddMacroAt(macro::MacroLocation::At(0, 0), u"Burst", std::make_unique<model::MacroRecord>());
         library.AddFolderAt(macro::MacroLocation::At(0, 1), u"Closed", false);
-        library.AddMacroAt(macro::MacroLocation::At(0, 1, 0), u"Hidden", std::make_unique<macro::MacroRecord>());
-        library.AddMacroAt(macro::MacroLocation::At(1), u"Top", std::make_unique<macro::MacroRecord>());
+        library.AddMacroAt(macro::MacroLocation::At(0, 1, 0), u"Hidden", std::make_unique<model::MacroRecord>());
+        library.AddMacroAt(macro::MacroLocation::At(1), u"Top", std::make_unique<model::MacroRecord>());
         macro::CurrentMacroLocation() = macro::MacroLocation::None();
     }
     void TearDown() override {
@@ -370,10 +370,10 @@ TEST_F(ListTest, TreeDoubleClickFlipsAndRightClickCarriesThePoint) {
 }
 
 TEST_F(ListTest, ActionListSelectsWithoutNotifyingUntilRelease) {
-    macro::MacroRecord record;
-    record.InsertAction(0, macro::MakeKeyEvent('A', false));
-    record.InsertAction(1, macro::MakeDelay(50));
-    record.InsertAction(2, macro::MakeKeyEvent('A', true));
+    model::MacroRecord record;
+    record.InsertAction(0, model::MakeKeyEvent('A', false));
+    record.InsertAction(1, model::MakeDelay(50));
+    record.InsertAction(2, model::MakeKeyEvent('A', true));
     auto* list = add<CImageShowList>(2020, Rect{0, 0, 200, 200});
     list->SetMacro(&record);
     EXPECT_EQ(list->RowCount(), 3);

@@ -245,7 +245,7 @@ TEST_F(DialogTest, ModalLoopRunsTimersAndPostsUntilTheDialogEnds) {
 }
 
 TEST_F(DialogTest, ScaledDialogsTakeScaledSizes) {
-    model::SetDisplayScaleFactor(1.5);
+    platform::SetDisplayScaleFactor(1.5);
     CAttentionDlg dialog(u"big", 0);
     dialog.Create();
     EXPECT_EQ(dialog.window()->width(), 478);

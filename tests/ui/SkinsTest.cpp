@@ -161,7 +161,7 @@ TEST_F(SkinsTest, BuiltInPictures) {
     EXPECT_NE(picture.pixelColor(250, 30), background);
 
     // On a scaled display the double-size twin is drawn; sizes stay in units.
-    model::SetDisplayScaleFactor(2.0);
+    platform::SetDisplayScaleFactor(2.0);
     SkinImage main;
     ASSERT_TRUE(main.loadBuiltin(364));
     EXPECT_EQ(main.width(), 1127);

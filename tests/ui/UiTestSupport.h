@@ -2,8 +2,8 @@
 // and a dialog that records the messages its controls send.
 #pragma once
 
-#include "model/ProcessGlobals.h"
 #include "platform/Messages.h"
+#include "platform/ProcessGlobals.h"
 #include "platform/VirtualClockLoop.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/skin/DlgBase.h"
@@ -52,8 +52,8 @@ class UiTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::SetUiLoop(&loop);
-        model::SetProgramFolder(QV_BIN_DIR);
-        model::SetDisplayScaleFactor(1.0);
+        platform::SetProgramFolder(QV_BIN_DIR);
+        platform::SetDisplayScaleFactor(1.0);
         ui::SetRadioGroupWord(0);
         ui::SetDpiLevelWord(0);
     }

@@ -2,9 +2,9 @@
 
 #include "macro/MacroLibrary.h"
 #include "platform/Messages.h"
+#include "ui/macro/Lists.h"
 #include "ui/skin/AttentionDlg.h"
 #include "ui/skin/Displays.h"
-#include "ui/skin/Lists.h"
 #include "ui/skin/ProgramWords.h"
 #include "ui/skin/Sliders.h"
 
@@ -45,38 +45,38 @@ void GalleryPopup::BuildItems() {
     LayoutRows(Scaled(26), Scaled(3));
 }
 
-const macro::MacroRecord* FillSampleLibrary() {
+const model::MacroRecord* FillSampleLibrary() {
     using macro::MacroLocation;
     macro::MacroLibrary& library = macro::TheMacroLibrary();
     library.Clear();
-    auto burst = std::make_unique<macro::MacroRecord>();
+    auto burst = std::make_unique<model::MacroRecord>();
     burst->name = u"Burst fire";
-    const macro::MacroAction steps[] = {
-        macro::MakeKeyEvent(macro::kMouseLeft, false),
-        macro::MakeDelay(50),
-        macro::MakeKeyEvent(macro::kMouseLeft, true),
-        macro::MakeDelay(40),
-        macro::MakeKeyEvent('R', false),
-        macro::MakeDelay(30),
-        macro::MakeKeyEvent('R', true),
-        macro::MakeMotion(macro::kWheel, -3),
-        macro::MakeMotion(macro::kMoveX, -5),
-        macro::MakeDelay(100),
-        macro::MakeKeyEvent(0x10, false),
-        macro::MakeKeyEvent(0x10, true),
+    const model::MacroAction steps[] = {
+        model::MakeKeyEvent(model::kMouseLeft, false),
+        model::MakeDelay(50),
+        model::MakeKeyEvent(model::kMouseLeft, true),
+        model::MakeDelay(40),
+        model::MakeKeyEvent('R', false),
+        model::MakeDelay(30),
+        model::MakeKeyEvent('R', true),
+        model::MakeMotion(model::kWheel, -3),
+        model::MakeMotion(model::kMoveX, -5),
+        model::MakeDelay(100),
+        model::MakeKeyEvent(0x10, false),
+        model::MakeKeyEvent(0x10, true),
     };
     for (const auto& step : steps)
         burst->InsertAction(burst->MacroActionNum, step);
-    const macro::MacroRecord* shown = burst.get();
+    const model::MacroRecord* shown = burst.get();
     library.AddFolderAt(MacroLocation::At(0), u"Shooters", true);
     library.AddMacroAt(MacroLocation::At(0, 0), u"Burst fire", std::move(burst));
-    library.AddMacroAt(MacroLocation::At(0, 1), u"Reload cancel", std::make_unique<macro::MacroRecord>());
+    library.AddMacroAt(MacroLocation::At(0, 1), u"Reload cancel", std::make_unique<model::MacroRecord>());
     library.AddFolderAt(MacroLocation::At(0, 2), u"Snipers", true);
-    library.AddMacroAt(MacroLocation::At(0, 2, 0), u"Hold breath", std::make_unique<macro::MacroRecord>());
+    library.AddMacroAt(MacroLocation::At(0, 2, 0), u"Hold breath", std::make_unique<model::MacroRecord>());
     library.AddFolderAt(MacroLocation::At(1), u"Strategy", false);
-    library.AddMacroAt(MacroLocation::At(1, 0), u"Build order", std::make_unique<macro::MacroRecord>());
-    library.AddMacroAt(MacroLocation::At(2), u"Greeting", std::make_unique<macro::MacroRecord>());
-    library.AddMacroAt(MacroLocation::At(3), u"Copy and paste", std::make_unique<macro::MacroRecord>());
+    library.AddMacroAt(MacroLocation::At(1, 0), u"Build order", std::make_unique<model::MacroRecord>());
+    library.AddMacroAt(MacroLocation::At(2), u"Greeting", std::make_unique<model::MacroRecord>());
+    library.AddMacroAt(MacroLocation::At(3), u"Copy and paste", std::make_unique<model::MacroRecord>());
     return shown;
 }
 
@@ -241,7 +241,7 @@ void GalleryDlg::CreateControls(const Rect&) {
     }
 
     // Macro lists.
-    const macro::MacroRecord* shown = FillSampleLibrary();
+    const model::MacroRecord* shown = FillSampleLibrary();
     auto tree = std::make_unique<CEditShowList>(h, 2015, R(26, 340, 206, 560), macro::TheMacroLibrary());
     tree->SetFolderImages(SkinFile("foldr_open.png"), SkinFile("foldr_close.png"));
     tree->SetSelectedRow(1);

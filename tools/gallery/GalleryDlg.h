@@ -2,7 +2,7 @@
 // that renders it.
 #pragma once
 
-#include "macro/MacroRecord.h"
+#include "model/MacroRecord.h"
 #include "ui/skin/DlgBase.h"
 #include "ui/skin/WndPopup.h"
 
@@ -47,6 +47,6 @@ private:
 };
 
 // Fills the program-wide macro library with a small sample tree and returns the macro to show.
-const macro::MacroRecord* FillSampleLibrary();
+const model::MacroRecord* FillSampleLibrary();
 
 } // namespace quorvik::gallery

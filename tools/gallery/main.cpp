@@ -8,8 +8,8 @@
 #include "GalleryDlg.h"
 
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
 #include "platform/Messages.h"
+#include "platform/ProcessGlobals.h"
 #include "platform/RealClockLoop.h"
 #include "platform/qt/QtLoopDriver.h"
 #include "platform/qt/UiLoop.h"
@@ -67,9 +67,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     const std::string folder = QCoreApplication::applicationDirPath().toStdString();
-    model::SetProgramFolder(folder);
-    model::SetDataFolder(folder); // the delivered language files are in config/ beside it
-    model::SetDisplayScaleFactor(scale > 0 ? scale : 1.0);
+    platform::SetProgramFolder(folder);
+    platform::SetDataFolder(folder); // the delivered language files are in config/ beside it
+    platform::SetDisplayScaleFactor(scale > 0 ? scale : 1.0);
     model::LoadLanguageTables();
 
     platform::RealClockLoop loop;

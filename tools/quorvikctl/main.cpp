@@ -2,9 +2,9 @@
 #include "CtlOptions.h"
 #include "CtlRunner.h"
 
+#include "app/StartupLoad.h"
 #include "emulator/VirtualMouse.h"
-#include "model/DataFolders.h"
-#include "model/SettingsLoad.h"
+#include "platform/DataFolders.h"
 #include "platform/RealClockLoop.h"
 #include "platform/SimulatedHidBus.h"
 #include "platform/linux/LinuxHidBus.h"
@@ -41,14 +41,14 @@ int main(int argc, char** argv) {
         return ctl::kExitBadArguments;
     }
 
-    model::StartupPaths paths = model::DefaultStartupPaths();
+    app::StartupPaths paths = app::DefaultStartupPaths();
     if (!options.dataDir.empty())
         paths.dataFolder = options.dataDir;
     if (paths.dataFolder.empty()) {
         std::cerr << "quorvikctl: no data folder: set HOME or XDG_CONFIG_HOME, or give --data-dir\n";
         return ctl::kExitBadArguments;
     }
-    model::LoadResult loaded = model::LoadSettingsModel(paths);
+    app::LoadResult loaded = app::LoadSettingsModel(paths);
     if (!loaded.dataFolderReady) {
         std::cerr << "quorvikctl: cannot create the data folder " << paths.dataFolder << "\n";
         return ctl::kExitFailure;

@@ -1,7 +1,7 @@
 #include "ui/skin/SkinSupport.h"
 
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -35,7 +35,7 @@ void ClearMissingSkinImages() {
 }
 
 int Scaled(double units) {
-    return static_cast<int>(units * model::DisplayScaleFactor());
+    return static_cast<int>(units * platform::DisplayScaleFactor());
 }
 
 Rect ScaledRect(double left, double top, double right, double bottom) {
@@ -43,7 +43,7 @@ Rect ScaledRect(double left, double top, double right, double bottom) {
 }
 
 std::string SkinFile(std::string_view name) {
-    std::string path = model::ProgramFolder();
+    std::string path = platform::ProgramFolder();
     path += "skins/";
     path += name;
     return path;
@@ -52,7 +52,7 @@ std::string SkinFile(std::string_view name) {
 bool SkinImage::load(const std::string& path) {
     clear();
     QString file = QString::fromStdString(path);
-    if (model::DisplayScaleFactor() > 1.0) {
+    if (platform::DisplayScaleFactor() > 1.0) {
         QFileInfo info(file);
         if (takeTwin(QImage(info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix())))
             return true;
@@ -68,7 +68,7 @@ bool SkinImage::load(const std::string& path) {
 
 bool SkinImage::loadBuiltin(int resourceId) {
     clear();
-    if (model::DisplayScaleFactor() > 1.0 && takeTwin(BuiltinImage(resourceId, true)))
+    if (platform::DisplayScaleFactor() > 1.0 && takeTwin(BuiltinImage(resourceId, true)))
         return true;
     setImage(BuiltinImage(resourceId));
     return !image_.isNull();

@@ -1,4 +1,4 @@
-#include "model/DataFolders.h"
+#include "platform/DataFolders.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -6,7 +6,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace quorvik::model {
+namespace quorvik::platform {
 
 namespace fs = std::filesystem;
 
@@ -95,4 +95,4 @@ int CopyDeliveredFiles(const std::string& programFolder, const std::string& data
     return copied;
 }
 
-} // namespace quorvik::model
+} // namespace quorvik::platform

@@ -71,8 +71,8 @@ public:
     CImageShowList(WindowHandle parent, int id, const Rect& rect, bool shown = true, bool active = true,
                    bool disabled = false);
     // The macro shown (null for none); the list only reads it.
-    void SetMacro(const macro::MacroRecord* record);
-    const macro::MacroRecord* Macro() const { return record_; }
+    void SetMacro(const model::MacroRecord* record);
+    const model::MacroRecord* Macro() const { return record_; }
     int RowCount() const;
     int RowHeight() const;
     int VisibleRows() const;
@@ -88,9 +88,9 @@ public:
     void ReleaseImages() override;
 
 private:
-    const SkinImage& iconFor(const macro::MacroAction& action) const;
+    const SkinImage& iconFor(const model::MacroAction& action) const;
 
-    const macro::MacroRecord* record_ = nullptr;
+    const model::MacroRecord* record_ = nullptr;
     SkinImage delay_;
     SkinImage release_;
     SkinImage press_;

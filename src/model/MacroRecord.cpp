@@ -1,8 +1,8 @@
-#include "macro/MacroRecord.h"
+#include "model/MacroRecord.h"
 
 #include <algorithm>
 
-namespace quorvik::macro {
+namespace quorvik::model {
 
 MacroAction MakeDelay(std::uint32_t ms) {
     ms = std::min<std::uint32_t>(ms, 0xFFFFFF);
@@ -70,4 +70,4 @@ void MacroRecord::CopyFrom(const MacroRecord& source) {
         InsertAction(i, source.actions[i]);
 }
 
-} // namespace quorvik::macro
+} // namespace quorvik::model

@@ -1,6 +1,6 @@
 #include "macro/MacroFiles.h"
 #include "macro/MacroItemCommands.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 #include <string>
 
 using namespace quorvik::macro;
+namespace model = quorvik::model;
+namespace platform = quorvik::platform;
 using quorvik::test::readBytes;
 using quorvik::test::TempDir;
 using quorvik::test::utf16File;
@@ -30,9 +32,9 @@ MacroLocation add(MacroLibrary& lib, const char16_t* name, MacroLocation at, boo
     return at;
 }
 
-void giveActions(MacroLibrary& lib, const MacroLocation& at, std::initializer_list<MacroAction> actions) {
-    MacroRecord& m = *lib.SlotAt(at)->macro;
-    for (const MacroAction& a : actions)
+void giveActions(MacroLibrary& lib, const MacroLocation& at, std::initializer_list<model::MacroAction> actions) {
+    model::MacroRecord& m = *lib.SlotAt(at)->macro;
+    for (const model::MacroAction& a : actions)
         m.InsertAction(m.MacroActionNum, a);
     m.MacroCommandActionNum = m.CountEvents();
 }
@@ -83,7 +85,7 @@ TEST_F(MacroFiles, SmallLibraryIsWrittenByteForByte) {
     const MacroLocation folder = add(lib, u"F", MacroLocation::None(), true);
     lib.SlotAt(folder)->folderIsOpen = 1;
     const MacroLocation copy = add(lib, u"Copy", folder);
-    giveActions(lib, copy, {MakeKeyEvent(0x11, false), MakeDelay(50), MakeKeyEvent(0x11, true)});
+    giveActions(lib, copy, {model::MakeKeyEvent(0x11, false), model::MakeDelay(50), model::MakeKeyEvent(0x11, true)});
     add(lib, u"Z", MacroLocation::None());
     ASSERT_TRUE(WriteMacroLibraryFile(lib, path("small.mlf"), MacroLocation::At(0, 0)));
 
@@ -130,17 +132,17 @@ TEST_F(MacroFiles, WriteThenReadGivesTheSameLibrary) {
     const MacroLocation deep = add(lib, u"a=b=c", sub); // only the first "=" separates key and value
     const MacroLocation mid = add(lib, u"\u4E2D\u6587 name", f);
     const MacroLocation top = add(lib, u"Full", MacroLocation::None());
-    MacroRecord& full = *lib.SlotAt(top)->macro;
-    for (std::size_t n = 0; n < kMaxMacroActions; ++n)
-        full.InsertAction(n, MacroAction{{std::uint8_t(n), std::uint8_t(n * 7), 0xAB, std::uint8_t(255 - n)}});
+    model::MacroRecord& full = *lib.SlotAt(top)->macro;
+    for (std::size_t n = 0; n < model::kMaxMacroActions; ++n)
+        full.InsertAction(n, model::MacroAction{{std::uint8_t(n), std::uint8_t(n * 7), 0xAB, std::uint8_t(255 - n)}});
     full.MacroKeyLoopType = 4;
     full.MacroKeyLoopNum = 255;
     full.MacroCommandActionNum = 168;
     // Entries past the count are kept as they stand in memory.
-    MacroRecord& m = *lib.SlotAt(mid)->macro;
-    giveActions(lib, mid, {MakeMotion(kWheel, -3), MakeDelay(15300000)});
+    model::MacroRecord& m = *lib.SlotAt(mid)->macro;
+    giveActions(lib, mid, {model::MakeMotion(model::kWheel, -3), model::MakeDelay(15300000)});
     m.MacroActionNum = 1;
-    giveActions(lib, deep, {MakeKeyEvent(0xE0, false)});
+    giveActions(lib, deep, {model::MakeKeyEvent(0xE0, false)});
     lib.Remove(MacroLocation::At(0, 5)); // a free slot: must not disturb anything
     // Enough macros for lines to straddle the reader's buffer, with names whose units hold a
     // 0x0A byte that is not a line feed (U+0A41: 41 0A, U+010A: 0A 01).
@@ -217,19 +219,19 @@ TEST_F(MacroFiles, ValuesFromTheFileCannotReachOutsideTheTables) {
     ASSERT_TRUE(big.IsMacroSlot());
     // The count is kept as read, but everything that walks the actions stops at the table's end.
     EXPECT_EQ(big.macro->MacroActionNum, 4000u);
-    EXPECT_EQ(big.macro->ValidActionCount(), kMaxMacroActions);
+    EXPECT_EQ(big.macro->ValidActionCount(), model::kMaxMacroActions);
     EXPECT_EQ(big.macro->MacroKeyLoopType, 2); // 258 kept in 8 bits
     // Damaged hex reads as the value of its leading digits.
     EXPECT_EQ(big.macro->actions[0].b[0], 0xE7);
     EXPECT_EQ(big.macro->actions[0].b[1], 0x00);
-    MacroRecord copy;
+    model::MacroRecord copy;
     copy.CopyFrom(*big.macro);
-    EXPECT_EQ(copy.MacroActionNum, kMaxMacroActions);
+    EXPECT_EQ(copy.MacroActionNum, model::kMaxMacroActions);
 }
 
 TEST_F(MacroFiles, StartupReaderUsesTheDataFolderAndClearsBeforeReading) {
     std::filesystem::create_directories(dir.path() / "config");
-    quorvik::model::SetDataFolder(dir.str());
+    quorvik::platform::SetDataFolder(dir.str());
     MacroLibrary& lib = TheMacroLibrary();
     lib.Clear();
     lib.SetNextMacroIndex(1);
@@ -268,11 +270,11 @@ namespace {
 // F {f1, f2}, M1, M2, G {g1, sub-folder S {s1}}
 void buildSource(MacroLibrary& src) {
     const MacroLocation f = add(src, u"F", MacroLocation::None(), true);
-    giveActions(src, add(src, u"f1", f), {MakeDelay(10)});
+    giveActions(src, add(src, u"f1", f), {model::MakeDelay(10)});
     add(src, u"f2", f);
     const MacroLocation m1 = add(src, u"M1", MacroLocation::None());
     src.SlotAt(m1)->macro->MacroKeyLoopType = 4;
-    giveActions(src, m1, {MakeKeyEvent(0x41, false), MakeKeyEvent(0x41, true)});
+    giveActions(src, m1, {model::MakeKeyEvent(0x41, false), model::MakeKeyEvent(0x41, true)});
     add(src, u"M2", MacroLocation::None());
     const MacroLocation g = add(src, u"G", MacroLocation::None(), true);
     add(src, u"g1", g);
@@ -296,8 +298,8 @@ TEST_F(MacroFiles, ImportMacroAddsACopyWithItsOwnSerialNumberOnce) {
     ASSERT_EQ(out.result, ItemCommandResult::Done);
     EXPECT_EQ(out.current, MacroLocation::At(0, 0));
     EXPECT_EQ(lib.SlotAt(folder)->folderIsOpen, 1u);
-    const MacroRecord& got = *lib.SlotAt(out.current)->macro;
-    const MacroRecord& want = *src.SlotAt(m1)->macro;
+    const model::MacroRecord& got = *lib.SlotAt(out.current)->macro;
+    const model::MacroRecord& want = *src.SlotAt(m1)->macro;
     EXPECT_EQ(lib.SlotAt(out.current)->name, u"M1");
     EXPECT_EQ(got.MacroKeyIndex, 500u);
     EXPECT_EQ(got.MacroKeyLoopType, 4);
@@ -351,7 +353,7 @@ TEST_F(MacroFiles, ImportItemsMadeWithNothingSelected) {
             EXPECT_EQ(lib.SlotAt(MacroLocation::At(i))->name, top[i]);
         EXPECT_TRUE(lib.SlotAt(MacroLocation::At(1))->IsFolderSlot());
         EXPECT_EQ(lib.SlotAt(MacroLocation::At(1, 0))->name, u"f1");
-        EXPECT_EQ(lib.SlotAt(MacroLocation::At(1, 0))->macro->actions[0], MakeDelay(10));
+        EXPECT_EQ(lib.SlotAt(MacroLocation::At(1, 0))->macro->actions[0], model::MakeDelay(10));
         EXPECT_EQ(lib.SlotAt(MacroLocation::At(1, 1))->name, u"f2");
         EXPECT_EQ(lib.SlotAt(MacroLocation::At(4, 0))->name, u"g1");
         EXPECT_FALSE(lib.SlotAt(MacroLocation::At(4, 1))->IsOccupied()); // the nested folder stays behind

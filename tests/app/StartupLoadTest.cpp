@@ -1,9 +1,9 @@
-#include "model/SettingsLoad.h"
+#include "app/StartupLoad.h"
 #include "model/ConfigPairs.h"
-#include "model/DataFolders.h"
 #include "model/LanguageTable.h"
-#include "model/ProcessGlobals.h"
 #include "model/ProfileFile.h"
+#include "platform/DataFolders.h"
+#include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,10 @@
 
 namespace quorvik::model {
 namespace {
+
+using app::LoadResult;
+using app::LoadSettingsModel;
+using app::StartupPaths;
 
 namespace fs = std::filesystem;
 
@@ -68,7 +72,7 @@ TEST_F(SettingsLoadTest, FirstStartCreatesTheDataFolderConfigurationAndFiveFacto
     EXPECT_FALSE(r.configurationRead);
     EXPECT_FALSE(r.sensorReset);
     EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{true, true, true, true, true}));
-    EXPECT_EQ(DataFolder(), paths_.dataFolder);
+    EXPECT_EQ(platform::DataFolder(), paths_.dataFolder);
 
     ConfigPairs factory;
     factory.SetFactory(paths_.dataFolder);
@@ -211,14 +215,14 @@ TEST_F(SettingsLoadTest, DataFolderFollowsXdgConfigHome) {
     const char* saved = std::getenv("XDG_CONFIG_HOME");
     const std::string keep = saved ? saved : "";
     ::setenv("XDG_CONFIG_HOME", "/xdg/home", 1);
-    EXPECT_EQ(ResolveDataFolder(), "/xdg/home/GamingMouseData20230810A/");
+    EXPECT_EQ(platform::ResolveDataFolder(), "/xdg/home/GamingMouseData20230810A/");
     ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
     const char* home = std::getenv("HOME");
     if (home && *home) {
         std::string base = home;
         if (base.back() != '/')
             base += '/';
-        EXPECT_EQ(ResolveDataFolder(), base + ".config/GamingMouseData20230810A/");
+        EXPECT_EQ(platform::ResolveDataFolder(), base + ".config/GamingMouseData20230810A/");
     }
     if (saved)
         ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace quorvik::model {
+namespace quorvik::platform {
 
 inline constexpr const char* kDataFolderName = "GamingMouseData20230810A";
 
@@ -24,4 +24,4 @@ bool EnsureDataFolder(const std::string& dataFolder);
 // files copied.
 int CopyDeliveredFiles(const std::string& programFolder, const std::string& dataFolder);
 
-} // namespace quorvik::model
+} // namespace quorvik::platform

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace quorvik::model {
+namespace quorvik::platform {
 
 // Folder of the running program (skins/ and the delivered config/ are beside it), ending in "/".
 const std::string& ProgramFolder();
@@ -19,4 +19,4 @@ void SetDisplayScaleFactor(double factor);
 // The factor for a screen of full-screen width `w` and height `h`.
 double ScaleFactorForScreen(int w, int h);
 
-} // namespace quorvik::model
+} // namespace quorvik::platform

@@ -6,6 +6,7 @@
 #include <string>
 
 using namespace quorvik::macro;
+namespace model = quorvik::model;
 
 namespace {
 
@@ -54,7 +55,7 @@ TEST(MacroLibrary, NewMacroHasDefaultsAndTakesTheNextSerialNumber) {
     ASSERT_TRUE(node.IsMacroSlot());
     EXPECT_EQ(node.isFolder, 0u);
     EXPECT_EQ(node.folderIsOpen, 0u);
-    const MacroRecord& m = *node.macro;
+    const model::MacroRecord& m = *node.macro;
     EXPECT_EQ(m.name, u"Copy");
     EXPECT_EQ(m.MacroKeyIndex, 41u);
     EXPECT_EQ(m.MacroKeyLoopType, 2);
@@ -178,10 +179,10 @@ TEST(MacroLibrary, ClearEmptiesEverySlotButKeepsTheCounter) {
     MacroLibrary lib;
     folderWithMacros(lib, u"A", {u"a1"});
     // An item below a free slot, as a file may place it.
-    auto orphan = std::make_unique<MacroRecord>();
+    auto orphan = std::make_unique<model::MacroRecord>();
     ASSERT_TRUE(lib.AddMacroAt(MacroLocation::At(7, 3, 2), u"orphan", std::move(orphan)));
     // Removing depth-0 slot 0 shifts every following subtree, also past unused ones.
-    ASSERT_TRUE(lib.AddMacroAt(MacroLocation::At(9, 0, 0), u"far", std::make_unique<MacroRecord>()));
+    ASSERT_TRUE(lib.AddMacroAt(MacroLocation::At(9, 0, 0), u"far", std::make_unique<model::MacroRecord>()));
     ASSERT_TRUE(lib.Remove(MacroLocation::At(0)));
     EXPECT_EQ(nameAt(lib, MacroLocation::At(6, 3, 2)), u"orphan");
     EXPECT_EQ(nameAt(lib, MacroLocation::At(8, 0, 0)), u"far");
@@ -193,35 +194,35 @@ TEST(MacroLibrary, ClearEmptiesEverySlotButKeepsTheCounter) {
     EXPECT_EQ(lib.CountOccupied(), 0u);
     EXPECT_EQ(lib.SlotAt(MacroLocation::At(6, 3, 2))->macro, nullptr);
     EXPECT_EQ(lib.NextMacroIndex(), next);
-    EXPECT_FALSE(lib.AddMacroAt(MacroLocation::At(0, 60), u"x", std::make_unique<MacroRecord>()));
+    EXPECT_FALSE(lib.AddMacroAt(MacroLocation::At(0, 60), u"x", std::make_unique<model::MacroRecord>()));
 }
 
 TEST(MacroActionText, BytesAndTextOfEachKind) {
     using Bytes = std::array<std::uint8_t, 4>;
-    MacroAction longDelay = MakeDelay(15300000);
+    model::MacroAction longDelay = model::MakeDelay(15300000);
     EXPECT_EQ(longDelay.b, (Bytes{0x03, 0xE9, 0x75, 0xA0}));
     EXPECT_EQ(MacroActionText(longDelay), u"15300000ms");
     EXPECT_STREQ(MacroActionIcon(longDelay), "skins/macro_time.png");
     // Any b0 of 0..7 is a delay, though the program only makes 3.
-    MacroAction odd{{0x05, 0x00, 0x00, 0x32}};
+    model::MacroAction odd{{0x05, 0x00, 0x00, 0x32}};
     EXPECT_EQ(MacroActionText(odd), u"50ms");
     EXPECT_STREQ(MacroActionIcon(odd), "skins/macro_time.png");
 
-    MacroAction wheelUp = MakeMotion(kWheel, -3);
+    model::MacroAction wheelUp = model::MakeMotion(model::kWheel, -3);
     EXPECT_EQ(wheelUp.b, (Bytes{0xE7, 0x00, 0x00, 0xFD}));
     EXPECT_EQ(MacroActionText(wheelUp), u"Wheel Up 3");
-    EXPECT_EQ(MacroActionText(MakeMotion(kWheel, 2)), u"Wheel Down 2");
-    MacroAction down = MakeMotion(kMoveY, 127);
+    EXPECT_EQ(MacroActionText(model::MakeMotion(model::kWheel, 2)), u"Wheel Down 2");
+    model::MacroAction down = model::MakeMotion(model::kMoveY, 127);
     EXPECT_EQ(down.b, (Bytes{0xE6, 0x00, 0x00, 0x7F}));
     EXPECT_EQ(MacroActionText(down), u"Move Down 127");
-    EXPECT_EQ(MacroActionText(MakeMotion(kMoveY, -1)), u"Move Up 1");
-    EXPECT_EQ(MacroActionText(MakeMotion(kMoveX, -1)), u"Move Left 1");
-    EXPECT_EQ(MacroActionText(MakeMotion(kMoveX, 5)), u"Move Right 5");
-    EXPECT_EQ(MacroActionText(MacroAction{{0xE5, 0x00, 0x00, 0x80}}), u"Move Left 128");
+    EXPECT_EQ(MacroActionText(model::MakeMotion(model::kMoveY, -1)), u"Move Up 1");
+    EXPECT_EQ(MacroActionText(model::MakeMotion(model::kMoveX, -1)), u"Move Left 1");
+    EXPECT_EQ(MacroActionText(model::MakeMotion(model::kMoveX, 5)), u"Move Right 5");
+    EXPECT_EQ(MacroActionText(model::MacroAction{{0xE5, 0x00, 0x00, 0x80}}), u"Move Left 128");
 
-    EXPECT_EQ(MacroActionText(MakeKeyEvent(0x41, false)), u"A");
-    EXPECT_STREQ(MacroActionIcon(MakeKeyEvent(0x41, false)), "skins/macro_down.png");
-    EXPECT_STREQ(MacroActionIcon(MakeKeyEvent(0x41, true)), "skins/macro_up.png");
-    EXPECT_EQ(MacroActionText(MakeKeyEvent(kMouseLeft, true)), u"L Key");
-    EXPECT_EQ(MacroActionText(MakeKeyEvent(0xE8, false)), u"Undefined");
+    EXPECT_EQ(MacroActionText(model::MakeKeyEvent(0x41, false)), u"A");
+    EXPECT_STREQ(MacroActionIcon(model::MakeKeyEvent(0x41, false)), "skins/macro_down.png");
+    EXPECT_STREQ(MacroActionIcon(model::MakeKeyEvent(0x41, true)), "skins/macro_up.png");
+    EXPECT_EQ(MacroActionText(model::MakeKeyEvent(model::kMouseLeft, true)), u"L Key");
+    EXPECT_EQ(MacroActionText(model::MakeKeyEvent(0xE8, false)), u"Undefined");
 }

@@ -1,7 +1,7 @@
-#include "ui/skin/Lists.h"
+#include "ui/macro/Lists.h"
 
 #include "macro/MacroActionText.h"
-#include "model/ProcessGlobals.h"
+#include "platform/ProcessGlobals.h"
 
 namespace quorvik::ui {
 
@@ -99,7 +99,7 @@ int CEditShowList::iconWidth() const {
 
 void CEditShowList::Draw(QPainter& p, const Rect&) {
     auto rows = Rows();
-    const double scale = model::DisplayScaleFactor();
+    const double scale = platform::DisplayScaleFactor();
     const int indent = int((iconWidth() + 3) * scale);
     drawRows(p, rect_.toQRect(), first_, int(rows.size()), selected_, [&](int r, const QRect& line) {
         const Row& row = rows[std::size_t(r)];
@@ -142,7 +142,7 @@ bool CEditShowList::OnLButtonDown(unsigned, int x, int y) {
     if (row >= 0) {
         const Row& r = rows[std::size_t(row)];
         // The folder icon column of its depth opens and closes the folder.
-        double iconArea = iconWidth() * model::DisplayScaleFactor() * (r.depth + 1);
+        double iconArea = iconWidth() * platform::DisplayScaleFactor() * (r.depth + 1);
         if (r.folder && x - rect_.left < iconArea)
             flipOpen(r);
     }
@@ -179,7 +179,7 @@ bool CEditShowList::OnLButtonDblClk(unsigned, int x, int y) {
 
 CImageShowList::CImageShowList(WindowHandle parent, int id, const Rect& rect, bool shown, bool active, bool disabled)
     : CControlBase(parent, id, rect, {}, shown, active, disabled) {
-    const std::string& folder = model::ProgramFolder();
+    const std::string& folder = platform::ProgramFolder();
     delay_.load(folder + macro::kDelayIcon);
     release_.load(folder + macro::kReleaseIcon);
     press_.load(folder + macro::kPressIcon);
@@ -191,7 +191,7 @@ void CImageShowList::ReleaseImages() {
     press_.clear();
 }
 
-void CImageShowList::SetMacro(const macro::MacroRecord* record) {
+void CImageShowList::SetMacro(const model::MacroRecord* record) {
     record_ = record;
     first_ = 0;
     selected_ = -1;
@@ -212,7 +212,7 @@ void CImageShowList::SetFirstVisibleRow(int row) {
     SetAndRedraw(first_, std::max(0, row));
 }
 
-const SkinImage& CImageShowList::iconFor(const macro::MacroAction& action) const {
+const SkinImage& CImageShowList::iconFor(const model::MacroAction& action) const {
     const char* icon = macro::MacroActionIcon(action);
     if (std::string_view(icon) == macro::kDelayIcon)
         return delay_;
@@ -222,10 +222,10 @@ const SkinImage& CImageShowList::iconFor(const macro::MacroAction& action) const
 }
 
 void CImageShowList::Draw(QPainter& p, const Rect&) {
-    const double scale = model::DisplayScaleFactor();
+    const double scale = platform::DisplayScaleFactor();
     const int textLeft = rect_.left + Scaled(24);
     drawRows(p, rect_.toQRect(), first_, RowCount(), selected_, [&](int r, const QRect& line) {
-        const macro::MacroAction action = record_->GetAction(std::size_t(r));
+        const model::MacroAction action = record_->GetAction(std::size_t(r));
         const SkinImage& icon = iconFor(action);
         // The icon sits 15 units left of the text and 3 units below the row's top.
         icon.draw(p, QRect(textLeft - Scaled(15), line.top() + Scaled(3), int(icon.width() * scale),

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quorvik::macro {
+namespace quorvik::model {
 
 inline constexpr std::size_t kMaxMacroActions = 336;
 // Events (actions that are not delays) a macro may hold; the mouse's macro memory is sized for it.
@@ -71,4 +71,4 @@ struct MacroRecord {
     void CopyFrom(const MacroRecord& source);
 };
 
-} // namespace quorvik::macro
+} // namespace quorvik::model

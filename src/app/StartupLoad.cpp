@@ -1,0 +1,43 @@
+#include "app/StartupLoad.h"
+
+#include "macro/MacroFiles.h"
+#include "model/ConfigPairs.h"
+#include "model/LanguageTable.h"
+#include "platform/DataFolders.h"
+#include "platform/ProcessGlobals.h"
+
+namespace quorvik::app {
+
+StartupPaths DefaultStartupPaths() {
+    return {platform::ExecutableFolder(), platform::ResolveDataFolder()};
+}
+
+LoadResult LoadSettingsModel(const StartupPaths& paths) {
+    LoadResult result;
+    if (!paths.programFolder.empty())
+        platform::SetProgramFolder(paths.programFolder);
+    if (paths.dataFolder.empty()) {
+        // Nowhere to keep settings (no home folder): factory settings in memory, and no slot path,
+        // so that no later save writes into whatever the working folder is.
+        model::SetFactoryConfiguration();
+        for (int s = 0; s < model::kProfileSlotCount; ++s) {
+            model::Config().SetValue(model::kCfgProfileSlot0URL + s, u"");
+            model::Profile(s).ResetToFactory(unsigned(s));
+        }
+        model::SetSensorIdentifier(model::Config().SensorValue());
+        model::SetCurrentSlot(model::Config().CurrentProfileSlot());
+        return result;
+    }
+    platform::SetDataFolder(paths.dataFolder);
+    // A folder that cannot be created is not reported; the file steps below then fall back.
+    result.dataFolderReady = platform::EnsureDataFolder(platform::DataFolder());
+    if (result.dataFolderReady)
+        result.deliveredFilesCopied = platform::CopyDeliveredFiles(paths.programFolder, platform::DataFolder());
+    // The factory profile names come from the language, so it goes first.
+    result.languageLoaded = model::LoadLanguageTables();
+    result.macroLibraryLoaded = macro::ReadMacroLibraryAtStartup();
+    static_cast<model::ConfigurationLoad&>(result) = model::LoadConfigurationAndProfiles();
+    return result;
+}
+
+} // namespace quorvik::app
