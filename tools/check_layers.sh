@@ -17,7 +17,8 @@ rules=(
     "emulator|emulator device macro model platform|no"
     "src/ui/skin|ui/skin model platform|yes"
     "src/ui/macro|ui/macro ui/skin macro model platform|yes"
-    "src/ui/main|ui/main ui/macro ui/skin device macro model platform|yes"
+    "src/ui/rules|ui/rules device macro model platform|no"
+    "src/ui/main|ui/main ui/rules ui/macro ui/skin device macro model platform|yes"
 )
 # The start-up load in src/app is shared with the command-line tool: no Qt there.
 qt_free_files=(src/app/StartupLoad.h src/app/StartupLoad.cpp)

@@ -51,8 +51,7 @@ int CDlgBase::DoModal() {
     if (!Create())
         return IDCANCEL;
     modal_ = true;
-    window_->setWindowModality(Qt::ApplicationModal);
-    window_->showCommand(SW_SHOW);
+    ShowForModal();
     if (auto hook = std::exchange(nextShownHook(), {}))
         hook(*this);
     bool finished = UiLoop().runUntil([this] { return ended_ || !window_; });
@@ -61,6 +60,11 @@ int CDlgBase::DoModal() {
         result_ = IDCANCEL;
     DestroyWindow();
     return result_;
+}
+
+void CDlgBase::ShowForModal() {
+    window_->setWindowModality(Qt::ApplicationModal);
+    window_->showCommand(SW_SHOW);
 }
 
 void CDlgBase::EndDialog(int result) {

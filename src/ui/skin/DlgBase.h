@@ -121,6 +121,9 @@ protected:
     // on-screen display or the progress dialog).
     virtual bool ListsInOpenWindows() const { return true; }
     virtual platform::WindowKind Kind() const { return platform::WindowKind::Dialog; }
+    // How DoModal shows the dialog: modal to the whole program. A main window whose loop is the
+    // program's loop shows itself and blocks nothing.
+    virtual void ShowForModal();
 
     void OnPaint();
     void OnMouseMove(unsigned keys, int x, int y);

@@ -1,0 +1,198 @@
+#include "app/VirtualMousePanel.h"
+
+#include "device/CommandReports.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace quorvik::app {
+
+namespace {
+
+constexpr int kPollMs = 200;
+constexpr int kShownReports = 40;
+
+// What each command sets, for the list of received reports.
+QString commandName(std::uint8_t code) {
+    switch (code) {
+    case device::kCmdButton:
+        return QStringLiteral("button");
+    case device::kCmdDpiLevels:
+        return QStringLiteral("DPI levels");
+    case device::kCmdDpiColours:
+        return QStringLiteral("DPI colours");
+    case device::kCmdReportRate:
+        return QStringLiteral("report rate");
+    case device::kCmdLighting:
+        return QStringLiteral("lighting");
+    case device::kCmdLiftOff:
+        return QStringLiteral("lift-off");
+    case device::kCmdDebounce:
+        return QStringLiteral("debounce");
+    case device::kCmdPowerSaving:
+        return QStringLiteral("power saving");
+    case device::kCmdMotionWakeup:
+        return QStringLiteral("motion wake-up");
+    case device::kCmdMacroChunk:
+        return QStringLiteral("macro chunk");
+    case device::kCmdFactoryReset:
+        return QStringLiteral("factory reset");
+    case device::kCmdReadStatus:
+        return QStringLiteral("status request");
+    default:
+        return QStringLiteral("command 0x%1").arg(code, 2, 16, QLatin1Char('0'));
+    }
+}
+
+QString reportLine(const emulator::TraceEntry& entry) {
+    QString bytes;
+    // Bytes 0 … 12 carry every small command; the rest is mostly zero.
+    for (std::size_t i = 0; i < 13; ++i)
+        bytes += QStringLiteral("%1 ").arg(entry.bytes[i], 2, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1 ms  %2  %3  %4…")
+        .arg(entry.ms)
+        .arg(entry.form == device::Form::Wired ? QStringLiteral("wired") : QStringLiteral("receiver"))
+        .arg(commandName(entry.bytes[device::kOffCommand]), -15)
+        .arg(bytes.trimmed());
+}
+
+} // namespace
+
+VirtualMousePanel::VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* parent)
+    : QWidget(parent, Qt::Window), mouse_(mouse) {
+    setWindowTitle(QStringLiteral("Virtual mouse"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* buttons = new QGroupBox(QStringLiteral("Buttons on the mouse"));
+    auto* buttonRow = new QHBoxLayout(buttons);
+    auto* dpi = new QPushButton(QStringLiteral("DPI button"));
+    auto* rate = new QPushButton(QStringLiteral("Report-rate button"));
+    buttonRow->addWidget(dpi);
+    buttonRow->addWidget(rate);
+    layout->addWidget(buttons);
+
+    auto* forms = new QGroupBox(QStringLiteral("Connection"));
+    auto* formRows = new QVBoxLayout(forms);
+    wired_ = new QCheckBox(QStringLiteral("Wired mouse plugged in"));
+    receiver_ = new QCheckBox(QStringLiteral("Receiver plugged in"));
+    online_ = new QCheckBox(QStringLiteral("Mouse switched on (online)"));
+    formRows->addWidget(wired_);
+    formRows->addWidget(receiver_);
+    formRows->addWidget(online_);
+    layout->addWidget(forms);
+
+    auto* power = new QGroupBox(QStringLiteral("Battery"));
+    auto* powerRows = new QFormLayout(power);
+    battery_ = new QSpinBox;
+    battery_->setRange(0, 255); // the byte as sent: above 100 is what a confused mouse may say
+    battery_->setSuffix(QStringLiteral(" %"));
+    charge_ = new QComboBox;
+    charge_->addItems({QStringLiteral("Not charging"), QStringLiteral("Charging"), QStringLiteral("Fully charged")});
+    powerRows->addRow(QStringLiteral("Level"), battery_);
+    powerRows->addRow(QStringLiteral("Charge state"), charge_);
+    layout->addWidget(power);
+
+    state_ = new QLabel;
+    state_->setWordWrap(true);
+    layout->addWidget(state_);
+    layout->addWidget(new QLabel(QStringLiteral("Reports received (newest first):")));
+    reports_ = new QListWidget;
+    reports_->setFont(QFont(QStringLiteral("monospace")));
+    reports_->setMinimumSize(460, 220);
+    layout->addWidget(reports_, 1);
+
+    const emulator::StatusSettings status = mouse_.status();
+    wired_->setChecked(mouse_.isPlugged(device::Form::Wired));
+    receiver_->setChecked(mouse_.isPlugged(device::Form::Receiver));
+    online_->setChecked(status.online);
+    battery_->setValue(status.battery);
+    charge_->setCurrentIndex(std::min<int>(status.chargeState, 2));
+
+    connect(dpi, &QPushButton::clicked, this, [this] { pressDpi(); });
+    connect(rate, &QPushButton::clicked, this, [this] { pressRate(); });
+    connect(wired_, &QCheckBox::toggled, this, [this](bool on) { setPlugged(device::Form::Wired, on); });
+    connect(receiver_, &QCheckBox::toggled, this, [this](bool on) { setPlugged(device::Form::Receiver, on); });
+    connect(online_, &QCheckBox::toggled, this, [this] { applyStatus(); });
+    connect(battery_, &QSpinBox::valueChanged, this, [this] { applyStatus(); });
+    connect(charge_, &QComboBox::currentIndexChanged, this, [this] { applyStatus(); });
+    connect(&poll_, &QTimer::timeout, this, [this] { refresh(); });
+    poll_.start(kPollMs);
+    refresh();
+}
+
+void VirtualMousePanel::ShowBeside(const QRect& mainWindow) {
+    adjustSize();
+    QRect area = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
+    int x = mainWindow.left() - width() - 8;
+    if (x < area.left())
+        x = area.left();
+    move(x, std::max(area.top(), mainWindow.top()));
+    show();
+}
+
+device::Form VirtualMousePanel::buttonForm() const {
+    // The mouse's buttons announce on the form the program reads: the wired one when plugged.
+    return mouse_.isPlugged(device::Form::Wired) ? device::Form::Wired : device::Form::Receiver;
+}
+
+void VirtualMousePanel::pressDpi() {
+    mouse_.pressDpiButton(buttonForm());
+    refresh();
+}
+
+void VirtualMousePanel::pressRate() {
+    mouse_.pressRateButton(buttonForm());
+    refresh();
+}
+
+void VirtualMousePanel::setPlugged(device::Form form, bool plugged) {
+    if (plugged)
+        mouse_.plug(form);
+    else
+        mouse_.unplug(form);
+    refresh();
+}
+
+void VirtualMousePanel::applyStatus() {
+    emulator::StatusSettings status = mouse_.status();
+    status.online = online_->isChecked();
+    status.battery = std::uint8_t(battery_->value());
+    status.chargeState = std::uint8_t(charge_->currentIndex());
+    mouse_.setStatus(status);
+}
+
+void VirtualMousePanel::refresh() {
+    const emulator::MouseState state = mouse_.state();
+    state_->setText(QStringLiteral("DPI level %1 of %2 · report interval %3 ms · lighting effect %4")
+                        .arg(state.currentLevel)
+                        .arg(state.enabledLevels)
+                        .arg(state.reportInterval)
+                        .arg(state.lightingEffect()));
+    const std::vector<emulator::TraceEntry> trace = mouse_.trace();
+    if (trace.size() < shownTrace_)
+        shownTrace_ = 0; // the trace was cleared
+    for (std::size_t i = shownTrace_; i < trace.size(); ++i)
+        reports_->insertItem(0, reportLine(trace[i]));
+    shownTrace_ = trace.size();
+    while (reports_->count() > kShownReports)
+        delete reports_->takeItem(reports_->count() - 1);
+}
+
+QStringList VirtualMousePanel::ReportLines() const {
+    QStringList lines;
+    for (int i = 0; i < reports_->count(); ++i)
+        lines << reports_->item(i)->text();
+    return lines;
+}
+
+} // namespace quorvik::app

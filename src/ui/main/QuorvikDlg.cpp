@@ -1,0 +1,556 @@
+#include "ui/main/QuorvikDlg.h"
+
+#include "macro/MacroFiles.h"
+#include "model/ConfigPairs.h"
+#include "model/LanguageTable.h"
+#include "model/Text.h"
+#include "platform/Messages.h"
+#include "platform/ProcessGlobals.h"
+#include "platform/qt/DesktopShell.h"
+#include "platform/qt/TrayIcon.h"
+#include "platform/qt/UiLoop.h"
+#include "ui/main/ButtonSelectors.h"
+#include "ui/main/FirmwareResetDlg.h"
+#include "ui/main/MainLayout.h"
+#include "ui/main/OsdDialog.h"
+#include "ui/main/PowerControls.h"
+#include "ui/main/ProfileArea.h"
+#include "ui/main/ProgressBarDlg.h"
+#include "ui/rules/WindowPlacement.h"
+#include "ui/skin/Buttons.h"
+#include "ui/skin/Displays.h"
+#include "ui/skin/OpenWindowTable.h"
+
+#include <QCursor>
+#include <QIcon>
+
+
+namespace quorvik::ui {
+
+using namespace platform;
+using namespace main_ids;
+using rules::Page;
+
+namespace {
+
+constexpr int kTextTrayOpen = 1;
+constexpr int kTextTrayExit = 2;
+constexpr int kTextMacroManager = 8;
+constexpr int kTextFactoryReset = 7;
+constexpr int kTextNoMouseSettings = 158;
+constexpr int kTextNoDocumentation = 159;
+constexpr const char16_t* kVersionText = u":1.1.4";
+constexpr int kTextDocumentation = 160;
+
+constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
+constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
+
+// The main background, a built-in picture stretched over the whole window.
+constexpr int kBackgroundResource = 364;
+constexpr int kIconResource = 128;
+constexpr std::uint32_t kDestroyPauseMs = 50;
+
+// Which area of the window owns the messages of a range of ids.
+enum class Owner { Buttons, Profiles, Power, Dpi, Lighting, PollingRate, LiftOff, Debounce, Pointer };
+
+struct Route {
+    unsigned first;
+    unsigned last;
+    Owner owner;
+};
+
+constexpr Route kRoutes[] = {
+    {kFirstButtonSelector, kLastUnstoredSelector, Owner::Buttons},
+    {kMsgButtonMenuChoice, kMsgShortcutResult, Owner::Buttons},
+    {kMsgOpenDpiMenu, kMsgMultimediaClosed, Owner::Buttons},
+    {kMsgFireKeyOpen, kMsgMacroSelectResult, Owner::Buttons},
+    {kMsgOpenDpiLockMenu, kMsgOfficeClosed, Owner::Buttons},
+    {kProfileSelector, kProfileSelector, Owner::Profiles},
+    {kFirstSlotTab, kLastSlotTab, Owner::Profiles},
+    {kProfileAdd, kProfileExport, Owner::Profiles},
+    {kProfileList, kProfileList, Owner::Profiles},
+    {kMsgProfileSelector, kMsgProfileLast, Owner::Profiles},
+    {kMsgSlotTabFirst, kMsgSlotTabLast, Owner::Profiles},
+    {kMsgSlotMenuFirst, kMsgSlotMenuLast, Owner::Profiles},
+    {kPowerDial, kPowerDial, Owner::Power},
+    {kMoveLightingCheck, kMoveLightingCheck, Owner::Power},
+    {kMotionWakeCheck, kMotionWakeCheck, Owner::Power},
+    {kDpiLevelCheck, kDpiValueBox + 7, Owner::Dpi},
+    {kEffectSelector, kEffectSelector, Owner::Lighting},
+    {kLightingText1, kDirectionDown, Owner::Lighting},
+    {kMsgEffectSelector, kMsgEffectLast, Owner::Lighting},
+    {kRateRadio, kRateRadio + 3, Owner::PollingRate},
+    {kRateSelector, kRateSelector, Owner::PollingRate},
+    {kMsgRateSelector, kMsgRateLast, Owner::PollingRate},
+    {kLiftLow, kLiftHigh, Owner::LiftOff},
+    {kDebounceSlider, kDebounceSlider, Owner::Debounce},
+    {kWheelLines, kWheelPage, Owner::Pointer},
+    {kAcceleration, kAcceleration, Owner::Pointer},
+    {kWheelLinesSlider, kDoubleClickSlider, Owner::Pointer},
+};
+
+std::unique_ptr<CCheckButton> panelHeader(WindowHandle parent, int id, int panel, int text) {
+    const auto& p = layout::kPanels[std::size_t(panel)];
+    const int top = p.y - layout::kPanelHeaderHeight - 2;
+    auto header = std::make_unique<CCheckButton>(
+        parent, id,
+        ScaledRect(layout::kPanelLeft, top, layout::kPanelLeft + layout::kPanelWidth, top + layout::kPanelHeaderHeight),
+        model::LanguageText(text), true, true, false, Qt::AlignLeft);
+    header->SetImages(SkinFile("header2_nr.png"), SkinFile("header2_ov.png"));
+    header->SetTextMargins(Scaled(12), Scaled(12));
+    return header;
+}
+
+} // namespace
+
+CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
+    Services services;
+    services.openMouseSettings = [] { return platform::OpenMouseSettings(); };
+    services.openDocumentation = [] { return platform::OpenDocumentation(); };
+    services.trayIcon = platform::TrayIcon::Available();
+    const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
+    services.screenWidth = screen.fullWidth;
+    services.screenHeight = screen.fullHeight;
+    return services;
+}
+
+CQuorvikDlg::CQuorvikDlg(platform::HidBus& bus, Services services)
+    : CDlgBase(kTemplate, 0), bus_(bus), services_(std::move(services)), column_(*this),
+      power_(std::make_unique<CPowerControls>(*this)), buttons_(std::make_unique<CButtonSelectors>(*this)),
+      profiles_(std::make_unique<CProfileArea>(*this)), osd_(std::make_unique<COsdDisplay>()) {
+    width_ = Scaled(kWindowWidthUnits);
+    height_ = Scaled(kWindowHeightUnits);
+}
+
+CQuorvikDlg::~CQuorvikDlg() {
+    warning_.reset();
+    osd_.reset();
+    DestroyWindow();
+}
+
+// ---- start-up ----
+
+bool CQuorvikDlg::OnInitDialog() {
+    // The device link needs the window's handle; it exists from here on.
+    core_ = std::make_unique<device::DeviceCore>(bus_, UiLoop(), hwnd(), static_cast<device::MainWindowPort&>(*this));
+    core_->Tables().Rebuild(model::SensorIdentifier());
+    CDlgBase::OnInitDialog(); // the controls, the icon, the title
+    placeWindow();
+
+    // Shared state back to its start: no open dialogs, and the device link starts afresh.
+    if (services_.trayIcon) {
+        QImage icon = BuiltinImage(kIconResource);
+        tray_ = std::make_unique<platform::TrayIcon>(hwnd(), kMsgTrayNotify, kTrayIconId, icon,
+                                                     QStringLiteral("Gaming Mouse"));
+        tray_->SetMenu(QString::fromStdU16String(model::LanguageText(kTextTrayOpen)),
+                       QString::fromStdU16String(model::LanguageText(kTextTrayExit)), kCmdTrayOpen, kCmdTrayExit);
+        tray_->Show();
+    }
+    RefreshAllPages();
+    // NeedPassword, notifications, priming, the first scan with its status read, timers 40 and 80.
+    core_->Start();
+    SetFrameResource(kBackgroundResource);
+    panel_.load(SkinFile("Frame_Lighting_Setting.bmp"));
+    return true;
+}
+
+void CQuorvikDlg::placeWindow() {
+    const rules::Placement placed =
+        rules::MainWindowPlacement(services_.screenWidth, services_.screenHeight, width_, height_);
+    window()->setPosition(placed.x, placed.y, placed.width, placed.height);
+    window()->showCommand(SW_SHOW);
+}
+
+void CQuorvikDlg::CreateControls(const Rect&) {
+    // In the order the window has always created them: it decides what is drawn over what.
+    auto battery = std::make_unique<CBattery>(hwnd(), kBattery, ScaledRect(968, 9, 1008, 27));
+    battery->SetImages(SkinFile("battery_full.png"), SkinFile("battery_empty.png"), SkinFile("battery_charging.png"),
+                       SkinFile("battery_lighting.png"), SkinFile("battery_green.png"),
+                       SkinFile("battery_orange.png"), SkinFile("battery_red.png"));
+    AddControl(2, std::move(battery));
+    AddControl(2, std::make_unique<CStaticText>(hwnd(), kBatteryText, ScaledRect(1012, 8, 1056, 28), u"",
+                                                Rgb(kTextNormal), Qt::AlignLeft));
+    power_->CreateControls();
+    createOutsideControls();
+}
+
+void CQuorvikDlg::createOutsideControls() {
+    auto close = std::make_unique<CImageButton>(hwnd(), kClose, ScaledRect(1095, 6, 1117, 28), u"");
+    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
+    AddControl(1, std::move(close));
+    auto minimise = std::make_unique<CImageButton>(hwnd(), kMinimise, ScaledRect(1068, 6, 1090, 28), u"");
+    minimise->SetImages(SkinFile("min_nr.png"), SkinFile("min_ov.png"));
+    AddControl(1, std::move(minimise));
+
+    auto picture = std::make_unique<CStaticImage>(
+        hwnd(), kMousePicture,
+        ScaledRect(layout::kMouseLeft, layout::kMouseTop, layout::kMouseLeft + layout::kMouseWidth,
+                   layout::kMouseTop + layout::kMouseHeight));
+    picture->SetImage(SkinFile("mouse/serial_number1.png"));
+    picture->SetHitTestable(false);
+    AddControl(3, std::move(picture));
+
+    buttons_->CreateControls();
+
+    const auto& macros = layout::kPanels[layout::kPanelMacros];
+    auto manager = std::make_unique<CImageButton>(hwnd(), kMacroManager,
+                                                  ScaledRect(91, macros.y + 9, 211, macros.y + 35),
+                                                  model::LanguageText(kTextMacroManager));
+    manager->SetImages(SkinFile("button4_nr.png"));
+    AddControl(1, std::move(manager));
+
+    profiles_->CreateControls();
+
+    AddControl(1, panelHeader(hwnd(), kPanelHeaderButtons, layout::kPanelButtons, 15));
+    AddControl(1, panelHeader(hwnd(), kPanelHeaderMacros, layout::kPanelMacros, 9));
+    AddControl(1, panelHeader(hwnd(), kPanelHeaderPower, layout::kPanelPower, 265));
+    AddControl(1, panelHeader(hwnd(), kPanelHeaderProfiles, layout::kPanelProfiles, 10));
+
+    column_.SetPage(Page::Dpi, std::make_unique<CColumnPage>(*this, kHeaderDpi, 11, 190));
+    column_.SetPage(Page::Lighting, std::make_unique<CColumnPage>(*this, kHeaderLighting, 12, 160));
+    column_.SetPage(Page::PollingRate, std::make_unique<CColumnPage>(*this, kHeaderPollingRate, 13, 96));
+    column_.SetPage(Page::LiftOff, std::make_unique<CColumnPage>(*this, kHeaderLiftOff, 19, 64));
+    column_.SetPage(Page::Debounce, std::make_unique<CColumnPage>(*this, kHeaderDebounce, 272, 64));
+    column_.SetPage(Page::Pointer, std::make_unique<CColumnPage>(*this, kHeaderPointer, 14, 200));
+    column_.CreateHeaders();
+
+    auto reset = std::make_unique<CImageButton>(hwnd(), kFactoryReset, ScaledRect(496, 684, 616, 710),
+                                                model::LanguageText(kTextFactoryReset));
+    reset->SetImages(SkinFile("button4_nr.png"));
+    AddControl(1, std::move(reset));
+
+    AddControl(2, std::make_unique<CStaticText>(hwnd(), kVersionText, ScaledRect(290, 712, 390, 730), kVersionText,
+                                                Rgb(kTextNormal), Qt::AlignLeft));
+    AddControl(1, std::make_unique<CLinkButton>(hwnd(), kWebLink, ScaledRect(700, 712, 830, 730),
+                                                model::LanguageText(kTextDocumentation)));
+
+    for (Page page : {Page::Dpi, Page::Lighting, Page::Pointer, Page::PollingRate, Page::LiftOff, Page::Debounce})
+        column_.Page(page)->CreateControls();
+
+    pages_ = {power_.get(), buttons_.get(), profiles_.get()};
+    for (Page page : rules::kColumnOrder)
+        pages_.push_back(column_.Page(page));
+    column_.SetLiftOffActive(core_->Tables().ClassFlag() == 1);
+    column_.ApplyStartState();
+}
+
+// ---- painting ----
+
+void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
+    p.fillRect(client.toQRect(), BackgroundColour());
+    DrawFrame(p);
+    for (const auto& panel : layout::kPanels)
+        panel_.draw(p, ScaledRect(layout::kPanelLeft, panel.y, layout::kPanelLeft + layout::kPanelWidth,
+                                  panel.y + panel.height)
+                           .toQRect());
+    for (const Rect& panel : column_.OpenPanels())
+        panel_.draw(p, panel.toQRect());
+    DrawControls(p, client);
+    if (!painted_) {
+        painted_ = true;
+        if (firstPaint_)
+            firstPaint_();
+    }
+}
+
+// ---- messages ----
+
+CPage* CQuorvikDlg::PageFor(int controlId) const {
+    for (const Route& route : kRoutes) {
+        if (unsigned(controlId) < route.first || unsigned(controlId) > route.last)
+            continue;
+        switch (route.owner) {
+        case Owner::Buttons:
+            return buttons_.get();
+        case Owner::Profiles:
+            return profiles_.get();
+        case Owner::Power:
+            return power_.get();
+        case Owner::Dpi:
+            return column_.Page(Page::Dpi);
+        case Owner::Lighting:
+            return column_.Page(Page::Lighting);
+        case Owner::PollingRate:
+            return column_.Page(Page::PollingRate);
+        case Owner::LiftOff:
+            return column_.Page(Page::LiftOff);
+        case Owner::Debounce:
+            return column_.Page(Page::Debounce);
+        case Owner::Pointer:
+            return column_.Page(Page::Pointer);
+        }
+    }
+    return nullptr;
+}
+
+LRESULT CQuorvikDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        onDestroy();
+        return CDlgBase::handleMessage(message, wParam, lParam);
+    }
+    if (core_ && core_->HandleMessage(message, wParam, lParam))
+        return 0;
+    if (handleOwnMessage(message, wParam, lParam))
+        return 0;
+    if (message >= WM_USER) {
+        if (CPage* page = PageFor(int(message)); page && page->HandleMessage(message, wParam, lParam))
+            return 0;
+    }
+    return CDlgBase::handleMessage(message, wParam, lParam);
+}
+
+bool CQuorvikDlg::handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_TIMER:
+        onTimer(unsigned(wParam));
+        return true;
+    case WM_COMMAND:
+        if (wParam == kCmdTrayOpen) {
+            core_->OpenRequest();
+            return true;
+        }
+        if (wParam == kCmdTrayExit) {
+            Exit();
+            return true;
+        }
+        return false;
+    case kMsgTrayNotify:
+        onTrayNotify(wParam, lParam);
+        return true;
+    case kClose:
+    case kMinimise:
+    case kHideAlso:
+        if (lParam == kCodeClick)
+            HideMainWindow();
+        return true;
+    case kMouseSettings:
+        if (lParam == kCodeClick && !(services_.openMouseSettings && services_.openMouseSettings()))
+            ShowMessage(kTextNoMouseSettings);
+        return true;
+    case kWebLink:
+        if (lParam == kCodeClick && !(services_.openDocumentation && services_.openDocumentation()))
+            ShowMessage(kTextNoDocumentation);
+        return true;
+    case kFactoryReset:
+        if (lParam == kCodeClick)
+            core_->HandleMessage(device::kMsgFactoryReset, 0, 2);
+        return true;
+    case kMacroManager:
+        if (lParam == kCodeClick)
+            onMacroManager();
+        return true;
+    case kApplyProfile:
+        if (lParam == kCodeClick)
+            onApplyProfile();
+        return true;
+    case kHeaderDpi:
+    case kHeaderLighting:
+    case kHeaderPointer:
+    case kHeaderPollingRate:
+    case kHeaderLiftOff:
+    case kHeaderDebounce:
+        if (lParam == kCodeClick) {
+            column_.OnHeaderClicked(int(message));
+            RefreshAllPages();
+        }
+        return true;
+    case kPanelHeaderButtons:
+    case kPanelHeaderMacros:
+    case kPanelHeaderPower:
+    case kPanelHeaderProfiles:
+        return true; // headers of the side panels only look like the page headers
+    default:
+        return false;
+    }
+}
+
+void CQuorvikDlg::onTimer(unsigned id) {
+    if (id == kTimerOsdCountdown) {
+        osd_->OnTimer50(hwnd());
+        return;
+    }
+    for (CPage* page : pages_)
+        if (page->OnTimer(id))
+            return;
+    // A timer nobody owns any more must not fire for ever.
+    KillTimer(id);
+}
+
+void CQuorvikDlg::onTrayNotify(WPARAM iconId, LPARAM event) {
+    if (iconId != kTrayIconId)
+        return;
+    if (event == LPARAM(kTrayDoubleClick))
+        core_->OpenRequest();
+    else if (event == LPARAM(kTrayRightButtonUp) && tray_)
+        tray_->PopupMenuAt(QCursor::pos());
+}
+
+void CQuorvikDlg::onMacroManager() {
+    if (services_.runMacroManager)
+        services_.runMacroManager(hwnd());
+    // What the manager saved is what counts: edits it did not save are dropped.
+    macro::ReadMacroLibraryAtStartup();
+    const model::ProfileRecord& record = CurrentRecord();
+    bool anyMacro = false;
+    for (const auto& button : record.buttons)
+        anyMacro = anyMacro || button.PlaysMacro();
+    if (anyMacro) {
+        core_->Download().Mark(device::SettingGroup::Buttons);
+        core_->RunDownload();
+    }
+    // The buttons' own copies follow the library from the next download on.
+    core_->RequestMacroRefresh();
+    RefreshAllPages();
+}
+
+void CQuorvikDlg::onApplyProfile() {
+    core_->Download().Mark(device::SettingGroup::Buttons);
+    core_->Download().Mark(device::SettingGroup::SensorLighting);
+    core_->RunDownload();
+}
+
+void CQuorvikDlg::Exit() {
+    ui::CloseOpenWindows();
+    EndDialog(IDOK);
+}
+
+void CQuorvikDlg::OnCancel() {
+    // The window manager's close: the program keeps running in the tray, as with the close button.
+    HideMainWindow();
+}
+
+void CQuorvikDlg::onDestroy() {
+    // A short pause before the handles close, as the window always made (on the loop's clock).
+    UiLoop().sleep(kDestroyPauseMs);
+    if (core_)
+        core_->Shutdown();
+    if (tray_)
+        tray_->Remove();
+    osd_->Close(hwnd());
+}
+
+// ---- MainWindowPort ----
+
+void CQuorvikDlg::HideMainWindow() {
+    if (window())
+        window()->showCommand(SW_HIDE);
+}
+
+void CQuorvikDlg::ShowMainWindowNormal() {
+    if (window())
+        window()->showCommand(SW_SHOWNORMAL);
+}
+
+void CQuorvikDlg::MinimiseMainWindow() {
+    if (window())
+        window()->showCommand(SW_MINIMIZE);
+}
+
+void CQuorvikDlg::CloseOpenWindows() {
+    ui::CloseOpenWindows();
+}
+
+void CQuorvikDlg::QuitProgram() {
+    UiLoop().postQuit();
+}
+
+void CQuorvikDlg::RefreshMainWindow() {
+    RefreshAllPages();
+}
+
+void CQuorvikDlg::ShowWriteProgress(int textIndex) {
+    CProgressBarDlg progress(textIndex, hwnd());
+    progress.DoModal();
+}
+
+void CQuorvikDlg::ShowAttention(int textIndex) {
+    // Modeless and on top: the user may look at the window behind it.
+    warning_ = std::make_unique<CAttentionDlg>(model::LanguageText(textIndex), hwnd());
+    warning_->Create();
+    warning_->window()->showCommand(SW_SHOWNORMAL);
+    warning_->window()->setTopmost(true);
+}
+
+CAttentionDlg* CQuorvikDlg::OpenWarning() const {
+    return warning_ && warning_->IsOpen() ? warning_.get() : nullptr;
+}
+
+bool CQuorvikDlg::ConfirmFactoryReset() {
+    CFirmwareResetDlg confirm(hwnd());
+    return confirm.DoModal() == IDOK;
+}
+
+void CQuorvikDlg::UpdateSensorControls(std::uint8_t classFlag, std::uint16_t) {
+    column_.SetLiftOffActive(classFlag == 1);
+    for (CPage* page : pages_)
+        page->OnSensorChanged(core_->Tables());
+    RefreshAllPages();
+}
+
+void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
+    if (auto* battery = FindControlAs<CBattery>(kBattery))
+        battery->SetStatus(level, chargeState, animationPhase);
+    if (auto* text = FindControl(kBatteryText)) {
+        text->SetText(model::DecimalText(level) + u"%");
+        text->SetShown(chargeState != device::kChargeCharging);
+        InvalidateControl(text);
+    }
+}
+
+void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {
+    osd_->Show(texts, hwnd());
+}
+
+// ---- PageHost ----
+
+model::ProfileRecord& CQuorvikDlg::CurrentRecord() {
+    return model::Profile(model::CurrentSlot());
+}
+
+void CQuorvikDlg::MarkGroup(device::SettingGroup group) {
+    core_->MarkGroup(group);
+}
+
+void CQuorvikDlg::MarkGroupWithoutDownload(device::SettingGroup group) {
+    core_->Download().Mark(group);
+}
+
+void CQuorvikDlg::StartDownloadTimer() {
+    UiLoop().setTimer(hwnd(), device::kTimerDownload, device::kDownloadDelayMs);
+}
+
+void CQuorvikDlg::DownloadNow() {
+    core_->RunDownload();
+}
+
+void CQuorvikDlg::RefreshAllPages() {
+    const model::ProfileRecord& record = CurrentRecord();
+    for (CPage* page : pages_)
+        page->Refresh(record);
+    InvalidateAll();
+}
+
+void CQuorvikDlg::CollectPageValues() {
+    model::ProfileRecord& record = CurrentRecord();
+    for (CPage* page : pages_)
+        page->Collect(record);
+}
+
+void CQuorvikDlg::RelayoutPages() {
+    column_.Layout();
+}
+
+void CQuorvikDlg::SetTimer(unsigned id, std::uint32_t periodMs) {
+    UiLoop().setTimer(hwnd(), id, periodMs);
+}
+
+void CQuorvikDlg::KillTimer(unsigned id) {
+    UiLoop().killTimer(hwnd(), id);
+}
+
+int CQuorvikDlg::ShowMessage(int textIndex) {
+    CAttentionDlg message(model::LanguageText(textIndex), hwnd());
+    return message.DoModal();
+}
+
+} // namespace quorvik::ui

@@ -1,0 +1,140 @@
+// The main window: a skinned dialog covered with the controls of every page. It owns the device
+// link, the pages and the window's timers, and routes every message: the device link first, then
+// the window's own commands, then the page that owns the sending control, then the dialog base.
+//
+// It is a modal dialog whose loop is the program's main loop: DoModal returns when the user exits
+// from the tray, when the last form of the mouse is unplugged, or when an exit is requested
+// (signal, end of session, a later start with --quit).
+#pragma once
+
+#include "device/DeviceCore.h"
+#include "device/MainWindowPort.h"
+#include "platform/HidBus.h"
+#include "ui/main/MainIds.h"
+#include "ui/main/Page.h"
+#include "ui/main/PageColumn.h"
+#include "ui/main/PageHost.h"
+#include "ui/skin/AttentionDlg.h"
+#include "ui/skin/DlgBase.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvik::platform {
+class TrayIcon;
+}
+
+namespace quorvik::ui {
+
+class COsdDisplay;
+class CButtonSelectors;
+class CPowerControls;
+class CProfileArea;
+
+class CQuorvikDlg : public CDlgBase, public device::MainWindowPort, public PageHost {
+public:
+    static constexpr int kTemplate = 102;
+
+    // What the window reaches outside itself; each has a working default and tests replace them.
+    struct Services {
+        // Starts the desktop's mouse settings; false when no tool for it is installed.
+        std::function<bool()> openMouseSettings;
+        // Opens the program's documentation; false when it cannot.
+        std::function<bool()> openDocumentation;
+        // Runs the macro manager modally over the window.
+        std::function<void(WindowHandle parent)> runMacroManager;
+        // Whether to put an icon in the notification area (false where the desktop has none).
+        bool trayIcon = true;
+        // Full-screen size of the screen the window opens on, for its size and place.
+        int screenWidth = 0;
+        int screenHeight = 0;
+    };
+    static Services DefaultServices();
+
+    CQuorvikDlg(platform::HidBus& bus, Services services);
+    ~CQuorvikDlg() override;
+
+    LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
+
+    // The exit of the tray menu: every open dialog gets WM_CLOSE, then the main window ends.
+    void Exit();
+
+    device::DeviceCore& Core() { return *core_; }
+    CPageColumn& Column() { return column_; }
+    CPage* PageFor(int controlId) const;
+    // Called once after the first paint (for the start-up measurement).
+    void SetFirstPaintHook(std::function<void()> hook) { firstPaint_ = std::move(hook); }
+
+    // ---- MainWindowPort: what the device link shows ----
+    void HideMainWindow() override;
+    void ShowMainWindowNormal() override;
+    void MinimiseMainWindow() override;
+    void CloseOpenWindows() override;
+    void QuitProgram() override;
+    void RefreshMainWindow() override;
+    void ShowWriteProgress(int textIndex) override;
+    void ShowAttention(int textIndex) override;
+    bool ConfirmFactoryReset() override;
+    void UpdateSensorControls(std::uint8_t classFlag, std::uint16_t stepCount) override;
+    void ShowBattery(int level, int chargeState, int animationPhase) override;
+    void ShowOnScreenDisplay(const device::OsdTexts& texts) override;
+
+    // ---- PageHost: what the pages use ----
+    CDlgBase& Window() override { return *this; }
+    model::ProfileRecord& CurrentRecord() override;
+    const device::SensorTables& Sensor() const override { return core_->Tables(); }
+    void MarkGroup(device::SettingGroup group) override;
+    void MarkGroupWithoutDownload(device::SettingGroup group) override;
+    void StartDownloadTimer() override;
+    void DownloadNow() override;
+    void RefreshAllPages() override;
+    void CollectPageValues() override;
+    void RelayoutPages() override;
+    void SetTimer(unsigned id, std::uint32_t periodMs) override;
+    void KillTimer(unsigned id) override;
+    int ShowMessage(int textIndex) override;
+
+    // The modeless warning shown last (no-mouse), for tests; null when none is open.
+    CAttentionDlg* OpenWarning() const;
+    COsdDisplay& Osd() { return *osd_; }
+
+protected:
+    bool OnInitDialog() override;
+    void CreateControls(const Rect& client) override;
+    void DrawBackground(QPainter& p, const Rect& client) override;
+    // Enter and Escape never end the main window; closing it only hides it.
+    void OnOK() override {}
+    void OnCancel() override;
+    bool ListsInOpenWindows() const override { return false; }
+    // The window shows itself while it starts (and may start minimised or hidden).
+    void ShowForModal() override {}
+
+private:
+    bool handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lParam);
+    void onTimer(unsigned id);
+    void onMacroManager();
+    void onApplyProfile();
+    void onTrayNotify(WPARAM iconId, LPARAM event);
+    void placeWindow();
+    void createOutsideControls();
+    void onDestroy();
+
+    platform::HidBus& bus_;
+    Services services_;
+    std::unique_ptr<device::DeviceCore> core_;
+    CPageColumn column_;
+    std::unique_ptr<CPowerControls> power_;
+    std::unique_ptr<CButtonSelectors> buttons_;
+    std::unique_ptr<CProfileArea> profiles_;
+    std::unique_ptr<COsdDisplay> osd_;
+    std::unique_ptr<platform::TrayIcon> tray_;
+    std::unique_ptr<CAttentionDlg> warning_;
+    std::vector<CPage*> pages_; // every page, for refresh, collect and timers
+    SkinImage panel_;
+    std::function<void()> firstPaint_;
+    bool painted_ = false;
+};
+
+} // namespace quorvik::ui

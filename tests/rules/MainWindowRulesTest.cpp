@@ -1,0 +1,85 @@
+// The main window's arithmetic: which pages close when one opens, where the window opens.
+#include "platform/ProcessGlobals.h"
+#include "ui/rules/PageRule.h"
+#include "ui/rules/WindowPlacement.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvik::ui::rules {
+namespace {
+
+using enum Page;
+
+PageStates open(std::initializer_list<Page> pages) {
+    PageStates states{};
+    for (Page p : pages)
+        states[std::size_t(IndexOf(p))] = true;
+    return states;
+}
+
+// The click has already flipped the clicked page's header when the rule runs.
+PageStates click(Page page, PageStates before) {
+    before[std::size_t(IndexOf(page))] = !before[std::size_t(IndexOf(page))];
+    return ApplyPageRule(page, before);
+}
+
+TEST(PageRule, OpeningAPageClosesWhatItsFirstMatchingRowSays) {
+    // Pointer with DPI and lighting open: lighting, polling rate, lift-off and debounce close.
+    EXPECT_EQ(click(Pointer, open({Dpi, Lighting})), open({Dpi, Pointer}));
+    // Debounce while only lift-off is open: no row matches, both stay.
+    EXPECT_EQ(click(Debounce, open({LiftOff})), open({LiftOff, Debounce}));
+    // DPI while lighting and pointer are open: the first row (lighting) wins and closes pointer.
+    EXPECT_EQ(click(Dpi, open({Lighting, Pointer})), open({Dpi, Lighting}));
+    // DPI while polling rate, lift-off and debounce are open: the polling-rate row applies.
+    EXPECT_EQ(click(Dpi, open({PollingRate, LiftOff, Debounce})), open({Dpi, PollingRate}));
+    // Lift-off with lighting and debounce open: debounce closes, lighting stays.
+    EXPECT_EQ(click(LiftOff, open({Lighting, Debounce})), open({Lighting, LiftOff}));
+    // Polling rate with DPI, lighting and pointer: everything but DPI closes.
+    EXPECT_EQ(click(PollingRate, open({Dpi, Lighting, Pointer})), open({Dpi, PollingRate}));
+}
+
+TEST(PageRule, ClosingAPageNeverChangesAnother) {
+    for (Page page : kColumnOrder) {
+        PageStates all{};
+        all.fill(true);
+        PageStates expected = all;
+        expected[std::size_t(IndexOf(page))] = false;
+        EXPECT_EQ(click(page, all), expected) << IndexOf(page);
+    }
+}
+
+TEST(PageRule, NothingOpenElsewhereKeepsEverything) {
+    for (Page page : kColumnOrder) {
+        PageStates expected{};
+        expected[std::size_t(IndexOf(page))] = true;
+        EXPECT_EQ(click(page, PageStates{}), expected);
+    }
+}
+
+struct ScreenCase {
+    int w, h;
+    double factor;
+    Placement placed;
+};
+
+TEST(WindowPlacement, FactorAndPlaceForCommonScreens) {
+    const ScreenCase cases[] = {
+        {1920, 1080, 1.0, {396, 170, 1127, 740}},
+        {1920, 1200, 1.0, {396, 230, 1127, 740}},
+        {2560, 1440, 1.5, {435, 165, 1690, 1110}},
+        {3840, 2160, 2.0, {793, 340, 2254, 1480}},
+        // Smaller than the window: it opens at the edge, never off the screen's top or left.
+        {1024, 768, 1.0, {0, 14, 1127, 740}},
+        {800, 600, 1.0, {0, 0, 1127, 740}},
+    };
+    for (const auto& c : cases) {
+        const double factor = platform::ScaleFactorForScreen(c.w, c.h);
+        EXPECT_EQ(factor, c.factor) << c.w << "x" << c.h;
+        const int width = int(1127 * factor);
+        const int height = int(740 * factor);
+        EXPECT_EQ(MainWindowPlacement(c.w, c.h, width, height), c.placed) << c.w << "x" << c.h;
+    }
+}
+
+} // namespace
+} // namespace quorvik::ui::rules
