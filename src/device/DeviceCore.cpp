@@ -48,8 +48,7 @@ DeviceCore::DeviceCore(platform::HidBus& bus, platform::EventLoop& loop, platfor
     : loop_(loop), mainWindow_(mainWindow), window_(window),
       connection_(std::make_unique<DeviceConnection>(bus, loop, mainWindow, static_cast<DeviceHost&>(*this))),
       download_(DownloadPorts{[this](const Report& r) { return connection_->WriteCommand(r); },
-                              [this] { return connection_->HasTarget(); },
-                              [this] { return connection_->Sequence().Take(); },
+                              [this] { return connection_->HasTarget(); }, connection_->Sequence(),
                               [this](std::uint32_t ms) { loop_.sleep(ms); }},
                 tables_) {}
 

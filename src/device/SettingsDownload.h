@@ -30,32 +30,33 @@ inline constexpr std::size_t kMacroImageCompared = 512;
 inline constexpr std::uint8_t kMacroImageMarker0 = 0x09;
 inline constexpr std::uint8_t kMacroImageMarker1 = 0x90;
 
+// The commands the download compares one by one: seven button positions, the six
+// sensor-and-lighting commands, power saving and motion wake-up (the table in the .cpp).
+inline constexpr std::size_t kComparedCommandCount = 15;
+// A command's shadow keeps at most bytes 6..32 of its report.
+inline constexpr std::size_t kMaxComparedBytes = kReportLength - kOffLength;
+
+using CommandShadow = std::array<std::uint8_t, kMaxComparedBytes>;
+using MacroImageBytes = std::array<std::uint8_t, kMacroImageCompared>;
+
 struct DeviceShadows {
-    std::array<std::uint8_t, 21> buttons{};    // code bytes of positions 0..6
-    std::array<std::uint8_t, 17> dpiLevels{};  // bytes 7..23 of the DPI-levels command
-    std::array<std::uint8_t, 24> dpiColours{}; // bytes 7..30 of the colours command
-    std::uint8_t reportRate = 0;
-    std::uint8_t liftOff = 0;
-    std::uint8_t debounce = 0;
-    // Bytes 6..6+L of the lighting command: the length byte first, so a change of length is a
-    // change; never more than the 27 bytes 6..32.
-    std::vector<std::uint8_t> lighting = std::vector<std::uint8_t>(1, 0);
-    std::array<std::uint8_t, 2> power{};
-    std::uint8_t wake = 0;
-    std::array<std::array<std::uint8_t, kMacroImageCompared>, kDeviceMacroSlots> macros{};
+    // By row of the compared-command table: the bytes of that command last written (or primed),
+    // zero beyond the compared ones.
+    std::array<CommandShadow, kComparedCommandCount> commands{};
+    std::array<MacroImageBytes, kDeviceMacroSlots> macros{};
 };
 
 // The bytes of a macro button's image as the shadow compares them (first 512 bytes).
-std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const model::MacroRecord& macro);
+MacroImageBytes MacroImage(std::uint8_t slot, const model::MacroRecord& macro);
 
-// What the download needs from around it. The connection writes reports; the pacing waits on the
-// process clock.
+// What the download needs from around it. The connection writes reports and holds the sequence
+// number; the pacing waits on the process clock.
 struct DownloadPorts {
     // Writes one report to the target form; false when nothing was written (no target, or the
     // write failed).
     std::function<bool(const Report&)> write;
     std::function<bool()> hasTarget;
-    std::function<std::uint8_t()> takeSequence;
+    SequenceNumber& sequence;
     std::function<void(std::uint32_t ms)> sleep;
 };
 
@@ -91,20 +92,13 @@ public:
     bool SuppressProgress() const { return suppressProgress_; }
     void ClearSuppressProgress() { suppressProgress_ = false; }
 
-    const DeviceShadows& Shadows() const { return shadows_; }
-    // Device slot (1…) given to a library slot by the last assignment, or 0.
-    std::uint8_t DeviceSlotOfLibrarySlot(std::size_t librarySlot) const;
-
 private:
     void assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library);
-    void sendButtons(const model::ProfileRecord& profile);
-    void sendSensorAndLighting(const model::ProfileRecord& profile);
-    void sendPower(const model::ProfileRecord& profile);
-    void sendWake(const model::ProfileRecord& profile);
+    // The marked groups' commands, in table order, each written only when it differs from its shadow.
+    void sendCommands(const model::ProfileRecord& profile);
     void sendMacros(const model::ProfileRecord& profile, bool writing);
     // Writes a report that differs from its shadow; true when it reached the mouse.
     bool writePaced(const Report& report);
-    void fillSingleShadows(const model::ProfileRecord& profile);
     template <typename T> bool unchanged(const T& shadow, const T& value) const { return !forced_ && shadow == value; }
 
     DownloadPorts ports_;

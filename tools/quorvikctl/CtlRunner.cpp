@@ -268,7 +268,7 @@ std::vector<Report> planReports(model::ProfileRecord profile, const device::Sens
                                            reports.push_back(r);
                                            return true;
                                        },
-                                       [] { return true; }, [&] { return sequence.Take(); }, [](std::uint32_t) {}},
+                                       [] { return true; }, sequence, [](std::uint32_t) {}},
                                       tables);
     download.ForceNextRun();
     download.Run(profile, macro::TheMacroLibrary());
