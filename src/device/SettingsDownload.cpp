@@ -228,16 +228,17 @@ void SettingsDownload::sendMacros(const model::ProfileRecord& profile, bool writ
         auto image = MacroImage(slot, button.Macro);
         auto& shadow = shadows_.macros[slot & 0x0F];
         if (!unchanged(shadow, image)) {
-            if (!writing || !ports_.hasTarget()) {
-                // Without a mouse the image is taken as sent: the mouse gets it with the next change.
-                shadow = image;
-            } else {
+            if (!writing) {
+                shadow = image; // priming: the mouse is taken to hold it
+            } else if (ports_.hasTarget()) {
                 bool allWritten = true;
                 for (const Report& chunk : BuildMacroChunks(ports_.sequence, slot, MacroChunkData(button.Macro)))
                     allWritten = writePaced(chunk) && allWritten;
                 if (allWritten)
                     shadow = image;
             }
+            // With no mouse the shadow keeps what the mouse last got, so the download after the
+            // next scan that finds it writes the image, as it does the other commands.
         }
         ports_.sleep(kReportPacingMs);
     }

@@ -293,3 +293,24 @@ TEST(SettingsDownload, PrimedShadowsHoldEveryCommandAndWrittenReportsNumberInTur
     ASSERT_FALSE(status.empty());
     EXPECT_EQ(status[0][device::kOffSequence], static_cast<std::uint8_t>(reports[1][device::kOffSequence] + 1));
 }
+
+TEST(SettingsDownload, MacroEditedWithoutAMouseIsWrittenOnceItIsPluggedIn) {
+    DeviceCoreHarness h;
+    auto a = addLibraryMacro(u"A", 2);
+    giveButtonMacro(h.profile(), 2, a);
+    h.start({}); // primed with the two-event macro: the mouse is taken to hold it
+    auto& macro = h.profile().buttons[2].Macro;
+    macro.InsertAction(macro.MacroActionNum, model::MakeKeyEvent(0x42, false));
+    macro.MacroCommandActionNum = macro.CountEvents();
+    h.core->MarkGroup(SettingGroup::Buttons);
+    h.advance(20);
+
+    h.mouse->plug(Form::Wired);
+    h.advance(20);
+    auto codes = h.takeCodes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), device::kCmdMacroChunk), 1);
+    EXPECT_EQ(h.mouse->state().macros[1].data.size(), 9u) << "three events reached the mouse";
+    h.core->MarkGroup(SettingGroup::Buttons);
+    h.advance(20);
+    EXPECT_TRUE(h.takeCodes().empty()) << "and it is written once";
+}
