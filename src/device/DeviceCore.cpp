@@ -39,7 +39,6 @@ const char16_t* rateNameForCode(int code) {
 constexpr std::uint8_t kMaxReportedLevel = 8;
 
 constexpr int kBatteryPhaseStep = 25;
-constexpr int kBatteryFull = 100;
 
 } // namespace
 
@@ -261,8 +260,7 @@ void DeviceCore::statusPollTick() {
     }
     if (!windowOpen_)
         return;
-    if (battery_ > kBatteryFull)
-        battery_ = 0;
+    battery_ = ShownBatteryLevel();
     batteryPhase_ += kBatteryPhaseStep;
     if (batteryPhase_ > kBatteryFull)
         batteryPhase_ = kBatteryPhaseStep;

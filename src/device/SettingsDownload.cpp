@@ -73,13 +73,13 @@ std::span<const std::uint8_t> ComparedBytes(const ComparedCommand& command, cons
     return std::span<const std::uint8_t>(report).subspan(command.first, count);
 }
 
-bool MatchesShadow(const CommandShadow& shadow, std::span<const std::uint8_t> bytes) {
-    return std::equal(bytes.begin(), bytes.end(), shadow.begin());
+bool MatchesShadow(const std::optional<CommandShadow>& shadow, std::span<const std::uint8_t> bytes) {
+    return shadow && std::equal(bytes.begin(), bytes.end(), shadow->begin());
 }
 
-void StoreShadow(CommandShadow& shadow, std::span<const std::uint8_t> bytes) {
-    shadow.fill(0);
-    std::copy(bytes.begin(), bytes.end(), shadow.begin());
+void StoreShadow(std::optional<CommandShadow>& shadow, std::span<const std::uint8_t> bytes) {
+    shadow.emplace(); // zero beyond the compared bytes
+    std::copy(bytes.begin(), bytes.end(), shadow->begin());
 }
 
 // Position in the library block of the first macro slot whose macro has this serial number;
@@ -137,7 +137,7 @@ void SettingsDownload::MarkAfterScan() {
 
 void SettingsDownload::ForceNextRun() {
     flags_.fill(true);
-    forced_ = true;
+    shadows_.Forget();
 }
 
 bool SettingsDownload::Run(model::ProfileRecord& profile, macro::MacroLibrary& library) {
@@ -148,7 +148,6 @@ bool SettingsDownload::Run(model::ProfileRecord& profile, macro::MacroLibrary& l
         sendCommands(profile);
     flags_.fill(false);
     sendMacros(profile, true);
-    forced_ = false;
     return somethingWritten_;
 }
 
@@ -206,8 +205,8 @@ void SettingsDownload::sendCommands(const model::ProfileRecord& profile) {
         // Built with the number it will carry; the number is used up only when the report is written.
         const Report report = command.build(ports_.sequence.Peek(), profile, tables_);
         const auto bytes = ComparedBytes(command, report);
-        CommandShadow& shadow = shadows_.commands[row];
-        if (!forced_ && MatchesShadow(shadow, bytes)) {
+        auto& shadow = shadows_.commands[row];
+        if (MatchesShadow(shadow, bytes)) {
             if (command.pacedWhenUnchanged)
                 ports_.sleep(kReportPacingMs);
             continue;
@@ -227,7 +226,7 @@ void SettingsDownload::sendMacros(const model::ProfileRecord& profile, bool writ
         std::uint8_t slot = MacroSlotOf(button);
         auto image = MacroImage(slot, button.Macro);
         auto& shadow = shadows_.macros[slot & 0x0F];
-        if (!unchanged(shadow, image)) {
+        if (!shadow || *shadow != image) {
             if (!writing) {
                 shadow = image; // priming: the mouse is taken to hold it
             } else if (ports_.hasTarget()) {

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace quorvik::device {
@@ -39,11 +40,22 @@ inline constexpr std::size_t kMaxComparedBytes = kReportLength - kOffLength;
 using CommandShadow = std::array<std::uint8_t, kMaxComparedBytes>;
 using MacroImageBytes = std::array<std::uint8_t, kMacroImageCompared>;
 
+// What the mouse was last given. A shadow that is none is not known: it differs from any bytes,
+// so the command is written (a mouse whose settings are unknown). Shadows start known, all zero.
 struct DeviceShadows {
+    DeviceShadows() {
+        commands.fill(CommandShadow{});
+        macros.fill(MacroImageBytes{});
+    }
+    void Forget() {
+        commands.fill(std::nullopt);
+        macros.fill(std::nullopt);
+    }
+
     // By row of the compared-command table: the bytes of that command last written (or primed),
     // zero beyond the compared ones.
-    std::array<CommandShadow, kComparedCommandCount> commands{};
-    std::array<MacroImageBytes, kDeviceMacroSlots> macros{};
+    std::array<std::optional<CommandShadow>, kComparedCommandCount> commands;
+    std::array<std::optional<MacroImageBytes>, kDeviceMacroSlots> macros;
 };
 
 // The bytes of a macro button's image as the shadow compares them (first 512 bytes).
@@ -76,8 +88,8 @@ public:
     // Fills every shadow from `profile` without writing (the mouse is taken to hold it).
     void Prime(model::ProfileRecord& profile, macro::MacroLibrary& library);
 
-    // The next Run marks every group and writes every command, as if the shadows knew nothing:
-    // for a mouse whose settings are unknown (the command-line tool's "apply").
+    // Marks every group and forgets every shadow, so the next Run writes every command and every
+    // macro slot once: for a mouse whose settings are unknown (the command-line tool's "apply").
     void ForceNextRun();
 
     // Told about every report the download tries to write, and whether it reached the mouse.
@@ -99,7 +111,6 @@ private:
     void sendMacros(const model::ProfileRecord& profile, bool writing);
     // Writes a report that differs from its shadow; true when it reached the mouse.
     bool writePaced(const Report& report);
-    template <typename T> bool unchanged(const T& shadow, const T& value) const { return !forced_ && shadow == value; }
 
     DownloadPorts ports_;
     const SensorTables& tables_;
@@ -108,7 +119,6 @@ private:
     bool somethingWritten_ = false;
     bool suppressProgress_ = false;
     bool refreshButtonMacros_ = false;
-    bool forced_ = false; // this run treats every shadow as different from the mouse
     std::function<void(const Report&, bool)> observer_;
     // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
     // whole library: an assignment must find a macro again in constant time.

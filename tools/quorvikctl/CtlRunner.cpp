@@ -243,13 +243,13 @@ int statusCommand(const CtlOptions& options, CtlContext& context, device::Device
     if (options.json) {
         context.out << "{\"form\": " << jsonString(device::FormName(target)) << ", \"model\": " << jsonString(tag)
                     << ", \"sensor\": " << jsonString(hex4(model::SensorIdentifier()))
-                    << ", \"battery\": " << core.BatteryLevel() << ", \"charge\": " << jsonString(charge)
+                    << ", \"battery\": " << core.ShownBatteryLevel() << ", \"charge\": " << jsonString(charge)
                     << ", \"online\": " << (online ? "true" : "false") << "}\n";
     } else {
         context.out << "form:     " << device::FormName(target) << "\n"
                     << "model:    " << tag << (status->tagMatches ? "" : " (not the expected model)") << "\n"
                     << "sensor:   " << hex4(model::SensorIdentifier()) << "\n"
-                    << "battery:  " << core.BatteryLevel() << "%\n"
+                    << "battery:  " << core.ShownBatteryLevel() << "%\n"
                     << "charge:   " << charge << "\n"
                     << "online:   " << (online ? "yes" : "no") << "\n";
     }
