@@ -65,6 +65,18 @@ void RunReader(std::shared_ptr<DeviceConnection::ReaderState> state, std::unique
 
 } // namespace
 
+InterfaceRoles RolesOf(std::span<const HidCaps> collections) {
+    InterfaceRoles roles;
+    for (const HidCaps& caps : collections) {
+        // Input is tested first: a collection with 33-byte input and feature reports is an input one.
+        if (caps.inputReportByteLength == kRoleReportLength)
+            roles.input = true;
+        else if (caps.featureReportByteLength == kRoleReportLength)
+            roles.feature = true;
+    }
+    return roles;
+}
+
 std::uint16_t ProductIdOf(Form form) {
     return form == Form::Wired ? kWiredProductId : kReceiverProductId;
 }
@@ -116,21 +128,22 @@ void DeviceConnection::probe(int index) {
         return;
     const auto device = bus_.open(*path);
     HidAttributes attributes;
-    HidCaps caps;
-    if (!device || !device->attributes(attributes) || !device->capabilities(caps))
+    std::vector<HidCaps> collections;
+    if (!device || !device->attributes(attributes) || !device->collections(collections))
         return; // an interface we cannot open or ask is skipped silently
     const auto form = FormOf(attributes);
     if (!form)
         return;
     FormState& st = state(*form);
-    // Input is tested first: an interface with 33-byte input and feature reports is the input one.
-    if (caps.inputReportByteLength == kRoleReportLength) {
+    const InterfaceRoles roles = RolesOf(collections);
+    if (roles.input) {
         std::lock_guard lock(st.reader->mutex);
         if (st.reader->inputPath.empty()) {
             st.reader->inputIndex = index;
             st.reader->inputPath = *path;
         }
-    } else if (caps.featureReportByteLength == kRoleReportLength) {
+    }
+    if (roles.feature) {
         // The lowest index wins and stays recorded until the form is found absent.
         if (st.featurePath.empty()) {
             st.featureIndex = index;

@@ -4,8 +4,11 @@
 // The mouse comes in two forms that may be plugged in together: the wired mouse and the wireless
 // receiver. Each exposes several HID interfaces; per form we need the feature interface (commands
 // are written there) and the input interface (the mouse's level-change reports come from there).
-// Roles are told apart by report length alone: an interface whose input reports are 33 bytes is
-// the input interface, otherwise one whose feature reports are 33 bytes is the feature interface.
+// Roles are told apart by report length alone, per top-level collection of an interface's report
+// descriptor: a collection whose input reports are 33 bytes makes its interface the input
+// interface, otherwise one whose feature reports are 33 bytes the feature interface. A hidraw node
+// carries every collection of its USB interface, so one node may fill both roles; the reader and
+// the feature handle then open the same node.
 //
 // Threads: everything here runs on the main thread except the reader threads. A reader owns its
 // own handle and shares only its form's reader state (running flag, input index and path) through
@@ -23,6 +26,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 
@@ -41,6 +45,13 @@ const char* FormName(Form form); // "wired", "receiver"
 inline constexpr int kProbeCount = 150;
 // The length, in bytes with the report id, that marks the mouse's two interfaces.
 inline constexpr std::uint16_t kRoleReportLength = 33;
+
+// The roles the collections of one interface give it.
+struct InterfaceRoles {
+    bool input = false;
+    bool feature = false;
+};
+InterfaceRoles RolesOf(std::span<const platform::HidCaps> collections);
 
 // Posted to the main window for each level-change report: wParam = byte 3 (report interval in
 // ms), lParam = byte 4 (DPI level, from 1 among the enabled levels).

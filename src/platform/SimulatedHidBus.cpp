@@ -16,6 +16,7 @@ struct SimulatedHidBus::Node {
     std::string path;
     HidAttributes attributes;
     HidCaps caps;
+    std::vector<HidCaps> collections;
     std::shared_ptr<SimulatedFeatureHandler> features;
 
     std::mutex mutex;
@@ -49,6 +50,12 @@ public:
         if (isGone())
             return false;
         out = node_->caps;
+        return true;
+    }
+    bool collections(std::vector<HidCaps>& out) override {
+        if (isGone())
+            return false;
+        out = node_->collections;
         return true;
     }
     bool setFeature(std::span<const std::uint8_t> report) override {
@@ -111,7 +118,9 @@ int SimulatedHidBus::plug(std::vector<SimulatedInterface> interfaces) {
             auto node = std::make_shared<Node>();
             node->path = "sim:hidraw" + std::to_string(nextNodeNumber_++);
             node->attributes = {iface.vendorId, iface.productId};
-            node->caps = ParseReportDescriptor(iface.reportDescriptor).caps;
+            auto info = ParseReportDescriptor(iface.reportDescriptor);
+            node->caps = info.caps;
+            node->collections = std::move(info.collections);
             node->features = std::move(iface.features);
             device.interfaces.push_back(std::move(node));
         }

@@ -258,3 +258,65 @@ TEST_F(DiscoveryTest, StatusReadAsksTwiceWhenUnanswered) {
     EXPECT_EQ(parsed->sensorId, 0x3360);
     EXPECT_EQ(parsed->battery, 55);
 }
+
+TEST(InterfaceRoles, EachCollectionGivesItsInterfaceARole) {
+    using platform::HidCaps;
+    struct Row {
+        const char* name;
+        std::vector<HidCaps> collections;
+        bool input, feature;
+    } rows[] = {
+        {"33-byte input and feature in one collection: input only", {{33, 0, 33}}, true, false},
+        {"feature collection", {{9, 0, 33}}, false, true},
+        {"input and feature collections in one interface", {{33, 0, 0}, {9, 0, 33}}, true, true},
+        {"the 33/33 collection is still input beside a feature one", {{33, 0, 33}, {9, 0, 33}}, true, true},
+        {"wrong lengths", {{65, 0, 65}, {5, 0, 0}}, false, false},
+        {"no collections", {}, false, false},
+    };
+    for (const auto& row : rows) {
+        const auto roles = RolesOf(row.collections);
+        EXPECT_EQ(roles.input, row.input) << row.name;
+        EXPECT_EQ(roles.feature, row.feature) << row.name;
+    }
+}
+
+TEST_F(DiscoveryTest, OneInterfaceCarryingBothCollectionsFillsBothRoles) {
+    VirtualMouse combined{bus, loop, emulator::InterfaceLayout::Combined};
+    combined.plug(Form::Wired);
+    loop.runUntilIdle();
+    const auto vendor = bus.interfacePath(static_cast<int>(emulator::kCombinedVendorInterface));
+    EXPECT_TRUE(link.IsPresent(Form::Wired));
+    EXPECT_EQ(link.FeaturePath(Form::Wired), vendor);
+    EXPECT_EQ(link.InputPath(Form::Wired), vendor);
+    // The feature handle and the reader each hold the node open.
+    EXPECT_EQ(bus.openHandleCount(1, emulator::kCombinedVendorInterface), 2);
+    ASSERT_TRUE(link.IsReaderRunning(Form::Wired));
+
+    ASSERT_TRUE(link.WriteCommand(BuildReportRateReport(link.Sequence().Take(), 1)));
+    EXPECT_EQ(combined.state().reportInterval, 4);
+    combined.pressDpiButton(Form::Wired);
+    ASSERT_TRUE(waitForLevelChanges(1));
+    EXPECT_EQ(window.levelChanges[0], (std::pair<int, int>{4, 2}));
+
+    // A second scan sees the same node in both roles and reopens nothing.
+    const int opens = bus.totalOpens();
+    link.Scan();
+    EXPECT_EQ(bus.totalOpens() - opens, static_cast<int>(emulator::kCombinedInterfacesPerForm));
+    combined.unplug(Form::Wired);
+    loop.runUntilIdle();
+    EXPECT_TRUE(link.WaitForReaderEnd(Form::Wired));
+    EXPECT_FALSE(link.IsPresent(Form::Wired));
+}
+
+TEST_F(DiscoveryTest, AnInterfaceWithOnlyA33By33CollectionIsNoFeatureInterface) {
+    using platform::SimulatedInterface;
+    const int id = bus.plug(std::vector<SimulatedInterface>{
+        {kVendorId, kReceiverProductId, emulator::VendorInputDescriptor(), nullptr},
+    });
+    loop.runUntilIdle();
+    EXPECT_EQ(link.InputPath(Form::Receiver), bus.interfacePath(0));
+    EXPECT_EQ(link.FeaturePath(Form::Receiver), "");
+    EXPECT_FALSE(link.IsPresent(Form::Receiver));
+    bus.unplug(id);
+    loop.runUntilIdle();
+}

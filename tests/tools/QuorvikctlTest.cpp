@@ -326,3 +326,20 @@ TEST(Quorvikctl, ApplyWritesAMacroSharedByTwoButtonsOnce) {
     EXPECT_EQ(h.traceLines(), printed) << "reports prints the same single copy";
     EXPECT_EQ(h.mouse.state().buttons[5], (std::array<std::uint8_t, 3>{0x90, 0x21, 0x01}));
 }
+
+TEST(Quorvikctl, ListNamesTheRolesOfEachInterface) {
+    CtlHarness h;
+    h.mouse.plug(Form::Wired);
+    emulator::VirtualMouse combined{h.bus, h.loop, emulator::InterfaceLayout::Combined};
+    combined.plug(Form::Receiver);
+    ASSERT_EQ(h.run({"list"}), ctl::kExitOk) << h.err.str();
+    auto roles = [](const std::vector<std::string>& printed) {
+        std::vector<std::string> out;
+        for (const auto& line : printed)
+            out.push_back(line.substr(0, line.rfind('\t')));
+        return out;
+    };
+    EXPECT_EQ(roles(lines(h.out.str())), (std::vector<std::string>{"wired\tother", "wired\tother", "wired\tfeature",
+                                                                   "wired\tother", "wired\tinput", "receiver\tother",
+                                                                   "receiver\tother", "receiver\tinput+feature"}));
+}

@@ -176,8 +176,8 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
             break;
         auto handle = context.bus.open(*path);
         platform::HidAttributes attributes;
-        platform::HidCaps caps;
-        if (!handle || !handle->attributes(attributes) || !handle->capabilities(caps))
+        std::vector<platform::HidCaps> collections;
+        if (!handle || !handle->attributes(attributes) || !handle->collections(collections))
             continue;
         if (attributes.vendorId != device::kVendorId)
             continue;
@@ -187,9 +187,11 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
                 form = device::FormName(f);
         if (form.empty())
             continue;
-        std::string role = caps.inputReportByteLength == device::kRoleReportLength     ? "input"
-                           : caps.featureReportByteLength == device::kRoleReportLength ? "feature"
-                                                                                       : "other";
+        const auto roles = device::RolesOf(collections);
+        std::string role = roles.input && roles.feature ? "input+feature"
+                           : roles.input                ? "input"
+                           : roles.feature              ? "feature"
+                                                        : "other";
         found.push_back({form, role, *path});
     }
     if (options.json) {

@@ -90,6 +90,10 @@ public:
         out = info_.caps;
         return true;
     }
+    bool collections(std::vector<HidCaps>& out) override {
+        out = info_.collections;
+        return true;
+    }
     bool setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty())
             return false;
