@@ -1,6 +1,7 @@
 #include "device/DeviceConnection.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -113,9 +114,16 @@ std::unique_ptr<HidDevice> DeviceConnection::openAt(int index, Form form, std::s
     const auto path = bus_.interfacePath(index);
     if (!path)
         return nullptr;
-    auto device = bus_.open(*path);
+    int error = 0;
+    auto device = bus_.open(*path, &error);
+    if (!device) {
+        HidAttributes listed;
+        if (bus_.describe(*path, listed) && FormOf(listed) == form)
+            noteOpenFailure(form, index, *path, error);
+        return nullptr;
+    }
     HidAttributes attributes;
-    if (!device || !device->attributes(attributes) || FormOf(attributes) != form)
+    if (!device->attributes(attributes) || FormOf(attributes) != form)
         return nullptr;
     if (pathOut)
         *pathOut = *path;
@@ -126,11 +134,20 @@ void DeviceConnection::probe(int index) {
     const auto path = bus_.interfacePath(index);
     if (!path)
         return;
-    const auto device = bus_.open(*path);
+    int error = 0;
+    const auto device = bus_.open(*path, &error);
+    if (!device) {
+        // Still skipped, but a node of the mouse that cannot be opened is remembered with its cause.
+        HidAttributes listed;
+        if (bus_.describe(*path, listed))
+            if (const auto form = FormOf(listed))
+                noteOpenFailure(*form, index, *path, error);
+        return;
+    }
     HidAttributes attributes;
     std::vector<HidCaps> collections;
-    if (!device || !device->attributes(attributes) || !device->collections(collections))
-        return; // an interface we cannot open or ask is skipped silently
+    if (!device->attributes(attributes) || !device->collections(collections))
+        return; // an interface we cannot ask is skipped silently
     const auto form = FormOf(attributes);
     if (!form)
         return;
@@ -155,8 +172,16 @@ void DeviceConnection::probe(int index) {
     }
 }
 
+void DeviceConnection::noteOpenFailure(Form form, int index, const std::string& path, int error) {
+    for (const OpenFailure& known : openFailures_)
+        if (known.path == path)
+            return;
+    openFailures_.push_back({form, index, path, error});
+}
+
 void DeviceConnection::Scan() {
     anyDevice_ = false;
+    openFailures_.clear();
     for (auto& form : forms_)
         form.present = false;
     for (int i = 0; i < kProbeCount; ++i)
@@ -267,9 +292,14 @@ HidDevice* DeviceConnection::targetHandle() {
     return target ? state(*target).feature.get() : nullptr;
 }
 
+bool DeviceConnection::noteFeature(HidDevice* device, bool ok) {
+    lastFeatureError_ = ok ? 0 : device ? device->lastError() : ENODEV;
+    return ok;
+}
+
 bool DeviceConnection::WriteCommand(const Report& report) {
     HidDevice* device = targetHandle();
-    return device && device->setFeature(report);
+    return noteFeature(device, device && device->setFeature(report));
 }
 
 void DeviceConnection::ReadStatus() {
@@ -277,13 +307,13 @@ void DeviceConnection::ReadStatus() {
         HidDevice* device = targetHandle();
         if (!device)
             return;
-        if (!device->setFeature(BuildStatusRequest(sequence_.Take())))
+        if (!noteFeature(device, device->setFeature(BuildStatusRequest(sequence_.Take()))))
             return;
         loop_.sleep(kStatusReadDelayMs);
         Report response;
         response.fill(0xFF);
         response[kOffReportId] = kCommandReportId;
-        if (!device->getFeature(response))
+        if (!noteFeature(device, device->getFeature(response)))
             return;
         // Payload length 0: the mouse has not answered yet; ask once more.
         if (response[kOffLength] != 0) {

@@ -29,6 +29,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quorvik::device {
 
@@ -60,6 +61,15 @@ inline constexpr unsigned kLevelChangeMessage = platform::WM_USER + 0x100;
 // Pause between a status request and reading its answer.
 inline constexpr std::uint32_t kStatusReadDelayMs = 10;
 
+// A HID interface of the mouse that a scan found but could not open, and why: a node the user
+// may not open (EACCES) is a mouse that is there, not a missing one.
+struct OpenFailure {
+    Form form = Form::Wired;
+    int index = -1;   // enumeration index
+    std::string path; // "/dev/hidraw3"
+    int error = 0;    // errno of the open
+};
+
 class DeviceConnection {
 public:
     DeviceConnection(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
@@ -89,6 +99,9 @@ public:
     bool HasTarget() const { return Target().has_value(); }
     // Writes one command report to the target; false when there is none or the write failed.
     bool WriteCommand(const Report& report);
+    // errno of the last feature report (command or status) that did not reach the mouse since the
+    // last one that did: ENODEV when there was no target; 0 after a success.
+    int LastFeatureError() const { return lastFeatureError_; }
 
     // Status request and read, up to two attempts, the second only when the first got an empty
     // answer (payload length 0). A non-empty answer goes to the host's status handler.
@@ -110,6 +123,9 @@ public:
     bool TakeQueryOnArrival() { return std::exchange(queryOnArrival_, false); }
     std::string FeaturePath(Form form) const;
     std::string InputPath(Form form) const;
+    // Interfaces of the mouse that the last scan could not open (probe, feature handle or reader),
+    // one entry per path, in the order met. Empty when every interface of the mouse opened.
+    const std::vector<OpenFailure>& OpenFailures() const { return openFailures_; }
 
     // Waits on the wall clock (at most `maxRealMs`) until no reader of `form` runs; false on time
     // out. For tests and orderly shutdown of tools; the program itself never waits for readers.
@@ -135,6 +151,9 @@ private:
     // Opens the interface at `index` and checks it belongs to `form`; null otherwise.
     std::unique_ptr<platform::HidDevice> openAt(int index, Form form, std::string* path = nullptr);
     platform::HidDevice* targetHandle();
+    void noteOpenFailure(Form form, int index, const std::string& path, int error);
+    // Notes the outcome of a feature request on `device`; returns `ok`.
+    bool noteFeature(platform::HidDevice* device, bool ok);
 
     platform::HidBus& bus_;
     platform::EventLoop& loop_;
@@ -144,6 +163,8 @@ private:
     bool anyDevice_ = false;
     bool queryOnArrival_ = true;
     SequenceNumber sequence_;
+    std::vector<OpenFailure> openFailures_;
+    int lastFeatureError_ = 0;
 };
 
 } // namespace quorvik::device

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -319,4 +320,55 @@ TEST_F(DiscoveryTest, AnInterfaceWithOnlyA33By33CollectionIsNoFeatureInterface) 
     EXPECT_FALSE(link.IsPresent(Form::Receiver));
     bus.unplug(id);
     loop.runUntilIdle();
+}
+
+TEST_F(DiscoveryTest, AMouseThatCannotBeOpenedIsReportedWithItsCause) {
+    plug(Form::Wired);
+    EXPECT_TRUE(link.OpenFailures().empty());
+    unplug(Form::Wired);
+    ASSERT_TRUE(link.WaitForReaderEnd(Form::Wired));
+
+    // The mouse comes back on nodes the user may not open; another maker's device opens.
+    bus.plug(emulator::UnrelatedDeviceInterfaces());
+    mouse.plug(Form::Wired);
+    std::vector<std::string> mousePaths;
+    for (std::size_t i = 0; i < emulator::kInterfacesPerForm; ++i) {
+        mousePaths.push_back(*bus.interfacePath(static_cast<int>(2 + i)));
+        bus.setOpenError(mousePaths.back(), EACCES);
+    }
+    bus.setOpenError(*bus.interfacePath(0), EACCES); // not the mouse: not reported
+    loop.runUntilIdle();
+    EXPECT_FALSE(link.AnyDevice());
+    ASSERT_EQ(link.OpenFailures().size(), emulator::kInterfacesPerForm);
+    for (std::size_t i = 0; i < mousePaths.size(); ++i) {
+        const OpenFailure& f = link.OpenFailures()[i];
+        EXPECT_EQ(f.form, Form::Wired);
+        EXPECT_EQ(f.index, static_cast<int>(2 + i));
+        EXPECT_EQ(f.path, mousePaths[i]);
+        EXPECT_EQ(f.error, EACCES);
+    }
+
+    // Access granted (the udev rule installed): the next scan finds it and forgets the failures.
+    for (const auto& path : mousePaths)
+        bus.setOpenError(path, 0);
+    link.Scan();
+    EXPECT_TRUE(link.HasTarget());
+    EXPECT_TRUE(link.OpenFailures().empty());
+}
+
+TEST_F(DiscoveryTest, AFailedWriteKeepsItsCause) {
+    plug(Form::Wired);
+    ASSERT_TRUE(link.WriteCommand(BuildDebounceReport(link.Sequence().Take(), 8)));
+    EXPECT_EQ(link.LastFeatureError(), 0);
+    Report refused = BuildDebounceReport(link.Sequence().Take(), 8);
+    refused[kOffMarker] = 0x02; // the firmware refuses it
+    EXPECT_FALSE(link.WriteCommand(refused));
+    EXPECT_EQ(link.LastFeatureError(), EPIPE);
+
+    mouse.unplug(Form::Wired); // gone before the removal is handled: the handle is still open
+    EXPECT_FALSE(link.WriteCommand(BuildDebounceReport(link.Sequence().Take(), 8)));
+    EXPECT_EQ(link.LastFeatureError(), ENODEV);
+    loop.runUntilIdle();
+    EXPECT_FALSE(link.WriteCommand(BuildDebounceReport(link.Sequence().Take(), 8)));
+    EXPECT_EQ(link.LastFeatureError(), ENODEV) << "no target";
 }
