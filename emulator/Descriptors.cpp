@@ -128,6 +128,34 @@ std::vector<std::uint8_t> VendorFeatureDescriptor() {
     };
 }
 
+std::vector<std::uint8_t> VendorCombinedDescriptor() {
+    return {
+        0x06, 0x00, 0xFF, // Usage Page (Vendor 0xFF00)
+        0x09, 0x01,       // Usage (1)
+        0xA1, 0x01,       // Collection (Application)
+        0x85, 0x05,       //   Report ID (5)
+        0x09, 0x02,       //   Usage (2)
+        0x15, 0x00,       //   Logical Minimum (0)
+        0x26, 0xFF, 0x00, //   Logical Maximum (255)
+        0x75, 0x08,       //   Report Size (8)
+        0x95, 0x20,       //   Report Count (32)
+        0x81, 0x02,       //   Input (Data, Variable, Absolute)
+        0xC0,             // End Collection
+        0x06, 0x01, 0xFF, // Usage Page (Vendor 0xFF01)
+        0x09, 0x01,       // Usage (1)
+        0xA1, 0x01,       // Collection (Application)
+        0x85, 0x06,       //   Report ID (6)
+        0x09, 0x02,       //   Usage (2)
+        0x95, 0x08,       //   Report Count (8)
+        0x81, 0x02,       //   Input (Data, Variable, Absolute)
+        0x85, 0x0C,       //   Report ID (12)
+        0x09, 0x03,       //   Usage (3)
+        0x95, 0x20,       //   Report Count (32)
+        0xB1, 0x02,       //   Feature (Data, Variable, Absolute)
+        0xC0,             // End Collection
+    };
+}
+
 std::vector<std::uint8_t> VendorWideDescriptor() {
     return {
         0x06, 0x02, 0xFF, // Usage Page (Vendor 0xFF02)

@@ -233,8 +233,8 @@ void VirtualMouse::Core::answer(std::span<std::uint8_t> out) const {
     out[kOffStatusOnline] = status.online ? 1 : 0;
 }
 
-VirtualMouse::VirtualMouse(platform::SimulatedHidBus& bus, platform::EventLoop& loop)
-    : bus_(bus), core_(std::make_shared<Core>()) {
+VirtualMouse::VirtualMouse(platform::SimulatedHidBus& bus, platform::EventLoop& loop, InterfaceLayout layout)
+    : bus_(bus), layout_(layout), core_(std::make_shared<Core>()) {
     core_->loop = &loop;
 }
 
@@ -256,10 +256,14 @@ bool VirtualMouse::plug(Form form) {
     std::vector<platform::SimulatedInterface> interfaces = {
         {kVendorId, product, BootMouseDescriptor(), nullptr},
         {kVendorId, product, KeyboardWithIdsDescriptor(), nullptr},
-        {kVendorId, product, VendorFeatureDescriptor(), endpoint},
-        {kVendorId, product, VendorWideDescriptor(), nullptr},
-        {kVendorId, product, VendorInputDescriptor(), endpoint},
     };
+    if (layout_ == InterfaceLayout::Combined) {
+        interfaces.push_back({kVendorId, product, VendorCombinedDescriptor(), endpoint});
+    } else {
+        interfaces.push_back({kVendorId, product, VendorFeatureDescriptor(), endpoint});
+        interfaces.push_back({kVendorId, product, VendorWideDescriptor(), nullptr});
+        interfaces.push_back({kVendorId, product, VendorInputDescriptor(), endpoint});
+    }
     // The arrival is only posted, so the id is stored before anyone handles it.
     const int id = bus_.plug(std::move(interfaces));
     std::lock_guard lock(core_->mutex);
@@ -287,7 +291,8 @@ bool VirtualMouse::sendInputReport(Form form, const Report& report) {
         std::lock_guard lock(core_->mutex);
         id = core_->deviceIds[static_cast<std::size_t>(form)];
     }
-    return id != 0 && bus_.sendInput(id, kNotifyInterface, report);
+    const std::size_t notify = layout_ == InterfaceLayout::Combined ? kCombinedVendorInterface : kNotifyInterface;
+    return id != 0 && bus_.sendInput(id, notify, report);
 }
 
 bool VirtualMouse::pressDpiButton(Form form) {

@@ -9,6 +9,10 @@
 //   2 vendor commands (input 9, feature 33)
 // Commands are accepted on interfaces 2 and 4; level-change reports come from interface 4.
 //
+// With the combined layout each form has three interfaces instead: 0 boot mouse, 1 keyboard +
+// consumer, 2 both vendor collections in one interface (input 33, feature 33, see
+// VendorCombinedDescriptor); commands and level-change reports both use interface 2.
+//
 // Thread-safety: the test (main) thread writes features and plugs and unplugs while reader threads
 // block in reads; all state sits behind one mutex, and unplugging wakes blocked readers (their read
 // fails, as on real hardware).
@@ -35,6 +39,14 @@ using device::Report;
 inline constexpr std::size_t kInterfacesPerForm = 5;
 inline constexpr std::size_t kCommandInterface = 2;
 inline constexpr std::size_t kNotifyInterface = 4;
+
+// How the vendor collections are spread over the USB interfaces of a form.
+enum class InterfaceLayout {
+    Separate, // notifications and commands in interfaces of their own (interfaces 2 and 4)
+    Combined, // both collections in interface 2
+};
+inline constexpr std::size_t kCombinedInterfacesPerForm = 3;
+inline constexpr std::size_t kCombinedVendorInterface = 2;
 inline constexpr std::size_t kMacroSlots = 16; // slot numbers 0..15 of the chunk's slot byte
 
 // One device macro slot, reassembled from its chunks.
@@ -86,7 +98,8 @@ struct TraceEntry {
 
 class VirtualMouse {
 public:
-    VirtualMouse(platform::SimulatedHidBus& bus, platform::EventLoop& loop);
+    VirtualMouse(platform::SimulatedHidBus& bus, platform::EventLoop& loop,
+                 InterfaceLayout layout = InterfaceLayout::Separate);
     // Unplugs every plugged form.
     ~VirtualMouse();
     VirtualMouse(const VirtualMouse&) = delete;
@@ -132,6 +145,7 @@ public:
 
 private:
     platform::SimulatedHidBus& bus_;
+    InterfaceLayout layout_;
     std::shared_ptr<Core> core_;
 };
 

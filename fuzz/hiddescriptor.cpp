@@ -14,6 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (first.caps.inputReportByteLength != again.caps.inputReportByteLength ||
         first.caps.featureReportByteLength != again.caps.featureReportByteLength || first.error != again.error)
         std::abort();
+    // A collection is part of the whole: none of its reports is longer than the interface's.
+    for (const auto& c : first.collections)
+        if (c.inputReportByteLength > first.caps.inputReportByteLength ||
+            c.outputReportByteLength > first.caps.outputReportByteLength ||
+            c.featureReportByteLength > first.caps.featureReportByteLength)
+            std::abort();
     // Without a single main item nothing can have a length.
     if (size == 0 && (first.caps.inputReportByteLength || first.caps.featureReportByteLength))
         std::abort();

@@ -53,10 +53,8 @@ Report MakeCommandReport(std::uint8_t command, std::uint8_t sequence, std::uint8
 
 Report BuildButtonReport(std::uint8_t sequence, std::uint8_t devicePosition, const std::array<std::uint8_t, 3>& code) {
     Report r = MakeCommandReport(kCmdButton, sequence, kLenButton);
-    r[7] = devicePosition;
-    r[8] = code[0];
-    r[9] = code[1];
-    r[10] = code[2];
+    r[kOffButtonPosition] = devicePosition;
+    std::copy(code.begin(), code.end(), r.begin() + kOffButtonCode);
     return r;
 }
 

@@ -71,11 +71,13 @@ inline constexpr std::uint8_t kLenReadStatus = 0;
 
 inline constexpr std::uint8_t kFactoryResetPayload = 0xFF;
 
-// The running sequence number: starts at 1, every report built takes the current value, and it
+// The running sequence number: starts at 1, every report written takes the current value, and it
 // wraps from 255 to 0. The mouse is never told to reset it.
 class SequenceNumber {
 public:
     std::uint8_t Take() { return next_++; }
+    // The number the next report takes: a report that is built before it is known whether it
+    // will be written carries it, and takes it only when it is written.
     std::uint8_t Peek() const { return next_; }
 
 private:
@@ -98,6 +100,9 @@ std::uint8_t ReportIntervalForRateCode(std::uint8_t code);
 Report MakeCommandReport(std::uint8_t command, std::uint8_t sequence, std::uint8_t payloadLength,
                          std::uint8_t chunkByte = kSingleChunk);
 
+// Button command: byte 7 the device position, bytes 8..10 the key function code.
+inline constexpr std::size_t kOffButtonPosition = 7;
+inline constexpr std::size_t kOffButtonCode = 8;
 Report BuildButtonReport(std::uint8_t sequence, std::uint8_t devicePosition, const std::array<std::uint8_t, 3>& code);
 
 // `registers` are the register values of levels 1..6 (the mouse takes register values, not DPI);

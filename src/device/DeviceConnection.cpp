@@ -1,6 +1,7 @@
 #include "device/DeviceConnection.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -65,6 +66,18 @@ void RunReader(std::shared_ptr<DeviceConnection::ReaderState> state, std::unique
 
 } // namespace
 
+InterfaceRoles RolesOf(std::span<const HidCaps> collections) {
+    InterfaceRoles roles;
+    for (const HidCaps& caps : collections) {
+        // Input is tested first: a collection with 33-byte input and feature reports is an input one.
+        if (caps.inputReportByteLength == kRoleReportLength)
+            roles.input = true;
+        else if (caps.featureReportByteLength == kRoleReportLength)
+            roles.feature = true;
+    }
+    return roles;
+}
+
 std::uint16_t ProductIdOf(Form form) {
     return form == Form::Wired ? kWiredProductId : kReceiverProductId;
 }
@@ -101,9 +114,16 @@ std::unique_ptr<HidDevice> DeviceConnection::openAt(int index, Form form, std::s
     const auto path = bus_.interfacePath(index);
     if (!path)
         return nullptr;
-    auto device = bus_.open(*path);
+    int error = 0;
+    auto device = bus_.open(*path, &error);
+    if (!device) {
+        HidAttributes listed;
+        if (bus_.describe(*path, listed) && FormOf(listed) == form)
+            noteOpenFailure(form, index, *path, error);
+        return nullptr;
+    }
     HidAttributes attributes;
-    if (!device || !device->attributes(attributes) || FormOf(attributes) != form)
+    if (!device->attributes(attributes) || FormOf(attributes) != form)
         return nullptr;
     if (pathOut)
         *pathOut = *path;
@@ -114,23 +134,33 @@ void DeviceConnection::probe(int index) {
     const auto path = bus_.interfacePath(index);
     if (!path)
         return;
-    const auto device = bus_.open(*path);
+    int error = 0;
+    const auto device = bus_.open(*path, &error);
+    if (!device) {
+        // Still skipped, but a node of the mouse that cannot be opened is remembered with its cause.
+        HidAttributes listed;
+        if (bus_.describe(*path, listed))
+            if (const auto form = FormOf(listed))
+                noteOpenFailure(*form, index, *path, error);
+        return;
+    }
     HidAttributes attributes;
-    HidCaps caps;
-    if (!device || !device->attributes(attributes) || !device->capabilities(caps))
-        return; // an interface we cannot open or ask is skipped silently
+    std::vector<HidCaps> collections;
+    if (!device->attributes(attributes) || !device->collections(collections))
+        return; // an interface we cannot ask is skipped silently
     const auto form = FormOf(attributes);
     if (!form)
         return;
     FormState& st = state(*form);
-    // Input is tested first: an interface with 33-byte input and feature reports is the input one.
-    if (caps.inputReportByteLength == kRoleReportLength) {
+    const InterfaceRoles roles = RolesOf(collections);
+    if (roles.input) {
         std::lock_guard lock(st.reader->mutex);
         if (st.reader->inputPath.empty()) {
             st.reader->inputIndex = index;
             st.reader->inputPath = *path;
         }
-    } else if (caps.featureReportByteLength == kRoleReportLength) {
+    }
+    if (roles.feature) {
         // The lowest index wins and stays recorded until the form is found absent.
         if (st.featurePath.empty()) {
             st.featureIndex = index;
@@ -142,8 +172,16 @@ void DeviceConnection::probe(int index) {
     }
 }
 
+void DeviceConnection::noteOpenFailure(Form form, int index, const std::string& path, int error) {
+    for (const OpenFailure& known : openFailures_)
+        if (known.path == path)
+            return;
+    openFailures_.push_back({form, index, path, error});
+}
+
 void DeviceConnection::Scan() {
     anyDevice_ = false;
+    openFailures_.clear();
     for (auto& form : forms_)
         form.present = false;
     for (int i = 0; i < kProbeCount; ++i)
@@ -254,9 +292,14 @@ HidDevice* DeviceConnection::targetHandle() {
     return target ? state(*target).feature.get() : nullptr;
 }
 
+bool DeviceConnection::noteFeature(HidDevice* device, bool ok) {
+    lastFeatureError_ = ok ? 0 : device ? device->lastError() : ENODEV;
+    return ok;
+}
+
 bool DeviceConnection::WriteCommand(const Report& report) {
     HidDevice* device = targetHandle();
-    return device && device->setFeature(report);
+    return noteFeature(device, device && device->setFeature(report));
 }
 
 void DeviceConnection::ReadStatus() {
@@ -264,13 +307,13 @@ void DeviceConnection::ReadStatus() {
         HidDevice* device = targetHandle();
         if (!device)
             return;
-        if (!device->setFeature(BuildStatusRequest(sequence_.Take())))
+        if (!noteFeature(device, device->setFeature(BuildStatusRequest(sequence_.Take()))))
             return;
         loop_.sleep(kStatusReadDelayMs);
         Report response;
         response.fill(0xFF);
         response[kOffReportId] = kCommandReportId;
-        if (!device->getFeature(response))
+        if (!noteFeature(device, device->getFeature(response)))
             return;
         // Payload length 0: the mouse has not answered yet; ask once more.
         if (response[kOffLength] != 0) {

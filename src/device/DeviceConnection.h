@@ -4,8 +4,11 @@
 // The mouse comes in two forms that may be plugged in together: the wired mouse and the wireless
 // receiver. Each exposes several HID interfaces; per form we need the feature interface (commands
 // are written there) and the input interface (the mouse's level-change reports come from there).
-// Roles are told apart by report length alone: an interface whose input reports are 33 bytes is
-// the input interface, otherwise one whose feature reports are 33 bytes is the feature interface.
+// Roles are told apart by report length alone, per top-level collection of an interface's report
+// descriptor: a collection whose input reports are 33 bytes makes its interface the input
+// interface, otherwise one whose feature reports are 33 bytes the feature interface. A hidraw node
+// carries every collection of its USB interface, so one node may fill both roles; the reader and
+// the feature handle then open the same node.
 //
 // Threads: everything here runs on the main thread except the reader threads. A reader owns its
 // own handle and shares only its form's reader state (running flag, input index and path) through
@@ -23,8 +26,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quorvik::device {
 
@@ -42,12 +47,28 @@ inline constexpr int kProbeCount = 150;
 // The length, in bytes with the report id, that marks the mouse's two interfaces.
 inline constexpr std::uint16_t kRoleReportLength = 33;
 
+// The roles the collections of one interface give it.
+struct InterfaceRoles {
+    bool input = false;
+    bool feature = false;
+};
+InterfaceRoles RolesOf(std::span<const platform::HidCaps> collections);
+
 // Posted to the main window for each level-change report: wParam = byte 3 (report interval in
 // ms), lParam = byte 4 (DPI level, from 1 among the enabled levels).
 inline constexpr unsigned kLevelChangeMessage = platform::WM_USER + 0x100;
 
 // Pause between a status request and reading its answer.
 inline constexpr std::uint32_t kStatusReadDelayMs = 10;
+
+// A HID interface of the mouse that a scan found but could not open, and why: a node the user
+// may not open (EACCES) is a mouse that is there, not a missing one.
+struct OpenFailure {
+    Form form = Form::Wired;
+    int index = -1;   // enumeration index
+    std::string path; // "/dev/hidraw3"
+    int error = 0;    // errno of the open
+};
 
 class DeviceConnection {
 public:
@@ -78,6 +99,9 @@ public:
     bool HasTarget() const { return Target().has_value(); }
     // Writes one command report to the target; false when there is none or the write failed.
     bool WriteCommand(const Report& report);
+    // errno of the last feature report (command or status) that did not reach the mouse since the
+    // last one that did: ENODEV when there was no target; 0 after a success.
+    int LastFeatureError() const { return lastFeatureError_; }
 
     // Status request and read, up to two attempts, the second only when the first got an empty
     // answer (payload length 0). A non-empty answer goes to the host's status handler.
@@ -99,6 +123,9 @@ public:
     bool TakeQueryOnArrival() { return std::exchange(queryOnArrival_, false); }
     std::string FeaturePath(Form form) const;
     std::string InputPath(Form form) const;
+    // Interfaces of the mouse that the last scan could not open (probe, feature handle or reader),
+    // one entry per path, in the order met. Empty when every interface of the mouse opened.
+    const std::vector<OpenFailure>& OpenFailures() const { return openFailures_; }
 
     // Waits on the wall clock (at most `maxRealMs`) until no reader of `form` runs; false on time
     // out. For tests and orderly shutdown of tools; the program itself never waits for readers.
@@ -124,6 +151,9 @@ private:
     // Opens the interface at `index` and checks it belongs to `form`; null otherwise.
     std::unique_ptr<platform::HidDevice> openAt(int index, Form form, std::string* path = nullptr);
     platform::HidDevice* targetHandle();
+    void noteOpenFailure(Form form, int index, const std::string& path, int error);
+    // Notes the outcome of a feature request on `device`; returns `ok`.
+    bool noteFeature(platform::HidDevice* device, bool ok);
 
     platform::HidBus& bus_;
     platform::EventLoop& loop_;
@@ -133,6 +163,8 @@ private:
     bool anyDevice_ = false;
     bool queryOnArrival_ = true;
     SequenceNumber sequence_;
+    std::vector<OpenFailure> openFailures_;
+    int lastFeatureError_ = 0;
 };
 
 } // namespace quorvik::device

@@ -39,7 +39,6 @@ const char16_t* rateNameForCode(int code) {
 constexpr std::uint8_t kMaxReportedLevel = 8;
 
 constexpr int kBatteryPhaseStep = 25;
-constexpr int kBatteryFull = 100;
 
 } // namespace
 
@@ -48,8 +47,7 @@ DeviceCore::DeviceCore(platform::HidBus& bus, platform::EventLoop& loop, platfor
     : loop_(loop), mainWindow_(mainWindow), window_(window),
       connection_(std::make_unique<DeviceConnection>(bus, loop, mainWindow, static_cast<DeviceHost&>(*this))),
       download_(DownloadPorts{[this](const Report& r) { return connection_->WriteCommand(r); },
-                              [this] { return connection_->HasTarget(); },
-                              [this] { return connection_->Sequence().Take(); },
+                              [this] { return connection_->HasTarget(); }, connection_->Sequence(),
                               [this](std::uint32_t ms) { loop_.sleep(ms); }},
                 tables_) {}
 
@@ -262,8 +260,7 @@ void DeviceCore::statusPollTick() {
     }
     if (!windowOpen_)
         return;
-    if (battery_ > kBatteryFull)
-        battery_ = 0;
+    battery_ = ShownBatteryLevel();
     batteryPhase_ += kBatteryPhaseStep;
     if (batteryPhase_ > kBatteryFull)
         batteryPhase_ = kBatteryPhaseStep;

@@ -44,6 +44,9 @@ inline constexpr int kTextMouseOffline = 156;
 inline constexpr int kStatusPollTicks = 20;
 inline constexpr int kTickAfterDeviceChange = 19;
 
+// Battery level of a full charge; a level above it shows as 0.
+inline constexpr int kBatteryFull = 100;
+
 class DeviceCore : private DeviceHost {
 public:
     DeviceCore(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
@@ -83,6 +86,8 @@ public:
     bool Online() const { return online_; }
     bool OpenedByDevice() const { return openedByDevice_; }
     int BatteryLevel() const { return battery_; }
+    // The level as the battery display shows it: a byte above 100 is 0.
+    int ShownBatteryLevel() const { return battery_ > kBatteryFull ? 0 : battery_; }
     int ChargeState() const { return chargeState_; }
     int TickCounter() const { return tickCounter_; }
     int DeviceLevel() const { return deviceLevel_; }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <span>
 
 namespace quorvik::device {
 
@@ -14,16 +15,71 @@ namespace {
 // Language text that names a button whose macro is gone from the library.
 constexpr int kDisabledButtonText = 34;
 
-template <std::size_t N> std::array<std::uint8_t, N> payloadBytes(const Report& report, std::size_t first) {
-    std::array<std::uint8_t, N> out{};
-    std::copy_n(report.begin() + static_cast<std::ptrdiff_t>(first), N, out.begin());
-    return out;
+// One command the download compares: how it is built from the profile, which of its bytes the
+// shadow keeps, and which group sends it. Priming and sending both walk the table below.
+struct ComparedCommand {
+    SettingGroup group;
+    Report (*build)(std::uint8_t sequence, const model::ProfileRecord& profile, const SensorTables& tables);
+    std::size_t first; // first byte the shadow keeps
+    std::size_t count; // how many; kLengthAndPayload: the length byte and the payload it announces
+    // Button positions are paced whether they are written or not; the other commands only when written.
+    bool pacedWhenUnchanged;
+};
+
+// The lighting command's length varies by effect: its shadow keeps the length byte first, so a
+// change of length is a change.
+constexpr std::size_t kLengthAndPayload = 0;
+
+template <int Position>
+Report ButtonAt(std::uint8_t sequence, const model::ProfileRecord& profile, const SensorTables&) {
+    return BuildButtonReport(sequence, profile, Position);
 }
 
-// Bytes 6..6+L of the lighting command: the compared part of it.
-std::vector<std::uint8_t> lightingBytes(const Report& report) {
-    std::size_t length = std::min<std::size_t>(report[kOffLength], kMaxPayload);
-    return {report.begin() + kOffLength, report.begin() + static_cast<std::ptrdiff_t>(kOffPayload + length)};
+Report DpiLevels(std::uint8_t sequence, const model::ProfileRecord& profile, const SensorTables& tables) {
+    return BuildDpiLevelsReport(sequence, profile, tables);
+}
+
+template <Report (*Build)(std::uint8_t, const model::ProfileRecord&)>
+Report FromProfile(std::uint8_t sequence, const model::ProfileRecord& profile, const SensorTables&) {
+    return Build(sequence, profile);
+}
+
+using enum SettingGroup;
+
+// In the order a download writes them: button positions 0..6; DPI levels, DPI level colours,
+// report rate, lift-off distance, key debounce, lighting; power saving; motion wake-up.
+constexpr std::array<ComparedCommand, kComparedCommandCount> kComparedCommands = {{
+    {Buttons, ButtonAt<0>, kOffButtonCode, 3, true},
+    {Buttons, ButtonAt<1>, kOffButtonCode, 3, true},
+    {Buttons, ButtonAt<2>, kOffButtonCode, 3, true},
+    {Buttons, ButtonAt<3>, kOffButtonCode, 3, true},
+    {Buttons, ButtonAt<4>, kOffButtonCode, 3, true},
+    {Buttons, ButtonAt<5>, kOffButtonCode, 3, true},
+    {Buttons, ButtonAt<6>, kOffButtonCode, 3, true},
+    {SensorLighting, DpiLevels, kOffPayload, 17, false}, // bytes 7..23
+    {SensorLighting, FromProfile<BuildDpiColoursReport>, kOffPayload, 24, false},
+    {SensorLighting, FromProfile<BuildReportRateReport>, kOffPayload, 1, false},
+    {SensorLighting, FromProfile<BuildLiftOffReport>, kOffPayload, 1, false},
+    {SensorLighting, FromProfile<BuildDebounceReport>, kOffPayload, 1, false},
+    {SensorLighting, FromProfile<BuildLightingReport>, kOffLength, kLengthAndPayload, false},
+    {Power, FromProfile<BuildPowerSavingReport>, kOffPayload, 2, false},
+    {Wake, FromProfile<BuildMotionWakeupReport>, kOffPayload, 1, false},
+}};
+
+// The bytes of `report` that the shadow of `command` keeps.
+std::span<const std::uint8_t> ComparedBytes(const ComparedCommand& command, const Report& report) {
+    const std::size_t count =
+        command.count != kLengthAndPayload ? command.count : 1 + std::min<std::size_t>(report[kOffLength], kMaxPayload);
+    return std::span<const std::uint8_t>(report).subspan(command.first, count);
+}
+
+bool MatchesShadow(const std::optional<CommandShadow>& shadow, std::span<const std::uint8_t> bytes) {
+    return shadow && std::equal(bytes.begin(), bytes.end(), shadow->begin());
+}
+
+void StoreShadow(std::optional<CommandShadow>& shadow, std::span<const std::uint8_t> bytes) {
+    shadow.emplace(); // zero beyond the compared bytes
+    std::copy(bytes.begin(), bytes.end(), shadow->begin());
 }
 
 // Position in the library block of the first macro slot whose macro has this serial number;
@@ -58,8 +114,8 @@ std::optional<std::size_t> findLibraryMacro(const macro::MacroLibrary& library, 
 
 } // namespace
 
-std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const model::MacroRecord& macro) {
-    std::array<std::uint8_t, kMacroImageCompared> image{};
+MacroImageBytes MacroImage(std::uint8_t slot, const model::MacroRecord& macro) {
+    MacroImageBytes image{};
     image[0] = kMacroImageMarker0;
     image[1] = kMacroImageMarker1;
     image[2] = slot;
@@ -79,52 +135,30 @@ void SettingsDownload::MarkAfterScan() {
     suppressProgress_ = true;
 }
 
-std::uint8_t SettingsDownload::DeviceSlotOfLibrarySlot(std::size_t librarySlot) const {
-    return librarySlot < slotMap_.size() ? slotMap_[librarySlot] : 0;
-}
-
 void SettingsDownload::ForceNextRun() {
     flags_.fill(true);
-    forced_ = true;
+    shadows_.Forget();
 }
 
 bool SettingsDownload::Run(model::ProfileRecord& profile, macro::MacroLibrary& library) {
     somethingWritten_ = false;
     assignMacroSlots(profile, library);
-    if (IsMarked(SettingGroup::Buttons))
-        sendButtons(profile);
-    if (IsMarked(SettingGroup::SensorLighting))
-        sendSensorAndLighting(profile);
-    if (IsMarked(SettingGroup::Power))
-        sendPower(profile);
-    if (IsMarked(SettingGroup::Wake))
-        sendWake(profile);
+    // Without a mouse the marked commands stay pending: their shadows are not touched.
+    if (ports_.hasTarget())
+        sendCommands(profile);
     flags_.fill(false);
     sendMacros(profile, true);
-    forced_ = false;
     return somethingWritten_;
 }
 
 void SettingsDownload::Prime(model::ProfileRecord& profile, macro::MacroLibrary& library) {
-    for (int position = 0; position < model::kButtonCount; ++position) {
-        auto code = ButtonCodeAtPosition(profile, position);
-        std::copy(code.begin(), code.end(), shadows_.buttons.begin() + position * 3);
+    for (std::size_t row = 0; row < kComparedCommands.size(); ++row) {
+        const ComparedCommand& command = kComparedCommands[row];
+        const Report report = command.build(ports_.sequence.Peek(), profile, tables_);
+        StoreShadow(shadows_.commands[row], ComparedBytes(command, report));
     }
-    fillSingleShadows(profile);
     assignMacroSlots(profile, library);
     sendMacros(profile, false);
-}
-
-void SettingsDownload::fillSingleShadows(const model::ProfileRecord& profile) {
-    // The sequence number does not matter for the compared bytes; 0 keeps the counter untouched.
-    shadows_.dpiLevels = payloadBytes<17>(BuildDpiLevelsReport(0, profile, tables_), kOffPayload);
-    shadows_.dpiColours = payloadBytes<24>(BuildDpiColoursReport(0, profile), kOffPayload);
-    shadows_.reportRate = BuildReportRateReport(0, profile)[kOffPayload];
-    shadows_.liftOff = BuildLiftOffReport(0, profile)[kOffPayload];
-    shadows_.debounce = BuildDebounceReport(0, profile)[kOffPayload];
-    shadows_.lighting = lightingBytes(BuildLightingReport(0, profile));
-    shadows_.power = payloadBytes<2>(BuildPowerSavingReport(0, profile), kOffPayload);
-    shadows_.wake = BuildMotionWakeupReport(0, profile)[kOffPayload];
 }
 
 void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library) {
@@ -163,76 +197,26 @@ bool SettingsDownload::writePaced(const Report& report) {
     return written;
 }
 
-void SettingsDownload::sendButtons(const model::ProfileRecord& profile) {
-    if (!ports_.hasTarget())
-        return; // the shadow keeps the old codes, so the change stays pending for a later download
-    for (int position = 0; position < model::kButtonCount; ++position) {
-        auto code = ButtonCodeAtPosition(profile, position);
-        auto shadow = shadows_.buttons.begin() + position * 3;
-        if (!forced_ && std::equal(code.begin(), code.end(), shadow)) {
-            ports_.sleep(kReportPacingMs); // every position is paced, changed or not
+void SettingsDownload::sendCommands(const model::ProfileRecord& profile) {
+    for (std::size_t row = 0; row < kComparedCommands.size(); ++row) {
+        const ComparedCommand& command = kComparedCommands[row];
+        if (!IsMarked(command.group))
+            continue;
+        // Built with the number it will carry; the number is used up only when the report is written.
+        const Report report = command.build(ports_.sequence.Peek(), profile, tables_);
+        const auto bytes = ComparedBytes(command, report);
+        auto& shadow = shadows_.commands[row];
+        if (MatchesShadow(shadow, bytes)) {
+            if (command.pacedWhenUnchanged)
+                ports_.sleep(kReportPacingMs);
             continue;
         }
+        ports_.sequence.Take();
         // A write that did not reach the mouse leaves the shadow as it was, so the next download
-        // writes this position again.
-        if (writePaced(BuildButtonReport(ports_.takeSequence(), profile, position)))
-            std::copy(code.begin(), code.end(), shadow);
-    }
-}
-
-void SettingsDownload::sendSensorAndLighting(const model::ProfileRecord& profile) {
-    if (!ports_.hasTarget())
-        return;
-    // Built and compared first, written afterwards in the mouse's order: levels, colours, rate,
-    // lift-off, debounce, lighting.
-    Report dpi = BuildDpiLevelsReport(0, profile, tables_);
-    Report colours = BuildDpiColoursReport(0, profile);
-    Report rate = BuildReportRateReport(0, profile);
-    Report lift = BuildLiftOffReport(0, profile);
-    Report debounce = BuildDebounceReport(0, profile);
-    Report lighting = BuildLightingReport(0, profile);
-
-    auto dpiBytes = payloadBytes<17>(dpi, kOffPayload);
-    auto colourBytes = payloadBytes<24>(colours, kOffPayload);
-    auto lightingPart = lightingBytes(lighting);
-
-    // Each changed command gets its sequence number when it is written, in writing order.
-    auto send = [&](Report report, auto& shadow, const auto& value) {
-        if (unchanged(shadow, value))
-            return;
-        report[kOffSequence] = ports_.takeSequence();
+        // writes this command again.
         if (writePaced(report))
-            shadow = value;
-    };
-    send(dpi, shadows_.dpiLevels, dpiBytes);
-    send(colours, shadows_.dpiColours, colourBytes);
-    send(rate, shadows_.reportRate, rate[kOffPayload]);
-    send(lift, shadows_.liftOff, lift[kOffPayload]);
-    send(debounce, shadows_.debounce, debounce[kOffPayload]);
-    send(lighting, shadows_.lighting, lightingPart);
-}
-
-void SettingsDownload::sendPower(const model::ProfileRecord& profile) {
-    if (!ports_.hasTarget())
-        return;
-    Report report = BuildPowerSavingReport(0, profile);
-    auto bytes = payloadBytes<2>(report, kOffPayload);
-    if (unchanged(shadows_.power, bytes))
-        return;
-    report[kOffSequence] = ports_.takeSequence();
-    if (writePaced(report))
-        shadows_.power = bytes;
-}
-
-void SettingsDownload::sendWake(const model::ProfileRecord& profile) {
-    if (!ports_.hasTarget())
-        return;
-    Report report = BuildMotionWakeupReport(0, profile);
-    if (unchanged(shadows_.wake, report[kOffPayload]))
-        return;
-    report[kOffSequence] = ports_.takeSequence();
-    if (writePaced(report))
-        shadows_.wake = report[kOffPayload];
+            StoreShadow(shadow, bytes);
+    }
 }
 
 void SettingsDownload::sendMacros(const model::ProfileRecord& profile, bool writing) {
@@ -242,21 +226,18 @@ void SettingsDownload::sendMacros(const model::ProfileRecord& profile, bool writ
         std::uint8_t slot = MacroSlotOf(button);
         auto image = MacroImage(slot, button.Macro);
         auto& shadow = shadows_.macros[slot & 0x0F];
-        if (!unchanged(shadow, image)) {
-            if (!writing || !ports_.hasTarget()) {
-                // Without a mouse the image is taken as sent: the mouse gets it with the next change.
-                shadow = image;
-            } else {
-                std::vector<std::uint8_t> data = MacroChunkData(button.Macro);
-                std::size_t count = MacroChunkCount(data.size());
+        if (!shadow || *shadow != image) {
+            if (!writing) {
+                shadow = image; // priming: the mouse is taken to hold it
+            } else if (ports_.hasTarget()) {
                 bool allWritten = true;
-                for (std::size_t i = 0; i < count; ++i) {
-                    Report chunk = BuildMacroChunk(ports_.takeSequence(), slot, data, i);
+                for (const Report& chunk : BuildMacroChunks(ports_.sequence, slot, MacroChunkData(button.Macro)))
                     allWritten = writePaced(chunk) && allWritten;
-                }
                 if (allWritten)
                     shadow = image;
             }
+            // With no mouse the shadow keeps what the mouse last got, so the download after the
+            // next scan that finds it writes the image, as it does the other commands.
         }
         ports_.sleep(kReportPacingMs);
     }

@@ -14,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace quorvik::device {
@@ -30,32 +31,44 @@ inline constexpr std::size_t kMacroImageCompared = 512;
 inline constexpr std::uint8_t kMacroImageMarker0 = 0x09;
 inline constexpr std::uint8_t kMacroImageMarker1 = 0x90;
 
+// The commands the download compares one by one: seven button positions, the six
+// sensor-and-lighting commands, power saving and motion wake-up (the table in the .cpp).
+inline constexpr std::size_t kComparedCommandCount = 15;
+// A command's shadow keeps at most bytes 6..32 of its report.
+inline constexpr std::size_t kMaxComparedBytes = kReportLength - kOffLength;
+
+using CommandShadow = std::array<std::uint8_t, kMaxComparedBytes>;
+using MacroImageBytes = std::array<std::uint8_t, kMacroImageCompared>;
+
+// What the mouse was last given. A shadow that is none is not known: it differs from any bytes,
+// so the command is written (a mouse whose settings are unknown). Shadows start known, all zero.
 struct DeviceShadows {
-    std::array<std::uint8_t, 21> buttons{};    // code bytes of positions 0..6
-    std::array<std::uint8_t, 17> dpiLevels{};  // bytes 7..23 of the DPI-levels command
-    std::array<std::uint8_t, 24> dpiColours{}; // bytes 7..30 of the colours command
-    std::uint8_t reportRate = 0;
-    std::uint8_t liftOff = 0;
-    std::uint8_t debounce = 0;
-    // Bytes 6..6+L of the lighting command: the length byte first, so a change of length is a
-    // change; never more than the 27 bytes 6..32.
-    std::vector<std::uint8_t> lighting = std::vector<std::uint8_t>(1, 0);
-    std::array<std::uint8_t, 2> power{};
-    std::uint8_t wake = 0;
-    std::array<std::array<std::uint8_t, kMacroImageCompared>, kDeviceMacroSlots> macros{};
+    DeviceShadows() {
+        commands.fill(CommandShadow{});
+        macros.fill(MacroImageBytes{});
+    }
+    void Forget() {
+        commands.fill(std::nullopt);
+        macros.fill(std::nullopt);
+    }
+
+    // By row of the compared-command table: the bytes of that command last written (or primed),
+    // zero beyond the compared ones.
+    std::array<std::optional<CommandShadow>, kComparedCommandCount> commands;
+    std::array<std::optional<MacroImageBytes>, kDeviceMacroSlots> macros;
 };
 
 // The bytes of a macro button's image as the shadow compares them (first 512 bytes).
-std::array<std::uint8_t, kMacroImageCompared> MacroImage(std::uint8_t slot, const model::MacroRecord& macro);
+MacroImageBytes MacroImage(std::uint8_t slot, const model::MacroRecord& macro);
 
-// What the download needs from around it. The connection writes reports; the pacing waits on the
-// process clock.
+// What the download needs from around it. The connection writes reports and holds the sequence
+// number; the pacing waits on the process clock.
 struct DownloadPorts {
     // Writes one report to the target form; false when nothing was written (no target, or the
     // write failed).
     std::function<bool(const Report&)> write;
     std::function<bool()> hasTarget;
-    std::function<std::uint8_t()> takeSequence;
+    SequenceNumber& sequence;
     std::function<void(std::uint32_t ms)> sleep;
 };
 
@@ -75,8 +88,8 @@ public:
     // Fills every shadow from `profile` without writing (the mouse is taken to hold it).
     void Prime(model::ProfileRecord& profile, macro::MacroLibrary& library);
 
-    // The next Run marks every group and writes every command, as if the shadows knew nothing:
-    // for a mouse whose settings are unknown (the command-line tool's "apply").
+    // Marks every group and forgets every shadow, so the next Run writes every command and every
+    // macro slot once: for a mouse whose settings are unknown (the command-line tool's "apply").
     void ForceNextRun();
 
     // Told about every report the download tries to write, and whether it reached the mouse.
@@ -91,21 +104,13 @@ public:
     bool SuppressProgress() const { return suppressProgress_; }
     void ClearSuppressProgress() { suppressProgress_ = false; }
 
-    const DeviceShadows& Shadows() const { return shadows_; }
-    // Device slot (1…) given to a library slot by the last assignment, or 0.
-    std::uint8_t DeviceSlotOfLibrarySlot(std::size_t librarySlot) const;
-
 private:
     void assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library);
-    void sendButtons(const model::ProfileRecord& profile);
-    void sendSensorAndLighting(const model::ProfileRecord& profile);
-    void sendPower(const model::ProfileRecord& profile);
-    void sendWake(const model::ProfileRecord& profile);
+    // The marked groups' commands, in table order, each written only when it differs from its shadow.
+    void sendCommands(const model::ProfileRecord& profile);
     void sendMacros(const model::ProfileRecord& profile, bool writing);
     // Writes a report that differs from its shadow; true when it reached the mouse.
     bool writePaced(const Report& report);
-    void fillSingleShadows(const model::ProfileRecord& profile);
-    template <typename T> bool unchanged(const T& shadow, const T& value) const { return !forced_ && shadow == value; }
 
     DownloadPorts ports_;
     const SensorTables& tables_;
@@ -114,7 +119,6 @@ private:
     bool somethingWritten_ = false;
     bool suppressProgress_ = false;
     bool refreshButtonMacros_ = false;
-    bool forced_ = false; // this run treats every shadow as different from the mouse
     std::function<void(const Report&, bool)> observer_;
     // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
     // whole library: an assignment must find a macro again in constant time.

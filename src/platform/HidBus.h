@@ -7,6 +7,10 @@
 //
 // Calls come from the main thread (enumerate, open, features, notifications) and from reader
 // threads (read on a handle they opened themselves). A handle is used by one thread at a time.
+//
+// Failures keep their cause as an errno value (EACCES: the user may not open the interface;
+// ENOENT or ENODEV: it is gone; EIO, EPIPE: the device refused a report), so that a mouse the
+// user may not open can be told apart from no mouse at all.
 #pragma once
 
 #include "platform/EventLoop.h"
@@ -17,6 +21,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quorvik::platform {
 
@@ -39,7 +44,12 @@ public:
     virtual ~HidDevice() = default;
 
     virtual bool attributes(HidAttributes& out) = 0;
+    // Lengths over the whole interface: what it reads and writes.
     virtual bool capabilities(HidCaps& out) = 0;
+    // Lengths of each top-level collection of its report descriptor, in descriptor order. The
+    // original platform shows every collection as an interface of its own; here one interface
+    // carries them all, and each may give it a role.
+    virtual bool collections(std::vector<HidCaps>& out) = 0;
 
     // report[0] is the report id; the whole span is sent.
     virtual bool setFeature(std::span<const std::uint8_t> report) = 0;
@@ -49,6 +59,9 @@ public:
     // Blocks until the device sends an input report; returns the number of bytes stored (report
     // id first), or nothing once the interface is gone (unplugged) or the read fails.
     virtual std::optional<std::size_t> readInput(std::span<std::uint8_t> buffer) = 0;
+
+    // errno of the last call on this handle that failed; 0 while none has.
+    virtual int lastError() const = 0;
 };
 
 class HidBus {
@@ -59,8 +72,14 @@ public:
     // The order is stable while nothing is plugged or unplugged.
     virtual std::optional<std::string> interfacePath(int index) = 0;
 
-    // Opens the interface for reading and writing; nothing when it is gone or not accessible.
-    virtual std::unique_ptr<HidDevice> open(const std::string& path) = 0;
+    // Opens the interface for reading and writing; nothing when it is gone or not accessible,
+    // with the errno of the failure in `error` when it is given.
+    virtual std::unique_ptr<HidDevice> open(const std::string& path, int* error) = 0;
+    std::unique_ptr<HidDevice> open(const std::string& path) { return open(path, nullptr); }
+
+    // Vendor and product of the interface at `path` as the system lists it, without opening it:
+    // an interface the user may not open is still recognised. False when it is not known.
+    virtual bool describe(const std::string& path, HidAttributes& out) = 0;
 
     // From now on every arrival and removal of a HID interface posts WM_DEVICECHANGE to `window`
     // through `loop`, with wParam DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE (lParam 0).

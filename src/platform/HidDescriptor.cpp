@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace quorvik::platform {
@@ -15,7 +16,9 @@ constexpr std::uint8_t kLongItemPrefix = 0xFE;
 
 constexpr int kMainInput = 0x8;
 constexpr int kMainOutput = 0x9;
+constexpr int kMainCollection = 0xA;
 constexpr int kMainFeature = 0xB;
+constexpr int kMainEndCollection = 0xC;
 
 constexpr int kGlobalReportSize = 0x7;
 constexpr int kGlobalReportId = 0x8;
@@ -36,6 +39,9 @@ struct Globals {
 
 enum Kind { Input, Output, Feature, KindCount };
 
+// Bits per report id, per kind.
+using ReportBits = std::array<std::map<std::uint8_t, std::uint64_t>, KindCount>;
+
 std::uint16_t ByteLength(const std::map<std::uint8_t, std::uint64_t>& bitsById) {
     std::uint64_t longest = 0;
     for (const auto& [id, bits] : bitsById)
@@ -46,11 +52,23 @@ std::uint16_t ByteLength(const std::map<std::uint8_t, std::uint64_t>& bitsById) 
     return static_cast<std::uint16_t>(std::min<std::uint64_t>(bytes, 0xFFFF));
 }
 
+HidCaps CapsOf(const ReportBits& bits) {
+    HidCaps caps;
+    caps.inputReportByteLength = ByteLength(bits[Input]);
+    caps.outputReportByteLength = ByteLength(bits[Output]);
+    caps.featureReportByteLength = ByteLength(bits[Feature]);
+    return caps;
+}
+
 } // namespace
 
 HidDescriptorInfo ParseReportDescriptor(std::span<const std::uint8_t> d) {
     HidDescriptorInfo info;
-    std::array<std::map<std::uint8_t, std::uint64_t>, KindCount> bits;
+    ReportBits bits;
+    std::vector<ReportBits> collectionBits;
+    std::size_t depth = 0;
+    std::size_t current = 0;            // collection that the items at depth > 0 belong to
+    std::optional<std::size_t> outside; // the collection of the items outside every collection
     Globals globals;
     std::vector<Globals> stack;
 
@@ -124,17 +142,33 @@ HidDescriptorInfo ParseReportDescriptor(std::span<const std::uint8_t> d) {
                 kind = Output;
             else if (tag == kMainFeature)
                 kind = Feature;
-            if (kind >= 0) {
-                std::uint64_t& total = bits[kind][globals.reportId];
-                total = std::min(kMaxBits, total + std::uint64_t(globals.reportSize) * globals.reportCount);
+            if (tag == kMainCollection) {
+                if (depth == 0) {
+                    collectionBits.emplace_back();
+                    current = collectionBits.size() - 1;
+                }
+                ++depth; // a counter only: nesting costs no memory
+            } else if (tag == kMainEndCollection) {
+                if (depth > 0)
+                    --depth; // a stray end is ignored, as devices ship such descriptors
+            } else if (kind >= 0) {
+                if (depth == 0 && !outside) {
+                    collectionBits.emplace_back();
+                    outside = collectionBits.size() - 1;
+                }
+                const std::uint64_t add = std::uint64_t(globals.reportSize) * globals.reportCount;
+                for (ReportBits* counted : {&bits, &collectionBits[depth > 0 ? current : *outside]}) {
+                    std::uint64_t& total = (*counted)[kind][globals.reportId];
+                    total = std::min(kMaxBits, total + add);
+                }
             }
         }
-        // Local items and the other main items (collections) do not change report lengths.
+        // Local items do not change report lengths.
     }
 
-    info.caps.inputReportByteLength = ByteLength(bits[Input]);
-    info.caps.outputReportByteLength = ByteLength(bits[Output]);
-    info.caps.featureReportByteLength = ByteLength(bits[Feature]);
+    info.caps = CapsOf(bits);
+    for (const ReportBits& collection : collectionBits)
+        info.collections.push_back(CapsOf(collection));
     return info;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -16,6 +17,7 @@ struct SimulatedHidBus::Node {
     std::string path;
     HidAttributes attributes;
     HidCaps caps;
+    std::vector<HidCaps> collections;
     std::shared_ptr<SimulatedFeatureHandler> features;
 
     std::mutex mutex;
@@ -40,34 +42,47 @@ public:
     }
 
     bool attributes(HidAttributes& out) override {
-        if (isGone())
+        if (failedGone())
             return false;
         out = node_->attributes;
         return true;
     }
     bool capabilities(HidCaps& out) override {
-        if (isGone())
+        if (failedGone())
             return false;
         out = node_->caps;
         return true;
     }
-    bool setFeature(std::span<const std::uint8_t> report) override {
-        if (isGone() || !node_->features || report.empty())
+    bool collections(std::vector<HidCaps>& out) override {
+        if (failedGone())
             return false;
-        return node_->features->onSetFeature(report);
+        out = node_->collections;
+        return true;
+    }
+    bool setFeature(std::span<const std::uint8_t> report) override {
+        if (failedGone())
+            return false;
+        // An interface without features, or a report the firmware refuses: the device stalls.
+        if (report.empty() || !node_->features || !node_->features->onSetFeature(report))
+            return fail(report.empty() ? EINVAL : EPIPE);
+        return true;
     }
     bool getFeature(std::span<std::uint8_t> report) override {
-        if (isGone() || !node_->features || report.empty())
+        if (failedGone())
             return false;
-        return node_->features->onGetFeature(report);
+        if (report.empty() || !node_->features || !node_->features->onGetFeature(report))
+            return fail(report.empty() ? EINVAL : EPIPE);
+        return true;
     }
     std::optional<std::size_t> readInput(std::span<std::uint8_t> buffer) override {
         std::unique_lock lock(node_->mutex);
         auto& queue = node_->queues[handle_];
         node_->changed.wait(lock, [&] { return node_->gone || !queue.empty(); });
         // Reports that arrived before the unplug are still read; then the read fails.
-        if (queue.empty())
+        if (queue.empty()) {
+            lastError_ = ENODEV;
             return std::nullopt;
+        }
         const std::vector<std::uint8_t> report = std::move(queue.front());
         queue.pop_front();
         const std::size_t n = std::min(buffer.size(), report.size());
@@ -75,14 +90,24 @@ public:
         return n;
     }
 
+    int lastError() const override { return lastError_; }
+
 private:
-    bool isGone() {
+    bool fail(int error) {
+        lastError_ = error;
+        return false;
+    }
+    // True (and the error noted) once the device is unplugged.
+    bool failedGone() {
         std::lock_guard lock(node_->mutex);
+        if (node_->gone)
+            lastError_ = ENODEV;
         return node_->gone;
     }
 
     std::shared_ptr<SimulatedHidBus::Node> node_;
     int handle_ = 0;
+    int lastError_ = 0;
 };
 
 } // namespace
@@ -111,7 +136,9 @@ int SimulatedHidBus::plug(std::vector<SimulatedInterface> interfaces) {
             auto node = std::make_shared<Node>();
             node->path = "sim:hidraw" + std::to_string(nextNodeNumber_++);
             node->attributes = {iface.vendorId, iface.productId};
-            node->caps = ParseReportDescriptor(iface.reportDescriptor).caps;
+            auto info = ParseReportDescriptor(iface.reportDescriptor);
+            node->caps = info.caps;
+            node->collections = std::move(info.collections);
             node->features = std::move(iface.features);
             device.interfaces.push_back(std::move(node));
         }
@@ -191,17 +218,42 @@ std::optional<std::string> SimulatedHidBus::interfacePath(int index) {
     return std::nullopt;
 }
 
-std::unique_ptr<HidDevice> SimulatedHidBus::open(const std::string& path) {
+void SimulatedHidBus::setOpenError(const std::string& path, int error) {
     std::lock_guard lock(mutex_);
-    for (const auto& device : devices_) {
-        for (const auto& node : device.interfaces) {
-            if (node->path == path) {
-                ++totalOpens_;
-                return std::make_unique<SimulatedDevice>(node);
-            }
-        }
-    }
+    if (error == 0)
+        openErrors_.erase(path);
+    else
+        openErrors_[path] = error;
+}
+
+std::shared_ptr<SimulatedHidBus::Node> SimulatedHidBus::findNode(const std::string& path) const {
+    for (const auto& device : devices_)
+        for (const auto& node : device.interfaces)
+            if (node->path == path)
+                return node;
     return nullptr;
+}
+
+std::unique_ptr<HidDevice> SimulatedHidBus::open(const std::string& path, int* error) {
+    std::lock_guard lock(mutex_);
+    const auto node = findNode(path);
+    const auto refused = openErrors_.find(path);
+    const int cause = !node ? ENOENT : refused != openErrors_.end() ? refused->second : 0;
+    if (error)
+        *error = cause;
+    if (cause != 0)
+        return nullptr;
+    ++totalOpens_;
+    return std::make_unique<SimulatedDevice>(node);
+}
+
+bool SimulatedHidBus::describe(const std::string& path, HidAttributes& out) {
+    std::lock_guard lock(mutex_);
+    const auto node = findNode(path);
+    if (!node)
+        return false;
+    out = node->attributes;
+    return true;
 }
 
 bool SimulatedHidBus::registerNotifications(EventLoop& loop, WindowHandle window) {

@@ -6,6 +6,7 @@
 #include "platform/HidBus.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -53,8 +54,14 @@ public:
     int openHandleCount(int deviceId, std::size_t interfaceIndex) const;
     int totalOpens() const;
 
+    // From now on opens of `path` fail with `error` (an errno value, EACCES for a node the user
+    // may not open); 0 lets them succeed again. The interface is still listed and described.
+    void setOpenError(const std::string& path, int error);
+
+    using HidBus::open;
     std::optional<std::string> interfacePath(int index) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    std::unique_ptr<HidDevice> open(const std::string& path, int* error) override;
+    bool describe(const std::string& path, HidAttributes& out) override;
     bool registerNotifications(EventLoop& loop, WindowHandle window) override;
     void unregisterNotifications() override;
 
@@ -67,12 +74,14 @@ private:
     };
 
     void announce(unsigned event);
+    std::shared_ptr<Node> findNode(const std::string& path) const; // with mutex_ held
 
     mutable std::mutex mutex_;
     std::vector<Device> devices_; // plug order = enumeration order
     int nextDeviceId_ = 1;
     int nextNodeNumber_ = 0;
     int totalOpens_ = 0;
+    std::map<std::string, int> openErrors_;
     EventLoop* loop_ = nullptr;
     WindowHandle window_ = 0;
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -257,4 +258,117 @@ TEST_F(DiscoveryTest, StatusReadAsksTwiceWhenUnanswered) {
     EXPECT_TRUE(parsed->online);
     EXPECT_EQ(parsed->sensorId, 0x3360);
     EXPECT_EQ(parsed->battery, 55);
+}
+
+TEST(InterfaceRoles, EachCollectionGivesItsInterfaceARole) {
+    using platform::HidCaps;
+    struct Row {
+        const char* name;
+        std::vector<HidCaps> collections;
+        bool input, feature;
+    } rows[] = {
+        {"33-byte input and feature in one collection: input only", {{33, 0, 33}}, true, false},
+        {"feature collection", {{9, 0, 33}}, false, true},
+        {"input and feature collections in one interface", {{33, 0, 0}, {9, 0, 33}}, true, true},
+        {"the 33/33 collection is still input beside a feature one", {{33, 0, 33}, {9, 0, 33}}, true, true},
+        {"wrong lengths", {{65, 0, 65}, {5, 0, 0}}, false, false},
+        {"no collections", {}, false, false},
+    };
+    for (const auto& row : rows) {
+        const auto roles = RolesOf(row.collections);
+        EXPECT_EQ(roles.input, row.input) << row.name;
+        EXPECT_EQ(roles.feature, row.feature) << row.name;
+    }
+}
+
+TEST_F(DiscoveryTest, OneInterfaceCarryingBothCollectionsFillsBothRoles) {
+    VirtualMouse combined{bus, loop, emulator::InterfaceLayout::Combined};
+    combined.plug(Form::Wired);
+    loop.runUntilIdle();
+    const auto vendor = bus.interfacePath(static_cast<int>(emulator::kCombinedVendorInterface));
+    EXPECT_TRUE(link.IsPresent(Form::Wired));
+    EXPECT_EQ(link.FeaturePath(Form::Wired), vendor);
+    EXPECT_EQ(link.InputPath(Form::Wired), vendor);
+    // The feature handle and the reader each hold the node open.
+    EXPECT_EQ(bus.openHandleCount(1, emulator::kCombinedVendorInterface), 2);
+    ASSERT_TRUE(link.IsReaderRunning(Form::Wired));
+
+    ASSERT_TRUE(link.WriteCommand(BuildReportRateReport(link.Sequence().Take(), 1)));
+    EXPECT_EQ(combined.state().reportInterval, 4);
+    combined.pressDpiButton(Form::Wired);
+    ASSERT_TRUE(waitForLevelChanges(1));
+    EXPECT_EQ(window.levelChanges[0], (std::pair<int, int>{4, 2}));
+
+    // A second scan sees the same node in both roles and reopens nothing.
+    const int opens = bus.totalOpens();
+    link.Scan();
+    EXPECT_EQ(bus.totalOpens() - opens, static_cast<int>(emulator::kCombinedInterfacesPerForm));
+    combined.unplug(Form::Wired);
+    loop.runUntilIdle();
+    EXPECT_TRUE(link.WaitForReaderEnd(Form::Wired));
+    EXPECT_FALSE(link.IsPresent(Form::Wired));
+}
+
+TEST_F(DiscoveryTest, AnInterfaceWithOnlyA33By33CollectionIsNoFeatureInterface) {
+    using platform::SimulatedInterface;
+    const int id = bus.plug(std::vector<SimulatedInterface>{
+        {kVendorId, kReceiverProductId, emulator::VendorInputDescriptor(), nullptr},
+    });
+    loop.runUntilIdle();
+    EXPECT_EQ(link.InputPath(Form::Receiver), bus.interfacePath(0));
+    EXPECT_EQ(link.FeaturePath(Form::Receiver), "");
+    EXPECT_FALSE(link.IsPresent(Form::Receiver));
+    bus.unplug(id);
+    loop.runUntilIdle();
+}
+
+TEST_F(DiscoveryTest, AMouseThatCannotBeOpenedIsReportedWithItsCause) {
+    plug(Form::Wired);
+    EXPECT_TRUE(link.OpenFailures().empty());
+    unplug(Form::Wired);
+    ASSERT_TRUE(link.WaitForReaderEnd(Form::Wired));
+
+    // The mouse comes back on nodes the user may not open; another maker's device opens.
+    bus.plug(emulator::UnrelatedDeviceInterfaces());
+    mouse.plug(Form::Wired);
+    std::vector<std::string> mousePaths;
+    for (std::size_t i = 0; i < emulator::kInterfacesPerForm; ++i) {
+        mousePaths.push_back(*bus.interfacePath(static_cast<int>(2 + i)));
+        bus.setOpenError(mousePaths.back(), EACCES);
+    }
+    bus.setOpenError(*bus.interfacePath(0), EACCES); // not the mouse: not reported
+    loop.runUntilIdle();
+    EXPECT_FALSE(link.AnyDevice());
+    ASSERT_EQ(link.OpenFailures().size(), emulator::kInterfacesPerForm);
+    for (std::size_t i = 0; i < mousePaths.size(); ++i) {
+        const OpenFailure& f = link.OpenFailures()[i];
+        EXPECT_EQ(f.form, Form::Wired);
+        EXPECT_EQ(f.index, static_cast<int>(2 + i));
+        EXPECT_EQ(f.path, mousePaths[i]);
+        EXPECT_EQ(f.error, EACCES);
+    }
+
+    // Access granted (the udev rule installed): the next scan finds it and forgets the failures.
+    for (const auto& path : mousePaths)
+        bus.setOpenError(path, 0);
+    link.Scan();
+    EXPECT_TRUE(link.HasTarget());
+    EXPECT_TRUE(link.OpenFailures().empty());
+}
+
+TEST_F(DiscoveryTest, AFailedWriteKeepsItsCause) {
+    plug(Form::Wired);
+    ASSERT_TRUE(link.WriteCommand(BuildDebounceReport(link.Sequence().Take(), 8)));
+    EXPECT_EQ(link.LastFeatureError(), 0);
+    Report refused = BuildDebounceReport(link.Sequence().Take(), 8);
+    refused[kOffMarker] = 0x02; // the firmware refuses it
+    EXPECT_FALSE(link.WriteCommand(refused));
+    EXPECT_EQ(link.LastFeatureError(), EPIPE);
+
+    mouse.unplug(Form::Wired); // gone before the removal is handled: the handle is still open
+    EXPECT_FALSE(link.WriteCommand(BuildDebounceReport(link.Sequence().Take(), 8)));
+    EXPECT_EQ(link.LastFeatureError(), ENODEV);
+    loop.runUntilIdle();
+    EXPECT_FALSE(link.WriteCommand(BuildDebounceReport(link.Sequence().Take(), 8)));
+    EXPECT_EQ(link.LastFeatureError(), ENODEV) << "no target";
 }

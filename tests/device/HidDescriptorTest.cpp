@@ -72,3 +72,47 @@ TEST(HidDescriptor, HugeCountsSaturate) {
                                          0xFF, 0xFF, 0x81, 0x02, 0x81, 0x02, 0x81, 0x02};
     EXPECT_EQ(ParseReportDescriptor(d).caps.inputReportByteLength, 0xFFFF);
 }
+
+TEST(HidDescriptor, LengthsPerTopLevelCollection) {
+    using quorvik::platform::HidCaps;
+    auto caps = [](std::uint16_t in, std::uint16_t out, std::uint16_t feature) { return HidCaps{in, out, feature}; };
+    auto equal = [](const std::vector<HidCaps>& a, const std::vector<HidCaps>& b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i].inputReportByteLength != b[i].inputReportByteLength ||
+                a[i].outputReportByteLength != b[i].outputReportByteLength ||
+                a[i].featureReportByteLength != b[i].featureReportByteLength)
+                return false;
+        return true;
+    };
+    struct Row {
+        const char* name;
+        std::vector<std::uint8_t> descriptor;
+        std::vector<HidCaps> collections;
+    } rows[] = {
+        {"vendor input and feature collections in one interface",
+         VendorCombinedDescriptor(),
+         {caps(33, 0, 0), caps(9, 0, 33)}},
+        {"one collection with 33-byte input and feature reports", VendorInputDescriptor(), {caps(33, 0, 33)}},
+        {"keyboard and consumer control", KeyboardWithIdsDescriptor(), {caps(9, 2, 0), caps(3, 0, 0)}},
+        {"nested collections belong to the top-level one", BootMouseDescriptor(), {caps(5, 0, 0)}},
+        {"items outside every collection are one more",
+         {0x75, 0x08, 0x95, 0x04, 0x81, 0x02, 0xA1, 0x01, 0x95, 0x20, 0xB1, 0x02, 0xC0, 0x95, 0x02, 0x81, 0x02},
+         {caps(7, 0, 0), caps(0, 0, 33)}},
+        // A stray end collection is ignored; an unclosed collection ends with the descriptor.
+        {"stray end and unclosed collection",
+         {0xC0, 0x75, 0x08, 0xA1, 0x01, 0x95, 0x02, 0x81, 0x02, 0xC0, 0xC0, 0xA1, 0x01, 0x95, 0x03, 0x81, 0x02},
+         {caps(3, 0, 0), caps(4, 0, 0)}},
+        {"empty", {}, {}},
+    };
+    for (const auto& row : rows) {
+        const auto info = ParseReportDescriptor(row.descriptor);
+        EXPECT_EQ(info.error, "") << row.name;
+        EXPECT_TRUE(equal(info.collections, row.collections)) << row.name;
+    }
+    // The interface as a whole still reads and writes the longest report of any collection.
+    const auto combined = ParseReportDescriptor(VendorCombinedDescriptor());
+    EXPECT_EQ(combined.caps.inputReportByteLength, 33);
+    EXPECT_EQ(combined.caps.featureReportByteLength, 33);
+}

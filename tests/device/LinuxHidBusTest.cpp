@@ -3,10 +3,18 @@
 
 #include "platform/VirtualClockLoop.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <grp.h>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 using namespace quorvik::platform;
@@ -21,6 +29,54 @@ TEST(LinuxHidBus, EnumerationEndsAndForeignPathsDoNotOpen) {
     EXPECT_FALSE(bus.interfacePath(count));
     EXPECT_EQ(bus.open("/dev/null"), nullptr); // not a hidraw node: no report descriptor
     EXPECT_EQ(bus.open("/nonexistent/hidraw99"), nullptr);
+}
+
+TEST(LinuxHidBus, OpenFailuresKeepTheirCause) {
+    LinuxHidBus bus;
+    int error = 0;
+    EXPECT_EQ(bus.open("/nonexistent/hidraw99", &error), nullptr);
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(bus.open("/dev/null", &error), nullptr);
+    EXPECT_EQ(error, ENOTTY) << "it opens, but has no report descriptor";
+    HidAttributes attributes;
+    EXPECT_FALSE(bus.describe("/dev/null", attributes)) << "no HID parent";
+    EXPECT_FALSE(bus.describe("/nonexistent/hidraw99", attributes));
+}
+
+// A node the user may not open is told apart from one that is not there. Root opens any file, so
+// as root the open runs in a child that has dropped to the unprivileged user first.
+TEST(LinuxHidBus, PermissionDeniedOnOpenIsReportedAsSuch) {
+    quorvik::test::TempDir dir;
+    const std::string node = (dir.path() / "hidraw7").string();
+    const int fd = ::open(node.c_str(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(node.c_str(), 0000), 0); // no access for anyone but root
+
+    auto openError = [&] {
+        LinuxHidBus bus;
+        int error = 0;
+        return bus.open(node, &error) ? 0 : error;
+    };
+    if (::geteuid() != 0) {
+        EXPECT_EQ(openError(), EACCES);
+        return;
+    }
+    constexpr uid_t kNobody = 65534;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+            ::setresuid(kNobody, kNobody, kNobody) != 0)
+            ::_exit(255);
+        ::_exit(openError() & 0xFF);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 255) << "could not drop privileges";
+    EXPECT_EQ(WEXITSTATUS(status), EACCES);
 }
 
 TEST(LinuxHidBus, MonitorStartsAndStops) {

@@ -250,3 +250,67 @@ TEST(SettingsDownload, UnpluggingTheLastFormQuitsAfterThePendingSave) {
     ASSERT_TRUE(model::ReadProfileRecord(reread, model::Config().ProfileSlotPath(0)));
     EXPECT_EQ(reread.PairValue(model::kPairProfileName), u"Unsaved");
 }
+
+TEST(SettingsDownload, PrimedShadowsHoldEveryCommandAndWrittenReportsNumberInTurn) {
+    DeviceCoreHarness h;
+    h.start({Form::Wired});
+    auto& p = h.profile();
+    // Something other than the factory value in every compared command, the lighting with a
+    // length that depends on its colours.
+    p.buttons[1].Value = model::KeyFunctionCode{{0x10, 0x04, 0x00}};
+    p.DPIOffOnFlagValue = 0x07;
+    p.DPILevelIndication[2] = model::MakeColour(9, 8, 7);
+    p.PollingRateValue = {0, 0, 0};
+    p.Lighting1ModeValue = {2, 0, 0};
+    p.Lighting1ColorSelected[2] = {1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    p.Lighting1FixedColor[2][0] = model::MakeColour(1, 2, 3);
+    p.Lighting1FixedColor[2][1] = model::MakeColour(4, 5, 6);
+    p.SetPairValue(model::kPairLiftDetectionHeight, 1);
+    p.SetPairValue(model::kPairKeyDebounce, 12);
+    p.SetPairValue(model::kPairPowerDownTime, 3);
+    p.SetPairValue(model::kPairMotionWakeup, 0);
+    h.core->PrimeShadows();
+    h.takeReports();
+    for (auto group : {SettingGroup::Buttons, SettingGroup::SensorLighting, SettingGroup::Power, SettingGroup::Wake})
+        h.core->MarkGroup(group);
+    h.advance(20);
+    EXPECT_TRUE(h.takeCodes().empty()) << "priming stored what sending compares";
+
+    // Two changes: each report carries the next number, with none used up by the unchanged ones.
+    p.Lighting1ColorSelected[2][0] = 0;
+    p.SetPairValue(model::kPairMotionWakeup, 1);
+    h.core->MarkGroup(SettingGroup::SensorLighting);
+    h.core->MarkGroup(SettingGroup::Wake);
+    h.advance(20);
+    auto reports = h.takeReports();
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0][device::kOffCommand], device::kCmdLighting);
+    EXPECT_EQ(reports[0][device::kOffLength], 6) << "one colour fewer";
+    EXPECT_EQ(reports[1][device::kOffCommand], device::kCmdMotionWakeup);
+    EXPECT_EQ(reports[1][device::kOffSequence], static_cast<std::uint8_t>(reports[0][device::kOffSequence] + 1));
+    h.core->Connection().ReadStatus();
+    auto status = h.takeReports();
+    ASSERT_FALSE(status.empty());
+    EXPECT_EQ(status[0][device::kOffSequence], static_cast<std::uint8_t>(reports[1][device::kOffSequence] + 1));
+}
+
+TEST(SettingsDownload, MacroEditedWithoutAMouseIsWrittenOnceItIsPluggedIn) {
+    DeviceCoreHarness h;
+    auto a = addLibraryMacro(u"A", 2);
+    giveButtonMacro(h.profile(), 2, a);
+    h.start({}); // primed with the two-event macro: the mouse is taken to hold it
+    auto& macro = h.profile().buttons[2].Macro;
+    macro.InsertAction(macro.MacroActionNum, model::MakeKeyEvent(0x42, false));
+    macro.MacroCommandActionNum = macro.CountEvents();
+    h.core->MarkGroup(SettingGroup::Buttons);
+    h.advance(20);
+
+    h.mouse->plug(Form::Wired);
+    h.advance(20);
+    auto codes = h.takeCodes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), device::kCmdMacroChunk), 1);
+    EXPECT_EQ(h.mouse->state().macros[1].data.size(), 9u) << "three events reached the mouse";
+    h.core->MarkGroup(SettingGroup::Buttons);
+    h.advance(20);
+    EXPECT_TRUE(h.takeCodes().empty()) << "and it is written once";
+}

@@ -278,3 +278,68 @@ TEST(Quorvikctl, WatchEndsWhenTheMouseIsUnplugged) {
     EXPECT_EQ(h.run({"watch"}), ctl::kExitNoMouse);
     EXPECT_NE(h.err.str().find("unplugged"), std::string::npos);
 }
+
+TEST(Quorvikctl, StatusShowsABatteryByteAbove100AsZero) {
+    CtlHarness h;
+    auto status = h.mouse.status();
+    status.battery = 150;
+    h.mouse.setStatus(status);
+    h.mouse.plug(Form::Wired);
+    ASSERT_EQ(h.run({"status"}), ctl::kExitOk) << h.err.str();
+    EXPECT_NE(h.out.str().find("battery:  0%\n"), std::string::npos) << h.out.str();
+    ASSERT_EQ(h.run({"status", "--json"}), ctl::kExitOk) << h.err.str();
+    EXPECT_NE(h.out.str().find("\"battery\": 0,"), std::string::npos) << h.out.str();
+}
+
+TEST(Quorvikctl, ApplyWritesAMacroSharedByTwoButtonsOnce) {
+    CtlHarness h;
+    auto& library = macro::TheMacroLibrary();
+    const model::MacroRecord* macros[2] = {};
+    for (int k = 0; k < 2; ++k) {
+        macro::MacroLocation current = macro::MacroLocation::None();
+        ASSERT_EQ(library.AddMacro(k == 0 ? u"A" : u"B", current), macro::AddResult::Added);
+        model::MacroRecord& m = *library.SlotAt(current)->macro;
+        for (int i = 0; i < 9; ++i) // 27 data bytes: two chunks
+            m.InsertAction(m.MacroActionNum, model::MakeKeyEvent(0x41 + k, false));
+        m.MacroCommandActionNum = m.CountEvents();
+        macros[k] = &m;
+    }
+    auto& p = model::Profile(0);
+    const int buttons[3] = {2, 3, 5};
+    const model::MacroRecord* carried[3] = {macros[0], macros[1], macros[0]}; // A, B, A
+    for (int i = 0; i < 3; ++i) {
+        const int b = buttons[i];
+        p.AssignMacro(b, carried[i]);
+        p.buttons[b].MacroKeyIndex = carried[i]->MacroKeyIndex;
+        p.buttons[b].Value = model::KeyFunctionCode{{0x90, 0, 0}};
+    }
+    ASSERT_EQ(h.run({"reports"}), ctl::kExitOk) << h.err.str();
+    const auto printed = lines(h.out.str());
+    h.mouse.plug(Form::Wired);
+    ASSERT_EQ(h.run({"apply"}), ctl::kExitOk) << h.err.str();
+    int chunks[3] = {};
+    for (const auto& entry : h.mouse.trace())
+        if (entry.bytes[device::kOffCommand] == device::kCmdMacroChunk && entry.bytes[7] < 3)
+            ++chunks[entry.bytes[7]];
+    EXPECT_EQ(chunks[1], 2) << "macro A in device slot 1, written once";
+    EXPECT_EQ(chunks[2], 2) << "macro B in device slot 2";
+    EXPECT_EQ(h.traceLines(), printed) << "reports prints the same single copy";
+    EXPECT_EQ(h.mouse.state().buttons[5], (std::array<std::uint8_t, 3>{0x90, 0x21, 0x01}));
+}
+
+TEST(Quorvikctl, ListNamesTheRolesOfEachInterface) {
+    CtlHarness h;
+    h.mouse.plug(Form::Wired);
+    emulator::VirtualMouse combined{h.bus, h.loop, emulator::InterfaceLayout::Combined};
+    combined.plug(Form::Receiver);
+    ASSERT_EQ(h.run({"list"}), ctl::kExitOk) << h.err.str();
+    auto roles = [](const std::vector<std::string>& printed) {
+        std::vector<std::string> out;
+        for (const auto& line : printed)
+            out.push_back(line.substr(0, line.rfind('\t')));
+        return out;
+    };
+    EXPECT_EQ(roles(lines(h.out.str())), (std::vector<std::string>{"wired\tother", "wired\tother", "wired\tfeature",
+                                                                   "wired\tother", "wired\tinput", "receiver\tother",
+                                                                   "receiver\tother", "receiver\tinput+feature"}));
+}

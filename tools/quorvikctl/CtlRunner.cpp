@@ -176,8 +176,8 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
             break;
         auto handle = context.bus.open(*path);
         platform::HidAttributes attributes;
-        platform::HidCaps caps;
-        if (!handle || !handle->attributes(attributes) || !handle->capabilities(caps))
+        std::vector<platform::HidCaps> collections;
+        if (!handle || !handle->attributes(attributes) || !handle->collections(collections))
             continue;
         if (attributes.vendorId != device::kVendorId)
             continue;
@@ -187,9 +187,11 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
                 form = device::FormName(f);
         if (form.empty())
             continue;
-        std::string role = caps.inputReportByteLength == device::kRoleReportLength     ? "input"
-                           : caps.featureReportByteLength == device::kRoleReportLength ? "feature"
-                                                                                       : "other";
+        const auto roles = device::RolesOf(collections);
+        std::string role = roles.input && roles.feature ? "input+feature"
+                           : roles.input                ? "input"
+                           : roles.feature              ? "feature"
+                                                        : "other";
         found.push_back({form, role, *path});
     }
     if (options.json) {
@@ -243,13 +245,13 @@ int statusCommand(const CtlOptions& options, CtlContext& context, device::Device
     if (options.json) {
         context.out << "{\"form\": " << jsonString(device::FormName(target)) << ", \"model\": " << jsonString(tag)
                     << ", \"sensor\": " << jsonString(hex4(model::SensorIdentifier()))
-                    << ", \"battery\": " << core.BatteryLevel() << ", \"charge\": " << jsonString(charge)
+                    << ", \"battery\": " << core.ShownBatteryLevel() << ", \"charge\": " << jsonString(charge)
                     << ", \"online\": " << (online ? "true" : "false") << "}\n";
     } else {
         context.out << "form:     " << device::FormName(target) << "\n"
                     << "model:    " << tag << (status->tagMatches ? "" : " (not the expected model)") << "\n"
                     << "sensor:   " << hex4(model::SensorIdentifier()) << "\n"
-                    << "battery:  " << core.BatteryLevel() << "%\n"
+                    << "battery:  " << core.ShownBatteryLevel() << "%\n"
                     << "charge:   " << charge << "\n"
                     << "online:   " << (online ? "yes" : "no") << "\n";
     }
@@ -268,7 +270,7 @@ std::vector<Report> planReports(model::ProfileRecord profile, const device::Sens
                                            reports.push_back(r);
                                            return true;
                                        },
-                                       [] { return true; }, [&] { return sequence.Take(); }, [](std::uint32_t) {}},
+                                       [] { return true; }, sequence, [](std::uint32_t) {}},
                                       tables);
     download.ForceNextRun();
     download.Run(profile, macro::TheMacroLibrary());

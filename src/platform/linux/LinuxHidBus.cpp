@@ -54,10 +54,10 @@ std::vector<std::string> HidrawNodes() {
     return nodes;
 }
 
-// Vendor and product from the HID parent's HID_ID ("0003:0000248A:00005B2E").
-bool IdsFromUdev(int fd, HidAttributes& out) {
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode))
+// Vendor and product from the HID parent's HID_ID ("0003:0000248A:00005B2E") of the character
+// device `st` describes.
+bool IdsFromUdev(const struct stat& st, HidAttributes& out) {
+    if (!S_ISCHR(st.st_mode))
         return false;
     UdevPtr<udev> context(udev_new());
     if (!context)
@@ -77,11 +77,12 @@ public:
     ~HidrawDevice() override { ::close(fd_); }
 
     bool attributes(HidAttributes& out) override {
-        if (IdsFromUdev(fd_, out))
+        struct stat st {};
+        if (fstat(fd_, &st) == 0 && IdsFromUdev(st, out))
             return true;
         hidraw_devinfo raw{};
         if (ioctl(fd_, HIDIOCGRAWINFO, &raw) < 0)
-            return false;
+            return failed();
         out.vendorId = static_cast<std::uint16_t>(raw.vendor);
         out.productId = static_cast<std::uint16_t>(raw.product);
         return true;
@@ -90,37 +91,53 @@ public:
         out = info_.caps;
         return true;
     }
+    bool collections(std::vector<HidCaps>& out) override {
+        out = info_.collections;
+        return true;
+    }
     bool setFeature(std::span<const std::uint8_t> report) override {
         if (report.empty())
-            return false;
+            return failed(EINVAL);
         std::vector<std::uint8_t> buffer(report.begin(), report.end()); // the ioctl takes a writable buffer
-        return ioctl(fd_, HIDIOCSFEATURE(buffer.size()), buffer.data()) >= 0;
+        return ioctl(fd_, HIDIOCSFEATURE(buffer.size()), buffer.data()) >= 0 || failed();
     }
     bool getFeature(std::span<std::uint8_t> report) override {
         if (report.empty())
-            return false;
-        return ioctl(fd_, HIDIOCGFEATURE(report.size()), report.data()) >= 0;
+            return failed(EINVAL);
+        return ioctl(fd_, HIDIOCGFEATURE(report.size()), report.data()) >= 0 || failed();
     }
     std::optional<std::size_t> readInput(std::span<std::uint8_t> buffer) override {
-        if (buffer.empty())
+        if (buffer.empty()) {
+            failed(EINVAL);
             return std::nullopt;
+        }
         // hidraw gives reports of devices without report ids without the id byte; put the 0x00 back.
         const std::size_t skip = info_.usesReportIds ? 0 : 1;
         for (;;) {
             const ssize_t n = ::read(fd_, buffer.data() + skip, buffer.size() - skip);
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
-                return std::nullopt; // EIO or ENODEV once the node is gone
+            if (n <= 0) {
+                failed(n < 0 ? errno : ENODEV); // EIO or ENODEV once the node is gone
+                return std::nullopt;
+            }
             if (skip)
                 buffer[0] = 0;
             return static_cast<std::size_t>(n) + skip;
         }
     }
+    int lastError() const override { return lastError_; }
 
 private:
+    // Notes the cause (errno of the call that just failed, unless given) and returns false.
+    bool failed(int error = errno) {
+        lastError_ = error;
+        return false;
+    }
+
     int fd_;
     HidDescriptorInfo info_;
+    int lastError_ = 0;
 };
 
 } // namespace
@@ -215,23 +232,37 @@ std::optional<std::string> LinuxHidBus::interfacePath(int index) {
     return nodes[static_cast<std::size_t>(index)];
 }
 
-std::unique_ptr<HidDevice> LinuxHidBus::open(const std::string& path) {
+std::unique_ptr<HidDevice> LinuxHidBus::open(const std::string& path, int* error) {
+    auto fail = [&](int cause) -> std::unique_ptr<HidDevice> {
+        if (error)
+            *error = cause;
+        return nullptr;
+    };
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
-        return nullptr;
+        return fail(errno);
+    auto closeAndFail = [&](int cause) {
+        ::close(fd);
+        return fail(cause);
+    };
     int size = 0;
     hidraw_report_descriptor descriptor{};
-    if (ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) {
-        ::close(fd);
-        return nullptr;
-    }
+    if (ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0)
+        return closeAndFail(errno); // ENOTTY: not a hidraw node
+    if (size < 0 || size > HID_MAX_DESCRIPTOR_SIZE)
+        return closeAndFail(EINVAL);
     descriptor.size = static_cast<std::uint32_t>(size);
-    if (ioctl(fd, HIDIOCGRDESC, &descriptor) < 0) {
-        ::close(fd);
-        return nullptr;
-    }
+    if (ioctl(fd, HIDIOCGRDESC, &descriptor) < 0)
+        return closeAndFail(errno);
+    if (error)
+        *error = 0;
     const auto info = ParseReportDescriptor(std::span<const std::uint8_t>(descriptor.value, descriptor.size));
     return std::make_unique<HidrawDevice>(fd, info);
+}
+
+bool LinuxHidBus::describe(const std::string& path, HidAttributes& out) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && IdsFromUdev(st, out);
 }
 
 bool LinuxHidBus::registerNotifications(EventLoop& loop, WindowHandle window) {

@@ -1,6 +1,6 @@
 // The HID bus on Linux: hidraw nodes found through libudev, report lengths from each node's
 // report descriptor, feature reports and input reads through the hidraw character device, and a
-// udev monitor thread for hot-plug. Access to the nodes is granted by packaging/99-quorvik.rules.
+// udev monitor thread for hot-plug. Access to the nodes is granted by packaging/70-quorvik.rules.
 #pragma once
 
 #include "platform/HidBus.h"
@@ -28,7 +28,11 @@ public:
     // Hidraw nodes in device-node order ("/dev/hidraw0", "/dev/hidraw1", ...), enumerated afresh
     // on every call so an index always reflects the machine as it is now.
     std::optional<std::string> interfacePath(int index) override;
-    std::unique_ptr<HidDevice> open(const std::string& path) override;
+    using HidBus::open;
+    // The errno of open(2) or of the report-descriptor ioctls when they fail.
+    std::unique_ptr<HidDevice> open(const std::string& path, int* error) override;
+    // From udev (HID_ID of the node's HID parent), which needs no access to the node itself.
+    bool describe(const std::string& path, HidAttributes& out) override;
 
     // Starts a monitor thread that posts WM_DEVICECHANGE for every hidraw node added or removed.
     bool registerNotifications(EventLoop& loop, WindowHandle window) override;

@@ -23,6 +23,8 @@ Qt::WindowFlags flagsFor(WindowKind kind) {
     Qt::WindowFlags flags = Qt::FramelessWindowHint;
     if (kind == WindowKind::Popup)
         flags |= Qt::Tool | Qt::WindowStaysOnTopHint;
+    else if (kind == WindowKind::Overlay)
+        flags |= Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
     else
         flags |= Qt::Window;
     return flags;
@@ -30,11 +32,18 @@ Qt::WindowFlags flagsFor(WindowKind kind) {
 } // namespace
 
 NativeWindow::NativeWindow(MessageHandler* owner, WindowKind kind, WindowHandle ownerWindow)
-    : QWidget(WindowFromHandle(ownerWindow), flagsFor(kind)), owner_(owner), loop_(UiLoop()) {
+    : QWidget(WindowFromHandle(ownerWindow), flagsFor(kind)), owner_(owner), kind_(kind), loop_(UiLoop()) {
     handle_ = loop_.registerWindow(this);
     windowTable()[handle_] = this;
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
+    if (kind == WindowKind::Overlay) {
+        // Whatever the user is doing underneath keeps the keyboard and the pointer.
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    } else {
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+    }
     // We paint every pixel ourselves, double-buffered by Qt's backing store.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -110,6 +119,10 @@ void NativeWindow::trackMouse(unsigned hoverMs) {
 }
 
 void NativeWindow::showCommand(int command) {
+    if (kind_ == WindowKind::Overlay && command != SW_HIDE) {
+        show(); // shown without activating, by its attribute
+        return;
+    }
     switch (command) {
     case SW_HIDE:
         hide();
@@ -171,6 +184,7 @@ void NativeWindow::destroyWindow() {
         return;
     forward(WM_DESTROY, 0, 0);
     owner_ = nullptr;
+    tracking_ = false;
     windowTable().erase(handle_);
     loop_.unregisterWindow(handle_);
     handle_ = 0;
@@ -279,6 +293,8 @@ void NativeWindow::mouseMoveEvent(QMouseEvent* event) {
             dragging_ = false;
         return;
     }
+    if (!handle_)
+        return; // destroyed, waiting for Qt to delete it: the loop may be gone already
     lastPoint_ = event->position().toPoint();
     if (tracking_ && hoverMs_ > 0)
         loop_.setTimer(handle_, kHoverTimerId, hoverMs_); // the pointer moved: rest starts again
@@ -286,7 +302,7 @@ void NativeWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void NativeWindow::leaveEvent(QEvent*) {
-    if (!tracking_)
+    if (!tracking_ || !handle_)
         return;
     tracking_ = false;
     hoverMs_ = 0;

@@ -20,6 +20,9 @@ namespace quorvik::platform {
 enum class WindowKind {
     Dialog, // a frameless top-level window
     Popup,  // a frameless topmost tool window (menus, drop-down lists)
+    // A frameless topmost tool window that never takes the keyboard focus or the pointer and is
+    // shown without activation (the on-screen display over a game).
+    Overlay,
 };
 
 class NativeWindow : public QWidget, public MessageHandler {
@@ -55,7 +58,9 @@ public:
     bool isTracking() const { return tracking_; }
 
     // SW_HIDE, SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWNOACTIVATE, SW_SHOW, SW_MINIMIZE, SW_RESTORE.
+    // An overlay is shown without activation whatever the command.
     void showCommand(int command);
+    WindowKind kind() const { return kind_; }
     void setTopmost(bool topmost);
     void setPosition(int x, int y, int width, int height);
     void setOpacity(double opacity) { setWindowOpacity(opacity); }
@@ -92,6 +97,7 @@ private:
     void raiseAndActivate();
 
     MessageHandler* owner_;
+    WindowKind kind_;
     // The loop the window registered with; it must outlive the window.
     EventLoop& loop_;
     WindowHandle handle_ = 0;
