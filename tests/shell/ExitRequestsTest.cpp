@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <vector>
 
 namespace quorvik::platform {
 namespace {
@@ -20,8 +21,10 @@ using test::WaitUntil;
 TEST(ExitRequestsTest, EachSignalRunsTheExitPathOnTheGuiThreadInsteadOfEndingTheProcess) {
     int calls = 0;
     bool onGuiThread = false;
-    ExitRequests requests([&] {
+    std::vector<ExitReason> reasons;
+    ExitRequests requests([&](ExitReason reason) {
         ++calls;
+        reasons.push_back(reason);
         onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
     });
 
@@ -40,13 +43,14 @@ TEST(ExitRequestsTest, EachSignalRunsTheExitPathOnTheGuiThreadInsteadOfEndingThe
     QCoreApplication::processEvents();
     EXPECT_EQ(calls, 4);
     EXPECT_EQ(requests.requestCount(), 4);
+    EXPECT_EQ(reasons, std::vector<ExitReason>(4, ExitReason::Signal));
 }
 
 TEST(ExitRequestsTest, TheOldSignalDispositionsComeBackAfterwards) {
     struct sigaction before {};
     sigaction(SIGTERM, nullptr, &before);
     {
-        ExitRequests requests([] {});
+        ExitRequests requests([](ExitReason) {});
         struct sigaction during {};
         sigaction(SIGTERM, nullptr, &during);
         EXPECT_NE(during.sa_handler, before.sa_handler);
@@ -63,14 +67,19 @@ TEST(ExitRequestsTest, TheLoopEndingWithoutARequestRunsTheExitPathOnce) {
     };
     {
         int calls = 0;
-        ExitRequests requests([&] { ++calls; });
+        ExitReason reason = ExitReason::Signal;
+        ExitRequests requests([&](ExitReason r) {
+            ++calls;
+            reason = r;
+        });
         endLoop();
         EXPECT_EQ(calls, 1) << "aboutToQuit is the last resort";
+        EXPECT_EQ(reason, ExitReason::LoopEnded);
     }
     {
         // After a request the program's own exit path ends the loop: no second call.
         int calls = 0;
-        ExitRequests requests([&] { ++calls; });
+        ExitRequests requests([&](ExitReason) { ++calls; });
         std::raise(SIGTERM);
         ASSERT_TRUE(WaitUntil([&] { return calls == 1; }));
         endLoop();

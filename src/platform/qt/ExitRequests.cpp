@@ -39,7 +39,7 @@ extern "C" void onExitSignal(int signal) {
 
 } // namespace
 
-ExitRequests::ExitRequests(std::function<void()> onExit) : onExit_(std::move(onExit)) {
+ExitRequests::ExitRequests(std::function<void(ExitReason)> onExit) : onExit_(std::move(onExit)) {
     if (g_writeFd.load() >= 0) {
         std::fputs("quorvik: exit requests installed twice\n", stderr);
         std::abort();
@@ -64,13 +64,13 @@ ExitRequests::ExitRequests(std::function<void()> onExit) : onExit_(std::move(onE
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // The session manager expects the work done before the signal returns.
         connect(
-            gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { deliver(); },
-            Qt::DirectConnection);
+            gui, &QGuiApplication::commitDataRequest, this,
+            [this](QSessionManager&) { deliver(ExitReason::SessionEnd); }, Qt::DirectConnection);
     }
     if (QCoreApplication* app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, [this] {
             if (requests_ == 0)
-                deliver();
+                deliver(ExitReason::LoopEnded);
         });
     }
 }
@@ -100,13 +100,13 @@ void ExitRequests::readSignals() {
         break; // empty (EAGAIN) or closed
     }
     if (any)
-        deliver();
+        deliver(ExitReason::Signal);
 }
 
-void ExitRequests::deliver() {
+void ExitRequests::deliver(ExitReason reason) {
     ++requests_;
     if (onExit_)
-        onExit_();
+        onExit_(reason);
 }
 
 } // namespace quorvik::platform

@@ -8,9 +8,12 @@
 //
 // Signals that arrive before the GUI thread has read the pipe form one request: one call. Should
 // the main loop end without any request (something quit the application directly), the
-// application's aboutToQuit makes one last call; by then no loop runs, so the callback must do
-// its work at once rather than post it. The callback may run after the program's own exit path
-// has already run (a tray exit ends the loop, which emits aboutToQuit): it must then do nothing.
+// application's aboutToQuit makes one last call. The reason tells the callback what it may do:
+// after a signal the loop runs on, so posting the exit command is enough; at the session end the
+// session manager wants pending data saved before the callback returns; once the loop has ended
+// nothing posted is delivered, so the work must be done at once. The callback may also run after
+// the program's own exit path has already run (a tray exit ends the loop, which emits
+// aboutToQuit): it must then do nothing.
 #pragma once
 
 #include <QObject>
@@ -22,11 +25,17 @@ class QSocketNotifier;
 
 namespace quorvik::platform {
 
+enum class ExitReason {
+    Signal,     // SIGTERM, SIGINT or SIGHUP
+    SessionEnd, // the desktop session manager asks the program to save and end
+    LoopEnded,  // the application's main loop ended without an earlier request
+};
+
 class ExitRequests : public QObject {
     Q_OBJECT
 public:
     // Installs the handlers; at most one object at a time. Needs the Q(Gui)Application.
-    explicit ExitRequests(std::function<void()> onExit);
+    explicit ExitRequests(std::function<void(ExitReason)> onExit);
     // Puts back the signal dispositions found at construction.
     ~ExitRequests() override;
 
@@ -35,9 +44,9 @@ public:
 
 private:
     void readSignals();
-    void deliver();
+    void deliver(ExitReason reason);
 
-    std::function<void()> onExit_;
+    std::function<void(ExitReason)> onExit_;
     int pipe_[2] = {-1, -1};
     std::unique_ptr<QSocketNotifier> notifier_;
     int requests_ = 0;

@@ -7,8 +7,9 @@
 // right-button notification, which would open a second menu.
 //
 // When the desktop has no tray (Xvfb, offscreen, some desktops) every call is a harmless no-op.
-// The icon is still shown to Qt, which puts it in place when a tray appears later (a panel that
-// starts after the program at login).
+// The icon is still shown to Qt, which puts it in place when an X11 tray appears later (a panel
+// that starts after the program at login). Whether the desktop speaks StatusNotifierItem Qt
+// decides once per process, when the first tray icon is made.
 #pragma once
 
 #include "platform/EventLoop.h"
