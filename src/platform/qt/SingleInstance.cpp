@@ -1,0 +1,197 @@
+#include "platform/qt/SingleInstance.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+
+#include <array>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace quorvik::platform {
+
+namespace {
+
+// 'Q' 'V' 'I' '1' then the request code; the tag keeps a stray client from being taken for a start.
+constexpr std::array<char, 4> kRequestTag{'Q', 'V', 'I', '1'};
+constexpr int kRequestCodeOffset = 4;
+constexpr int kRequestSize = 5;
+constexpr char kAck = 0x06;
+
+// A sockaddr_un path holds 107 bytes and the terminating zero.
+constexpr int kMaxSocketPathBytes = 107;
+
+QByteArray requestMessage(SingleInstance::Request request) {
+    QByteArray message(kRequestTag.data(), static_cast<int>(kRequestTag.size()));
+    message.append(static_cast<char>(request));
+    return message;
+}
+
+bool parseRequest(const QByteArray& message, SingleInstance::Request& request) {
+    if (message.size() != kRequestSize || !message.startsWith(QByteArray(kRequestTag.data(), kRequestTag.size())))
+        return false;
+    const auto code = static_cast<unsigned char>(message[kRequestCodeOffset]);
+    if (code != static_cast<unsigned char>(SingleInstance::Request::Open) &&
+        code != static_cast<unsigned char>(SingleInstance::Request::Quit))
+        return false;
+    request = static_cast<SingleInstance::Request>(code);
+    return true;
+}
+
+// Only a process of the same user may be talked to or obeyed.
+bool peerIsSameUser(qintptr fd) {
+    ucred cred{};
+    socklen_t length = sizeof cred;
+    if (::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
+        return false;
+    return cred.uid == ::getuid();
+}
+
+QString socketPathFor(const QString& guardName) {
+    const QString path = SingleInstance::SocketPath(guardName, SingleInstance::DefaultSocketFolder(), ::getuid());
+    if (QFile::encodeName(path).size() <= kMaxSocketPathBytes)
+        return path;
+    return SingleInstance::SocketPath(guardName, QDir::tempPath(), ::getuid());
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& guardName) : path_(socketPathFor(guardName)) {}
+
+SingleInstance::SingleInstance(SocketAt socket) : path_(std::move(socket.path)) {}
+
+SingleInstance::~SingleInstance() {
+    if (server_)
+        server_->close(); // removes the socket file
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+QString SingleInstance::SocketPath(const QString& guardName, const QString& folder, unsigned uid) {
+    QString name;
+    for (QChar c : guardName)
+        name.append(c.isLetterOrNumber() && c.unicode() < 0x80 ? c : QChar('-'));
+    QString base = folder;
+    while (base.size() > 1 && base.endsWith('/'))
+        base.chop(1);
+    return base + "/quorvik-" + name + "-" + QString::number(uid);
+}
+
+QString SingleInstance::DefaultSocketFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+        return runtime;
+    return QDir::tempPath();
+}
+
+bool SingleInstance::TryBecomePrimary() {
+    if (server_)
+        return true;
+
+    QLocalSocket probe;
+    probe.connectToServer(path_);
+    if (probe.waitForConnected(timeoutMs_)) {
+        const bool ours = peerIsSameUser(probe.socketDescriptor());
+        probe.abort();
+        // Another user's live socket at our path (possible only in a shared temp folder) is not
+        // ours to talk to or remove: the program then runs unguarded rather than not at all.
+        return !ours;
+    }
+    switch (probe.error()) {
+    case QLocalSocket::ServerNotFoundError:    // no socket file
+    case QLocalSocket::ConnectionRefusedError: // a file nobody listens on: a killed instance's
+        break;
+    case QLocalSocket::SocketAccessError:
+        return true; // a socket we may not use is not ours to remove either: run unguarded
+    default:
+        // Still connecting when the time ran out (its queue is full) or timed out: alive but not
+        // accepting. A hung instance keeps its socket, and this start ends.
+        return false;
+    }
+
+    // Nobody answered. Two starts at the same moment would both get here: the lock decides, and the
+    // primary holds it for its whole life (the kernel drops it when the process dies, so it never
+    // goes stale). Without a lock file (folder not writable) the program runs unguarded.
+    const QByteArray lockPath = QFile::encodeName(path_ + ".lock");
+    lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lockFd_);
+        lockFd_ = -1;
+        return false; // another start won the race and is about to listen
+    }
+
+    // Only now, with no one answering and the lock held, is a socket file at the path a leftover
+    // of a killed instance; removing it earlier could delete a live instance's socket.
+    QLocalServer::removeServer(path_);
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    server_->listen(path_);
+    return true;
+}
+
+bool SingleInstance::IsListening() const {
+    return server_ && server_->isListening();
+}
+
+bool SingleInstance::SendToPrimary(Request request) {
+    QLocalSocket socket;
+    socket.connectToServer(path_);
+    if (!socket.waitForConnected(timeoutMs_) || !peerIsSameUser(socket.socketDescriptor()))
+        return false;
+
+    const QDeadlineTimer deadline(timeoutMs_);
+    socket.write(requestMessage(request));
+    socket.flush();
+    while (socket.bytesToWrite() > 0)
+        if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            return false;
+    while (socket.bytesAvailable() < 1)
+        if (deadline.hasExpired() || !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+            return false;
+    char reply = 0;
+    return socket.read(&reply, 1) == 1 && reply == kAck;
+}
+
+void SingleInstance::acceptConnections() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (!peerIsSameUser(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        // A peer that connects and stays silent (a probing start, a hung one) is dropped in time.
+        QTimer::singleShot(timeoutMs_, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        readRequest(socket);
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket) {
+    if (socket->state() != QLocalSocket::ConnectedState || socket->bytesAvailable() < kRequestSize)
+        return;
+    Request request{};
+    if (!parseRequest(socket->read(kRequestSize), request)) {
+        socket->abort();
+        return;
+    }
+    // Acknowledge before handling, so the sender is released even if the handler takes a while.
+    socket->write(&kAck, 1);
+    socket->flush();
+    socket->disconnectFromServer();
+    if (handler_)
+        handler_(request);
+}
+
+} // namespace quorvik::platform

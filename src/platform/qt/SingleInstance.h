@@ -1,0 +1,84 @@
+// One running program per user session.
+//
+// The first instance listens on a local socket whose path is derived from the guard name and the
+// user id, in the user's runtime folder ($XDG_RUNTIME_DIR, else the temp folder). A later start
+// connects to it and sends a request (open the window, or quit); the running instance answers
+// every well-formed request with one acknowledgement byte, so the sender knows it arrived.
+//
+// Wire format, one request per connection:
+//   sender → primary: 'Q' 'V' 'I' '1' code     (code: 1 open, 2 quit)
+//   primary → sender: 0x06                      (received)
+//
+// Every wait is bounded (2 s by default), so a hung instance never blocks a start. The primary
+// also holds an advisory lock on a file beside the socket, so two starts at the same moment cannot
+// both become primary; the kernel drops the lock with the process. Both sides check
+// the peer's credentials: a socket served by another user is never trusted, and requests from
+// another user are never obeyed.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace quorvik::platform {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    enum class Request : unsigned char { Open = 1, Quit = 2 };
+
+    // The socket of this user for `guardName`, in DefaultSocketFolder() (the temp folder when that
+    // path would be too long for a socket address).
+    explicit SingleInstance(const QString& guardName);
+    // A socket at an explicit path (tests give each run its own folder).
+    struct SocketAt {
+        QString path;
+    };
+    explicit SingleInstance(SocketAt socket);
+    ~SingleInstance() override;
+
+    // The socket path for a guard name, a folder and a user id: the guard's letters and digits (others
+    // become '-') and the user id, so two users on one machine never meet.
+    static QString SocketPath(const QString& guardName, const QString& folder, unsigned uid);
+    // $XDG_RUNTIME_DIR when it names an existing folder, else the temp folder.
+    static QString DefaultSocketFolder();
+
+    QString socketPath() const { return path_; }
+
+    // True when no other instance of this user answers: a socket left behind by a killed instance
+    // is removed and this instance starts listening. False when one answers, or when one holds the
+    // socket but does not accept in time (a hung instance is still alive: its socket stays).
+    // True, but without listening, when the socket at the path is served by another user.
+    bool TryBecomePrimary();
+    // After TryBecomePrimary returned true: whether later starts can reach this instance (false when
+    // the socket could not be created, e.g. the folder is not writable, or another user holds the
+    // path; the program runs anyway).
+    bool IsListening() const;
+
+    // Sends one request to the running instance; true when it acknowledged receipt in time.
+    bool SendToPrimary(Request request);
+
+    // Called on this object's thread (the GUI thread) for each request a later start sends.
+    void SetRequestHandler(std::function<void(Request)> handler) { handler_ = std::move(handler); }
+
+    // The bound for each wait (connect, write, reply; and how long the primary keeps a silent peer).
+    void SetTimeoutMs(int ms) { timeoutMs_ = ms; }
+
+private:
+    void acceptConnections();
+    void readRequest(QLocalSocket* socket);
+
+    QString path_;
+    int timeoutMs_ = 2000;
+    // Held by the primary for its whole life: settles two starts racing for the socket.
+    int lockFd_ = -1;
+    std::unique_ptr<QLocalServer> server_;
+    std::function<void(Request)> handler_;
+};
+
+} // namespace quorvik::platform
