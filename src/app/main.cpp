@@ -10,6 +10,7 @@
 #include "platform/SimulatedHidBus.h"
 #include "platform/linux/LinuxHidBus.h"
 #include "platform/qt/DesktopShell.h"
+#include "platform/qt/DisplayEnvironment.h"
 #include "platform/qt/ExitRequests.h"
 #include "platform/qt/QtLoopDriver.h"
 #include "platform/qt/SingleInstance.h"
@@ -37,33 +38,41 @@ constexpr unsigned kMsgOpenRequest = 0xBB7;
 int main(int argc, char** argv) {
     app::AppOptions options;
     std::string error;
-    if (!app::ParseAppArgs(argc, argv, options, error)) {
+    if (!app::ParseAppArgs({argv + 1, argv + argc}, options, error)) {
         std::cerr << "quorvik: " << error << "\nTry 'quorvik --help'.\n";
-        return app::kExitBadArguments;
+        return app::kAppExitBadArguments;
     }
-    if (options.help) {
+    if (options.action == app::AppAction::Help) {
         std::cout << app::AppHelpText();
-        return 0;
+        return app::kAppExitOk;
     }
-    if (options.version) {
-        std::cout << app::AppVersionText();
-        return 0;
+    if (options.action == app::AppAction::Version) {
+        std::cout << app::AppVersionText() << "\n";
+        return app::kAppExitOk;
     }
 
     // Before Qt starts: the X11 platform where it is reachable, and no scaling by Qt itself.
-    platform::PrepareQtPlatform();
-    QApplication qtApp(argc, argv);
+    platform::PrepareDisplayEnvironment();
+    // Qt sees only its own options; they must outlive the application object.
+    std::vector<std::string> qtArgs{argv[0]};
+    qtArgs.insert(qtArgs.end(), options.qtArguments.begin(), options.qtArguments.end());
+    std::vector<char*> qtArgv;
+    for (auto& arg : qtArgs)
+        qtArgv.push_back(arg.data());
+    int qtArgc = int(qtArgv.size());
+    QApplication qtApp(qtArgc, qtArgv.data());
     QGuiApplication::setApplicationName(QStringLiteral("quorvik"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvik"));
-    // The program lives in the tray when its window is hidden.
+    // The program lives in the tray while its window is hidden.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
     platform::SingleInstance instance(QString::fromLatin1(kInstanceGuard));
-    if (options.quit)
-        return instance.SendToPrimary(platform::SingleInstance::Request::Quit) ? 0 : 1;
+    if (options.action == app::AppAction::Quit)
+        return instance.SendToPrimary(platform::SingleInstance::Request::Quit) ? app::kAppExitOk
+                                                                                : app::kAppExitFailure;
     if (!instance.TryBecomePrimary()) {
         instance.SendToPrimary(platform::SingleInstance::Request::Open);
-        return 0;
+        return app::kAppExitOk;
     }
 
     platform::RealClockLoop loop;
@@ -81,14 +90,14 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<platform::HidBus> bus;
     std::unique_ptr<emulator::VirtualMouse> mouse;
-    if (options.virtualMouse == app::VirtualMouseForms::None) {
+    if (options.virtualMouse == app::VirtualMouse::None) {
         bus = std::make_unique<platform::LinuxHidBus>();
     } else {
         auto simulated = std::make_unique<platform::SimulatedHidBus>();
         mouse = std::make_unique<emulator::VirtualMouse>(*simulated, loop);
-        if (options.virtualMouse != app::VirtualMouseForms::Receiver)
+        if (options.virtualMouse != app::VirtualMouse::Receiver)
             mouse->plug(device::Form::Wired);
-        if (options.virtualMouse != app::VirtualMouseForms::Wired)
+        if (options.virtualMouse != app::VirtualMouse::Wired)
             mouse->plug(device::Form::Receiver);
         bus = std::move(simulated);
     }
@@ -111,7 +120,13 @@ int main(int argc, char** argv) {
         else
             postToWindow(kMsgOpenRequest, 0);
     });
-    platform::InstallExitRequests([&] { postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit); });
+    // A signal goes the tray's way; at the end of the session (or when the loop ends without an
+    // exit) posted messages may never be delivered, so what is pending is saved at once.
+    platform::ExitRequests exitRequests([&](platform::ExitReason reason) {
+        if (reason != platform::ExitReason::Signal)
+            window.SavePendingNow();
+        postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
+    });
     if (options.exitAfterPaint)
         window.SetFirstPaintHook([&] { postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit); });
 
@@ -131,10 +146,10 @@ int main(int argc, char** argv) {
     window.DoModal();
 
     panel.reset();
-    int code = 0;
+    int code = app::kAppExitOk;
     if (mouse && !options.traceFile.empty() && !mouse->writeTrace(options.traceFile)) {
         std::cerr << "quorvik: cannot write the trace to " << options.traceFile << "\n";
-        code = 1;
+        code = app::kAppExitFailure;
     }
     return code;
 }

@@ -182,6 +182,11 @@ void DeviceCore::saveNow() {
     model::SaveAllProfiles();
 }
 
+void DeviceCore::SavePendingNow() {
+    if (savePending_)
+        saveNow();
+}
+
 void DeviceCore::Shutdown() {
     if (savePending_)
         saveNow();

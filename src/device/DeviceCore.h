@@ -75,6 +75,8 @@ public:
     void FactoryReset();
     // WM_DESTROY of the main window: the pending save, then the handles are closed.
     void Shutdown();
+    // The delayed save at once, when one is pending (the desktop session is ending).
+    void SavePendingNow();
 
     // Applied on the main thread for each level-change report (bytes 3 and 4).
     void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);

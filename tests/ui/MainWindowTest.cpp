@@ -8,7 +8,7 @@
 #include "model/ProfileFile.h"
 #include "platform/DataFolders.h"
 #include "ui/main/MainIds.h"
-#include "ui/main/OsdDialog.h"
+#include "ui/main/OsdDisplay.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
 
@@ -82,7 +82,7 @@ TEST_F(MainWindowTest, LevelChangeOnTheMouseShowsTheDisplayAndIsNotSentBack) {
     ASSERT_TRUE(loop.waitForPost());
     loop.runUntilIdle();
     const device::OsdTexts texts = core().OnScreenDisplayTexts();
-    EXPECT_EQ(dlg().Osd().Texts(), texts);
+    EXPECT_EQ(dlg().Osd().Dialog()->Texts(), texts);
     // Closes 1.5 to 1.8 s after the last change, not after the first.
     loop.advance(1400);
     EXPECT_TRUE(dlg().Osd().IsOpen());

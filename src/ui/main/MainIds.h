@@ -145,7 +145,6 @@ inline constexpr unsigned kTrayIconId = 128;
 inline constexpr unsigned kTimerColourFirst = 1; // … 8: toggle lighting colour slot id − 1
 inline constexpr unsigned kTimerColourLast = 8;
 inline constexpr unsigned kTimerLeftButtonWarning = 20;
-inline constexpr unsigned kTimerOsdCountdown = 50;
 inline constexpr unsigned kTimerSlotMenuCommand = 60;
 
 // Popup slots of the window: the popup hanging off a control, then one per submenu of the

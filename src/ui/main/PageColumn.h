@@ -20,7 +20,7 @@ public:
 
     // Takes the page that `page` names (created by the window in its own order).
     void SetPage(rules::Page page, std::unique_ptr<CColumnPage> content);
-    CColumnPage* Page(rules::Page page) const { return pages_[std::size_t(rules::IndexOf(page))].get(); }
+    CColumnPage* PageAt(rules::Page page) const { return pages_[std::size_t(rules::IndexOf(page))].get(); }
     // The page whose header has this id, or none.
     std::optional<rules::Page> PageOfHeader(int headerId) const;
 

@@ -12,7 +12,7 @@
 #include "ui/main/ButtonSelectors.h"
 #include "ui/main/FirmwareResetDlg.h"
 #include "ui/main/MainLayout.h"
-#include "ui/main/OsdDialog.h"
+#include "ui/main/OsdDisplay.h"
 #include "ui/main/PowerControls.h"
 #include "ui/main/ProfileArea.h"
 #include "ui/main/ProgressBarDlg.h"
@@ -22,6 +22,9 @@
 #include "ui/skin/OpenWindowTable.h"
 
 #include <QCursor>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
 #include <QIcon>
 
 
@@ -39,8 +42,9 @@ constexpr int kTextMacroManager = 8;
 constexpr int kTextFactoryReset = 7;
 constexpr int kTextNoMouseSettings = 158;
 constexpr int kTextNoDocumentation = 159;
-constexpr const char16_t* kVersionText = u":1.1.4";
+constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
+
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
 constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
@@ -103,10 +107,20 @@ std::unique_ptr<CCheckButton> panelHeader(WindowHandle parent, int id, int panel
 
 } // namespace
 
+bool OpenDocumentation() {
+    // Installed: <prefix>/share/doc/quorvik/ beside <prefix>/bin/; in a build tree: bin/doc/.
+    const std::string& program = platform::ProgramFolder();
+    for (const std::string& path : {program + "../share/doc/quorvik/README.md", program + "doc/README.md"}) {
+        if (QFileInfo::exists(QString::fromStdString(path)))
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    }
+    return false;
+}
+
 CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
     Services services;
     services.openMouseSettings = [] { return platform::OpenMouseSettings(); };
-    services.openDocumentation = [] { return platform::OpenDocumentation(); };
+    services.openDocumentation = [] { return OpenDocumentation(); };
     services.trayIcon = platform::TrayIcon::Available();
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     services.screenWidth = screen.fullWidth;
@@ -139,11 +153,16 @@ bool CQuorvikDlg::OnInitDialog() {
 
     // Shared state back to its start: no open dialogs, and the device link starts afresh.
     if (services_.trayIcon) {
-        QImage icon = BuiltinImage(kIconResource);
-        tray_ = std::make_unique<platform::TrayIcon>(hwnd(), kMsgTrayNotify, kTrayIconId, icon,
-                                                     QStringLiteral("Gaming Mouse"));
-        tray_->SetMenu(QString::fromStdU16String(model::LanguageText(kTextTrayOpen)),
-                       QString::fromStdU16String(model::LanguageText(kTextTrayExit)), kCmdTrayOpen, kCmdTrayExit);
+        platform::TraySetup setup;
+        setup.owner = hwnd();
+        setup.message = kMsgTrayNotify;
+        setup.iconId = kTrayIconId;
+        setup.icon = QIcon(QPixmap::fromImage(BuiltinImage(kIconResource)));
+        setup.tip = QStringLiteral("Gaming Mouse");
+        setup.menu = {{kCmdTrayOpen, QString::fromStdU16String(model::LanguageText(kTextTrayOpen))},
+                      {0, {}},
+                      {kCmdTrayExit, QString::fromStdU16String(model::LanguageText(kTextTrayExit))}};
+        tray_ = std::make_unique<platform::TrayIcon>(std::move(setup));
         tray_->Show();
     }
     RefreshAllPages();
@@ -219,17 +238,17 @@ void CQuorvikDlg::createOutsideControls() {
     reset->SetImages(SkinFile("button4_nr.png"));
     AddControl(1, std::move(reset));
 
-    AddControl(2, std::make_unique<CStaticText>(hwnd(), kVersionText, ScaledRect(290, 712, 390, 730), kVersionText,
+    AddControl(2, std::make_unique<CStaticText>(hwnd(), kVersionText, ScaledRect(290, 712, 390, 730), kVersionCaption,
                                                 Rgb(kTextNormal), Qt::AlignLeft));
     AddControl(1, std::make_unique<CLinkButton>(hwnd(), kWebLink, ScaledRect(700, 712, 830, 730),
                                                 model::LanguageText(kTextDocumentation)));
 
     for (Page page : {Page::Dpi, Page::Lighting, Page::Pointer, Page::PollingRate, Page::LiftOff, Page::Debounce})
-        column_.Page(page)->CreateControls();
+        column_.PageAt(page)->CreateControls();
 
     pages_ = {power_.get(), buttons_.get(), profiles_.get()};
     for (Page page : rules::kColumnOrder)
-        pages_.push_back(column_.Page(page));
+        pages_.push_back(column_.PageAt(page));
     column_.SetLiftOffActive(core_->Tables().ClassFlag() == 1);
     column_.ApplyStartState();
 }
@@ -267,17 +286,17 @@ CPage* CQuorvikDlg::PageFor(int controlId) const {
         case Owner::Power:
             return power_.get();
         case Owner::Dpi:
-            return column_.Page(Page::Dpi);
+            return column_.PageAt(Page::Dpi);
         case Owner::Lighting:
-            return column_.Page(Page::Lighting);
+            return column_.PageAt(Page::Lighting);
         case Owner::PollingRate:
-            return column_.Page(Page::PollingRate);
+            return column_.PageAt(Page::PollingRate);
         case Owner::LiftOff:
-            return column_.Page(Page::LiftOff);
+            return column_.PageAt(Page::LiftOff);
         case Owner::Debounce:
-            return column_.Page(Page::Debounce);
+            return column_.PageAt(Page::Debounce);
         case Owner::Pointer:
-            return column_.Page(Page::Pointer);
+            return column_.PageAt(Page::Pointer);
         }
     }
     return nullptr;
@@ -365,8 +384,8 @@ bool CQuorvikDlg::handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lPara
 }
 
 void CQuorvikDlg::onTimer(unsigned id) {
-    if (id == kTimerOsdCountdown) {
-        osd_->OnTimer50(hwnd());
+    if (id == COsdDisplay::kTimerOsdCountdown) {
+        osd_->OnTimer50();
         return;
     }
     for (CPage* page : pages_)
@@ -426,7 +445,7 @@ void CQuorvikDlg::onDestroy() {
         core_->Shutdown();
     if (tray_)
         tray_->Remove();
-    osd_->Close(hwnd());
+    osd_->Close();
 }
 
 // ---- MainWindowPort ----
@@ -459,8 +478,7 @@ void CQuorvikDlg::RefreshMainWindow() {
 }
 
 void CQuorvikDlg::ShowWriteProgress(int textIndex) {
-    CProgressBarDlg progress(textIndex, hwnd());
-    progress.DoModal();
+    CProgressBarDlg::Run(textIndex, hwnd());
 }
 
 void CQuorvikDlg::ShowAttention(int textIndex) {
@@ -476,8 +494,7 @@ CAttentionDlg* CQuorvikDlg::OpenWarning() const {
 }
 
 bool CQuorvikDlg::ConfirmFactoryReset() {
-    CFirmwareResetDlg confirm(hwnd());
-    return confirm.DoModal() == IDOK;
+    return CFirmwareResetDlg::Confirm(hwnd());
 }
 
 void CQuorvikDlg::UpdateSensorControls(std::uint8_t classFlag, std::uint16_t) {

@@ -33,6 +33,9 @@ class CButtonSelectors;
 class CPowerControls;
 class CProfileArea;
 
+// Opens the program's documentation in the desktop's browser; false when it cannot.
+bool OpenDocumentation();
+
 class CQuorvikDlg : public CDlgBase, public device::MainWindowPort, public PageHost {
 public:
     static constexpr int kTemplate = 102;
@@ -60,6 +63,11 @@ public:
 
     // The exit of the tray menu: every open dialog gets WM_CLOSE, then the main window ends.
     void Exit();
+    // Saves pending edits at once (the desktop session is ending).
+    void SavePendingNow() {
+        if (core_)
+            core_->SavePendingNow();
+    }
 
     device::DeviceCore& Core() { return *core_; }
     CPageColumn& Column() { return column_; }
