@@ -286,7 +286,7 @@ public:
         if (!next(Need::NameOptional) || value().empty())
             return false;
         // Kept as read; users of MacroActionNum go through MacroRecord::ValidActionCount().
-        out = std::uint32_t(ParseDecimal(value()));
+        out = std::uint32_t(ParseLeadingDigits(value()));
         return true;
     }
     bool Actions(int, Key, model::MacroRecord& macro) {

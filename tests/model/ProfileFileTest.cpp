@@ -287,6 +287,33 @@ TEST_F(ProfileFileTest, DamagedFilesFallBackToTheSlotDefaultsWrittenToTheSlotPat
     }
 }
 
+// Setting pairs and the button macro numbers are plain digits: no sign, no spaces, no "0x".
+TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
+    auto lines = splitLines(FormatProfileText(factory(0)));
+    lines[1 + kPairKeyDebounce] = u"KeyDebounce=-2";
+    lines[1 + kPairPowerDownTime] = u"PowerDownTime= 7";
+    lines[1 + kPairLiftDetectionHeight] = u"LiftDetectionHeight= 1";
+    lines[1 + kPairMotionWakeup] = u"MotionWakeup=+1";
+    lines[1 + kPairPointerSpeed] = u"PointerSpeed=0x1F";
+    lines[1 + kPairScrollWheelSpeed] = u"ScrollWheelSpeed=3 lines";
+    lines[kLineKey0Index] = u"\tMacroKeyIndex=-2";
+    lines[kLineKey0Count] = u"\t\tMacroActionNum=+5";
+    const fs::path file = dir_.path() / "signs.psf";
+    test::writeBytes(file, test::utf16File(joinLines(lines)));
+
+    ProfileRecord r = factory(0);
+    ASSERT_TRUE(ReadProfileRecord(r, file.string()));
+    EXPECT_EQ(r.PairValue(kPairKeyDebounce), u"-2") << "the text is kept as read";
+    EXPECT_EQ(r.PairNumber(kPairKeyDebounce), 0);
+    EXPECT_EQ(r.PairNumber(kPairPowerDownTime), 0);
+    EXPECT_EQ(r.PairNumber(kPairLiftDetectionHeight), 0);
+    EXPECT_EQ(r.PairNumber(kPairMotionWakeup), 0);
+    EXPECT_EQ(r.PairNumber(kPairPointerSpeed), 0);
+    EXPECT_EQ(r.PairNumber(kPairScrollWheelSpeed), 3);
+    EXPECT_EQ(r.buttons[0].MacroKeyIndex, 0u);
+    EXPECT_EQ(r.buttons[0].Macro.MacroActionNum, 0u);
+}
+
 TEST_F(ProfileFileTest, MissingFileFallsBackToo) {
     Profile(2) = customised();
     EXPECT_FALSE(ReadProfile(2, (dir_.path() / "absent.psf").string()));
