@@ -361,7 +361,13 @@ bool ReadProfile(int slot, const std::string& path) {
     if (ReadProfileRecord(record, path))
         return true;
     record.ResetToFactory(unsigned(slot));
-    WriteProfileRecord(record, Config().ProfileSlotPath(slot));
+    const std::string slotPath = Config().ProfileSlotPath(slot);
+    // The slot's own file failed to read: it is kept beside its replacement, so that one bad line
+    // of a hand-edited file does not lose the rest. (A file that cannot be replaced, such as a
+    // read-only one, is neither copied nor replaced: the write below fails and leaves it.)
+    if (path == slotPath)
+        KeepUnreadableCopy(slotPath);
+    WriteProfileRecord(record, slotPath);
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
+#include "model/StdioFileEx.h"
 
 namespace quorvik::model {
 
@@ -17,14 +18,20 @@ void resetAllDpiBlocks() {
 ConfigurationLoad LoadConfigurationAndProfiles() {
     ConfigurationLoad result;
     ConfigPairs& config = Config();
-    const bool read = config.Read(ConfigFilePath());
+    const std::string path = ConfigFilePath();
+    const bool read = config.Read(path);
     if (!read) {
+        KeepUnreadableCopy(path);
         SetFactoryConfiguration();
-        WriteConfiguration();
-        SetSensorIdentifier(config.SensorValue());
-        for (int s = 0; s < kProfileSlotCount; ++s) {
-            Profile(s).ResetToFactory(unsigned(s));
-            WriteProfile(s, config.ProfileSlotPath(s));
+        // When the factory configuration cannot be written (a read-only file or folder, a full
+        // disk), the old configuration stays on disk with the profiles it names: they are read
+        // below instead of being overwritten with defaults.
+        if (WriteConfiguration()) {
+            SetSensorIdentifier(config.SensorValue());
+            for (int s = 0; s < kProfileSlotCount; ++s) {
+                Profile(s).ResetToFactory(unsigned(s));
+                WriteProfile(s, config.ProfileSlotPath(s));
+            }
         }
     }
     // The user's slot, range-checked: the sensor check below saves the configuration, and that

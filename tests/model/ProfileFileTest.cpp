@@ -287,6 +287,27 @@ TEST_F(ProfileFileTest, DamagedFilesFallBackToTheSlotDefaultsWrittenToTheSlotPat
     }
 }
 
+// One bad line of a hand-edited slot file must not lose the rest of it: the file is kept beside
+// the factory profile that replaces it, and a later failure replaces that older copy.
+TEST_F(ProfileFileTest, UnreadableSlotFileIsKeptBesideItsReplacement) {
+    auto lines = splitLines(FormatProfileText(customised()));
+    lines[30] = u"\tCurrentDPILevelValue01";
+    const auto bad = test::utf16File(joinLines(lines));
+    const fs::path copy = slotFile(1).string() + ".unreadable";
+    for (int round = 0; round < 2; ++round) {
+        auto bytes = bad;
+        bytes.resize(bytes.size() - std::size_t(2 * round)); // the second file differs from the first
+        test::writeBytes(slotFile(1), bytes);
+        EXPECT_FALSE(ReadProfile(1, slotFile(1).string()));
+        EXPECT_EQ(test::readBytes(copy), bytes) << round;
+        EXPECT_EQ(test::readBytes(slotFile(1)), test::utf16File(FormatProfileText(factory(1))));
+    }
+    // A file that merely is missing leaves no copy.
+    fs::remove(slotFile(2));
+    EXPECT_FALSE(ReadProfile(2, slotFile(2).string()));
+    EXPECT_FALSE(fs::exists(slotFile(2).string() + ".unreadable"));
+}
+
 // Setting pairs and the button macro numbers are plain digits: no sign, no spaces, no "0x".
 TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
     auto lines = splitLines(FormatProfileText(factory(0)));
