@@ -13,12 +13,23 @@ void resetAllDpiBlocks() {
         Profile(s).ApplySensorDpiDefaults();
 }
 
+// The sensor `Sensor` names, or the default sensor when the program has no tables for it (an
+// empty, zero or unknown value): the device tables and factory DPI codes then exist, so no
+// configuration value can leave the mouse with another sensor's register values or stop a tool.
+std::uint16_t configuredSensor(const ConfigPairs& config) {
+    const std::uint16_t sensor = config.SensorValue();
+    return FactoryDpiCodes(sensor) ? sensor : kDefaultSensor;
+}
+
 } // namespace
 
 ConfigurationLoad LoadConfigurationAndProfiles() {
     ConfigurationLoad result;
     ConfigPairs& config = Config();
     const std::string path = ConfigFilePath();
+    // Pairs the file leaves out keep their factory text: left empty they would be written back as
+    // "Name=", which the reader rejects, and the next start would re-create all five profiles.
+    SetFactoryConfiguration();
     const bool read = config.Read(path);
     if (!read) {
         KeepUnreadableCopy(path);
@@ -27,7 +38,7 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
         // disk), the old configuration stays on disk with the profiles it names: they are read
         // below instead of being overwritten with defaults.
         if (WriteConfiguration()) {
-            SetSensorIdentifier(config.SensorValue());
+            SetSensorIdentifier(configuredSensor(config));
             for (int s = 0; s < kProfileSlotCount; ++s) {
                 Profile(s).ResetToFactory(unsigned(s));
                 WriteProfile(s, config.ProfileSlotPath(s));
@@ -43,7 +54,7 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
     }
 
     // The DPI codes were set up for the sensor whose complement PreST holds.
-    const std::uint16_t sensor = config.SensorValue();
+    const std::uint16_t sensor = configuredSensor(config);
     SetSensorIdentifier(sensor);
     const bool changed = std::uint16_t(~config.PreSTValue()) != sensor;
     if (changed) {

@@ -379,6 +379,42 @@ TEST_F(SettingsLoadTest, KilledSavesLeaveNoLeftoverAfterTheNextStart) {
     EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{true, true, true, true, true}));
 }
 
+// A configuration holding only its section line loads, and what the program then saves loads
+// again as written: the pairs it left out keep their factory text, nothing is written as "Name=",
+// and neither start touches the profiles.
+TEST_F(SettingsLoadTest, ConfigurationWithOnlyItsSectionLineSurvivesTwoStarts) {
+    LoadSettingsModel(paths_);
+    customiseSlotFile(1, u"Custom");
+    Profile(4).XYSetting[0] = 0x2A;
+    ASSERT_TRUE(WriteProfile(4, Config().ProfileSlotPath(4)));
+    writeU16(data("config/config.ini"), u"[Setting]\n");
+    const Snapshot profilesBefore = [&] {
+        Snapshot all = snapshot(data("config"));
+        Snapshot psf;
+        for (auto& [name, bytes] : all)
+            if (name.ends_with(".psf"))
+                psf[name] = bytes;
+        return psf;
+    }();
+
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        Config() = ConfigPairs{}; // as in a new process
+        const LoadResult r = LoadSettingsModel(paths_);
+        EXPECT_TRUE(r.configurationRead);
+        EXPECT_FALSE(r.sensorReset);
+        EXPECT_EQ(SensorIdentifier(), kDefaultSensor);
+        EXPECT_EQ(Profile(1).PairValue(kPairProfileName), u"Custom");
+        EXPECT_EQ(Profile(4).XYSetting[0], 0x2A);
+        for (const auto& [name, bytes] : profilesBefore)
+            EXPECT_EQ(test::readBytes(data("config/" + name)), bytes) << name;
+        ASSERT_TRUE(SaveConfiguration()); // the delayed save of a running program
+    }
+    ConfigPairs factory;
+    factory.SetFactory(paths_.dataFolder);
+    EXPECT_EQ(Config().pairs, factory.pairs);
+}
+
 TEST_F(SettingsLoadTest, RunTimeSensorChangeRewritesConfigurationAndProfiles) {
     LoadSettingsModel(paths_);
     SetCurrentSlot(1);

@@ -308,6 +308,28 @@ TEST_F(ProfileFileTest, UnreadableSlotFileIsKeptBesideItsReplacement) {
     EXPECT_FALSE(fs::exists(slotFile(2).string() + ".unreadable"));
 }
 
+// What is written must read back as written: a line feed in a text would shift every later line,
+// and the whole profile would fall back to its defaults at the next start. Such a record is not
+// written at all, and the old file stays.
+TEST_F(ProfileFileTest, RecordThatWouldNotReadBackIsNotWritten) {
+    const fs::path file = dir_.path() / "kept.psf";
+    ASSERT_TRUE(WriteProfileRecord(customised(), file.string()));
+    const auto before = test::readBytes(file);
+    const std::function<void(ProfileRecord&)> breaks[] = {
+        [](ProfileRecord& r) { r.pairs[kPairProfileName].value = u"two\nlines"; },
+        [](ProfileRecord& r) { r.pairs[kPairTiltSpeed].name = u""; },
+        [](ProfileRecord& r) { r.pairs[kPairTiltSpeed].name = u"Tilt=Speed"; },
+        [](ProfileRecord& r) { r.buttons[4].Macro.name = u"a\n"; },
+        [](ProfileRecord& r) { r.Lighting2Name = u"\n"; },
+    };
+    for (const auto& brk : breaks) {
+        ProfileRecord r = customised();
+        brk(r);
+        EXPECT_FALSE(WriteProfileRecord(r, file.string()));
+        EXPECT_EQ(test::readBytes(file), before);
+    }
+}
+
 // Setting pairs and the button macro numbers are plain digits: no sign, no spaces, no "0x".
 TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
     auto lines = splitLines(FormatProfileText(factory(0)));

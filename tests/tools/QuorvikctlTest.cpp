@@ -10,6 +10,7 @@
 #include "macro/MacroLibrary.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
+#include "model/Text.h"
 #include "platform/SimulatedHidBus.h"
 #include "platform/VirtualClockLoop.h"
 #include "support/TestSupport.h"
@@ -218,6 +219,25 @@ TEST(Quorvikctl, ReportsForAFactoryProfileFileAndAnotherSensor) {
     ASSERT_EQ(printed.size(), 7u + 6 + 2) << "seven buttons, six sensor-and-lighting commands, power, wake";
     // Level 1 code 0x06 (the 0x3325 defaults in the file) is register 0x06 on sensor 0x3360.
     EXPECT_EQ(printed[7].substr(0, 3 * 11), "0C 01 05 00 08 01 12 26 3F 06 00 ");
+}
+
+// The configuration the program saved (or a hand-edited one) never keeps the tool from running:
+// pairs left out keep their factory text, and a sensor the program has no tables for is taken as
+// the default sensor.
+TEST(Quorvikctl, NoConfigurationValueStopsTheTool) {
+    CtlHarness h;
+    ASSERT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
+    const std::string factoryReports = h.out.str();
+    for (const char16_t* text : {u"[Setting]\n", u"[Setting]\nNeedPassword=1\nSensor=0x0000\n",
+                                 u"[Setting]\nNeedPassword=1\nSensor=junk\n", u"[Setting]\nA=1\nSensor=0x1234\n"}) {
+        SCOPED_TRACE(model::ToUtf8(text));
+        test::writeBytes(model::ConfigFilePath(), test::utf16File(text));
+        model::Config() = model::ConfigPairs{}; // as in a new process
+        ASSERT_TRUE(app::LoadSettingsModel({QV_BIN_DIR "/", h.dir.str()}).configurationRead);
+        EXPECT_EQ(model::SensorIdentifier(), model::kDefaultSensor);
+        EXPECT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
+        EXPECT_EQ(h.out.str(), factoryReports);
+    }
 }
 
 TEST(Quorvikctl, FailuresHaveTheirOwnExitCodes) {
