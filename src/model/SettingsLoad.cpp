@@ -49,13 +49,15 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
     // save writes CurrentProfile from the in-memory slot.
     SetCurrentSlot(config.CurrentProfileSlot());
 
+    // Before the profiles: a profile file that is missing or unreadable is re-created with the
+    // configured sensor's DPI codes.
+    const std::uint16_t sensor = configuredSensor(config);
+    SetSensorIdentifier(sensor);
     for (int s = 0; s < kProfileSlotCount; ++s) {
         result.profilesRead[s] = ReadProfile(s, config.ProfileSlotPath(s));
     }
 
     // The DPI codes were set up for the sensor whose complement PreST holds.
-    const std::uint16_t sensor = configuredSensor(config);
-    SetSensorIdentifier(sensor);
     const bool changed = std::uint16_t(~config.PreSTValue()) != sensor;
     if (changed) {
         config.SetPreST(sensor);

@@ -32,6 +32,7 @@ namespace fs = std::filesystem;
 using Codes = std::array<std::uint16_t, kDpiLevelCount>;
 const Codes k3325Codes{0x06, 0x0E, 0x16, 0x22, 0x30, 0x3A, 0x3A, 0x32};
 const Codes k3389Codes{0x03, 0x07, 0x0F, 0x1F, 0x31, 0x3B, 0x3B, 0x3B};
+const Codes k3212Codes{0x06, 0x0A, 0x0E, 0x16, 0x21, 0x0C, 0x0C, 0x0C};
 
 using Snapshot = std::map<std::string, std::vector<unsigned char>>;
 
@@ -413,6 +414,21 @@ TEST_F(SettingsLoadTest, ConfigurationWithOnlyItsSectionLineSurvivesTwoStarts) {
     ConfigPairs factory;
     factory.SetFactory(paths_.dataFolder);
     EXPECT_EQ(Config().pairs, factory.pairs);
+}
+
+// The profiles are read after the sensor is known: a missing slot file is re-created with the DPI
+// codes of the configured sensor, not those of the default one.
+TEST_F(SettingsLoadTest, MissingProfileIsRecreatedForTheConfiguredSensor) {
+    startWithSensorPair(u"0x3212", u"0xCDED", u"0");
+    fs::remove(slotFile(3));
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_FALSE(r.sensorReset);
+    EXPECT_FALSE(r.profilesRead[3]);
+    EXPECT_EQ(Profile(3).XYSetting, k3212Codes);
+    ProfileRecord back;
+    ASSERT_TRUE(ReadProfileRecord(back, slotFile(3).string()));
+    EXPECT_EQ(back.XYSetting, k3212Codes);
+    EXPECT_EQ(Profile(2).XYSetting, k3325Codes) << "files that were read keep their codes";
 }
 
 TEST_F(SettingsLoadTest, RunTimeSensorChangeRewritesConfigurationAndProfiles) {
