@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 using namespace quorvik;
@@ -238,6 +239,40 @@ TEST(Quorvikctl, NoConfigurationValueStopsTheTool) {
         EXPECT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
         EXPECT_EQ(h.out.str(), factoryReports);
     }
+}
+
+// Profile numbers are the digits a value starts with: a sign or a space makes the value 0, so
+// "-2" is no 254 ms debounce and " 1" is not the lower lift-off distance.
+TEST(Quorvikctl, SignedOrPaddedProfileNumbersSendWhatTheirDigitsSay) {
+    CtlHarness h;
+    model::ProfileRecord p;
+    p.ResetToFactory(0);
+    p.SetPairValue(model::kPairKeyDebounce, std::u16string(u"-2"));
+    p.SetPairValue(model::kPairPowerDownTime, std::u16string(u" 7"));
+    p.SetPairValue(model::kPairLiftDetectionHeight, std::u16string(u" 1"));
+    p.SetPairValue(model::kPairMotionWakeup, std::u16string(u"+1"));
+    const std::string file = (h.dir.path() / "signs.psf").string();
+    ASSERT_TRUE(model::WriteProfileRecord(p, file));
+
+    model::ProfileRecord read;
+    ASSERT_TRUE(model::ReadProfileRecord(read, file));
+    EXPECT_EQ(device::BuildDebounceReport(1, read)[device::kOffPayload], 0);
+    EXPECT_EQ(device::BuildPowerSavingReport(1, read)[device::kOffPayload], 0);
+    EXPECT_EQ(device::BuildLiftOffReport(1, read)[device::kOffPayload], 2);
+    EXPECT_EQ(device::BuildMotionWakeupReport(1, read)[device::kOffPayload], 0);
+
+    // The tool sends the same.
+    ASSERT_EQ(h.run({"reports", file}), ctl::kExitOk) << h.err.str();
+    auto byteOf = [](const std::string& line, std::size_t offset) {
+        return std::stoi(line.substr(offset * 3, 2), nullptr, 16);
+    };
+    std::map<int, int> payloadOf;
+    for (const auto& line : lines(h.out.str()))
+        payloadOf[byteOf(line, device::kOffCommand)] = byteOf(line, device::kOffPayload);
+    EXPECT_EQ(payloadOf.at(device::kCmdDebounce), 0);
+    EXPECT_EQ(payloadOf.at(device::kCmdLiftOff), 2);
+    EXPECT_EQ(payloadOf.at(device::kCmdPowerSaving), 0);
+    EXPECT_EQ(payloadOf.at(device::kCmdMotionWakeup), 0);
 }
 
 TEST(Quorvikctl, FailuresHaveTheirOwnExitCodes) {
