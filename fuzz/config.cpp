@@ -49,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data, 1, size, f);
     std::fclose(f);
 
-    // As in a fresh process: pairs the file leaves out stay empty.
+    // As in a fresh process. The load gives pairs the file leaves out their factory text, and the
+    // factory slot paths lie in the sandbox, so the probe checks only the paths the file names.
     Config() = ConfigPairs{};
     ConfigPairs probe;
     if (probe.Read(path) && !slotPathsStayInSandbox(probe))

@@ -3,8 +3,11 @@
 #include "macro/MacroFiles.h"
 #include "model/ConfigPairs.h"
 #include "model/LanguageTable.h"
+#include "model/StdioFileEx.h"
 #include "platform/DataFolders.h"
 #include "platform/ProcessGlobals.h"
+
+#include <vector>
 
 namespace quorvik::app {
 
@@ -33,10 +36,20 @@ LoadResult LoadSettingsModel(const StartupPaths& paths) {
     result.dataFolderReady = platform::EnsureDataFolder(platform::DataFolder());
     if (result.dataFolderReady)
         result.deliveredFilesCopied = platform::CopyDeliveredFiles(paths.programFolder, platform::DataFolder());
+    // A save killed before its rename left its temporary file; our own names only.
+    std::vector<std::string> ownFiles{model::ConfigFilePath(), macro::MacroLibraryFilePath()};
+    for (int s = 0; s < model::kProfileSlotCount; ++s)
+        ownFiles.push_back(platform::DataFolder() + "config/default" + std::to_string(s) + ".psf");
+    result.leftoversRemoved = model::RemoveSaveLeftovers(ownFiles);
     // The factory profile names come from the language, so it goes first.
     result.languageLoaded = model::LoadLanguageTables();
     result.macroLibraryLoaded = macro::ReadMacroLibraryAtStartup();
     static_cast<model::ConfigurationLoad&>(result) = model::LoadConfigurationAndProfiles();
+    // Slot files the user moved elsewhere are ours too.
+    std::vector<std::string> slotFiles;
+    for (int s = 0; s < model::kProfileSlotCount; ++s)
+        slotFiles.push_back(model::Config().ProfileSlotPath(s));
+    result.leftoversRemoved += model::RemoveSaveLeftovers(slotFiles);
     return result;
 }
 

@@ -21,10 +21,12 @@ struct LoadResult : model::ConfigurationLoad {
     int deliveredFilesCopied = 0; // delivered files that were missing in the data folder
     bool languageLoaded = false;  // the chosen language file was read to its end
     bool macroLibraryLoaded = false;
+    int leftoversRemoved = 0; // temporary files of killed saves that were cleared
 };
 
-// Sets the program and data folders, prepares the data folder, then loads in order: language
-// tables, macro library, configuration with the five profiles and the sensor check. An empty data
+// Sets the program and data folders, prepares the data folder, clears the temporary files that
+// killed saves of our own files left, then loads in order: language tables, macro library,
+// configuration with the five profiles and the sensor check. An empty data
 // folder (no home folder to put it in) gives factory settings in memory and no file paths, so
 // nothing is ever written.
 LoadResult LoadSettingsModel(const StartupPaths& paths);

@@ -290,7 +290,13 @@ ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, Macro
 }
 
 bool ReadMacroLibraryAtStartup() {
-    return ReadMacroLibraryFile(TheMacroLibrary(), MacroLibraryFilePath(), nullptr);
+    const std::string path = MacroLibraryFilePath();
+    const ReadStatus status = ReadMacroLibrary(TheMacroLibrary(), path, nullptr);
+    // The next save of the library (when the macro manager closes) replaces a damaged file with
+    // what could be read of it; the whole file is kept beside it first.
+    if (status == ReadStatus::Damaged)
+        model::KeepUnreadableCopy(path);
+    return status == ReadStatus::Complete;
 }
 
 bool ParseMacroLocation(std::u16string_view line, MacroLocation& location) {

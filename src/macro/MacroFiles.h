@@ -50,7 +50,8 @@ ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, Macro
 inline bool ReadMacroLibraryFile(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation) {
     return ReadMacroLibrary(target, path, fileLocation) == ReadStatus::Complete;
 }
-// Reads the library file into TheMacroLibrary(); a missing file leaves the library unchanged.
+// Reads the library file into TheMacroLibrary(); a missing file leaves the library unchanged. A
+// damaged file is copied to "MacroLibraryFile.mlf.unreadable" before a later save replaces it.
 bool ReadMacroLibraryAtStartup();
 
 // The location line's layout, read by position: the text between the n-th "=" and the ";" that

@@ -46,6 +46,12 @@ std::uint16_t parseConfigHex(std::u16string_view text) {
     return std::uint16_t(ParseHex(text.substr(i)));
 }
 
+// The reader wants a name without "=", "=" and a value on one line.
+bool pairReadsBack(const SettingPair& pair) {
+    return !pair.name.empty() && !pair.value.empty() && pair.name.find_first_of(u"=\n") == std::u16string::npos &&
+           pair.value.find(u'\n') == std::u16string::npos;
+}
+
 ConfigPairs g_config;
 
 } // namespace
@@ -102,6 +108,12 @@ bool ConfigPairs::Read(const std::string& path) {
 }
 
 bool ConfigPairs::Write(const std::string& path) const {
+    // A pair the reader would reject (it makes the whole file malformed, and the next start then
+    // re-creates all five profiles) is never written: the old file stays.
+    for (const auto& pair : pairs) {
+        if (!pairReadsBack(pair))
+            return false;
+    }
     CStdioFileEx file;
     if (path.empty() || !file.OpenForWrite(path))
         return false;

@@ -43,7 +43,8 @@ public:
     // not "[Setting]", a line lacks a name, "=" or a value, or there are more than 17 pair lines;
     // pairs filled before the fault keep their new text. Pairs without a line keep their contents.
     bool Read(const std::string& path);
-    // The whole table to `path`; false when the file could not be written.
+    // The whole table to `path`; false when the file could not be written, or when a pair would not
+    // read back (an empty name or value, a name holding "=", a line feed), which leaves the old file.
     bool Write(const std::string& path) const;
 
     // Typed views. Numbers are read as decimal (leading digits, bad text 0); hex values with or

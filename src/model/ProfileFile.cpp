@@ -88,8 +88,13 @@ public:
         out_.append(kSectionLine).push_back(u'\n');
         return true;
     }
+    // A name that is empty or holds "=", or a text holding a line feed, would not read back as
+    // written: the file would shift by a line or fail, and the whole profile fall back to defaults.
     bool Pair(const SettingPair& pair) {
         out_.append(pair.name).append(u"=").append(pair.value).push_back(u'\n');
+        if (pair.name.empty() || pair.name.find(u'=') != std::u16string::npos || !oneLine(pair.name) ||
+            !oneLine(pair.value))
+            readsBack_ = false;
         return true;
     }
     bool Byte(int indent, Key key, std::uint8_t value) {
@@ -145,6 +150,8 @@ public:
     bool Text(int indent, Key key, const std::u16string& text, Need) {
         start(indent, key);
         out_.append(text);
+        if (!oneLine(text))
+            readsBack_ = false;
         return end();
     }
     bool Number(int indent, Key key, std::uint32_t value) {
@@ -168,7 +175,11 @@ public:
         return end();
     }
 
+    // False once a text was written that would not read back as it is.
+    bool ReadsBack() const { return readsBack_; }
+
 private:
+    static bool oneLine(const std::u16string& text) { return text.find(u'\n') == std::u16string::npos; }
     void start(int indent, const Key& key) {
         out_.append(std::size_t(indent), u'\t');
         out_.append(key.head);
@@ -192,6 +203,7 @@ private:
     }
 
     std::u16string& out_;
+    bool readsBack_ = true;
 };
 
 // ---- reading -------------------------------------------------------------------------------
@@ -286,7 +298,7 @@ public:
         if (!next(Need::NameOptional) || value().empty())
             return false;
         // Kept as read; users of MacroActionNum go through MacroRecord::ValidActionCount().
-        out = std::uint32_t(ParseDecimal(value()));
+        out = std::uint32_t(ParseLeadingDigits(value()));
         return true;
     }
     bool Actions(int, Key, model::MacroRecord& macro) {
@@ -326,21 +338,31 @@ private:
 
 } // namespace
 
-std::u16string FormatProfileText(const ProfileRecord& record) {
-    std::u16string text;
+namespace {
+// False when a text of the record would not read back as written.
+bool formatProfile(const ProfileRecord& record, std::u16string& text) {
+    text.clear();
     text.reserve(24 * 1024);
     Writer writer(text);
     walkLayout(writer, record);
+    return writer.ReadsBack();
+}
+} // namespace
+
+std::u16string FormatProfileText(const ProfileRecord& record) {
+    std::u16string text;
+    formatProfile(record, text);
     return text;
 }
 
 bool WriteProfileRecord(const ProfileRecord& record, const std::string& path) {
-    if (path.empty())
+    std::u16string text;
+    if (path.empty() || !formatProfile(record, text))
         return false;
     CStdioFileEx file;
     if (!file.OpenForWrite(path))
         return false;
-    file.WriteString(FormatProfileText(record));
+    file.WriteString(text);
     return file.Close();
 }
 
@@ -361,7 +383,13 @@ bool ReadProfile(int slot, const std::string& path) {
     if (ReadProfileRecord(record, path))
         return true;
     record.ResetToFactory(unsigned(slot));
-    WriteProfileRecord(record, Config().ProfileSlotPath(slot));
+    const std::string slotPath = Config().ProfileSlotPath(slot);
+    // The slot's own file failed to read: it is kept beside its replacement, so that one bad line
+    // of a hand-edited file does not lose the rest. (A file that cannot be replaced, such as a
+    // read-only one, is neither copied nor replaced: the write below fails and leaves it.)
+    if (path == slotPath)
+        KeepUnreadableCopy(slotPath);
+    WriteProfileRecord(record, slotPath);
     return false;
 }
 

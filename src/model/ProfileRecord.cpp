@@ -222,7 +222,8 @@ const std::u16string& ProfileRecord::PairValue(int i) const {
 }
 
 long ProfileRecord::PairNumber(int i) const {
-    return ParseDecimal(PairValue(i));
+    // Digits only: a sign would turn "-2" into a byte of 254 on its way to the mouse.
+    return ParseLeadingDigits(PairValue(i));
 }
 
 void ProfileRecord::SetPairValue(int i, std::u16string value) {

@@ -122,7 +122,8 @@ public:
     // Pair `i`; empty text for i outside 0..19.
     const std::u16string& PairName(int i) const;
     const std::u16string& PairValue(int i) const;
-    // Decimal value of pair `i` (leading digits; bad or missing text gives 0).
+    // Decimal value of pair `i`: the digits it starts with (no sign, no spaces; bad or missing text
+    // gives 0).
     long PairNumber(int i) const;
     void SetPairValue(int i, std::u16string value);
     void SetPairValue(int i, int value); // "%d"

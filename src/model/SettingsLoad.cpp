@@ -2,6 +2,7 @@
 
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
+#include "model/StdioFileEx.h"
 
 namespace quorvik::model {
 
@@ -12,32 +13,51 @@ void resetAllDpiBlocks() {
         Profile(s).ApplySensorDpiDefaults();
 }
 
+// The sensor `Sensor` names, or the default sensor when the program has no tables for it (an
+// empty, zero or unknown value): the device tables and factory DPI codes then exist, so no
+// configuration value can leave the mouse with another sensor's register values or stop a tool.
+std::uint16_t configuredSensor(const ConfigPairs& config) {
+    const std::uint16_t sensor = config.SensorValue();
+    return FactoryDpiCodes(sensor) ? sensor : kDefaultSensor;
+}
+
 } // namespace
 
 ConfigurationLoad LoadConfigurationAndProfiles() {
     ConfigurationLoad result;
     ConfigPairs& config = Config();
-    const bool read = config.Read(ConfigFilePath());
+    const std::string path = ConfigFilePath();
+    // Pairs the file leaves out keep their factory text: left empty they would be written back as
+    // "Name=", which the reader rejects, and the next start would re-create all five profiles.
+    SetFactoryConfiguration();
+    const bool read = config.Read(path);
     if (!read) {
+        KeepUnreadableCopy(path);
         SetFactoryConfiguration();
-        WriteConfiguration();
-        SetSensorIdentifier(config.SensorValue());
-        for (int s = 0; s < kProfileSlotCount; ++s) {
-            Profile(s).ResetToFactory(unsigned(s));
-            WriteProfile(s, config.ProfileSlotPath(s));
+        // When the factory configuration cannot be written (a read-only file or folder, a full
+        // disk), the old configuration stays on disk with the profiles it names: they are read
+        // below instead of being overwritten with defaults.
+        if (WriteConfiguration()) {
+            SetSensorIdentifier(configuredSensor(config));
+            for (int s = 0; s < kProfileSlotCount; ++s) {
+                Profile(s).ResetToFactory(unsigned(s));
+                WriteProfile(s, config.ProfileSlotPath(s));
+            }
         }
     }
     // The user's slot, range-checked: the sensor check below saves the configuration, and that
     // save writes CurrentProfile from the in-memory slot.
     SetCurrentSlot(config.CurrentProfileSlot());
 
+    // Before the profiles: a profile file that is missing or unreadable is re-created with the
+    // configured sensor's DPI codes.
+    const std::uint16_t sensor = configuredSensor(config);
+    SetSensorIdentifier(sensor);
     for (int s = 0; s < kProfileSlotCount; ++s) {
         result.profilesRead[s] = ReadProfile(s, config.ProfileSlotPath(s));
     }
 
     // The DPI codes were set up for the sensor whose complement PreST holds.
-    const std::uint16_t sensor = config.SensorValue();
-    SetSensorIdentifier(sensor);
     const bool changed = std::uint16_t(~config.PreSTValue()) != sensor;
     if (changed) {
         config.SetPreST(sensor);

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +22,170 @@ constexpr char16_t kLineFeed = u'\n';
 constexpr unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
 // Bytes fetched from the stream at a time while reading.
 constexpr std::size_t kReadBufferBytes = 64 * 1024;
+// mkstemp's random part: six letters or digits.
+constexpr std::size_t kTempRandomChars = 6;
+// A new settings file is readable by everyone and writable by its owner.
+constexpr mode_t kNewFileMode = 0644;
+
+// The file a save of `path` replaces: a symbolic link is followed, as a write through it would be,
+// so the link stays a link. A dangling link is replaced like a missing file.
+std::string replacedPath(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            std::string resolved = real;
+            std::free(real);
+            return resolved;
+        }
+    }
+    return path;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Access as the running user sees it (the effective ids: a program started by root writes as root).
+bool userMay(const std::string& path, int mode) {
+    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+}
+
+// A rename is only durable once the folder itself is flushed.
+void syncFolder(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Creates the temporary file beside `target`. It stays locked while the save runs, so that the
+// leftover cleanup of another process starting meanwhile leaves it alone. The new file takes the
+// old file's mode (and, where allowed, its owner), as a write in place would keep them.
+int createTemp(const std::string& target, const struct stat* old, std::string& tempPath) {
+    tempPath = target;
+    tempPath.append(kSaveTempInfix).append(kTempRandomChars, 'X');
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    ::flock(fd, LOCK_EX);
+    if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
+        ::fchown(fd, old->st_uid, old->st_gid) != 0) {
+        // Only root may hand a file to another user; the mode below still carries over.
+    }
+    ::fchmod(fd, old ? (old->st_mode & 0777) : kNewFileMode);
+    return fd;
+}
+
+// Writes the bytes of `sourceFd` to `target` the way every save goes: temporary file, flushed,
+// renamed, folder flushed.
+bool replaceWithCopy(int sourceFd, const struct stat& sourceStat, const std::string& target) {
+    std::string temp;
+    const int fd = createTemp(target, &sourceStat, temp);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    char buffer[kReadBufferBytes / 4];
+    for (;;) {
+        const ssize_t got = ::read(sourceFd, buffer, sizeof buffer);
+        if (got == 0)
+            break;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < got;) {
+            const ssize_t put = ::write(fd, buffer + done, std::size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                ok = false;
+            else if (put > 0)
+                done += put;
+        }
+        if (!ok)
+            break;
+    }
+    ok = ok && ::fsync(fd) == 0 && std::rename(temp.c_str(), target.c_str()) == 0;
+    ::close(fd);
+    if (ok)
+        syncFolder(target);
+    else
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+bool isTempRandomPart(std::string_view text) {
+    return text.size() == kTempRandomChars && std::all_of(text.begin(), text.end(), [](char c) {
+               return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+           });
+}
 } // namespace
+
+bool MayReplaceFile(const std::string& path) {
+    if (path.empty())
+        return false;
+    const std::string target = replacedPath(path);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && (!S_ISREG(st.st_mode) || !userMay(target, W_OK)))
+        return false;
+    return userMay(folderOf(target), W_OK | X_OK);
+}
+
+bool KeepUnreadableCopy(const std::string& path) {
+    if (!MayReplaceFile(path))
+        return false;
+    const std::string source = replacedPath(path);
+    const std::string copy = source + std::string(kUnreadableSuffix);
+    if (!MayReplaceFile(copy))
+        return false;
+    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && replaceWithCopy(fd, st, copy);
+    ::close(fd);
+    return ok;
+}
+
+int RemoveSaveLeftovers(const std::vector<std::string>& targets) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::set<std::string, std::less<>>> namesByFolder;
+    for (const std::string& t : targets) {
+        if (t.empty())
+            continue;
+        const std::string target = replacedPath(t);
+        const std::string name = target.substr(target.rfind('/') + 1);
+        auto& names = namesByFolder[folderOf(target)];
+        names.insert(name);
+        names.insert(name + std::string(kUnreadableSuffix));
+    }
+    int removed = 0;
+    for (const auto& [folder, names] : namesByFolder) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const std::string name = entry.path().filename().string();
+            const std::size_t at = name.rfind(kSaveTempInfix);
+            if (at == std::string::npos || !names.contains(std::string_view(name).substr(0, at)) ||
+                !isTempRandomPart(std::string_view(name).substr(at + kSaveTempInfix.size())))
+                continue;
+            const std::string full = entry.path().string();
+            const int fd = ::open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            if (fd < 0)
+                continue;
+            struct stat st {};
+            // A save that is still running holds the lock on its file.
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                ::unlink(full.c_str()) == 0)
+                ++removed;
+            ::close(fd);
+        }
+    }
+    return removed;
+}
 
 CStdioFileEx::~CStdioFileEx() {
     if (file_)
@@ -39,12 +206,16 @@ bool CStdioFileEx::OpenForRead(const std::string& path) {
 bool CStdioFileEx::OpenForWrite(const std::string& path) {
     if (file_)
         Close();
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
+    const std::string target = replacedPath(path);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // The rename would succeed over a file the user made read-only; writing it in place would not.
+    if (exists && (!S_ISREG(old.st_mode) || !userMay(target, W_OK)))
+        return false;
+    std::string temp;
+    const int fd = createTemp(target, exists ? &old : nullptr, temp);
     if (fd < 0)
         return false;
-    // mkstemp creates the file private to the user; settings files get the usual mode.
-    ::fchmod(fd, 0644);
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
         ::close(fd);
@@ -53,7 +224,7 @@ bool CStdioFileEx::OpenForWrite(const std::string& path) {
     }
     writing_ = true;
     failed_ = false;
-    target_ = path;
+    target_ = target;
     tempPath_ = temp;
     return true;
 }
@@ -161,13 +332,15 @@ bool CStdioFileEx::Close() {
         file_ = nullptr;
         return true;
     }
-    bool ok = !failed_;
-    ok = ok && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-    ok = (std::fclose(file_) == 0) && ok;
+    bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    // Renamed while still open, so the lock covers the file until it has its final name; the data
+    // is already on disk, so closing afterwards cannot lose any of it.
+    ok = ok && std::rename(tempPath_.c_str(), target_.c_str()) == 0;
+    std::fclose(file_);
     file_ = nullptr;
-    if (ok && std::rename(tempPath_.c_str(), target_.c_str()) != 0)
-        ok = false;
-    if (!ok)
+    if (ok)
+        syncFolder(target_);
+    else
         ::unlink(tempPath_.c_str());
     writing_ = false;
     return ok;

@@ -3,14 +3,37 @@
 //
 // Writes never leave a truncated file behind: the text goes to a temporary file beside the
 // target, which replaces the target only when Close() has flushed it to disk. A crash or a full
-// disk before that leaves the old file as it was.
+// disk before that leaves the old file as it was. A write fails wherever writing the file in place
+// would fail (a file the user may not write, a folder the user may not write), so the rename never
+// replaces what the user protected.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvik::model {
+
+// The temporary file of a save is the target's name + this + six random characters. A save that
+// is killed before its rename leaves it behind; RemoveSaveLeftovers() clears such files.
+inline constexpr std::string_view kSaveTempInfix = ".saving-";
+// A file that could not be read is kept under its name + this before defaults replace it.
+inline constexpr std::string_view kUnreadableSuffix = ".unreadable";
+
+// True when a save may replace `path`: no file there, or a regular file the user may write, and
+// (for a new temporary file beside it) a folder the user may write.
+bool MayReplaceFile(const std::string& path);
+
+// Before defaults replace the unreadable file at `path`, keeps a copy of it as `path` +
+// ".unreadable" (replacing an older copy). Nothing is copied when there is no file or when the
+// file cannot be replaced anyway. True when a copy was made.
+bool KeepUnreadableCopy(const std::string& path);
+
+// Removes what killed saves of `targets` (and of their ".unreadable" copies) left beside them:
+// only regular files named exactly like our temporary files, and only those no live save holds.
+// Returns the number removed.
+int RemoveSaveLeftovers(const std::vector<std::string>& targets);
 
 class CStdioFileEx {
 public:
@@ -22,7 +45,9 @@ public:
     // Opens an existing file for reading. Like the original read-and-write open, it fails when
     // the file exists but cannot be opened for writing.
     bool OpenForRead(const std::string& path);
-    // Prepares to replace (or create) `path`. Fails when the temporary file cannot be created.
+    // Prepares to replace (or create) `path`; a symbolic link stays and its target is replaced.
+    // Fails, leaving everything as it was, when the file exists and the user may not write it, or
+    // when the temporary file cannot be created (a folder the user may not write).
     bool OpenForWrite(const std::string& path);
     bool IsOpen() const { return file_ != nullptr; }
 
@@ -35,7 +60,8 @@ public:
     // at the start of a file are skipped as the byte-order mark, whatever they hold.
     bool ReadString(std::u16string& text);
 
-    // Flushes and closes; for a file opened for writing, moves the finished file over the target.
+    // Flushes and closes; for a file opened for writing, moves the finished file over the target
+    // (it takes the old file's mode) and flushes the folder, so the new name survives a power cut.
     // Returns false when anything written could not be stored (the old target is then kept).
     bool Close();
 

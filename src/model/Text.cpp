@@ -71,6 +71,16 @@ std::string ToUtf8(std::u16string_view text) {
     return out;
 }
 
+long ParseLeadingDigits(std::u16string_view text) {
+    long value = 0;
+    for (std::size_t i = 0; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        if (value > 100000000000L)
+            break; // far beyond anything the files hold; stop before overflow
+        value = value * 10 + (text[i] - u'0');
+    }
+    return value;
+}
+
 long ParseDecimal(std::u16string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
@@ -80,12 +90,7 @@ long ParseDecimal(std::u16string_view text) {
         negative = text[i] == u'-';
         ++i;
     }
-    long value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        if (value > 100000000000L)
-            break; // far beyond anything the files hold; stop before overflow
-        value = value * 10 + (text[i] - u'0');
-    }
+    const long value = ParseLeadingDigits(text.substr(i));
     return negative ? -value : value;
 }
 

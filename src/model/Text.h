@@ -14,6 +14,9 @@ std::string ToUtf8(std::u16string_view text);
 // Decimal value of the leading digits (an optional sign first); anything else gives 0, the way
 // the original number parsing treats bad text.
 long ParseDecimal(std::u16string_view text);
+// Decimal value of the digits the text starts with, and nothing else: no sign and no spaces before
+// them ("-2", " 1", "+1" and "0x1F" read as 0). Profile files read their numbers this way.
+long ParseLeadingDigits(std::u16string_view text);
 namespace detail {
 // Digit values of the ASCII range, -1 for everything that is not a hex digit: the file readers
 // look up millions of digits, so this is an inline table, not a call or a chain of comparisons.

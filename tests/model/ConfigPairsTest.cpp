@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace quorvik::model {
 namespace {
@@ -84,6 +85,26 @@ TEST_F(ConfigPairsTest, MalformedFilesAreRefused) {
     ConfigPairs config;
     EXPECT_TRUE(config.Read(write(full)));
     EXPECT_FALSE(config.Read((dir_.path() / "config/missing.ini").string()));
+}
+
+// The reader refuses "Name=" and a line feed would add a line: either makes the whole file
+// malformed, and the next start re-creates all five profiles. Such a table is not written.
+TEST_F(ConfigPairsTest, TableThatWouldNotReadBackIsNotWritten) {
+    SetFactoryConfiguration();
+    ASSERT_TRUE(WriteConfiguration());
+    const auto before = test::readBytes(ConfigFilePath());
+    const std::function<void(ConfigPairs&)> breaks[] = {
+        [](ConfigPairs& c) { c.SetValue(kCfgDataChange, u""); },
+        [](ConfigPairs& c) { c.SetValue(kCfgProfileSlot0URL + 2, u"/a\n/b.psf"); },
+        [](ConfigPairs& c) { c.pairs[kCfgMacId].name = u""; },
+        [](ConfigPairs& c) { c.pairs[kCfgMacId].name = u"Mac=ID"; },
+    };
+    for (const auto& brk : breaks) {
+        SetFactoryConfiguration();
+        brk(Config());
+        EXPECT_FALSE(WriteConfiguration());
+        EXPECT_EQ(test::readBytes(ConfigFilePath()), before);
+    }
 }
 
 TEST_F(ConfigPairsTest, HexValuesArePaddedWithSpacesAndReadBack) {

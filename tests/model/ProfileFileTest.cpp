@@ -287,6 +287,76 @@ TEST_F(ProfileFileTest, DamagedFilesFallBackToTheSlotDefaultsWrittenToTheSlotPat
     }
 }
 
+// One bad line of a hand-edited slot file must not lose the rest of it: the file is kept beside
+// the factory profile that replaces it, and a later failure replaces that older copy.
+TEST_F(ProfileFileTest, UnreadableSlotFileIsKeptBesideItsReplacement) {
+    auto lines = splitLines(FormatProfileText(customised()));
+    lines[30] = u"\tCurrentDPILevelValue01";
+    const auto bad = test::utf16File(joinLines(lines));
+    const fs::path copy = slotFile(1).string() + ".unreadable";
+    for (int round = 0; round < 2; ++round) {
+        auto bytes = bad;
+        bytes.resize(bytes.size() - std::size_t(2 * round)); // the second file differs from the first
+        test::writeBytes(slotFile(1), bytes);
+        EXPECT_FALSE(ReadProfile(1, slotFile(1).string()));
+        EXPECT_EQ(test::readBytes(copy), bytes) << round;
+        EXPECT_EQ(test::readBytes(slotFile(1)), test::utf16File(FormatProfileText(factory(1))));
+    }
+    // A file that merely is missing leaves no copy.
+    fs::remove(slotFile(2));
+    EXPECT_FALSE(ReadProfile(2, slotFile(2).string()));
+    EXPECT_FALSE(fs::exists(slotFile(2).string() + ".unreadable"));
+}
+
+// What is written must read back as written: a line feed in a text would shift every later line,
+// and the whole profile would fall back to its defaults at the next start. Such a record is not
+// written at all, and the old file stays.
+TEST_F(ProfileFileTest, RecordThatWouldNotReadBackIsNotWritten) {
+    const fs::path file = dir_.path() / "kept.psf";
+    ASSERT_TRUE(WriteProfileRecord(customised(), file.string()));
+    const auto before = test::readBytes(file);
+    const std::function<void(ProfileRecord&)> breaks[] = {
+        [](ProfileRecord& r) { r.pairs[kPairProfileName].value = u"two\nlines"; },
+        [](ProfileRecord& r) { r.pairs[kPairTiltSpeed].name = u""; },
+        [](ProfileRecord& r) { r.pairs[kPairTiltSpeed].name = u"Tilt=Speed"; },
+        [](ProfileRecord& r) { r.buttons[4].Macro.name = u"a\n"; },
+        [](ProfileRecord& r) { r.Lighting2Name = u"\n"; },
+    };
+    for (const auto& brk : breaks) {
+        ProfileRecord r = customised();
+        brk(r);
+        EXPECT_FALSE(WriteProfileRecord(r, file.string()));
+        EXPECT_EQ(test::readBytes(file), before);
+    }
+}
+
+// Setting pairs and the button macro numbers are plain digits: no sign, no spaces, no "0x".
+TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
+    auto lines = splitLines(FormatProfileText(factory(0)));
+    lines[1 + kPairKeyDebounce] = u"KeyDebounce=-2";
+    lines[1 + kPairPowerDownTime] = u"PowerDownTime= 7";
+    lines[1 + kPairLiftDetectionHeight] = u"LiftDetectionHeight= 1";
+    lines[1 + kPairMotionWakeup] = u"MotionWakeup=+1";
+    lines[1 + kPairPointerSpeed] = u"PointerSpeed=0x1F";
+    lines[1 + kPairScrollWheelSpeed] = u"ScrollWheelSpeed=3 lines";
+    lines[kLineKey0Index] = u"\tMacroKeyIndex=-2";
+    lines[kLineKey0Count] = u"\t\tMacroActionNum=+5";
+    const fs::path file = dir_.path() / "signs.psf";
+    test::writeBytes(file, test::utf16File(joinLines(lines)));
+
+    ProfileRecord r = factory(0);
+    ASSERT_TRUE(ReadProfileRecord(r, file.string()));
+    EXPECT_EQ(r.PairValue(kPairKeyDebounce), u"-2") << "the text is kept as read";
+    EXPECT_EQ(r.PairNumber(kPairKeyDebounce), 0);
+    EXPECT_EQ(r.PairNumber(kPairPowerDownTime), 0);
+    EXPECT_EQ(r.PairNumber(kPairLiftDetectionHeight), 0);
+    EXPECT_EQ(r.PairNumber(kPairMotionWakeup), 0);
+    EXPECT_EQ(r.PairNumber(kPairPointerSpeed), 0);
+    EXPECT_EQ(r.PairNumber(kPairScrollWheelSpeed), 3);
+    EXPECT_EQ(r.buttons[0].MacroKeyIndex, 0u);
+    EXPECT_EQ(r.buttons[0].Macro.MacroActionNum, 0u);
+}
+
 TEST_F(ProfileFileTest, MissingFileFallsBackToo) {
     Profile(2) = customised();
     EXPECT_FALSE(ReadProfile(2, (dir_.path() / "absent.psf").string()));

@@ -106,14 +106,132 @@ TEST(TextFile, OpenFailures) {
 }
 
 TEST(TextFile, ReadOpenNeedsWriteAccess) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root: permission bits do not stop root from opening for writing";
     TempDir dir;
     auto path = pathIn(dir, "ro.txt");
     writeBytes(path, utf16File(u"a\n"));
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
-    CStdioFileEx file;
-    EXPECT_FALSE(file.OpenForRead(path));
+    std::string why;
+    if (!quorvik::test::RunAsOrdinaryUser(
+            dir.path(),
+            [&] {
+                CStdioFileEx file;
+                EXPECT_FALSE(file.OpenForRead(path));
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
+// The rename of a save would replace a file the user made read-only, or create a file in a folder
+// the user made read-only; a write in place would fail in both, and so must the save.
+TEST(TextFile, WriteFailsWhereWritingInPlaceWould) {
+    TempDir dir;
+    const auto readOnlyFile = pathIn(dir, "default1.psf");
+    const Bytes old = utf16File(u"[Setting]\nProfileName=Mine\n");
+    writeBytes(readOnlyFile, old);
+    ASSERT_EQ(::chmod(readOnlyFile.c_str(), 0444), 0);
+    std::filesystem::create_directory(dir.path() / "locked");
+    const auto inLockedFolder = (dir.path() / "locked/config.ini").string();
+    writeBytes(inLockedFolder, old);
+    ASSERT_EQ(::chmod(inLockedFolder.c_str(), 0644), 0);
+    ASSERT_EQ(::chmod((dir.path() / "locked").c_str(), 0555), 0);
+
+    std::string why;
+    if (!quorvik::test::RunAsOrdinaryUser(
+            dir.path(),
+            [&] {
+                for (const auto& path : {readOnlyFile, inLockedFolder, (dir.path() / "locked/new.ini").string()}) {
+                    SCOPED_TRACE(path);
+                    CStdioFileEx file;
+                    EXPECT_FALSE(file.OpenForWrite(path));
+                    EXPECT_FALSE(file.Close());
+                }
+                struct stat st {};
+                ASSERT_EQ(::stat(readOnlyFile.c_str(), &st), 0);
+                EXPECT_EQ(st.st_mode & 0777, 0444u) << "the file keeps its read-only mode";
+                EXPECT_EQ(readBytes(readOnlyFile), old);
+                EXPECT_EQ(readBytes(inLockedFolder), old);
+                EXPECT_EQ(filesIn(dir), 2u) << "no temporary file beside the read-only one";
+                EXPECT_FALSE(std::filesystem::exists(dir.path() / "locked/new.ini"));
+            },
+            why))
+        GTEST_SKIP() << why;
+    ::chmod((dir.path() / "locked").c_str(), 0755);
+}
+
+// A replaced file looks as if it had been written in place: same mode, and a symbolic link stays a
+// link to the file that gets the new text.
+TEST(TextFile, ReplacedFileKeepsItsModeAndItsLink) {
+    TempDir dir;
+    const auto privateFile = pathIn(dir, "private.ini");
+    writeBytes(privateFile, utf16File(u"old\n"));
+    ASSERT_EQ(::chmod(privateFile.c_str(), 0600), 0);
+    const auto link = pathIn(dir, "linked.psf");
+    std::filesystem::create_symlink("private.ini", link);
+
+    for (const auto& path : {privateFile, link}) {
+        CStdioFileEx file;
+        ASSERT_TRUE(file.OpenForWrite(path));
+        ASSERT_TRUE(file.WriteString(u"new\n"));
+        ASSERT_TRUE(file.Close());
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(privateFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readBytes(privateFile), utf16File(u"new\n"));
+    EXPECT_EQ(filesIn(dir), 2u);
+
+    CStdioFileEx fresh;
+    ASSERT_TRUE(fresh.OpenForWrite(pathIn(dir, "fresh.ini")));
+    ASSERT_TRUE(fresh.Close());
+    ASSERT_EQ(::stat(pathIn(dir, "fresh.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u) << "a new file is readable by all, writable by its owner";
+}
+
+// Start-up clears what killed saves left, and nothing else: only regular files named like our
+// temporary files of the files it names, and never the file of a save still running.
+TEST(TextFile, LeftoverCleanupRemovesOnlyDeadTemporaryFilesOfOurFiles) {
+    TempDir dir;
+    const auto profile = pathIn(dir, "default1.psf");
+    writeBytes(profile, utf16File(u"[Setting]\n"));
+    const char* leftovers[] = {"default1.psf.saving-Ab3xQ9", "default1.psf.unreadable.saving-000000",
+                               "config.ini.saving-zzzzzz"};
+    const char* kept[] = {"default1.psf.saving-Ab3xQ", "default1.psf.saving-Ab3xQ99",    "default1.psf.saving-Ab3-Q9",
+                          "default1.psf.backup",       "default1.psf.bak.saving-Ab3xQ9", "other.psf.saving-Ab3xQ9",
+                          "default1.psf.unreadable"};
+    for (const char* name : leftovers)
+        writeBytes(pathIn(dir, name), {1, 2});
+    for (const char* name : kept)
+        writeBytes(pathIn(dir, name), {1, 2});
+    std::filesystem::create_directory(dir.path() / "config.ini.saving-AAAAAA");
+
+    CStdioFileEx running;
+    ASSERT_TRUE(running.OpenForWrite(profile));
+    ASSERT_TRUE(running.WriteString(u"[Setting]\nProfileName=new\n"));
+
+    EXPECT_EQ(quorvik::model::RemoveSaveLeftovers({profile, pathIn(dir, "config.ini")}), 3);
+    for (const char* name : leftovers)
+        EXPECT_FALSE(std::filesystem::exists(pathIn(dir, name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(std::filesystem::exists(pathIn(dir, name))) << name;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "config.ini.saving-AAAAAA"));
+    EXPECT_TRUE(running.Close()) << "the running save kept its temporary file";
+    EXPECT_EQ(readBytes(profile), utf16File(u"[Setting]\nProfileName=new\n"));
+}
+
+TEST(TextFile, UnreadableCopyKeepsTheOldBytesAndReplacesAnOlderCopy) {
+    TempDir dir;
+    const auto path = pathIn(dir, "config.ini");
+    const auto copy = path + ".unreadable";
+    EXPECT_FALSE(quorvik::model::KeepUnreadableCopy(path)) << "no file, no copy";
+    EXPECT_FALSE(std::filesystem::exists(copy));
+
+    writeBytes(path, utf16File(u"[Setting]\nbad line\n"));
+    writeBytes(copy, {9, 9, 9});
+    ASSERT_TRUE(quorvik::model::KeepUnreadableCopy(path));
+    EXPECT_EQ(readBytes(copy), utf16File(u"[Setting]\nbad line\n"));
+    EXPECT_EQ(readBytes(path), utf16File(u"[Setting]\nbad line\n"));
+    EXPECT_EQ(filesIn(dir), 2u);
 }
 
 TEST(TextFile, ReplacesTargetOnlyOnClose) {

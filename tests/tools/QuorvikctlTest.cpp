@@ -10,12 +10,14 @@
 #include "macro/MacroLibrary.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
+#include "model/Text.h"
 #include "platform/SimulatedHidBus.h"
 #include "platform/VirtualClockLoop.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 using namespace quorvik;
@@ -218,6 +220,59 @@ TEST(Quorvikctl, ReportsForAFactoryProfileFileAndAnotherSensor) {
     ASSERT_EQ(printed.size(), 7u + 6 + 2) << "seven buttons, six sensor-and-lighting commands, power, wake";
     // Level 1 code 0x06 (the 0x3325 defaults in the file) is register 0x06 on sensor 0x3360.
     EXPECT_EQ(printed[7].substr(0, 3 * 11), "0C 01 05 00 08 01 12 26 3F 06 00 ");
+}
+
+// The configuration the program saved (or a hand-edited one) never keeps the tool from running:
+// pairs left out keep their factory text, and a sensor the program has no tables for is taken as
+// the default sensor.
+TEST(Quorvikctl, NoConfigurationValueStopsTheTool) {
+    CtlHarness h;
+    ASSERT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
+    const std::string factoryReports = h.out.str();
+    for (const char16_t* text : {u"[Setting]\n", u"[Setting]\nNeedPassword=1\nSensor=0x0000\n",
+                                 u"[Setting]\nNeedPassword=1\nSensor=junk\n", u"[Setting]\nA=1\nSensor=0x1234\n"}) {
+        SCOPED_TRACE(model::ToUtf8(text));
+        test::writeBytes(model::ConfigFilePath(), test::utf16File(text));
+        model::Config() = model::ConfigPairs{}; // as in a new process
+        ASSERT_TRUE(app::LoadSettingsModel({QV_BIN_DIR "/", h.dir.str()}).configurationRead);
+        EXPECT_EQ(model::SensorIdentifier(), model::kDefaultSensor);
+        EXPECT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
+        EXPECT_EQ(h.out.str(), factoryReports);
+    }
+}
+
+// Profile numbers are the digits a value starts with: a sign or a space makes the value 0, so
+// "-2" is no 254 ms debounce and " 1" is not the lower lift-off distance.
+TEST(Quorvikctl, SignedOrPaddedProfileNumbersSendWhatTheirDigitsSay) {
+    CtlHarness h;
+    model::ProfileRecord p;
+    p.ResetToFactory(0);
+    p.SetPairValue(model::kPairKeyDebounce, std::u16string(u"-2"));
+    p.SetPairValue(model::kPairPowerDownTime, std::u16string(u" 7"));
+    p.SetPairValue(model::kPairLiftDetectionHeight, std::u16string(u" 1"));
+    p.SetPairValue(model::kPairMotionWakeup, std::u16string(u"+1"));
+    const std::string file = (h.dir.path() / "signs.psf").string();
+    ASSERT_TRUE(model::WriteProfileRecord(p, file));
+
+    model::ProfileRecord read;
+    ASSERT_TRUE(model::ReadProfileRecord(read, file));
+    EXPECT_EQ(device::BuildDebounceReport(1, read)[device::kOffPayload], 0);
+    EXPECT_EQ(device::BuildPowerSavingReport(1, read)[device::kOffPayload], 0);
+    EXPECT_EQ(device::BuildLiftOffReport(1, read)[device::kOffPayload], 2);
+    EXPECT_EQ(device::BuildMotionWakeupReport(1, read)[device::kOffPayload], 0);
+
+    // The tool sends the same.
+    ASSERT_EQ(h.run({"reports", file}), ctl::kExitOk) << h.err.str();
+    auto byteOf = [](const std::string& line, std::size_t offset) {
+        return std::stoi(line.substr(offset * 3, 2), nullptr, 16);
+    };
+    std::map<int, int> payloadOf;
+    for (const auto& line : lines(h.out.str()))
+        payloadOf[byteOf(line, device::kOffCommand)] = byteOf(line, device::kOffPayload);
+    EXPECT_EQ(payloadOf.at(device::kCmdDebounce), 0);
+    EXPECT_EQ(payloadOf.at(device::kCmdLiftOff), 2);
+    EXPECT_EQ(payloadOf.at(device::kCmdPowerSaving), 0);
+    EXPECT_EQ(payloadOf.at(device::kCmdMotionWakeup), 0);
 }
 
 TEST(Quorvikctl, FailuresHaveTheirOwnExitCodes) {
