@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quorvik::app {
 
@@ -56,13 +57,13 @@ QString commandName(std::uint8_t code) {
 
 QString reportLine(const emulator::TraceEntry& entry) {
     QString bytes;
-    // Bytes 0 … 12 carry every small command; the rest is mostly zero.
-    for (std::size_t i = 0; i < 13; ++i)
+    // Bytes 2 … 10 carry the command and the payload of every small command.
+    for (std::size_t i = 2; i < 11; ++i)
         bytes += QStringLiteral("%1 ").arg(entry.bytes[i], 2, 16, QLatin1Char('0')).toUpper();
-    return QStringLiteral("%1 ms  %2  %3  %4…")
-        .arg(entry.ms)
+    return QStringLiteral("%1 s %2 %3\n   %4…")
+        .arg(double(entry.ms) / 1000.0, 0, 'f', 2)
         .arg(entry.form == device::Form::Wired ? QStringLiteral("wired") : QStringLiteral("receiver"))
-        .arg(commandName(entry.bytes[device::kOffCommand]), -15)
+        .arg(commandName(entry.bytes[device::kOffCommand]))
         .arg(bytes.trimmed());
 }
 
@@ -108,7 +109,7 @@ VirtualMousePanel::VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* par
     layout->addWidget(new QLabel(QStringLiteral("Reports received (newest first):")));
     reports_ = new QListWidget;
     reports_->setFont(QFont(QStringLiteral("monospace")));
-    reports_->setMinimumSize(460, 220);
+    reports_->setMinimumSize(260, 220);
     layout->addWidget(reports_, 1);
 
     const emulator::StatusSettings status = mouse_.status();
@@ -132,10 +133,18 @@ VirtualMousePanel::VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* par
 
 void VirtualMousePanel::ShowBeside(const QRect& mainWindow) {
     adjustSize();
-    QRect area = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
-    int x = mainWindow.left() - width() - 8;
-    if (x < area.left())
-        x = area.left();
+    const QRect area =
+        QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
+    // On the side of the main window with more room, narrowed to that room where it can be; a
+    // screen too small for both gets the panel at its left edge, over the window.
+    const int gap = 8;
+    const int leftRoom = mainWindow.left() - area.left() - gap;
+    const int rightRoom = area.right() - mainWindow.right() - gap;
+    const int room = std::max(leftRoom, rightRoom);
+    if (room >= minimumSizeHint().width())
+        resize(std::min(width(), room), height());
+    int x = leftRoom >= rightRoom ? mainWindow.left() - gap - width() : mainWindow.right() + gap;
+    x = std::clamp(x, area.left(), std::max(area.left(), area.right() - width()));
     move(x, std::max(area.top(), mainWindow.top()));
     show();
 }

@@ -15,7 +15,6 @@
 #include "platform/qt/QtLoopDriver.h"
 #include "platform/qt/SingleInstance.h"
 #include "platform/qt/UiLoop.h"
-#include "ui/macro/MacroManagerDlg.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/QuorvikDlg.h"
 
@@ -68,8 +67,7 @@ int main(int argc, char** argv) {
 
     platform::SingleInstance instance(QString::fromLatin1(kInstanceGuard));
     if (options.action == app::AppAction::Quit)
-        return instance.SendToPrimary(platform::SingleInstance::Request::Quit) ? app::kAppExitOk
-                                                                                : app::kAppExitFailure;
+        return instance.SendToPrimary(platform::SingleInstance::Request::Quit) ? app::kAppExitOk : app::kAppExitFailure;
     if (!instance.TryBecomePrimary()) {
         instance.SendToPrimary(platform::SingleInstance::Request::Open);
         return app::kAppExitOk;
@@ -103,10 +101,6 @@ int main(int argc, char** argv) {
     }
 
     ui::CQuorvikDlg::Services services = ui::CQuorvikDlg::DefaultServices();
-    services.runMacroManager = [](platform::WindowHandle parent) {
-        ui::CMacroManagerDlg manager(parent);
-        manager.DoModal();
-    };
     ui::CQuorvikDlg window(*bus, services);
 
     // A later start, a signal or the end of the session: the same paths as the tray's.

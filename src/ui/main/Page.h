@@ -35,7 +35,9 @@ public:
     virtual void OnSensorChanged(const device::SensorTables& tables) { (void)tables; }
 
 protected:
-    template <class T> T* Add(int list, std::unique_ptr<T> control) { return host_.Window().AddControl(list, std::move(control)); }
+    template <class T> T* Add(int list, std::unique_ptr<T> control) {
+        return host_.Window().AddControl(list, std::move(control));
+    }
     WindowHandle hwnd() const { return host_.Window().hwnd(); }
 
     PageHost& host_;

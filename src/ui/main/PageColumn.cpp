@@ -27,12 +27,10 @@ void CPageColumn::CreateHeaders() {
     for (Page page : rules::kColumnOrder) {
         const int index = rules::IndexOf(page);
         const CColumnPage& content = *pages_[std::size_t(index)];
-        auto header = std::make_unique<CCheckButton>(host_.Window().hwnd(), content.HeaderId(),
-                                                     ScaledRect(layout::kColumnLeft, 0,
-                                                                layout::kColumnLeft + layout::kColumnWidth,
-                                                                layout::kHeaderHeight),
-                                                     model::LanguageText(content.HeaderText()), true, true, false,
-                                                     Qt::AlignLeft);
+        auto header = std::make_unique<CCheckButton>(
+            host_.Window().hwnd(), content.HeaderId(),
+            ScaledRect(layout::kColumnLeft, 0, layout::kColumnLeft + layout::kColumnWidth, layout::kHeaderHeight),
+            model::LanguageText(content.HeaderText()), true, true, false, Qt::AlignLeft);
         header->SetImages(SkinFile("header_nr.png"), SkinFile("header_ov.png"));
         header->SetTextMargins(Scaled(14), Scaled(30));
         headers_[std::size_t(index)] = host_.Window().AddControl(1, std::move(header));

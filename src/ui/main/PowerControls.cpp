@@ -12,8 +12,8 @@ using namespace main_ids;
 namespace {
 
 std::unique_ptr<CCheckButton> makeCheck(WindowHandle parent, int id, const Rect& rect, int text) {
-    auto check = std::make_unique<CCheckButton>(parent, id, rect, model::LanguageText(text), true, true, false,
-                                                Qt::AlignLeft);
+    auto check =
+        std::make_unique<CCheckButton>(parent, id, rect, model::LanguageText(text), true, true, false, Qt::AlignLeft);
     check->SetImages(SkinFile("check_nr.png"), SkinFile("check_ov.png"), SkinFile("check_dn.png"));
     check->SetTextMargins(Scaled(24), 0);
     return check;

@@ -35,8 +35,8 @@ std::unique_ptr<CImageButton> textButton(WindowHandle parent, int id, const Rect
 } // namespace
 
 void CProfileArea::CreateControls() {
-    auto selector = std::make_unique<CComboButton>(hwnd(), kProfileSelector, ScaledRect(kLeft, 556, 226, 582),
-                                                   u"", kMsgProfileSelector);
+    auto selector = std::make_unique<CComboButton>(hwnd(), kProfileSelector, ScaledRect(kLeft, 556, 226, 582), u"",
+                                                   kMsgProfileSelector);
     selector->SetImages(SkinFile("combo2_nr.png"), SkinFile("combo2_ov.png"));
     selector_ = Add(1, std::move(selector));
     auto list = std::make_unique<CImageButton>(hwnd(), kProfileList, ScaledRect(230, 556, kRight, 582), u"");
@@ -50,8 +50,8 @@ void CProfileArea::CreateControls() {
         tab->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"), SkinFile("button2_ov.png"));
         tabs_[std::size_t(slot)] = Add(1, std::move(tab));
     }
-    name_ = Add(2, std::make_unique<CStaticText>(hwnd(), kProfileNameLabel, ScaledRect(kLeft, 616, kRight, 634),
-                                                 u"", Rgb(kTextHover), Qt::AlignHCenter));
+    name_ = Add(2, std::make_unique<CStaticText>(hwnd(), kProfileNameLabel, ScaledRect(kLeft, 616, kRight, 634), u"",
+                                                 Rgb(kTextHover), Qt::AlignHCenter));
 
     const int ids[] = {kProfileAdd, kProfileRename, kProfileImport, kProfileExport};
     const int texts[] = {kTextAdd, kTextRename, kTextImport, kTextExport};

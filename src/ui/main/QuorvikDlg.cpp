@@ -24,9 +24,8 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QUrl>
 #include <QIcon>
-
+#include <QUrl>
 
 namespace quorvik::ui {
 
@@ -44,7 +43,6 @@ constexpr int kTextNoMouseSettings = 158;
 constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
-
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
 constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
@@ -137,9 +135,9 @@ CQuorvikDlg::CQuorvikDlg(platform::HidBus& bus, Services services)
 }
 
 CQuorvikDlg::~CQuorvikDlg() {
-    warning_.reset();
-    osd_.reset();
+    // The window's end runs the shutdown, which still needs the device link and the display.
     DestroyWindow();
+    warning_.reset();
 }
 
 // ---- start-up ----
@@ -184,8 +182,8 @@ void CQuorvikDlg::CreateControls(const Rect&) {
     // In the order the window has always created them: it decides what is drawn over what.
     auto battery = std::make_unique<CBattery>(hwnd(), kBattery, ScaledRect(968, 9, 1008, 27));
     battery->SetImages(SkinFile("battery_full.png"), SkinFile("battery_empty.png"), SkinFile("battery_charging.png"),
-                       SkinFile("battery_lighting.png"), SkinFile("battery_green.png"),
-                       SkinFile("battery_orange.png"), SkinFile("battery_red.png"));
+                       SkinFile("battery_lighting.png"), SkinFile("battery_green.png"), SkinFile("battery_orange.png"),
+                       SkinFile("battery_red.png"));
     AddControl(2, std::move(battery));
     AddControl(2, std::make_unique<CStaticText>(hwnd(), kBatteryText, ScaledRect(1012, 8, 1056, 28), u"",
                                                 Rgb(kTextNormal), Qt::AlignLeft));
@@ -201,10 +199,10 @@ void CQuorvikDlg::createOutsideControls() {
     minimise->SetImages(SkinFile("min_nr.png"), SkinFile("min_ov.png"));
     AddControl(1, std::move(minimise));
 
-    auto picture = std::make_unique<CStaticImage>(
-        hwnd(), kMousePicture,
-        ScaledRect(layout::kMouseLeft, layout::kMouseTop, layout::kMouseLeft + layout::kMouseWidth,
-                   layout::kMouseTop + layout::kMouseHeight));
+    auto picture = std::make_unique<CStaticImage>(hwnd(), kMousePicture,
+                                                  ScaledRect(layout::kMouseLeft, layout::kMouseTop,
+                                                             layout::kMouseLeft + layout::kMouseWidth,
+                                                             layout::kMouseTop + layout::kMouseHeight));
     picture->SetImage(SkinFile("mouse/serial_number1.png"));
     picture->SetHitTestable(false);
     AddControl(3, std::move(picture));
@@ -212,9 +210,9 @@ void CQuorvikDlg::createOutsideControls() {
     buttons_->CreateControls();
 
     const auto& macros = layout::kPanels[layout::kPanelMacros];
-    auto manager = std::make_unique<CImageButton>(hwnd(), kMacroManager,
-                                                  ScaledRect(91, macros.y + 9, 211, macros.y + 35),
-                                                  model::LanguageText(kTextMacroManager));
+    auto manager =
+        std::make_unique<CImageButton>(hwnd(), kMacroManager, ScaledRect(91, macros.y + 9, 211, macros.y + 35),
+                                       model::LanguageText(kTextMacroManager));
     manager->SetImages(SkinFile("button4_nr.png"));
     AddControl(1, std::move(manager));
 
@@ -259,9 +257,9 @@ void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
     p.fillRect(client.toQRect(), BackgroundColour());
     DrawFrame(p);
     for (const auto& panel : layout::kPanels)
-        panel_.draw(p, ScaledRect(layout::kPanelLeft, panel.y, layout::kPanelLeft + layout::kPanelWidth,
-                                  panel.y + panel.height)
-                           .toQRect());
+        panel_.draw(
+            p, ScaledRect(layout::kPanelLeft, panel.y, layout::kPanelLeft + layout::kPanelWidth, panel.y + panel.height)
+                   .toQRect());
     for (const Rect& panel : column_.OpenPanels())
         panel_.draw(p, panel.toQRect());
     DrawControls(p, client);
@@ -307,6 +305,9 @@ LRESULT CQuorvikDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lPara
         onDestroy();
         return CDlgBase::handleMessage(message, wParam, lParam);
     }
+    // Enter and Escape are swallowed before the dialog sees them: neither closes the main window.
+    if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE))
+        return 1;
     if (core_ && core_->HandleMessage(message, wParam, lParam))
         return 0;
     if (handleOwnMessage(message, wParam, lParam))
