@@ -26,7 +26,7 @@ constexpr int kTextMouseSettings = 316;
 
 // What each slider row is: its slider, the number of positions, the label, the value text, the
 // label and slow/fast text ids, and the setting pairs it fills.
-struct RowSpec {
+struct RowSetup {
     int sliderId;
     int positions;
     const char* bar; // the track with ten marks fits sliders of eleven positions only
@@ -38,7 +38,7 @@ struct RowSpec {
     int pair;
     int secondPair; // -1 for none
 };
-constexpr std::array<RowSpec, 3> kRowSpecs = {{
+constexpr std::array<RowSetup, 3> kRowSetups = {{
     {kPointerSpeedSlider, 11, "Slider_bar2.png", 310, 3130, 3133, 3136, 3137, model::kPairPointerSpeed, -1},
     // The wheel's lines also set the tilt wheel's speed: the page offers one choice for both.
     {kWheelLinesSlider, 10, "Slider_bar.png", 311, 3131, 3134, 3138, 3139, model::kPairScrollWheelSpeed,
@@ -91,7 +91,7 @@ std::unique_ptr<CRadioButton> wheelRadio(WindowHandle parent, int id, int top, i
 CPointerPage::CPointerPage(PageHost& host) : CColumnPage(host, kHeaderPointer, kHeaderText, kContentHeight) {}
 
 void CPointerPage::createRow(Row row, int top, int indent) {
-    const RowSpec& spec = kRowSpecs[std::size_t(row)];
+    const RowSetup& setup = kRowSetups[std::size_t(row)];
     SliderRow& r = rows_[std::size_t(row)];
     const int left = kLeft + indent;
     const int sliderTop = top + kLabelHeight;
@@ -99,20 +99,20 @@ void CPointerPage::createRow(Row row, int top, int indent) {
         return AddContent(2, std::make_unique<CStaticText>(hwnd(), id, ScaledRect(l, t, right, t + height),
                                                            std::move(caption), Rgb(kTextNormal), align));
     };
-    r.texts[0] = text(spec.labelId, left, kRight - kValueWidth, top, kLabelHeight, model::LanguageText(spec.labelText),
-                      Qt::AlignLeft);
-    r.value = text(spec.valueId, kRight - kValueWidth, kRight, top, kLabelHeight, u"", Qt::AlignRight);
+    r.texts[0] = text(setup.labelId, left, kRight - kValueWidth, top, kLabelHeight,
+                      model::LanguageText(setup.labelText), Qt::AlignLeft);
+    r.value = text(setup.valueId, kRight - kValueWidth, kRight, top, kLabelHeight, u"", Qt::AlignRight);
     r.value->SetColour(Rgb(kTextHover));
-    r.texts[1] = text(spec.slowId, left, left + kEndWidth, sliderTop, kSliderHeight, model::LanguageText(kTextSlow),
+    r.texts[1] = text(setup.slowId, left, left + kEndWidth, sliderTop, kSliderHeight, model::LanguageText(kTextSlow),
                       Qt::AlignLeft);
-    r.texts[2] = text(spec.fastId, kRight - kEndWidth, kRight, sliderTop, kSliderHeight, model::LanguageText(kTextFast),
-                      Qt::AlignRight);
+    r.texts[2] = text(setup.fastId, kRight - kEndWidth, kRight, sliderTop, kSliderHeight,
+                      model::LanguageText(kTextFast), Qt::AlignRight);
 
     auto slider = std::make_unique<CSliderControl>(
-        hwnd(), spec.sliderId,
+        hwnd(), setup.sliderId,
         ScaledRect(left + kEndWidth + kEndGap, sliderTop, kRight - kEndWidth - kEndGap, sliderTop + kSliderHeight),
-        spec.positions, Scaled(kKnobHalf), Scaled(kKnobHalf));
-    slider->SetImages(SkinFile(spec.bar), SkinFile("Slider_Circle.png"));
+        setup.positions, Scaled(kKnobHalf), Scaled(kKnobHalf));
+    slider->SetImages(SkinFile(setup.bar), SkinFile("Slider_Circle.png"));
     r.slider = AddContent(1, std::move(slider));
 }
 
@@ -144,8 +144,8 @@ void CPointerPage::CreateControls() {
 
 void CPointerPage::Refresh(const model::ProfileRecord& record) {
     for (int row = 0; row < kRowCount; ++row) {
-        const RowSpec& spec = kRowSpecs[std::size_t(row)];
-        const long position = std::clamp(record.PairNumber(spec.pair), 0L, long(spec.positions - 1));
+        const RowSetup& setup = kRowSetups[std::size_t(row)];
+        const long position = std::clamp(record.PairNumber(setup.pair), 0L, long(setup.positions - 1));
         rows_[std::size_t(row)].slider->SetValue(int(position));
         showValue(Row(row), int(position));
     }
@@ -156,11 +156,11 @@ void CPointerPage::Refresh(const model::ProfileRecord& record) {
 
 void CPointerPage::Collect(model::ProfileRecord& record) {
     for (int row = 0; row < kRowCount; ++row) {
-        const RowSpec& spec = kRowSpecs[std::size_t(row)];
+        const RowSetup& setup = kRowSetups[std::size_t(row)];
         const int position = rows_[std::size_t(row)].slider->GetValue();
-        record.SetPairValue(spec.pair, position);
-        if (spec.secondPair >= 0)
-            record.SetPairValue(spec.secondPair, position);
+        record.SetPairValue(setup.pair, position);
+        if (setup.secondPair >= 0)
+            record.SetPairValue(setup.secondPair, position);
     }
     record.SetPairFlag(model::kPairAccelerationEnable, acceleration_->IsChecked());
     record.SetPairFlag(model::kPairScrollWheelPageEnable, wheelPage_->IsSelected());
@@ -185,7 +185,7 @@ void CPointerPage::showWheelMode() {
 
 CPointerPage::SliderRow* CPointerPage::rowOf(unsigned sliderId) {
     for (int row = 0; row < kRowCount; ++row)
-        if (unsigned(kRowSpecs[std::size_t(row)].sliderId) == sliderId)
+        if (unsigned(kRowSetups[std::size_t(row)].sliderId) == sliderId)
             return &rows_[std::size_t(row)];
     return nullptr;
 }
