@@ -43,7 +43,7 @@ constexpr std::uint32_t kPanelFill = 0x17191D;
 constexpr std::uint32_t kPanelBorder = 0x2A2E35;
 constexpr std::uint32_t kTitleText = 0xE6E6E6;
 
-// Loop radio of a loop type, and the other way round.
+// The loop radio that shows a loop type; 0 for a type the program never writes.
 int radioOfLoopType(std::uint8_t type) {
     return type == model::kLoopFirstOption    ? kIdLoopFirst
            : type == model::kLoopSecondOption ? kIdLoopSecond
@@ -125,8 +125,8 @@ void CMacroManagerDlg::CreateControls(const Rect&) {
     AddControl(1, std::move(list));
     AddControl(1, std::make_unique<CVScrollBar>(h, kIdTreeScroll,
                                                 R(treeRight, kListTop, treeRight + kScrollWidth, kListBottom)));
-    button(kIdNewMacro, R(16, kButtonTop, 92, kButtonBottom), kTextNewMacroButton);
-    button(kIdDeleteItem, R(100, kButtonTop, 176, kButtonBottom), kTextDeleteButton);
+    button(kIdNewMacro, R(16, kButtonTop, 94, kButtonBottom), kTextNewMacroButton);
+    button(kIdDeleteItem, R(98, kButtonTop, 176, kButtonBottom), kTextDeleteButton);
 
     // The actions of the selected macro.
     heading(2104, kActionPanel.left + 8, 45, kActionPanel.right - 8, kTextActionsHeading);
