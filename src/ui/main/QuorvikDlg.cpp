@@ -9,6 +9,7 @@
 #include "platform/qt/DesktopShell.h"
 #include "platform/qt/TrayIcon.h"
 #include "platform/qt/UiLoop.h"
+#include "ui/macro/MacroManagerDlg.h"
 #include "ui/main/ButtonSelectors.h"
 #include "ui/main/DebouncePage.h"
 #include "ui/main/FirmwareResetDlg.h"
@@ -123,6 +124,10 @@ CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
     Services services;
     services.openMouseSettings = [] { return platform::OpenMouseSettings(); };
     services.openDocumentation = [] { return OpenDocumentation(); };
+    services.runMacroManager = [](WindowHandle parent) {
+        CMacroManagerDlg manager(parent);
+        manager.DoModal();
+    };
     services.trayIcon = platform::TrayIcon::Available();
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     services.screenWidth = screen.fullWidth;
