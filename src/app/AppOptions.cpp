@@ -110,6 +110,9 @@ bool ParseAppArgs(const std::vector<std::string>& args, AppOptions& options, std
         } else if (arg == "--exit-after-paint") {
             options.exitAfterPaint = true;
             ownOptions = true;
+        } else if (arg == "--print-startup-ms") {
+            options.printStartupMs = true;
+            ownOptions = true;
         } else if (arg == "--quit") {
             quit = true;
         } else if (const QtOption* qt = findQtOption(arg, inlineValue)) {
@@ -160,6 +163,10 @@ Options:
                             $XDG_CONFIG_HOME/GamingMouseData20230810A (default ~/.config/...)
   --quit                    ask the running program to exit (as its tray menu's Exit does)
   --exit-after-paint        end right after the main window is first drawn (start-up timing)
+  --print-startup-ms        print "first-paint-ms N" on standard output when the main window is
+                            first drawn: N milliseconds after the process started (counted from
+                            the CLOCK_MONOTONIC nanoseconds in $QUORVIK_START_NS when a launcher
+                            sets it, else from the kernel's start time, in 10 ms steps)
   --version                 print the version
   -h, --help                this text
 

@@ -30,6 +30,8 @@ struct AppOptions {
     std::string dataDir;
     // End right after the main window's first paint (start-up measurements).
     bool exitAfterPaint = false;
+    // Print the milliseconds from the process's start to that first paint on standard output.
+    bool printStartupMs = false;
     // Qt's own options (-platform, -display, -style …) with their values, in the order given, for
     // the QApplication; the program name is not among them.
     std::vector<std::string> qtArguments;

@@ -1,6 +1,7 @@
 // quorvik: the program a person starts. One instance per desktop session; a second start opens
 // the first one's window, `quorvik --quit` ends it.
 #include "app/AppOptions.h"
+#include "app/StartupClock.h"
 #include "app/StartupLoad.h"
 #include "app/VirtualMousePanel.h"
 #include "emulator/VirtualMouse.h"
@@ -121,8 +122,16 @@ int main(int argc, char** argv) {
             window.SavePendingNow();
         postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
     });
-    if (options.exitAfterPaint)
-        window.SetFirstPaintHook([&] { postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit); });
+    if (options.exitAfterPaint || options.printStartupMs) {
+        window.SetFirstPaintHook([&] {
+            if (options.printStartupMs) {
+                std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
+                std::fflush(stdout);
+            }
+            if (options.exitAfterPaint)
+                postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
+        });
+    }
 
     std::unique_ptr<app::VirtualMousePanel> panel;
     if (mouse) {

@@ -89,6 +89,7 @@ TEST(AppOptionsTest, RefusedCommandLinesSayWhatIsWrong) {
         {{"--quit", "--virtual-mouse"}, "--quit goes alone"},
         {{"--data-dir", "/d", "--quit"}, "--quit goes alone"},
         {{"--exit-after-paint", "--quit"}, "--quit goes alone"},
+        {{"--quit", "--print-startup-ms"}, "--quit goes alone"},
     };
     for (const auto& [args, message] : cases) {
         SCOPED_TRACE(args.empty() ? "" : args.front());
@@ -99,10 +100,20 @@ TEST(AppOptionsTest, RefusedCommandLinesSayWhatIsWrong) {
     }
 }
 
+TEST(AppOptionsTest, StartupMeasurementOptionsGoTogether) {
+    AppOptions options;
+    std::string error;
+    ASSERT_TRUE(ParseAppArgs({"--print-startup-ms", "--virtual-mouse", "--exit-after-paint"}, options, error));
+    EXPECT_TRUE(options.printStartupMs);
+    EXPECT_TRUE(options.exitAfterPaint);
+    ASSERT_TRUE(ParseAppArgs({"--virtual-mouse"}, options, error));
+    EXPECT_FALSE(options.printStartupMs);
+}
+
 TEST(AppOptionsTest, HelpNamesEveryOptionAndVersionTheProgram) {
     const std::string help = AppHelpText();
-    for (const char* option : {"--virtual-mouse", "--trace", "--data-dir", "--quit", "--exit-after-paint", "--version",
-                               "--help", "-platform"})
+    for (const char* option : {"--virtual-mouse", "--trace", "--data-dir", "--quit", "--exit-after-paint",
+                               "--print-startup-ms", "QUORVIK_START_NS", "--version", "--help", "-platform"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
     EXPECT_EQ(AppVersionText().rfind("quorvik ", 0), 0u);
     EXPECT_GT(AppVersionText().size(), 8u);
