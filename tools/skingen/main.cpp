@@ -216,6 +216,36 @@ void dpiCheck(QPainter& p, double w, double h, int look) {
     }
 }
 
+// The DPI value box of a level: a small button with a pencil, for typing an exact DPI.
+void dpiValueButton(QPainter& p, double w, double h, bool hover) {
+    QRectF r(0, 0, w, h);
+    if (hover)
+        roundRect(p, r.adjusted(0.5, 0.5, -0.5, -0.5), 3,
+                  vertical(r, QColor(0x2E, 0x4A, 0x5E), QColor(0x24, 0x37, 0x45)), kAccent);
+    else
+        roundRect(p, r.adjusted(0.5, 0.5, -0.5, -0.5), 3,
+                  vertical(r, QColor(0x2C, 0x30, 0x36), QColor(0x22, 0x25, 0x2A)), kBorder);
+    const double length = h * 0.72;
+    const double thick = h * 0.2;
+    const double tip = thick * 1.1;
+    p.save();
+    p.translate(r.center());
+    p.rotate(-45);
+    p.translate(-length / 2, 0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(hover ? kWhite : kText);
+    p.drawRect(QRectF(thick * 0.9, -thick / 2, length - tip - thick * 0.9, thick));
+    QPainterPath point;
+    point.moveTo(length - tip, -thick / 2);
+    point.lineTo(length, 0);
+    point.lineTo(length - tip, thick / 2);
+    point.closeSubpath();
+    p.drawPath(point);
+    p.setBrush(hover ? kWhite : kAccent);
+    p.drawRoundedRect(QRectF(0, -thick / 2, thick * 0.7, thick), thick * 0.2, thick * 0.2);
+    p.restore();
+}
+
 void header(QPainter& p, double w, double h, bool hover, bool second) {
     QRectF r(0, 0, w, h);
     p.fillRect(r, vertical(r, hover ? QColor(0x2A, 0x2E, 0x35) : QColor(0x22, 0x25, 0x2A),
@@ -600,6 +630,8 @@ std::vector<Skin> skins() {
         add("check_button_dpi_" + s + ".png", 18, 18,
             [look](QPainter& p, double w, double h) { dpiCheck(p, w, h, look); });
     }
+    add("dpi_value_nr.png", 28, 18, [](QPainter& p, double w, double h) { dpiValueButton(p, w, h, false); });
+    add("dpi_value_ov.png", 28, 18, [](QPainter& p, double w, double h) { dpiValueButton(p, w, h, true); });
     for (int look = 0; look < 2; ++look) {
         QString s = QString::fromLatin1(looks[look]);
         bool hover = look == 1;
