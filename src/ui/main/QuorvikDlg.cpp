@@ -10,6 +10,7 @@
 #include "platform/qt/TrayIcon.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/main/ButtonSelectors.h"
+#include "ui/main/DpiPage.h"
 #include "ui/main/FirmwareResetDlg.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/OsdDisplay.h"
@@ -223,7 +224,7 @@ void CQuorvikDlg::createOutsideControls() {
     AddControl(1, panelHeader(hwnd(), kPanelHeaderPower, layout::kPanelPower, 265));
     AddControl(1, panelHeader(hwnd(), kPanelHeaderProfiles, layout::kPanelProfiles, 10));
 
-    column_.SetPage(Page::Dpi, std::make_unique<CColumnPage>(*this, kHeaderDpi, 11, 190));
+    column_.SetPage(Page::Dpi, std::make_unique<CDpiPage>(*this));
     column_.SetPage(Page::Lighting, std::make_unique<CColumnPage>(*this, kHeaderLighting, 12, 160));
     column_.SetPage(Page::PollingRate, std::make_unique<CColumnPage>(*this, kHeaderPollingRate, 13, 96));
     column_.SetPage(Page::LiftOff, std::make_unique<CColumnPage>(*this, kHeaderLiftOff, 19, 64));

@@ -111,6 +111,7 @@ public:
     }
     // One colour for the caption in every look.
     void SetTextColour(const QColor& colour) { face_.colours = TextColours{colour, colour, colour}; }
+    const QColor& TextColour() const { return face_.colours.normal; }
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
     bool OnLButtonDown(unsigned keys, int x, int y) override;
