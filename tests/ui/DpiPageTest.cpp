@@ -202,6 +202,21 @@ TEST_F(DpiPageTest, ASliderDragSendsNothingUntilTheRelease) {
     EXPECT_EQ(download(), std::vector<std::uint8_t>{});
 }
 
+TEST_F(DpiPageTest, ADragThatEndsBesideTheSliderIsSentToo) {
+    open();
+    const ui::Rect r = slider(0).rect();
+    // Up past the top and a little to the side: the bar is narrow.
+    pressAndDrag(kDpiSlider, r.bottom - 2, r.top - ui::Scaled(20));
+    const int top = slider(0).ValueFromY(r.top);
+    EXPECT_EQ(profile().XYSetting[0], top);
+    mouse(dlg(), platform::WM_LBUTTONUP, r.right + ui::Scaled(10), r.top - ui::Scaled(20));
+    EXPECT_FALSE(slider(0).IsDragging());
+    EXPECT_EQ(profile().XYSetting[0], top);
+    EXPECT_EQ(label(0).text(), model::DecimalText(core().Tables().Dpi(std::uint32_t(top))));
+    EXPECT_EQ(download(), std::vector<std::uint8_t>{device::kCmdDpiLevels});
+    EXPECT_EQ(mouse_->state().dpiRegisters[0], core().Tables().RegisterValue(std::uint32_t(top)));
+}
+
 TEST_F(DpiPageTest, TheValueDialogTurnsATypedNumberIntoAStep) {
     open();
     ASSERT_EQ(core().Tables().Sensor(), 0x3325);
