@@ -421,7 +421,7 @@ TEST_P(DpiPageLookTest, TheValueDialogKeepsItsControlsApartInsideItsFrame) {
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, DpiPageLookTest, ::testing::Values(1.0, 2.0));
+INSTANTIATE_TEST_SUITE_P(Scales, DpiPageLookTest, ::testing::Values(1.0, 1.5, 2.0));
 
 } // namespace
 } // namespace quorvik::test
