@@ -1,6 +1,7 @@
 #include "platform/qt/NativeWindow.h"
 
 #include "platform/Messages.h"
+#include "platform/qt/KeyMapping.h"
 #include "platform/qt/UiLoop.h"
 
 #include <QCloseEvent>
@@ -330,35 +331,9 @@ void NativeWindow::closeEvent(QCloseEvent* event) {
 }
 
 void NativeWindow::keyPressEvent(QKeyEvent* event) {
-    unsigned vk = VirtualKeyFromQt(event->key());
+    unsigned vk = VirtualKeyFromEvent(*event);
     if (vk == 0 || !forward(WM_KEYDOWN, vk, 0))
         QWidget::keyPressEvent(event);
-}
-
-namespace {
-// Single keys that have no run of their own: Qt key → Windows virtual-key code.
-struct KeyPair {
-    int qt;
-    unsigned vk;
-};
-constexpr KeyPair kSingleKeys[] = {
-    {Qt::Key_Return, VK_RETURN}, {Qt::Key_Enter, VK_RETURN}, {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Backspace, 0x08},
-    {Qt::Key_Tab, 0x09},         {Qt::Key_Space, 0x20},      {Qt::Key_Left, 0x25},        {Qt::Key_Up, 0x26},
-    {Qt::Key_Right, 0x27},       {Qt::Key_Down, 0x28},       {Qt::Key_Delete, 0x2E},
-};
-} // namespace
-
-unsigned VirtualKeyFromQt(int key) {
-    if (key >= Qt::Key_A && key <= Qt::Key_Z)
-        return static_cast<unsigned>('A' + (key - Qt::Key_A));
-    if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return static_cast<unsigned>('0' + (key - Qt::Key_0));
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
-        return 0x70u + static_cast<unsigned>(key - Qt::Key_F1);
-    for (const KeyPair& pair : kSingleKeys)
-        if (pair.qt == key)
-            return pair.vk;
-    return 0;
 }
 
 } // namespace quorvik::platform

@@ -117,7 +117,4 @@ private:
 // The window a handle names, or null (closed, destroyed, or never a native window).
 NativeWindow* WindowFromHandle(WindowHandle handle);
 
-// Qt key to the original platform's virtual-key code; 0 for keys without one.
-unsigned VirtualKeyFromQt(int qtKey);
-
 } // namespace quorvik::platform

@@ -86,6 +86,7 @@ inline constexpr int kLiftText = 3520; // 3520, 3521
 inline constexpr int kDebounceSlider = 3530;
 inline constexpr int kDebounceImage = 3531;
 inline constexpr int kDebounceText = 3532;
+inline constexpr int kDebounceLabel = 3533;
 // Pointer page.
 inline constexpr int kWheelLines = 2009;
 inline constexpr int kWheelPage = 2010;

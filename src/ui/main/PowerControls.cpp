@@ -3,7 +3,10 @@
 #include "model/LanguageTable.h"
 #include "model/Text.h"
 #include "ui/main/MainIds.h"
+#include "ui/main/MainLayout.h"
 #include "ui/skin/Buttons.h"
+
+#include <algorithm>
 
 namespace quorvik::ui {
 
@@ -11,31 +14,54 @@ using namespace main_ids;
 
 namespace {
 
+constexpr int kTextMoveLighting = 306;
+constexpr int kTextMotionWake = 307;
+
+// The power panel: the dial at its left, the two checks stacked beside it, both centred on the
+// panel's height. The checks take the rest of the panel's width so their captions have room.
+constexpr int kDialSize = 70;
+constexpr int kDialLeft = layout::kPanelLeft + 6;
+constexpr int kCheckLeft = kDialLeft + kDialSize + 6;
+constexpr int kCheckRight = layout::kPanelLeft + layout::kPanelWidth - 2;
+constexpr int kCheckHeight = 20;
+constexpr int kCheckGap = 10;
+
 std::unique_ptr<CCheckButton> makeCheck(WindowHandle parent, int id, const Rect& rect, int text) {
     auto check =
         std::make_unique<CCheckButton>(parent, id, rect, model::LanguageText(text), true, true, false, Qt::AlignLeft);
     check->SetImages(SkinFile("check_nr.png"), SkinFile("check_ov.png"), SkinFile("check_dn.png"));
-    check->SetTextMargins(Scaled(24), 0);
+    check->SetTextMargins(Scaled(22), 0);
     return check;
 }
 
 } // namespace
 
 void CPowerControls::CreateControls() {
-    auto dial = std::make_unique<CPowerManageButton>(hwnd(), kPowerDial, ScaledRect(44, 426, 120, 502));
+    const auto& panel = layout::kPanels[layout::kPanelPower];
+    const int middle = panel.y + panel.height / 2;
+    const int dialTop = middle - kDialSize / 2;
+    auto dial = std::make_unique<CPowerManageButton>(
+        hwnd(), kPowerDial, ScaledRect(kDialLeft, dialTop, kDialLeft + kDialSize, dialTop + kDialSize));
     std::array<std::string, 8> images;
     for (int minutes = 3; minutes <= 10; ++minutes)
         images[std::size_t(minutes - 3)] = SkinFile("power_manage_" + std::to_string(minutes) + "min.png");
     dial->SetImages(images);
     dial_ = Add(1, std::move(dial));
-    moveLighting_ = Add(1, makeCheck(hwnd(), kMoveLightingCheck, ScaledRect(128, 436, 264, 456), 306));
-    motionWake_ = Add(1, makeCheck(hwnd(), kMotionWakeCheck, ScaledRect(128, 468, 264, 488), 307));
+
+    const int firstTop = middle - kCheckHeight - kCheckGap / 2;
+    const int secondTop = middle + kCheckGap / 2;
+    moveLighting_ =
+        Add(1, makeCheck(hwnd(), kMoveLightingCheck,
+                         ScaledRect(kCheckLeft, firstTop, kCheckRight, firstTop + kCheckHeight), kTextMoveLighting));
+    motionWake_ =
+        Add(1, makeCheck(hwnd(), kMotionWakeCheck,
+                         ScaledRect(kCheckLeft, secondTop, kCheckRight, secondTop + kCheckHeight), kTextMotionWake));
 }
 
 void CPowerControls::Refresh(const model::ProfileRecord& record) {
-    dial_->SetChoice(int(model::ParseDecimal(record.PairValue(model::kPairPowerDownTime))));
-    moveLighting_->SetChecked(model::ParseDecimal(record.PairValue(model::kPairMoveLightingOnOffMode)) != 0);
-    motionWake_->SetChecked(model::ParseDecimal(record.PairValue(model::kPairMotionWakeup)) != 0);
+    dial_->SetChoice(int(std::clamp(record.PairNumber(model::kPairPowerDownTime), 3L, 10L)));
+    moveLighting_->SetChecked(record.PairNumber(model::kPairMoveLightingOnOffMode) != 0);
+    motionWake_->SetChecked(record.PairNumber(model::kPairMotionWakeup) != 0);
 }
 
 void CPowerControls::Collect(model::ProfileRecord& record) {
@@ -44,8 +70,31 @@ void CPowerControls::Collect(model::ProfileRecord& record) {
     record.SetPairFlag(model::kPairMotionWakeup, motionWake_->IsChecked());
 }
 
-bool CPowerControls::HandleMessage(unsigned, WPARAM, LPARAM) {
-    return false;
+bool CPowerControls::HandleMessage(unsigned message, WPARAM, LPARAM lParam) {
+    if (message != unsigned(kPowerDial) && message != unsigned(kMoveLightingCheck) &&
+        message != unsigned(kMotionWakeCheck))
+        return false;
+    if (lParam != kCodeClick)
+        return true; // presses and hovering change nothing
+    model::ProfileRecord& record = host_.CurrentRecord();
+    switch (message) {
+    case kPowerDial:
+        record.SetPairValue(model::kPairPowerDownTime, dial_->GetChoice());
+        host_.RefreshAllPages();
+        host_.MarkGroup(device::SettingGroup::Power);
+        break;
+    case kMoveLightingCheck:
+        record.SetPairFlag(model::kPairMoveLightingOnOffMode, moveLighting_->IsChecked());
+        host_.RefreshAllPages();
+        host_.MarkGroup(device::SettingGroup::Power);
+        break;
+    default:
+        record.SetPairFlag(model::kPairMotionWakeup, motionWake_->IsChecked());
+        host_.RefreshAllPages();
+        host_.MarkGroup(device::SettingGroup::Wake);
+        break;
+    }
+    return true;
 }
 
 } // namespace quorvik::ui

@@ -9,11 +9,16 @@
 #include "platform/qt/DesktopShell.h"
 #include "platform/qt/TrayIcon.h"
 #include "platform/qt/UiLoop.h"
+#include "ui/macro/MacroManagerDlg.h"
 #include "ui/main/ButtonSelectors.h"
+#include "ui/main/DebouncePage.h"
 #include "ui/main/DpiPage.h"
 #include "ui/main/FirmwareResetDlg.h"
+#include "ui/main/LiftOffPage.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/OsdDisplay.h"
+#include "ui/main/PointerPage.h"
+#include "ui/main/PollingRatePage.h"
 #include "ui/main/PowerControls.h"
 #include "ui/main/ProfileArea.h"
 #include "ui/main/ProgressBarDlg.h"
@@ -120,6 +125,10 @@ CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
     Services services;
     services.openMouseSettings = [] { return platform::OpenMouseSettings(); };
     services.openDocumentation = [] { return OpenDocumentation(); };
+    services.runMacroManager = [](WindowHandle parent) {
+        CMacroManagerDlg manager(parent);
+        manager.DoModal();
+    };
     services.trayIcon = platform::TrayIcon::Available();
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     services.screenWidth = screen.fullWidth;
@@ -226,10 +235,10 @@ void CQuorvikDlg::createOutsideControls() {
 
     column_.SetPage(Page::Dpi, std::make_unique<CDpiPage>(*this));
     column_.SetPage(Page::Lighting, std::make_unique<CColumnPage>(*this, kHeaderLighting, 12, 160));
-    column_.SetPage(Page::PollingRate, std::make_unique<CColumnPage>(*this, kHeaderPollingRate, 13, 96));
-    column_.SetPage(Page::LiftOff, std::make_unique<CColumnPage>(*this, kHeaderLiftOff, 19, 64));
-    column_.SetPage(Page::Debounce, std::make_unique<CColumnPage>(*this, kHeaderDebounce, 272, 64));
-    column_.SetPage(Page::Pointer, std::make_unique<CColumnPage>(*this, kHeaderPointer, 14, 200));
+    column_.SetPage(Page::PollingRate, std::make_unique<CPollingRatePage>(*this));
+    column_.SetPage(Page::LiftOff, std::make_unique<CLiftOffPage>(*this));
+    column_.SetPage(Page::Debounce, std::make_unique<CDebouncePage>(*this));
+    column_.SetPage(Page::Pointer, std::make_unique<CPointerPage>(*this));
     column_.CreateHeaders();
 
     auto reset = std::make_unique<CImageButton>(hwnd(), kFactoryReset, ScaledRect(496, 684, 616, 710),

@@ -49,6 +49,15 @@ Rect CSliderControl::ThumbRect() const {
 }
 
 void CSliderControl::Draw(QPainter& p, const Rect&) {
+    // A disabled slider is greyed: drawn faint, the same shapes.
+    p.save();
+    if (disabled_)
+        p.setOpacity(0.35);
+    drawFace(p);
+    p.restore();
+}
+
+void CSliderControl::drawFace(QPainter& p) const {
     QRect box = rect_.toQRect();
     int barHeight = bar_.isNull() ? Scaled(6) : std::min(box.height(), Scaled(bar_.height()));
     QRect barBox(box.left() + leftMargin_ / 2, box.center().y() - barHeight / 2 + 1,

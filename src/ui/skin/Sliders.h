@@ -31,6 +31,8 @@ public:
     void ReleaseImages() override;
 
 private:
+    void drawFace(QPainter& p) const;
+
     int stops_;
     int leftMargin_;
     int rightMargin_;

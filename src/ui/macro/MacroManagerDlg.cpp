@@ -1,0 +1,740 @@
+#include "ui/macro/MacroManagerDlg.h"
+
+#include "macro/MacroFiles.h"
+#include "model/LanguageTable.h"
+#include "model/Text.h"
+#include "platform/Messages.h"
+#include "platform/qt/UiLoop.h"
+#include "ui/macro/ActionModifyDlgs.h"
+#include "ui/macro/ListScrolling.h"
+#include "ui/macro/MacroIds.h"
+#include "ui/macro/MacroPopups.h"
+#include "ui/macro/MacroSmallDlg.h"
+#include "ui/skin/AttentionDlg.h"
+#include "ui/skin/ProgramWords.h"
+
+#include <QRegularExpressionValidator>
+
+namespace quorvik::ui {
+
+using namespace platform;
+using macro::InsertCommand;
+using macro::MacroLocation;
+
+namespace {
+
+// The layout, in units: three panels under the title bar.
+struct Panel {
+    double left, top, right, bottom;
+};
+constexpr Panel kTreePanel{8, 40, 184, 354};
+constexpr Panel kActionPanel{190, 40, 340, 354};
+constexpr Panel kToolPanel{346, 40, 520, 354};
+constexpr double kListTop = 66;
+constexpr double kListBottom = 306; // twelve rows
+constexpr double kButtonTop = 318;
+constexpr double kButtonBottom = 342;
+constexpr double kScrollWidth = 14;
+constexpr double kToolLeft = 353;
+constexpr double kToolRight = 513;
+constexpr double kMeterTop = 330;
+
+constexpr std::uint32_t kPanelFill = 0x17191D;
+constexpr std::uint32_t kPanelBorder = 0x2A2E35;
+constexpr std::uint32_t kTitleText = 0xE6E6E6;
+
+// The loop radio that shows a loop type; 0 for a type the program never writes.
+int radioOfLoopType(std::uint8_t type) {
+    return type == model::kLoopFirstOption    ? kIdLoopFirst
+           : type == model::kLoopSecondOption ? kIdLoopSecond
+           : type == model::kLoopCounted      ? kIdLoopCounted
+                                              : 0;
+}
+
+QRect scaledBox(const Panel& panel) {
+    return ScaledRect(panel.left, panel.top, panel.right, panel.bottom).toQRect();
+}
+
+std::u16string text(int n) {
+    return model::LanguageText(n);
+}
+
+} // namespace
+
+CMacroManagerDlg::CMacroManagerDlg(WindowHandle parent) : CDlgBase(kTemplate, parent) {
+    width_ = Scaled(kWidthUnits);
+    height_ = Scaled(kHeightUnits);
+}
+
+CMacroManagerDlg::~CMacroManagerDlg() {
+    hook_.StopHook();
+}
+
+bool CMacroManagerDlg::OnInitDialog() {
+    SetFrameBitmap(SkinFile("Frame_Macro_Manager.bmp"));
+    recording_ = false;
+    pendingInsert_ = pendingItem_ = false;
+    bool ok = CDlgBase::OnInitDialog();
+    refreshTree();
+    refreshSelection();
+    return ok;
+}
+
+CEditShowList* CMacroManagerDlg::tree() const {
+    return FindControlAs<CEditShowList>(kIdMacroTree);
+}
+CImageShowList* CMacroManagerDlg::actions() const {
+    return FindControlAs<CImageShowList>(kIdActionList);
+}
+CCheckButton* CMacroManagerDlg::recordButton() const {
+    return FindControlAs<CCheckButton>(kIdRecord);
+}
+
+model::MacroRecord* CMacroManagerDlg::SelectedMacro() const {
+    macro::MacroLibraryNode* node = macro::TheMacroLibrary().SlotAt(macro::CurrentMacroLocation());
+    return node && node->IsMacroSlot() ? node->macro.get() : nullptr;
+}
+
+// ---- controls ----
+
+void CMacroManagerDlg::CreateControls(const Rect&) {
+    const WindowHandle h = hwnd();
+    auto R = [](double l, double t, double r, double b) { return ScaledRect(l, t, r, b); };
+    auto button = [&](int id, const Rect& rect, int label) {
+        auto b = std::make_unique<CImageButton>(h, id, rect, text(label));
+        b->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
+        AddControl(1, std::move(b));
+    };
+    auto heading = [&](int id, double l, double t, double r, int label) {
+        AddControl(3, std::make_unique<CHeadingText>(h, id, R(l, t, r, t + 18), text(label), Rgb(kAccent)));
+    };
+
+    // Title bar.
+    AddControl(3, std::make_unique<CHeadingText>(h, 2100, R(14, 2, 400, 30), text(kTextManagerTitle), Rgb(kTitleText),
+                                                 Scaled(18)));
+    auto close = std::make_unique<CImageButton>(h, kIdMacroClose, R(498, 4, 520, 26), u"");
+    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
+    AddControl(1, std::move(close));
+
+    // The library.
+    heading(2103, kTreePanel.left + 8, 45, kTreePanel.right - 8, kTextMacrosHeading);
+    const double treeRight = kTreePanel.right - 8 - kScrollWidth;
+    auto list = std::make_unique<CEditShowList>(
+        h, kIdMacroTree, R(kTreePanel.left + 8, kListTop, treeRight, kListBottom), macro::TheMacroLibrary());
+    list->SetFolderImages(SkinFile("foldr_open.png"), SkinFile("foldr_close.png"));
+    AddControl(1, std::move(list));
+    AddControl(1, std::make_unique<CVScrollBar>(h, kIdTreeScroll,
+                                                R(treeRight, kListTop, treeRight + kScrollWidth, kListBottom)));
+    button(kIdNewMacro, R(16, kButtonTop, 94, kButtonBottom), kTextNewMacroButton);
+    button(kIdDeleteItem, R(98, kButtonTop, 176, kButtonBottom), kTextDeleteButton);
+
+    // The actions of the selected macro.
+    heading(2104, kActionPanel.left + 8, 45, kActionPanel.right - 8, kTextActionsHeading);
+    const double actionsRight = kActionPanel.right - 8 - kScrollWidth;
+    AddControl(1, std::make_unique<CImageShowList>(h, kIdActionList,
+                                                   R(kActionPanel.left + 8, kListTop, actionsRight, kListBottom)));
+    AddControl(1, std::make_unique<CVScrollBar>(h, kIdActionScroll,
+                                                R(actionsRight, kListTop, actionsRight + kScrollWidth, kListBottom)));
+    button(kIdModifyAction, R(198, kButtonTop, 262, kButtonBottom), kTextModifyButton);
+    button(kIdDeleteAction, R(268, kButtonTop, 332, kButtonBottom), kTextDeleteActionButton);
+
+    // Recording and inserting.
+    auto record = std::make_unique<CCheckButton>(h, kIdRecord, R(388, 50, 478, 76), text(kTextRecord));
+    record->SetImages(SkinFile("macro_record_nr.png"), {}, SkinFile("macro_record_dn.png"));
+    record->SetCheckedText(text(kTextStopRecording));
+    record->SetTextMargins(Scaled(18), 0);
+    AddControl(1, std::move(record));
+    auto delays = std::make_unique<CCheckButton>(h, kIdRecordDelays, R(kToolLeft, 84, kToolRight, 104),
+                                                 text(kTextRecordDelays), true, true, false, Qt::AlignLeft);
+    delays->SetImages(SkinFile("check_nr.png"), SkinFile("check_ov.png"), SkinFile("check_dn.png"));
+    delays->SetTextMargins(Scaled(24), 0);
+    delays->SetChecked(true);
+    AddControl(1, std::move(delays));
+    auto insert = std::make_unique<CComboButton>(h, kIdInsert, R(kToolLeft, 112, kToolRight, 136),
+                                                 text(kTextInsertButton), kMsgOpenInsertMenu);
+    insert->SetImages(SkinFile("combo3_nr.png"), SkinFile("combo3_ov.png"));
+    AddControl(1, std::move(insert));
+
+    // Loop options.
+    heading(2105, kToolLeft, 156, kToolRight, kTextLoopHeading);
+    const int radios[] = {kIdLoopFirst, kIdLoopSecond, kIdLoopCounted};
+    for (int i = 0; i < 3; ++i) {
+        const double top = 180 + i * 24;
+        auto radio = std::make_unique<CRadioButton>(h, radios[i], R(kToolLeft, top, kToolRight, top + 20),
+                                                    text(kTextLoopFirst + i), true, true, false, Qt::AlignLeft);
+        radio->SetImages(SkinFile("radio_nr.png"), SkinFile("radio_ov.png"), SkinFile("radio_dn.png"));
+        radio->SetTextMargins(Scaled(24), 0);
+        AddControl(1, std::move(radio));
+    }
+    if (QLineEdit* count = AddEdit(kIdLoopCount, R(377, 254, 425, 276), u"1")) {
+        count->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), count));
+        count->setMaxLength(5);
+        count->setStyleSheet(count->styleSheet() +
+                             QStringLiteral("QLineEdit:disabled { color: #5A5E66; border-color: #2A2E35; }"));
+    }
+    AddControl(2, std::make_unique<CStaticText>(h, kIdLoopCountLabel, R(431, 254, kToolRight, 276),
+                                                text(kTextLoopTimes), Rgb(kTextNormal)));
+
+    // How full the macro is.
+    AddControl(
+        2, std::make_unique<CStaticText>(h, kIdEventCount, R(kToolLeft, 308, kToolRight, 326), u"", Rgb(kTextNormal)));
+}
+
+void CMacroManagerDlg::DrawBackground(QPainter& p, const Rect& client) {
+    p.fillRect(client.toQRect(), BackgroundColour());
+    DrawFrame(p);
+    p.save();
+    p.setPen(QPen(Rgb(kPanelBorder), std::max(1, Scaled(1))));
+    p.setBrush(Rgb(kPanelFill));
+    const double radius = Scaled(4);
+    for (const Panel& panel : {kTreePanel, kActionPanel, kToolPanel})
+        p.drawRoundedRect(QRectF(scaledBox(panel)).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
+    // Section rule between recording and the loop options.
+    p.fillRect(ScaledRect(kToolLeft, 146, kToolRight, 147).toQRect(), Rgb(kPanelBorder));
+    // The event meter: how much of the mouse's 168 events the macro takes.
+    const QRect meter = ScaledRect(kToolLeft, kMeterTop, kToolRight, kMeterTop + 6).toQRect();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Rgb(0x0E0F12));
+    p.drawRoundedRect(meter, meter.height() / 2.0, meter.height() / 2.0);
+    if (const model::MacroRecord* macro = SelectedMacro(); macro && macro->MacroCommandActionNum > 0) {
+        const double used = std::min(1.0, double(macro->MacroCommandActionNum) / double(model::kMaxMacroEvents));
+        QRectF filled = QRectF(meter);
+        filled.setWidth(std::max(double(meter.height()), filled.width() * used));
+        p.setBrush(used >= 1.0 ? Rgb(0xD94545) : Rgb(kAccent));
+        p.drawRoundedRect(filled, meter.height() / 2.0, meter.height() / 2.0);
+    }
+    p.restore();
+    DrawControls(p, client);
+    if (recording_) {
+        // What recording has switched off is dimmed; the actions being recorded stay clear.
+        const QColor veil(0x0B, 0x0C, 0x0E, 150);
+        p.fillRect(scaledBox(kTreePanel), veil);
+        p.fillRect(ScaledRect(kActionPanel.left, kButtonTop - 4, kActionPanel.right, kActionPanel.bottom).toQRect(),
+                   veil);
+        p.fillRect(ScaledRect(kToolPanel.left, 80, kToolPanel.right, 107).toQRect(), veil);
+        p.fillRect(ScaledRect(kToolPanel.left, 150, kToolPanel.right, 300).toQRect(), veil);
+    }
+    // A menu choice waits for this repaint; it runs from the loop, once the painting is done, as
+    // it may open dialogs of its own.
+    if (pendingInsert_) {
+        pendingInsert_ = false;
+        UiLoop().post(hwnd(), kMsgRunDeferred, 0, pendingInsertIndex_);
+    }
+    if (pendingItem_) {
+        pendingItem_ = false;
+        UiLoop().post(hwnd(), kMsgRunDeferred, 1, pendingItemIndex_);
+    }
+}
+
+// ---- selection ----
+
+void CMacroManagerDlg::refreshTree() {
+    CEditShowList* list = tree();
+    if (!list)
+        return;
+    const int rows = int(list->Rows().size());
+    list->SetSelectedRow(list->RowOf(macro::CurrentMacroLocation()));
+    const int first = std::clamp(list->FirstVisibleRow(), 0, std::max(0, rows - list->VisibleRows()));
+    list->SetFirstVisibleRow(first);
+    if (auto* bar = FindControlAs<CVScrollBar>(kIdTreeScroll))
+        bar->SetScroll(first, list->VisibleRows(), rows);
+    InvalidateControl(list);
+}
+
+void CMacroManagerDlg::refreshSelection() {
+    shown_ = macro::CurrentMacroLocation();
+    model::MacroRecord* macro = SelectedMacro();
+    if (CImageShowList* list = actions())
+        list->SetMacro(macro);
+    refreshActions(false);
+    showLoopControls();
+}
+
+void CMacroManagerDlg::syncSelectionIfMoved() {
+    // The tree takes the current location on the press; a release away from it sends no click.
+    if (!(macro::CurrentMacroLocation() == shown_)) {
+        refreshTree();
+        refreshSelection();
+    }
+}
+
+void CMacroManagerDlg::refreshActions(bool toEnd) {
+    CImageShowList* list = actions();
+    if (!list)
+        return;
+    const int rows = list->RowCount();
+    const int visible = list->VisibleRows();
+    int first = std::clamp(list->FirstVisibleRow(), 0, std::max(0, rows - visible));
+    if (toEnd && rows > visible)
+        first = rows - visible;
+    list->SetFirstVisibleRow(first);
+    if (auto* bar = FindControlAs<CVScrollBar>(kIdActionScroll))
+        bar->SetScroll(first, visible, rows);
+    InvalidateControl(list);
+    updateEventCount();
+}
+
+void CMacroManagerDlg::updateEventCount() {
+    const model::MacroRecord* macro = SelectedMacro();
+    std::u16string label;
+    if (macro)
+        label = text(kTextEventCount) + u"  " + model::DecimalText(long(macro->MacroCommandActionNum)) + u" / " +
+                model::DecimalText(long(model::kMaxMacroEvents));
+    if (CControlBase* count = FindControl(kIdEventCount))
+        count->SetText(label);
+    InvalidateAll(); // the meter is part of the background
+}
+
+void CMacroManagerDlg::showLoopControls() {
+    const model::MacroRecord* macro = SelectedMacro();
+    const std::uint32_t group = RadioGroupMask(kIdLoopFirst);
+    const int radio = macro ? radioOfLoopType(macro->MacroKeyLoopType) : 0;
+    if (radio)
+        SelectRadio(radio);
+    else
+        SetRadioGroupWord(RadioGroupWord() & ~group);
+    showingLoopCount_ = macro && macro->MacroKeyLoopType == model::kLoopCounted;
+    if (QLineEdit* edit = Edit(kIdLoopCount)) {
+        if (showingLoopCount_)
+            SetEditText(kIdLoopCount, model::DecimalText(long(macro->MacroKeyLoopNum)));
+        edit->setVisible(showingLoopCount_);
+    }
+    if (CControlBase* label = FindControl(kIdLoopCountLabel))
+        label->SetShown(showingLoopCount_);
+    for (int id : {kIdLoopFirst, kIdLoopSecond, kIdLoopCounted})
+        InvalidateControl(FindControl(id));
+    InvalidateControl(FindControl(kIdLoopCountLabel));
+}
+
+void CMacroManagerDlg::setLoopType(std::uint8_t type, int radioId) {
+    model::MacroRecord* macro = SelectedMacro();
+    if (!macro) {
+        SetRadioGroupWord(RadioGroupWord() & ~RadioGroupMask(radioId));
+        showLoopControls();
+        return;
+    }
+    macro->MacroKeyLoopType = type;
+    showLoopControls();
+    if (type == model::kLoopCounted)
+        if (QLineEdit* edit = Edit(kIdLoopCount)) {
+            edit->setFocus();
+            edit->selectAll();
+        }
+}
+
+void CMacroManagerDlg::onLoopCountChanged() {
+    model::MacroRecord* macro = SelectedMacro();
+    if (!macro || macro->MacroKeyLoopType != model::kLoopCounted || !showingLoopCount_)
+        return;
+    auto entry = macro::ReadLoopCount(GetEditText(kIdLoopCount));
+    if (!entry)
+        return; // an empty field while the user types a new count
+    macro->MacroKeyLoopNum = entry->count;
+    if (entry->correctedText)
+        SetEditText(kIdLoopCount, *entry->correctedText);
+}
+
+// ---- recording ----
+
+void CMacroManagerDlg::setControlsDisabled(bool disabled) {
+    for (int list = 1; list <= kControlLists; ++list)
+        for (const auto& control : ControlList(list))
+            if (control->id() != kIdRecord && control->id() != kIdInsert)
+                control->SetDisabled(disabled);
+    if (QLineEdit* edit = Edit(kIdLoopCount))
+        edit->setEnabled(!disabled);
+    InvalidateAll();
+}
+
+void CMacroManagerDlg::startRecording() {
+    model::MacroRecord* macro = SelectedMacro();
+    CCheckButton* button = recordButton();
+    if (!macro) {
+        if (button)
+            button->SetChecked(false);
+        InvalidateControl(button);
+        attention(kTextNoMacroSelected);
+        return;
+    }
+    hook_.StartHook(hwnd());
+    recording_ = true;
+    recordingState_ = {};
+    // The entries stay where they are; only the counts start again.
+    macro->MacroActionNum = 0;
+    macro->MacroCommandActionNum = 0;
+    if (CImageShowList* list = actions()) {
+        list->SetSelectedRow(-1);
+        list->SetFirstVisibleRow(0);
+    }
+    refreshActions(false);
+    setControlsDisabled(true);
+    // Keys typed now are the macro's, not the loop count's.
+    if (window())
+        window()->setFocus();
+}
+
+void CMacroManagerDlg::stopRecording() {
+    hook_.StopHook();
+    recording_ = false;
+    setControlsDisabled(false);
+    macro::SaveMacroLibraryFile();
+    refreshActions(false);
+}
+
+void CMacroManagerDlg::onRecordingFull() {
+    CCheckButton* button = recordButton();
+    if (!button || !button->IsChecked())
+        return; // the limit was already handled: the event is dropped
+    // The hook goes first, so that keys typed at the message are not recorded behind it.
+    hook_.StopHook();
+    setControlsDisabled(false);
+    button->SetChecked(false);
+    InvalidateControl(button);
+    recording_ = false;
+    attention(kTextRecordingFull);
+    macro::SaveMacroLibraryFile();
+}
+
+void CMacroManagerDlg::onHookEvent(WPARAM wParam, LPARAM lParam) {
+    // A popup closing tells its owner with this number too, carrying its control id where the
+    // hook has a key code; and events still queued when a recording stopped belong to none.
+    if (wParam > 0xFF || !recording_)
+        return;
+    model::MacroRecord* macro = SelectedMacro();
+    if (!macro)
+        return;
+    const bool delays = FindControlAs<CCheckButton>(kIdRecordDelays)->IsChecked();
+    switch (macro::RecordEvent(*macro, recordingState_, std::uint8_t(wParam), std::uint32_t(lParam), delays)) {
+    case macro::RecordResult::Appended:
+        refreshActions(true);
+        break;
+    case macro::RecordResult::LimitReached:
+        onRecordingFull();
+        break;
+    case macro::RecordResult::Ignored:
+        break;
+    }
+}
+
+// ---- menus ----
+
+void CMacroManagerDlg::openInsertMenu() {
+    ClosePopup(kInsertMenuSlot);
+    CControlBase* button = FindControl(kIdInsert);
+    if (!button || !window())
+        return;
+    const Rect r = button->rect();
+    const QPoint corner = window()->mapToGlobal(QPoint(r.left, r.bottom + Scaled(2)));
+    const Rect screen{corner.x(), corner.y(), corner.x() + r.width(),
+                      corner.y() + CComboActionInsertPopup::kItemCount * Scaled(kMacroMenuRowUnits)};
+    auto* popup = new CComboActionInsertPopup();
+    if (popup->Create(hwnd(), screen, kInsertMenuKind, kIdInsert, kMsgInsertChoice))
+        SetPopup(kInsertMenuSlot, popup->hwnd());
+    else
+        delete popup;
+}
+
+void CMacroManagerDlg::openItemMenu(const ClickPoint& point) {
+    ClosePopup(kItemMenuSlot);
+    if (!window())
+        return;
+    const macro::MacroLibraryNode* node = macro::TheMacroLibrary().SlotAt(macro::CurrentMacroLocation());
+    const ItemMenuRow row = !node || !node->IsOccupied() ? ItemMenuRow::None
+                            : node->IsFolderSlot()       ? ItemMenuRow::Folder
+                                                         : ItemMenuRow::Macro;
+    const int items = int(CMacroListPopup::ItemIds(row).size());
+    const QPoint at = window()->mapToGlobal(QPoint(point.x, point.y));
+    // Sized to its items; the context-menu area is only the room it may take.
+    const Rect area = CWndPopup::ContextMenuRect(at.x(), at.y());
+    const Rect screen{area.left, area.top, area.left + Scaled(kMacroMenuWidthUnits),
+                      area.top + items * Scaled(kMacroMenuRowUnits)};
+    auto* popup = new CMacroListPopup(row);
+    if (popup->Create(hwnd(), screen, kItemMenuKind, kIdMacroTree, kMsgItemChoice))
+        SetPopup(kItemMenuSlot, popup->hwnd());
+    else
+        delete popup;
+}
+
+void CMacroManagerDlg::runDeferred(WPARAM which, LPARAM index) {
+    if (which == 0)
+        RunInsertCommand(InsertCommand(index));
+    else
+        RunItemCommand(int(index));
+}
+
+// ---- actions ----
+
+std::size_t CMacroManagerDlg::insertPosition(const model::MacroRecord& macro) const {
+    const int row = actions() ? actions()->SelectedRow() : -1;
+    const std::size_t count = macro.ValidActionCount();
+    return row >= 0 && std::size_t(row) < count ? std::size_t(row) + 1 : count;
+}
+
+void CMacroManagerDlg::RunInsertCommand(InsertCommand command) {
+    if (int(command) < 0 || int(command) >= macro::kInsertCommandCount)
+        return;
+    model::MacroRecord* macro = SelectedMacro();
+    if (!macro) {
+        attention(kTextInsertWithoutMacro);
+        return;
+    }
+    HookPause pause(*this);
+    const std::size_t p = insertPosition(*macro);
+    if (command == InsertCommand::Delay) {
+        insertDelay(*macro, p);
+    } else if (!macro::InsertFits(*macro, command)) {
+        attention(kTextInsertRefused);
+    } else if (command == InsertCommand::Key) {
+        insertKey(*macro, p);
+    } else if (macro::IsMoveCommand(command)) {
+        insertMove(*macro, p, command);
+    } else {
+        const std::uint8_t buttons[] = {model::kMouseLeft, model::kMouseLeft + 1, model::kMouseLeft + 2};
+        macro::InsertPressAndRelease(*macro, p, buttons[int(command)]);
+        macro->MacroCommandActionNum = std::uint8_t(macro->MacroCommandActionNum + 2);
+        actions()->SetSelectedRow(int(p) + 2);
+    }
+    refreshActions(true);
+}
+
+void CMacroManagerDlg::insertDelay(model::MacroRecord& macro, std::size_t p) {
+    // Right after a delay the command edits that delay instead of adding a second one.
+    if (p > 0 && model::IsDelay(macro.GetAction(p - 1))) {
+        CActionTimeModifyDlg dialog(model::DelayMs(macro.GetAction(p - 1)), hwnd());
+        if (dialog.DoModal() == IDOK)
+            macro.SetAction(p - 1, dialog.Action());
+        return;
+    }
+    if (!macro::InsertFits(macro, InsertCommand::Delay)) {
+        attention(kTextInsertRefused);
+        return;
+    }
+    macro.InsertAction(p, model::MakeDelay(macro::kInsertedDelayMs));
+    refreshActions(false);
+    CActionTimeModifyDlg dialog(macro::kInsertedDelayMs, hwnd());
+    if (dialog.DoModal() == IDOK) {
+        macro.SetAction(p, dialog.Action());
+        actions()->SetSelectedRow(int(p));
+    } else {
+        macro.RemoveAction(p);
+    }
+}
+
+void CMacroManagerDlg::insertKey(model::MacroRecord& macro, std::size_t p) {
+    constexpr std::uint8_t kPlaceholder = 'A';
+    macro::InsertPressAndRelease(macro, p, kPlaceholder);
+    refreshActions(false);
+    CActionKeyModifyDlg dialog(kPlaceholder, hwnd());
+    if (dialog.DoModal() == IDOK) {
+        macro.SetAction(p, model::MakeKeyEvent(dialog.Code(), false));
+        macro.SetAction(p + 2, model::MakeKeyEvent(dialog.Code(), true));
+        macro.MacroCommandActionNum = std::uint8_t(macro.MacroCommandActionNum + 2);
+        actions()->SetSelectedRow(int(p) + 2);
+    } else {
+        for (int i = 0; i < 3; ++i)
+            macro.RemoveAction(p);
+    }
+}
+
+void CMacroManagerDlg::insertMove(model::MacroRecord& macro, std::size_t p, InsertCommand command) {
+    macro.InsertAction(p, macro::MoveAction(command, 1));
+    refreshActions(false);
+    CActionXYModifyDlg dialog(command, 1, hwnd());
+    if (dialog.DoModal() == IDOK) {
+        macro.SetAction(p, dialog.Action());
+        macro.MacroCommandActionNum = std::uint8_t(macro.MacroCommandActionNum + 1);
+        actions()->SetSelectedRow(int(p));
+    } else {
+        macro.RemoveAction(p);
+    }
+}
+
+void CMacroManagerDlg::modifyAction() {
+    model::MacroRecord* macro = SelectedMacro();
+    CImageShowList* list = actions();
+    if (!macro || !list)
+        return;
+    const int row = list->SelectedRow();
+    if (row < 0 || row >= list->RowCount())
+        return;
+    HookPause pause(*this);
+    const model::MacroAction action = macro->GetAction(std::size_t(row));
+    if (model::IsDelay(action)) {
+        CActionTimeModifyDlg dialog(model::DelayMs(action), hwnd());
+        if (dialog.DoModal() == IDOK)
+            macro->SetAction(std::size_t(row), dialog.Action());
+    } else if (macro::IsModifiableKey(action)) {
+        CActionKeyModifyDlg dialog(action.b[0], hwnd());
+        if (dialog.DoModal() == IDOK) {
+            model::MacroAction changed = action;
+            changed.b[0] = dialog.Code();
+            macro->SetAction(std::size_t(row), changed);
+        }
+    }
+    InvalidateControl(list);
+}
+
+void CMacroManagerDlg::deleteAction() {
+    model::MacroRecord* macro = SelectedMacro();
+    CImageShowList* list = actions();
+    if (!macro || !list || list->SelectedRow() < 0)
+        return;
+    list->SetSelectedRow(macro::DeleteActionAt(*macro, list->SelectedRow()));
+    refreshActions(false);
+}
+
+// ---- messages ----
+
+int CMacroManagerDlg::attention(int textNumber) {
+    CAttentionDlg dialog(text(textNumber), hwnd());
+    return dialog.DoModal();
+}
+
+void CMacroManagerDlg::OnOK() {
+    // Enter closes nothing here: while recording it is a key like any other.
+}
+
+void CMacroManagerDlg::OnCancel() {
+    // Closed from outside (the main window closing every dialog): nothing is saved.
+    hook_.StopHook();
+    recording_ = false;
+    EndDialog(IDCANCEL);
+}
+
+LRESULT CMacroManagerDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kIdMacroClose:
+        if (lParam == kCodeClick) {
+            hook_.StopHook();
+            recording_ = false;
+            macro::CurrentMacroLocation() = MacroLocation::None();
+            macro::SaveMacroLibraryFile();
+            EndDialog(IDOK);
+        }
+        return 0;
+    case kIdNewMacro:
+        if (lParam == kCodeClick)
+            RunItemCommand(kNewMacro);
+        return 0;
+    case kIdDeleteItem:
+        if (lParam == kCodeClick)
+            RunItemCommand(kDelete);
+        return 0;
+    case kIdMacroTree:
+        if (lParam == kCodeClick || lParam == kCodeDoubleClick) {
+            refreshTree();
+            refreshSelection();
+        } else if (lParam == kCodeRightClick) {
+            refreshTree();
+            refreshSelection();
+            openItemMenu(*reinterpret_cast<const ClickPoint*>(wParam));
+        }
+        return 0;
+    case kIdRecord:
+        if (lParam == kCodeClick) {
+            if (recordButton()->IsChecked())
+                startRecording();
+            else if (recording_)
+                stopRecording();
+        }
+        return 0;
+    case kIdActionList:
+        if (lParam == kCodeDoubleClick)
+            modifyAction();
+        return 0;
+    case kIdTreeScroll:
+        if (auto* bar = FindControlAs<CVScrollBar>(kIdTreeScroll))
+            if (auto first = ScrollBarMoved(*bar, wParam, lParam))
+                tree()->SetFirstVisibleRow(*first);
+        return 0;
+    case kIdActionScroll:
+        if (auto* bar = FindControlAs<CVScrollBar>(kIdActionScroll))
+            if (auto first = ScrollBarMoved(*bar, wParam, lParam))
+                actions()->SetFirstVisibleRow(*first);
+        return 0;
+    case kIdModifyAction:
+        if (lParam == kCodeClick)
+            modifyAction();
+        return 0;
+    case kIdDeleteAction:
+        if (lParam == kCodeClick)
+            deleteAction();
+        return 0;
+    case kIdLoopFirst:
+    case kIdLoopSecond:
+    case kIdLoopCounted:
+        if (lParam == kCodeClick) {
+            const std::uint8_t type = message == unsigned(kIdLoopFirst)    ? model::kLoopFirstOption
+                                      : message == unsigned(kIdLoopSecond) ? model::kLoopSecondOption
+                                                                           : model::kLoopCounted;
+            setLoopType(type, int(message));
+        }
+        return 0;
+    case WM_COMMAND:
+        if ((wParam & 0xFFFF) == WPARAM(kIdLoopCount) && (wParam >> 16) == EN_CHANGE)
+            onLoopCountChanged();
+        return 0;
+    case kMsgHookEvent:
+        onHookEvent(wParam, lParam);
+        return 0;
+    case kMsgOpenInsertMenu:
+        if (lParam == kCodeClick)
+            openInsertMenu();
+        return 0;
+    case kMsgInsertChoice:
+        if (wParam != 0) {
+            const int index = reinterpret_cast<const PopupChoice*>(lParam)->index;
+            if (index >= 0 && index < macro::kInsertCommandCount) {
+                pendingInsertIndex_ = index;
+                pendingInsert_ = true;
+            }
+            ClosePopup(kInsertMenuSlot);
+            InvalidateAll();
+        }
+        return 0;
+    case kMsgInsertMenuClosed:
+        ClosePopup(kInsertMenuSlot);
+        if (auto* insert = FindControlAs<CComboButton>(kIdInsert)) {
+            insert->ClearHover();
+            InvalidateControl(insert);
+        }
+        return 0;
+    case kMsgItemChoice:
+        if (wParam != 0) {
+            const int index = reinterpret_cast<const PopupChoice*>(lParam)->index;
+            if (index >= 0 && index <= kExportItems) {
+                pendingItemIndex_ = index;
+                pendingItem_ = true;
+            }
+            ClosePopup(kItemMenuSlot);
+            InvalidateAll();
+        }
+        return 0;
+    case kMsgItemMenuClosed:
+        ClosePopup(kItemMenuSlot);
+        InvalidateAll();
+        return 0;
+    case kMsgRunDeferred:
+        runDeferred(wParam, lParam);
+        return 0;
+    case WM_KEYDOWN:
+        return 1; // Enter and Escape neither confirm nor close the manager
+    case WM_LBUTTONUP: {
+        LRESULT r = CDlgBase::handleMessage(message, wParam, lParam);
+        if (IsOpen())
+            syncSelectionIfMoved();
+        return r;
+    }
+    case WM_DESTROY:
+        // Every way out stops the recording's hook and forgets the selection.
+        hook_.StopHook();
+        recording_ = false;
+        macro::CurrentMacroLocation() = MacroLocation::None();
+        break;
+    default:
+        break;
+    }
+    return CDlgBase::handleMessage(message, wParam, lParam);
+}
+
+} // namespace quorvik::ui
