@@ -11,6 +11,7 @@
 #include "platform/qt/UiLoop.h"
 #include "ui/main/ButtonSelectors.h"
 #include "ui/main/FirmwareResetDlg.h"
+#include "ui/main/LightingPage.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/OsdDisplay.h"
 #include "ui/main/PowerControls.h"
@@ -224,7 +225,7 @@ void CQuorvikDlg::createOutsideControls() {
     AddControl(1, panelHeader(hwnd(), kPanelHeaderProfiles, layout::kPanelProfiles, 10));
 
     column_.SetPage(Page::Dpi, std::make_unique<CColumnPage>(*this, kHeaderDpi, 11, 190));
-    column_.SetPage(Page::Lighting, std::make_unique<CColumnPage>(*this, kHeaderLighting, 12, 160));
+    column_.SetPage(Page::Lighting, std::make_unique<CLightingPage>(*this));
     column_.SetPage(Page::PollingRate, std::make_unique<CColumnPage>(*this, kHeaderPollingRate, 13, 96));
     column_.SetPage(Page::LiftOff, std::make_unique<CColumnPage>(*this, kHeaderLiftOff, 19, 64));
     column_.SetPage(Page::Debounce, std::make_unique<CColumnPage>(*this, kHeaderDebounce, 272, 64));
