@@ -160,15 +160,32 @@ TEST_F(LightingPageTest, TheEffectListSetsTheEffectAndItsNameAndSendsIt) {
     ASSERT_TRUE(report);
     EXPECT_EQ((*report)[7], 6);
 
-    // The list closes when it loses activation, and with its page.
+    // Losing activation closes the list. When a press on the selector took the activation, its
+    // click folds the list away rather than opening it again.
     clickControl(kEffectSelector);
-    const platform::WindowHandle again = dlg().Popup(kPopupSlotControl);
-    ASSERT_NE(again, 0u);
-    loop.send(again, platform::WM_ACTIVATE, platform::WA_INACTIVE, 0);
+    ASSERT_NE(dlg().Popup(kPopupSlotControl), 0u);
+    loop.send(dlg().Popup(kPopupSlotControl), platform::WM_ACTIVATE, platform::WA_INACTIVE, 0);
+    {
+        // The press that took the activation, on the spot the pointer already rests on.
+        const ui::Rect& r = control(kEffectSelector)->rect();
+        pointer(platform::WM_LBUTTONDOWN, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        pointer(platform::WM_LBUTTONUP, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    loop.runUntilIdle();
+    EXPECT_EQ(dlg().Popup(kPopupSlotControl), 0u);
+    // The selector does not keep its hover look once the pointer leaves it.
+    mouse(dlg(), platform::WM_MOUSEMOVE, ui::Scaled(600), ui::Scaled(600));
+    EXPECT_EQ(control(kEffectSelector)->mouseState(), ui::kStateNormal);
+    // Activation lost to anything else: the next click on the selector opens it.
+    clickControl(kEffectSelector);
+    ASSERT_NE(dlg().Popup(kPopupSlotControl), 0u);
+    mouse(dlg(), platform::WM_MOUSEMOVE, ui::Scaled(600), ui::Scaled(600));
+    loop.send(dlg().Popup(kPopupSlotControl), platform::WM_ACTIVATE, platform::WA_INACTIVE, 0);
     loop.runUntilIdle();
     EXPECT_EQ(dlg().Popup(kPopupSlotControl), 0u);
     clickControl(kEffectSelector);
     ASSERT_NE(dlg().Popup(kPopupSlotControl), 0u);
+    // The list goes with its page.
     clickControl(kHeaderLighting);
     loop.runUntilIdle();
     EXPECT_EQ(dlg().Popup(kPopupSlotControl), 0u);

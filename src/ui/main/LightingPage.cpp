@@ -3,6 +3,7 @@
 #include "model/LanguageTable.h"
 #include "model/Text.h"
 #include "platform/Messages.h"
+#include "platform/qt/UiLoop.h"
 #include "ui/main/ColorPaletteDlg.h"
 #include "ui/main/ComboLightingPopup.h"
 #include "ui/main/MainIds.h"
@@ -26,6 +27,8 @@ constexpr unsigned kMsgEffectChoice = CComboLightingPopup::kChoiceMessage; // 0x
 constexpr unsigned kMsgEffectListClosed = kMsgEffectLast;                  // 0x47A: the list lost activation
 
 constexpr int kSlotCount = 8;
+// How long after the list lost activation to a press on the selector that press's click still folds.
+constexpr std::uint64_t kFoldMs = 500;
 constexpr int kSpeedStops = 3;
 constexpr int kBrightnessStops = 4;
 constexpr const char16_t* kBrightnessTexts[kBrightnessStops] = {u"25%", u"50%", u"75%", u"100%"};
@@ -261,6 +264,9 @@ bool CLightingPage::HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam
         onEffectChosen(lParam);
         return true;
     case kMsgEffectListClosed:
+        // The list lost activation. When that came from a press on the selector, the click that
+        // follows is meant to fold the list away, not to open it again.
+        foldUntil_ = selector_->mouseState() != kStateNormal ? platform::UiLoop().now() + kFoldMs : 0;
         closeList();
         return true;
     case unsigned(kSpeedSlider):
@@ -303,7 +309,9 @@ WindowHandle CLightingPage::OpenList() const {
 void CLightingPage::onSelectorMessage(WPARAM controlId, LPARAM code) {
     if (controlId != WPARAM(kEffectSelector) || code != kCodeClick)
         return; // entering and leaving the selector change nothing here
-    if (OpenList()) {
+    const bool folding = foldUntil_ != 0 && platform::UiLoop().now() <= foldUntil_;
+    foldUntil_ = 0;
+    if (OpenList() || folding) {
         closeList(); // a second click folds the list away
         return;
     }

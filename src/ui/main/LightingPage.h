@@ -7,6 +7,7 @@
 #include "ui/main/Page.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 
 namespace quorvik::ui {
@@ -69,6 +70,7 @@ private:
     CRadioButton* up_ = nullptr;
     CRadioButton* down_ = nullptr;
     WindowHandle list_ = 0;
+    std::uint64_t foldUntil_ = 0; // a click on the selector until then closes, not opens
     // After a double-click the release that follows it is no click of its own.
     std::array<bool, 8> swallowClick_{};
 };
