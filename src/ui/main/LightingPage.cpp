@@ -77,9 +77,23 @@ bool shows(std::uint16_t effectsMask, std::optional<int> effect) {
     return effect && (effectsMask >> *effect) & 1u;
 }
 
-// A rectangle in units within the row whose top is `top` (y and bottom count from that top), scaled.
-Rect rowRect(int top, int left, int y, int right, int bottom) {
-    return ScaledRect(left, top + y, right, top + bottom);
+// The parts of a row whose top is `top` (units from the content's top), scaled.
+Rect captionRect(int top) {
+    return ScaledRect(kRowLeft, top, kValueLeft, top + kCaptionHeight);
+}
+Rect valueRect(int top) {
+    return ScaledRect(kValueLeft, top, kRowRight, top + kCaptionHeight);
+}
+Rect lineRect(int top) {
+    return ScaledRect(kRowLeft, top + kLineTop, kRowRight, top + kLineTop + kLineHeight);
+}
+Rect swatchRect(int top, int k) {
+    const int left = kRowLeft + k * kSwatchPitch;
+    return ScaledRect(left, top + kLineTop, left + kSwatch, top + kLineTop + kSwatch);
+}
+Rect arrowRect(int top, int k) {
+    const int left = kRowLeft + k * kArrowPitch;
+    return ScaledRect(left, top + kLineTop - 1, left + kArrow, top + kLineTop - 1 + kArrow);
 }
 
 // Small marks under a slider's stops, so that the few positions read as steps.
@@ -114,13 +128,11 @@ void CLightingPage::CreateControls() {
 
     for (int row = 0; row < kRowCount; ++row)
         captions_[std::size_t(row)] =
-            AddContent(2, std::make_unique<CStaticText>(hwnd(), kCaptionIds[row],
-                                                        rowRect(kFirstRowTop, kRowLeft, 0, kValueLeft, kCaptionHeight),
+            AddContent(2, std::make_unique<CStaticText>(hwnd(), kCaptionIds[row], captionRect(kFirstRowTop),
                                                         model::LanguageText(kCaptionTexts[row]), Rgb(kTextNormal)));
 
     for (int k = 0; k < kSlotCount; ++k) {
-        const int left = kRowLeft + k * kSwatchPitch;
-        const Rect rect = rowRect(kFirstRowTop, left, kLineTop, left + kSwatch, kLineTop + kSwatch);
+        const Rect rect = swatchRect(kFirstRowTop, k);
         const Rect inner{rect.left + Scaled(kSwatchInset), rect.top + Scaled(kSwatchInset),
                          rect.right - Scaled(kSwatchInset), rect.bottom - Scaled(kSwatchInset)};
         auto check = std::make_unique<CColorSelectCheckButton>(hwnd(), kColourCheck + k, rect, inner);
@@ -129,7 +141,7 @@ void CLightingPage::CreateControls() {
     }
 
     auto addSlider = [&](int id, int imageId, int valueId, int stops, CStaticImage*& marks, CStaticText*& value) {
-        const Rect line = rowRect(kFirstRowTop, kRowLeft, kLineTop, kRowRight, kLineTop + kLineHeight);
+        const Rect line = lineRect(kFirstRowTop);
         auto slider =
             std::make_unique<CSliderControl>(hwnd(), id, line, stops, Scaled(kSliderMargin), Scaled(kSliderMargin));
         slider->SetImages(SkinFile("Slider_bar.png"), SkinFile("Slider_Circle.png"));
@@ -138,9 +150,8 @@ void CLightingPage::CreateControls() {
         image->SetHitTestable(false);
         marks = AddContent(1, std::move(image)); // drawn under the slider
         CSliderControl* added = AddContent(1, std::move(slider));
-        value = AddContent(2, std::make_unique<CStaticText>(
-                                  hwnd(), valueId, rowRect(kFirstRowTop, kValueLeft, 0, kRowRight, kCaptionHeight), u"",
-                                  Rgb(kTextHover), Qt::AlignRight));
+        value = AddContent(2, std::make_unique<CStaticText>(hwnd(), valueId, valueRect(kFirstRowTop), u"",
+                                                            Rgb(kTextHover), Qt::AlignRight));
         return added;
     };
     speed_ = addSlider(kSpeedSlider, kSpeedImage, kSpeedText, kSpeedStops, speedTicks_, speedValue_);
@@ -148,9 +159,7 @@ void CLightingPage::CreateControls() {
                             brightnessValue_);
 
     auto addArrow = [&](int id, int k, const char* name) {
-        const int left = kRowLeft + k * kArrowPitch;
-        auto radio = std::make_unique<CRadioButton>(
-            hwnd(), id, rowRect(kFirstRowTop, left, kLineTop - 1, left + kArrow, kLineTop - 1 + kArrow), u"");
+        auto radio = std::make_unique<CRadioButton>(hwnd(), id, arrowRect(kFirstRowTop, k), u"");
         const std::string base = name;
         radio->SetImages(SkinFile(base + "_nr.png"), SkinFile(base + "_ov.png"), SkinFile(base + "_check.png"));
         return AddContent(1, std::move(radio));
@@ -163,30 +172,25 @@ void CLightingPage::CreateControls() {
 
 void CLightingPage::placeRow(Row row, int slotIndex) {
     const int top = kFirstRowTop + slotIndex * kRowPitch;
-    MoveContent(captions_[std::size_t(row)], rowRect(top, kRowLeft, 0, kValueLeft, kCaptionHeight));
-    const Rect line = rowRect(top, kRowLeft, kLineTop, kRowRight, kLineTop + kLineHeight);
-    const Rect value = rowRect(top, kValueLeft, 0, kRowRight, kCaptionHeight);
+    MoveContent(captions_[std::size_t(row)], captionRect(top));
     switch (row) {
     case kColourRow:
-        for (int k = 0; k < kSlotCount; ++k) {
-            const int left = kRowLeft + k * kSwatchPitch;
-            MoveContent(checks_[std::size_t(k)], rowRect(top, left, kLineTop, left + kSwatch, kLineTop + kSwatch));
-        }
+        for (int k = 0; k < kSlotCount; ++k)
+            MoveContent(checks_[std::size_t(k)], swatchRect(top, k));
         break;
     case kSpeedRow:
-        MoveContent(speedTicks_, line);
-        MoveContent(speed_, line);
-        MoveContent(speedValue_, value);
+        MoveContent(speedTicks_, lineRect(top));
+        MoveContent(speed_, lineRect(top));
+        MoveContent(speedValue_, valueRect(top));
         break;
     case kBrightnessRow:
-        MoveContent(brightnessTicks_, line);
-        MoveContent(brightness_, line);
-        MoveContent(brightnessValue_, value);
+        MoveContent(brightnessTicks_, lineRect(top));
+        MoveContent(brightness_, lineRect(top));
+        MoveContent(brightnessValue_, valueRect(top));
         break;
     case kDirectionRow:
-        MoveContent(up_, rowRect(top, kRowLeft, kLineTop - 1, kRowLeft + kArrow, kLineTop - 1 + kArrow));
-        MoveContent(down_, rowRect(top, kRowLeft + kArrowPitch, kLineTop - 1, kRowLeft + kArrowPitch + kArrow,
-                                   kLineTop - 1 + kArrow));
+        MoveContent(up_, arrowRect(top, 0));
+        MoveContent(down_, arrowRect(top, 1));
         break;
     case kRowCount:
         break;
