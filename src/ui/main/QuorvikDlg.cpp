@@ -14,6 +14,7 @@
 #include "ui/main/DebouncePage.h"
 #include "ui/main/FirmwareResetDlg.h"
 #include "ui/main/LiftOffPage.h"
+#include "ui/main/LightingPage.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/OsdDisplay.h"
 #include "ui/main/PointerPage.h"
@@ -233,7 +234,7 @@ void CQuorvikDlg::createOutsideControls() {
     AddControl(1, panelHeader(hwnd(), kPanelHeaderProfiles, layout::kPanelProfiles, 10));
 
     column_.SetPage(Page::Dpi, std::make_unique<CColumnPage>(*this, kHeaderDpi, 11, 190));
-    column_.SetPage(Page::Lighting, std::make_unique<CColumnPage>(*this, kHeaderLighting, 12, 160));
+    column_.SetPage(Page::Lighting, std::make_unique<CLightingPage>(*this));
     column_.SetPage(Page::PollingRate, std::make_unique<CPollingRatePage>(*this));
     column_.SetPage(Page::LiftOff, std::make_unique<CLiftOffPage>(*this));
     column_.SetPage(Page::Debounce, std::make_unique<CDebouncePage>(*this));
