@@ -218,11 +218,25 @@ if [ $? -eq 3 ]; then # no mouse on this machine
     run_gui "$prefix/bin/quorvik" 2> "$work/autostart.err" &
     gui=$!
     pids+=($gui)
-    if window=$(wait_for_window "Gaming Mouse" 1127x740); then
-        sleep 1 # the window is minimised at once and hidden 100 ms later
-        state=$(xwininfo -id "$(awk '{print $1}' <<< "$window")" | sed -n 's/^ *Map State: //p')
-        echo "main window: $state"
-        check "the main window is hidden without a mouse online (state $state)" test "$state" = IsUnMapped
+    # Minimised at once and hidden 100 ms later: never shown on the screen in between. The window is
+    # looked for with one quick call, so that the first 100 ms are sampled too.
+    id=""
+    for _ in $(seq 500); do
+        id=$(xwininfo -root -tree | awk '/"Gaming Mouse": \("quorvik" "quorvik"\) +1127x740/ { print $1; exit }')
+        [ -n "$id" ] && break
+        sleep 0.01
+    done
+    if [ -n "$id" ]; then
+        states=""
+        for _ in $(seq 60); do
+            states+=" $(xwininfo -id "$id" | sed -n 's/^ *Map State: //p')"
+            sleep 0.01
+        done
+        states=$(tr ' ' '\n' <<< "$states" | uniq | xargs)
+        echo "main window: $states"
+        check "the main window is never shown without a mouse online (states: $states)" \
+            sh -c "! printf '%s' '$states' | grep -q IsViewable"
+        check "the main window ends hidden (states: $states)" test "${states##* }" = IsUnMapped
     else
         fail "the program made no main window"
     fi
