@@ -12,7 +12,7 @@
 namespace quorvik::app {
 
 StartupPaths DefaultStartupPaths() {
-    return {platform::ExecutableFolder(), platform::ResolveDataFolder()};
+    return {platform::ResolveProgramFolder(), platform::ResolveDataFolder()};
 }
 
 LoadResult LoadSettingsModel(const StartupPaths& paths) {

@@ -13,7 +13,7 @@ struct StartupPaths {
     std::string dataFolder;    // the user's data folder; created with its config/ when missing
 };
 
-// The running executable's folder and the XDG data folder.
+// The program folder (beside the executable, or the installed share/quorvik/) and the XDG data folder.
 StartupPaths DefaultStartupPaths();
 
 struct LoadResult : model::ConfigurationLoad {
