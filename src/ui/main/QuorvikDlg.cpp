@@ -112,13 +112,9 @@ std::unique_ptr<CCheckButton> panelHeader(WindowHandle parent, int id, int panel
 } // namespace
 
 bool OpenDocumentation() {
-    // Installed: <prefix>/share/doc/quorvik/ beside <prefix>/bin/; in a build tree: bin/doc/.
-    const std::string& program = platform::ProgramFolder();
-    for (const std::string& path : {program + "../share/doc/quorvik/README.md", program + "doc/README.md"}) {
-        if (QFileInfo::exists(QString::fromStdString(path)))
-            return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    }
-    return false;
+    // In the program folder's doc/: share/quorvik/doc/ when installed, bin/doc/ in a build tree.
+    const QString path = QString::fromStdString(platform::ProgramFolder() + "doc/README.md");
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
