@@ -208,7 +208,8 @@ private:
 
 // ---- reading -------------------------------------------------------------------------------
 
-// Hex value of the characters [start, start + count) of `value`; what lies beyond the end reads as 0.
+// Hex value of the characters [start, start + count) of `value`: its leading hex digits, with
+// nothing skipped before them; what lies beyond the end reads as 0.
 std::uint32_t piece(std::u16string_view value, std::size_t start, std::size_t count) {
     if (start >= value.size())
         return 0;
@@ -219,7 +220,7 @@ std::uint32_t piece(std::u16string_view value, std::size_t start, std::size_t co
         if (hi >= 0 && lo >= 0)
             return std::uint32_t(hi * 16 + lo);
     }
-    return ParseHex(value.substr(start, count));
+    return ParseLeadingHexDigits(value.substr(start, count));
 }
 
 class Reader {

@@ -357,6 +357,29 @@ TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
     EXPECT_EQ(r.buttons[0].Macro.MacroActionNum, 0u);
 }
 
+// Hex fields are their piece's leading hex digits: no spaces, tabs or "0x" are skipped first.
+TEST_F(ProfileFileTest, HexFieldsAreTheHexDigitsTheirPieceStartsWith) {
+    auto lines = splitLines(FormatProfileText(factory(0)));
+    lines[21] = u"DPIOffOnFlagValue= 7";
+    lines[22] = u"\tXYSetting1Value=0x1F";
+    lines[23] = u"\tXYSetting2Value=\t1F";
+    lines[24] = u"\tXYSetting3Value=1Fzz";
+    lines[25] = u"\tXYSetting4Value=0abc";
+    lines[42] = u"\tPollingRateValue= 30102";
+    const fs::path file = dir_.path() / "hex.psf";
+    test::writeBytes(file, test::utf16File(joinLines(lines)));
+
+    ProfileRecord r = factory(0);
+    ASSERT_TRUE(ReadProfileRecord(r, file.string()));
+    EXPECT_EQ(r.DPIOffOnFlagValue, 0);
+    EXPECT_EQ(r.XYSetting[0], 0);
+    EXPECT_EQ(r.XYSetting[1], 0);
+    EXPECT_EQ(r.XYSetting[2], 0x1F);
+    EXPECT_EQ(r.XYSetting[3], 0xABC);
+    EXPECT_EQ(r.XYSetting[4], 0x30) << "an untouched line reads as written";
+    EXPECT_EQ(r.PollingRateValue, (std::array<std::uint8_t, 3>{0x00, 0x01, 0x02})) << "each piece on its own";
+}
+
 TEST_F(ProfileFileTest, MissingFileFallsBackToo) {
     Profile(2) = customised();
     EXPECT_FALSE(ReadProfile(2, (dir_.path() / "absent.psf").string()));
