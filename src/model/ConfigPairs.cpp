@@ -72,8 +72,13 @@ const std::u16string& ConfigPairs::Value(int i) const {
 }
 
 void ConfigPairs::SetValue(int i, std::u16string value) {
-    if (validIndex(i))
-        pairs[i].value = std::move(value);
+    if (!validIndex(i))
+        return;
+    // A value stays on its line, or no later save of the configuration could be written. A slot
+    // path is the exception: it names a file, and with its control characters replaced it would
+    // name another one; such a path is kept as given and the save refuses it.
+    const bool isPath = i >= kCfgProfileSlot0URL;
+    pairs[i].value = isPath ? std::move(value) : OneLineText(std::move(value));
 }
 
 void ConfigPairs::SetFactory(const std::string& dataFolder) {

@@ -34,6 +34,8 @@ public:
     // Pair `i`; empty text for i outside 0..16.
     const std::u16string& Name(int i) const;
     const std::u16string& Value(int i) const;
+    // Control characters of the value become spaces (it must stay on its line), except in the
+    // five slot paths, which are kept as given.
     void SetValue(int i, std::u16string value);
 
     // The factory names and values; slot paths are `dataFolder` + "config/default{s}.psf".

@@ -17,8 +17,8 @@ inline constexpr std::size_t kAllActionChars = model::kMaxMacroActions * 8;
 std::u16string FormatProfileText(const ProfileRecord& record);
 
 // `record` to `path`. False when the file could not be written, or when a text of the record would
-// not read back as written (a line feed in a text, a pair name that is empty or holds "="); the old
-// file is then kept.
+// not read back as written (a line feed in a text, which the record's setters never let in; a pair
+// name that is empty or holds "="); the old file is then kept.
 bool WriteProfileRecord(const ProfileRecord& record, const std::string& path);
 // Fills `record` from `path` line by line, without any fallback. False when the file is missing or
 // not writable, its first line is not "[Setting]", a line lacks a required "=" or value, an

@@ -121,6 +121,14 @@ std::uint32_t ParseLeadingHexDigits(std::u16string_view text) {
     return value;
 }
 
+std::u16string OneLineText(std::u16string text) {
+    for (char16_t& c : text) {
+        if (c < 0x20 || c == 0x7F)
+            c = u' ';
+    }
+    return text;
+}
+
 std::u16string DecimalText(long value) {
     std::string s = std::to_string(value);
     return {s.begin(), s.end()};

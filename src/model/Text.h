@@ -44,6 +44,11 @@ std::uint32_t ParseHex(std::u16string_view text);
 // "0x" before them (" 7" and "0x1F" read as 0). Profile files read their hex fields this way.
 std::uint32_t ParseLeadingHexDigits(std::u16string_view text);
 
+// `text` with every control character (line feed, carriage return, tab, …) replaced by a space.
+// The files keep one text per line, so every text the user or the program hands to a record goes
+// through this on its way in: a line feed would otherwise make the file unwritable.
+std::u16string OneLineText(std::u16string text);
+
 std::u16string DecimalText(long value);
 // Upper-case hex with at least `width` digits, zero padded ("%.2X", "%.6X").
 std::u16string HexText(std::uint32_t value, int width);

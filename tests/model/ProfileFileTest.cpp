@@ -330,6 +330,37 @@ TEST_F(ProfileFileTest, RecordThatWouldNotReadBackIsNotWritten) {
     }
 }
 
+// Texts handed to the record through its setters stay on one line, so the record can always be
+// saved: a line feed there would make every later save of the slot fail.
+TEST_F(ProfileFileTest, TextsSetWithLineBreaksAreSavedOnOneLine) {
+    ProfileRecord r = customised();
+    r.SetPairValue(kPairProfileName, u"two\nlines\r");
+    r.SetPairValue(kPairGameFile0, u"C:\\game\t.exe");
+    r.SetEffectName(1, u"\nfirst");
+    r.SetEffectName(2, u"a\r\nb");
+    r.SetButtonName(4, u"x\ny\x7F");
+    model::MacroRecord macro;
+    macro.name = u"mac\nro";
+    macro.MacroActionNum = 1;
+    macro.actions[0] = model::MakeKeyEvent(0x41, false);
+    macro.MacroCommandActionNum = macro.CountEvents();
+    r.AssignMacro(3, &macro);
+
+    EXPECT_EQ(r.PairValue(kPairProfileName), u"two lines ");
+    EXPECT_EQ(r.PairValue(kPairGameFile0), u"C:\\game .exe");
+    EXPECT_EQ(r.Lighting1Name, u" first");
+    EXPECT_EQ(r.Lighting2Name, u"a  b");
+    EXPECT_EQ(r.buttons[4].Name, u"x y ");
+    EXPECT_EQ(r.buttons[3].Macro.name, u"mac ro");
+    EXPECT_EQ(macro.name, u"mac\nro") << "the source keeps its own name";
+
+    const std::string path = (dir_.path() / "lines.psf").string();
+    ASSERT_TRUE(WriteProfileRecord(r, path));
+    ProfileRecord back = factory(0);
+    ASSERT_TRUE(ReadProfileRecord(back, path));
+    EXPECT_TRUE(back == r);
+}
+
 // Setting pairs and the button macro numbers are plain digits: no sign, no spaces, no "0x".
 TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
     auto lines = splitLines(FormatProfileText(factory(0)));
