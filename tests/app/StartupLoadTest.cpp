@@ -12,6 +12,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -378,6 +380,28 @@ TEST_F(SettingsLoadTest, KilledSavesLeaveNoLeftoverAfterTheNextStart) {
     EXPECT_TRUE(r.configurationRead);
     EXPECT_TRUE(r.macroLibraryLoaded);
     EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{true, true, true, true, true}));
+}
+
+// Earlier builds named their temporary files "<name>.XXXXXX"; old ones of our own files go at the
+// next start, a user's copy with such a name stays.
+TEST_F(SettingsLoadTest, StartRemovesOldLeftoversOfEarlierBuildsButNotTheUsersCopies) {
+    LoadSettingsModel(paths_);
+    const fs::path leftovers[] = {data("config/config.ini.k3Jd9Q"), data("config/default4.psf.Zp0wX1"),
+                                  data("config/MacroLibraryFile.mlf.aa00BB")};
+    const fs::path copy = data("config/default1.psf.backup");
+    for (const fs::path& file : leftovers)
+        test::writeBytes(file, test::utf16File(u"[Setting]\n"));
+    test::writeBytes(copy, test::readBytes(slotFile(1)));
+    const timespec old{std::time(nullptr) - 3600, 0};
+    const timespec times[2] = {old, old};
+    for (const fs::path& file : {leftovers[0], leftovers[1], leftovers[2], copy})
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_EQ(r.leftoversRemoved, 3);
+    for (const fs::path& file : leftovers)
+        EXPECT_FALSE(fs::exists(file)) << file;
+    EXPECT_TRUE(fs::exists(copy));
 }
 
 // A configuration holding only its section line loads, and what the program then saves loads
