@@ -385,12 +385,14 @@ bool ReadProfile(int slot, const std::string& path) {
         return true;
     record.ResetToFactory(unsigned(slot));
     const std::string slotPath = Config().ProfileSlotPath(slot);
-    // The slot's own file failed to read: it is kept beside its replacement, so that one bad line
-    // of a hand-edited file does not lose the rest. (A file that cannot be replaced, such as a
-    // read-only one, is neither copied nor replaced: the write below fails and leaves it.)
-    if (path == slotPath)
-        KeepUnreadableCopy(slotPath);
-    WriteProfileRecord(record, slotPath);
+    // What the slot's own file holds is kept beside its factory replacement: the file that failed
+    // to read (one bad line of a hand-edited file must not lose the rest), or, when another file
+    // failed to import, the slot's readable profile. A file that could not be copied (or cannot be
+    // replaced at all, such as a read-only one) stays as it is; the slot has factory settings in
+    // memory only.
+    const std::string_view copySuffix = path == slotPath ? kUnreadableSuffix : kBeforeImportSuffix;
+    if (KeepCopyAside(slotPath, copySuffix) != CopyAside::Failed)
+        WriteProfileRecord(record, slotPath);
     return false;
 }
 

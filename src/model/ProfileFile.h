@@ -30,7 +30,10 @@ bool ReadProfileRecord(ProfileRecord& record, const std::string& path);
 // Record `slot` (0..4) to `path`.
 bool WriteProfile(int slot, const std::string& path);
 // Record `slot` (0..4) from `path`. On any failure the record becomes the slot's factory profile,
-// which is written to the slot's own file (ProfileSlot{slot}URL, not `path`), and the result is false.
+// which is written to the slot's own file (ProfileSlot{slot}URL, not `path`), and the result is
+// false. The slot file's old contents are kept beside it first: as "<file>.unreadable" when it was
+// the file that failed, as "<file>.before-import" when another file failed to import. When that
+// copy cannot be made the slot file is not touched.
 bool ReadProfile(int slot, const std::string& path);
 // The five records, slot 0 first, each to its ProfileSlot{s}URL. True when all five were written.
 bool SaveAllProfiles();
