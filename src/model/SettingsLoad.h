@@ -16,7 +16,8 @@ struct ConfigurationLoad {
 };
 
 // For folders already set: "config/config.ini" (on failure the factory configuration and five
-// factory profile files; pairs the file leaves out keep their factory text), the five profile
+// factory profile files, the old files kept beside them as "config.ini.unreadable" and
+// "<profile>.replaced"; pairs the file leaves out keep their factory text), the five profile
 // files, the sensor check. The in-memory current slot is taken from CurrentProfile (range-checked);
 // the in-memory sensor from Sensor, or the default sensor when the program has no tables for it.
 ConfigurationLoad LoadConfigurationAndProfiles();

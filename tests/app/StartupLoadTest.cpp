@@ -336,6 +336,109 @@ TEST_F(SettingsLoadTest, UnreadableFilesAreKeptBesideTheirReplacements) {
     EXPECT_TRUE(onDisk.Read(data("config/config.ini").string()));
 }
 
+// The configuration's text as the program writes it, with `lineEnd` after every line.
+std::u16string configText(const ConfigPairs& config, std::u16string_view lineEnd) {
+    std::u16string text = u"[Setting]";
+    text += lineEnd;
+    for (const auto& pair : config.pairs) {
+        text += pair.name + u"=" + pair.value;
+        text += lineEnd;
+    }
+    return text;
+}
+
+// One bad line of the configuration re-creates all five profiles, although they read well: each is
+// kept beside its factory replacement as "<file>.replaced", the configuration as ".unreadable".
+TEST_F(SettingsLoadTest, MalformedConfigurationKeepsEveryProfileBesideItsReplacement) {
+    LoadSettingsModel(paths_);
+    const std::u16string good = configText(Config(), u"\n");
+    const struct {
+        const char* what;
+        std::u16string text;
+    } cases[] = {
+        {"a blank 18th line", good + u"\n"},
+        {"CR LF line ends", configText(Config(), u"\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Snapshot mine;
+        for (int s = 0; s < kProfileSlotCount; ++s) {
+            customiseSlotFile(s, u"Mine " + std::u16string(1, char16_t(u'0' + s)));
+            mine[slotFile(s).string()] = test::readBytes(slotFile(s));
+        }
+        writeU16(data("config/config.ini"), c.text);
+
+        const LoadResult r = LoadSettingsModel(paths_);
+        EXPECT_FALSE(r.configurationRead);
+        EXPECT_EQ(test::readBytes(data("config/config.ini.unreadable")), test::utf16File(c.text));
+        for (int s = 0; s < kProfileSlotCount; ++s) {
+            EXPECT_EQ(test::readBytes(slotFile(s).string() + ".replaced"), mine[slotFile(s).string()]) << s;
+            ProfileRecord factory;
+            factory.ResetToFactory(unsigned(s));
+            EXPECT_TRUE(Profile(s) == factory) << s;
+        }
+    }
+}
+
+// Where the copy of a file cannot be made (here: an older copy the user may not replace), the file
+// is not replaced: a configuration whose copy fails stays with the profiles it names, a profile
+// whose copy fails is not re-created, and a damaged macro library is not saved over until its copy
+// can be made.
+TEST_F(SettingsLoadTest, FilesWhoseCopyCannotBeMadeAreNotReplaced) {
+    LoadSettingsModel(paths_);
+    macro::MacroLocation at = macro::MacroLocation::None();
+    macro::TheMacroLibrary().AddFolder(u"Games", at);
+    ASSERT_TRUE(macro::SaveMacroLibraryFile());
+    customiseSlotFile(2, u"Mine");
+    customiseSlotFile(3, u"Kept");
+    const fs::path config = data("config/config.ini");
+    const auto badConfig = test::utf16File(configText(Config(), u"\n") + u"\n");
+    test::writeBytes(config, badConfig);
+    const fs::path library = data("config/MacroLibraryFile.mlf");
+    const auto badLibrary = test::utf16File(u"[MacroLibrary]\nMacroKeyIndex=3\nSelect Locaton:stage=-1;stage0Index=0;"
+                                            u"stage1Index=0;stage2Index=0;\n++++++++MacroItemName=Half\n");
+    test::writeBytes(library, badLibrary);
+    for (const fs::path& file : {fs::path(config.string() + ".unreadable"), fs::path(library.string() + ".unreadable"),
+                                 fs::path(slotFile(3).string() + ".replaced")}) {
+        test::writeBytes(file, {9});
+        ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    }
+    const auto kept = test::readBytes(slotFile(3));
+
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            root_.path(),
+            [&] {
+                const auto mine = test::readBytes(slotFile(2));
+                LoadResult r = LoadSettingsModel(paths_);
+                EXPECT_FALSE(r.configurationRead);
+                EXPECT_EQ(test::readBytes(config), badConfig);
+                EXPECT_EQ(test::readBytes(slotFile(2)), mine) << "the profiles were not re-created";
+                EXPECT_EQ(Profile(2).PairValue(kPairProfileName), u"Mine");
+
+                EXPECT_FALSE(r.macroLibraryLoaded);
+                EXPECT_FALSE(macro::SaveMacroLibraryFile()) << "no copy of the damaged library yet";
+                EXPECT_EQ(test::readBytes(library), badLibrary);
+                const fs::path libraryCopy = library.string() + ".unreadable";
+                ASSERT_EQ(::chmod(libraryCopy.c_str(), 0644), 0);
+                EXPECT_TRUE(macro::SaveMacroLibraryFile()) << "the copy can be made now";
+                EXPECT_EQ(test::readBytes(libraryCopy), badLibrary);
+                EXPECT_NE(test::readBytes(library), badLibrary);
+
+                // The configuration can be copied now; slot 3's copy still cannot.
+                ASSERT_EQ(::chmod((config.string() + ".unreadable").c_str(), 0644), 0);
+                r = LoadSettingsModel(paths_);
+                EXPECT_FALSE(r.configurationRead);
+                EXPECT_EQ(test::readBytes(config.string() + ".unreadable"), badConfig);
+                EXPECT_EQ(test::readBytes(slotFile(2).string() + ".replaced"), mine);
+                EXPECT_EQ(test::readBytes(slotFile(3)), kept);
+                EXPECT_EQ(Profile(3).PairValue(kPairProfileName), u"Kept");
+                EXPECT_EQ(Profile(2).PairValue(kPairProfileName), u"Office");
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
 // Saves killed at random moments leave temporary files beside their targets; the next start
 // clears them all, and every file still reads.
 TEST_F(SettingsLoadTest, KilledSavesLeaveNoLeftoverAfterTheNextStart) {
