@@ -95,7 +95,10 @@ void ConfigPairs::SetFactory(const std::string& dataFolder) {
 
 bool ConfigPairs::Read(const std::string& path) {
     CStdioFileEx file;
-    if (!file.OpenForRead(path))
+    // Read-only is enough: a configuration the user made read-only is used as it stands (its
+    // saves fail). Read as missing, it would give the factory sensor at every start, and the
+    // mouse's own sensor would then reset the DPI levels of every profile each time.
+    if (!file.OpenForReadOnly(path))
         return false;
     std::u16string line;
     if (!file.ReadString(line) || line != kSectionLine)

@@ -266,11 +266,41 @@ TEST_F(SettingsLoadTest, ReadOnlyProfileAndConfigurationSurviveAStartByteForByte
                 const auto configBytes = test::readBytes(config);
                 const auto mine = test::readBytes(slotFile(2));
                 r = LoadSettingsModel(paths_);
-                EXPECT_FALSE(r.configurationRead);
+                EXPECT_TRUE(r.configurationRead) << "a read-only configuration is read as it stands";
                 EXPECT_EQ(test::readBytes(config), configBytes);
                 EXPECT_EQ(modeOf(config), 0444u);
                 EXPECT_EQ(test::readBytes(slotFile(2)), mine) << "the profiles were not re-created";
                 EXPECT_EQ(Profile(2).PairValue(kPairProfileName), u"Mine");
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
+// A configuration the user made read-only is used as it stands: its sensor is the mouse's, so the
+// sensor the mouse reports is no change and no start resets the profiles' DPI levels.
+TEST_F(SettingsLoadTest, ReadOnlyConfigurationIsReadAsItStands) {
+    startWithSensorPair(u"0x3389", u"0xCC76", u"3");
+    const fs::path config = data("config/config.ini");
+    ASSERT_EQ(::chmod(config.c_str(), 0444), 0);
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            root_.path(),
+            [&] {
+                for (int s = 0; s < kProfileSlotCount; ++s)
+                    customiseSlotFile(s, u"Levels");
+                const Snapshot before = snapshot(data("config"));
+                for (int start = 0; start < 2; ++start) {
+                    SCOPED_TRACE(start);
+                    const LoadResult r = LoadSettingsModel(paths_);
+                    EXPECT_TRUE(r.configurationRead);
+                    EXPECT_FALSE(r.sensorReset);
+                    EXPECT_EQ(SensorIdentifier(), 0x3389);
+                    EXPECT_EQ(CurrentSlot(), 3);
+                    EXPECT_FALSE(ChangeSensor(0x3389)) << "the mouse's sensor is the one held";
+                    EXPECT_EQ(Profile(0).XYSetting[7], 0x07);
+                    EXPECT_FALSE(SaveConfiguration()) << "saves of a read-only file still fail";
+                    EXPECT_EQ(snapshot(data("config")), before);
+                }
             },
             why))
         GTEST_SKIP() << why;
