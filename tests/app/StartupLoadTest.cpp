@@ -3,7 +3,6 @@
 #include "model/ConfigPairs.h"
 #include "model/LanguageTable.h"
 #include "model/ProfileFile.h"
-#include "platform/DataFolders.h"
 #include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
@@ -11,7 +10,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -610,25 +608,6 @@ TEST_F(SettingsLoadTest, RunTimeSensorChangeRewritesConfigurationAndProfiles) {
     }
     // The next start agrees with what was saved: no second reset.
     EXPECT_FALSE(LoadSettingsModel(paths_).sensorReset);
-}
-
-TEST_F(SettingsLoadTest, DataFolderFollowsXdgConfigHome) {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::string keep = saved ? saved : "";
-    ::setenv("XDG_CONFIG_HOME", "/xdg/home", 1);
-    EXPECT_EQ(platform::ResolveDataFolder(), "/xdg/home/GamingMouseData20230810A/");
-    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
-    const char* home = std::getenv("HOME");
-    if (home && *home) {
-        std::string base = home;
-        if (base.back() != '/')
-            base += '/';
-        EXPECT_EQ(platform::ResolveDataFolder(), base + ".config/GamingMouseData20230810A/");
-    }
-    if (saved)
-        ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(SettingsLoadTest, UnusableDataFolderStillLoadsFactorySettingsInMemory) {
