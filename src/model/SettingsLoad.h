@@ -10,7 +10,9 @@
 namespace quorvik::model {
 
 struct ConfigurationLoad {
-    bool configurationRead = false; // false: factory configuration and five factory profiles written
+    // false: the file was missing or malformed; the factory configuration is in memory, and it and
+    // the five factory profiles were written where the old files could be kept beside them
+    bool configurationRead = false;
     std::array<bool, kProfileSlotCount> profilesRead{}; // false: that slot fell back to its defaults
     bool sensorReset = false;                           // the DPI block of all five profiles was set up for the sensor
 };
