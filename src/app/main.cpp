@@ -2,6 +2,7 @@
 // the first one's window, `quorvik --quit` ends it.
 #include "app/AppOptions.h"
 #include "app/StartupLoad.h"
+#include "app/StartupReport.h"
 #include "app/VirtualMousePanel.h"
 #include "emulator/VirtualMouse.h"
 #include "platform/Messages.h"
@@ -17,6 +18,7 @@
 #include "platform/qt/UiLoop.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/QuorvikDlg.h"
+#include "ui/skin/SkinSupport.h"
 
 #include <QApplication>
 
@@ -84,7 +86,7 @@ int main(int argc, char** argv) {
     app::StartupPaths paths = app::DefaultStartupPaths();
     if (!options.dataDir.empty())
         paths.dataFolder = options.dataDir;
-    app::LoadSettingsModel(paths);
+    std::cerr << app::LanguageReport(app::LoadSettingsModel(paths), paths);
 
     std::unique_ptr<platform::HidBus> bus;
     std::unique_ptr<emulator::VirtualMouse> mouse;
@@ -121,8 +123,12 @@ int main(int argc, char** argv) {
             window.SavePendingNow();
         postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
     });
-    if (options.exitAfterPaint)
-        window.SetFirstPaintHook([&] { postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit); });
+    // By the first paint the window has loaded its skins: a broken installation is named once.
+    window.SetFirstPaintHook([&] {
+        std::cerr << app::MissingSkinsReport(ui::MissingSkinImages(), platform::ProgramFolder());
+        if (options.exitAfterPaint)
+            postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
+    });
 
     std::unique_ptr<app::VirtualMousePanel> panel;
     if (mouse) {
