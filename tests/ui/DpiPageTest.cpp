@@ -4,6 +4,7 @@
 
 #include "model/LanguageTable.h"
 #include "model/Text.h"
+#include "ui/main/ColorPaletteDlg.h"
 #include "ui/main/DpiPage.h"
 #include "ui/main/DpiValueSettingDlg.h"
 #include "ui/main/MainIds.h"
@@ -328,6 +329,44 @@ TEST_F(DpiPageTest, ASensorChangeReRangesSlidersAndValueBoxes) {
     EXPECT_GT(top, 500);
     EXPECT_EQ(profile().XYSetting[2], top);
     EXPECT_EQ(label(2).text(), model::DecimalText(core().Tables().Dpi(std::uint32_t(top))));
+}
+
+TEST_F(DpiPageTest, AColourChosenInThePaletteSendsOnlyTheLevelColours) {
+    open();
+    auto choose = [&](int k, std::array<int, 3> rgb, int endWith) {
+        bool shown = false;
+        ui::CDlgBase::OnNextDialogShown([&](ui::CDlgBase& dialog) {
+            auto* palette = dynamic_cast<ui::CColorPaletteDlg*>(&dialog);
+            ASSERT_NE(palette, nullptr);
+            shown = true;
+            palette->SetEditText(ui::CColorPaletteDlg::kRedField, model::DecimalText(rgb[0]));
+            palette->SetEditText(ui::CColorPaletteDlg::kGreenField, model::DecimalText(rgb[1]));
+            palette->SetEditText(ui::CColorPaletteDlg::kBlueField, model::DecimalText(rgb[2]));
+            loop.runUntilIdle();
+            if (endWith == platform::WM_CLOSE)
+                loop.send(palette->hwnd(), platform::WM_CLOSE, 0, 0);
+            else
+                clickIn(*palette, endWith);
+        });
+        clickControl(kDpiColourButton + k);
+        EXPECT_TRUE(shown);
+    };
+    choose(2, {10, 20, 30}, ui::CColorPaletteDlg::kOkId);
+    EXPECT_EQ(profile().DPILevelIndication[2], model::MakeColour(10, 20, 30));
+    EXPECT_EQ(control<ui::CColorSelectButton>(kDpiColourButton + 2).GetColor(), model::MakeColour(10, 20, 30));
+    EXPECT_TRUE(marked());
+    EXPECT_EQ(download(), std::vector<std::uint8_t>{device::kCmdDpiColours});
+    EXPECT_EQ(mouse_->state().levelColours[2], (std::array<std::uint8_t, 3>{10, 20, 30}));
+
+    // The close button and closing the window write nothing.
+    const model::ProfileRecord before = profile();
+    for (int endWith : {ui::CColorPaletteDlg::kCloseId, int(platform::WM_CLOSE)}) {
+        choose(5, {200, 100, 50}, endWith);
+        EXPECT_EQ(profile(), before) << endWith;
+        EXPECT_EQ(control<ui::CColorSelectButton>(kDpiColourButton + 5).GetColor(), before.DPILevelIndication[5]);
+        EXPECT_FALSE(marked());
+        EXPECT_EQ(download(), std::vector<std::uint8_t>{}) << endWith;
+    }
 }
 
 // Red pixels (the current level's label) inside `r` of `image`.

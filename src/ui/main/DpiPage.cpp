@@ -3,6 +3,7 @@
 #include "model/LanguageTable.h"
 #include "model/Text.h"
 #include "platform/Messages.h"
+#include "ui/main/ColorPaletteDlg.h"
 #include "ui/main/DpiValueSettingDlg.h"
 #include "ui/main/MainIds.h"
 #include "ui/rules/DpiLevelRule.h"
@@ -155,6 +156,11 @@ bool CDpiPage::HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
             onValueBox(k);
         return true;
     }
+    if (int k = levelOf(kDpiColourButton); k >= 0) {
+        if (lParam == kCodeClick)
+            onColour(k);
+        return true;
+    }
     return false;
 }
 
@@ -203,6 +209,18 @@ void CDpiPage::onValueBox(int k) {
     const auto step = std::uint16_t(dialog.Step());
     host_.CurrentRecord().XYSetting[std::size_t(k)] = step;
     showStep(k, step);
+    host_.MarkGroup(device::SettingGroup::SensorLighting);
+}
+
+void CDpiPage::onColour(int k) {
+    // The palette writes the level's colour into the record itself, and only on OK.
+    model::ProfileRecord& record = host_.CurrentRecord();
+    CColorPaletteDlg palette(record, CColorPaletteDlg::kModeDpiLevel, k, hwnd());
+    if (palette.DoModal() != platform::IDOK)
+        return;
+    Level& level = levels_[std::size_t(k)];
+    level.colour->SetColor(record.DPILevelIndication[std::size_t(k)]);
+    host_.Window().InvalidateControl(level.colour);
     host_.MarkGroup(device::SettingGroup::SensorLighting);
 }
 

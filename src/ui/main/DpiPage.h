@@ -45,6 +45,7 @@ private:
     void onLevelCheck(int k);
     void onSlider(int k, WPARAM value, LPARAM code);
     void onValueBox(int k);
+    void onColour(int k);
     // Label, slider and box of level k from the step code `code`.
     void showStep(int k, std::uint16_t code);
 
