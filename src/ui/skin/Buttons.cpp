@@ -289,12 +289,17 @@ void CComboButton::ClearHover() {
     }
 }
 
+void CComboButton::SetOpenMark(bool open) {
+    SetAndRedraw(openMark_, open);
+}
+
 void CComboButton::Draw(QPainter& p, const Rect&) {
-    images_.draw(p, rect_.toQRect(), state_);
+    const int look = openMark_ ? std::max(state_, kStateHover) : state_;
+    images_.draw(p, rect_.toQRect(), look);
     // The arrow sits at the right end of the picture; the caption keeps clear of it.
     QRect box = rect_.toQRect().adjusted(Scaled(8), 0, -Scaled(22), 0);
     QString caption = off_ ? QStringLiteral("Disable") : QString::fromStdU16String(text_);
-    DrawSingleLine(p, box, caption, state_ == kStateNormal ? Rgb(kTextNormal) : Rgb(kTextHover), font_, Qt::AlignLeft);
+    DrawSingleLine(p, box, caption, look == kStateNormal ? Rgb(kTextNormal) : Rgb(kTextHover), font_, Qt::AlignLeft);
 }
 
 bool CComboButton::OnMouseMove(unsigned, int x, int y) {
