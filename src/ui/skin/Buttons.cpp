@@ -318,10 +318,14 @@ bool CComboButton::OnMouseMove(unsigned, int x, int y) {
             state_ = kStateHover;
             changed = true;
         }
-    } else if (inside_) {
-        enterReports_ = 0;
-        Notify(popupMessage_, WPARAM(id_), kCodeLeave);
-        if (state_ != kStatePressed) {
+    } else {
+        if (inside_) {
+            enterReports_ = 0;
+            Notify(popupMessage_, WPARAM(id_), kCodeLeave);
+        }
+        // Also after the owner cleared the hover while the pointer was still inside and a click
+        // lit it again: outside is normal.
+        if (state_ == kStateHover) {
             state_ = kStateNormal;
             changed = true;
         }
