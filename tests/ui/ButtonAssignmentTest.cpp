@@ -142,6 +142,61 @@ protected:
     void hookKey(ui::CDlgBase& dialog, unsigned vk, bool release = false) {
         loop.send(dialog.hwnd(), platform::kKeyboardHookMessage, vk, platform::HookEventWord(release, loop.now()));
     }
+
+    // Every report of the download that runs 20 ms after a choice.
+    std::vector<device::Report> reportsOfTheDownload() {
+        loop.advance(device::kDownloadDelayMs);
+        loop.runUntilIdle();
+        std::vector<device::Report> out;
+        for (const auto& r : takeReports())
+            if (r[device::kOffCommand] != device::kCmdReadStatus)
+                out.push_back(r);
+        return out;
+    }
+    static int countOf(const std::vector<device::Report>& reports, std::uint8_t command) {
+        return int(std::count_if(reports.begin(), reports.end(),
+                                 [command](const device::Report& r) { return r[device::kOffCommand] == command; }));
+    }
+
+    // A click on the tree row of `location` in the macro manager or the select dialog.
+    void clickRow(ui::CDlgBase& dialog, const macro::MacroLocation& location) {
+        auto* tree = dialog.FindControlAs<ui::CEditShowList>(ui::kIdMacroTree);
+        ASSERT_NE(tree, nullptr);
+        const int row = tree->RowOf(location);
+        ASSERT_GE(row, 0);
+        const ui::Rect r = tree->rect();
+        click(dialog, r.left + ui::Scaled(80), r.top + (row - tree->FirstVisibleRow()) * tree->RowHeight() + 5);
+    }
+    // In the macro manager: the item menu of `row` (below the rows for none), then its item `id`,
+    // which runs after the repaint.
+    void chooseItem(ui::CDlgBase& manager, std::optional<macro::MacroLocation> row, int id) {
+        auto* tree = manager.FindControlAs<ui::CEditShowList>(ui::kIdMacroTree);
+        const ui::Rect r = tree->rect();
+        int y = r.bottom - 3;
+        if (row)
+            y = r.top + (tree->RowOf(*row) - tree->FirstVisibleRow()) * tree->RowHeight() + 5;
+        mouse(manager, platform::WM_MOUSEMOVE, r.left + ui::Scaled(80), y);
+        mouse(manager, platform::WM_RBUTTONUP, r.left + ui::Scaled(80), y);
+        const auto ids = ui::CMacroListPopup::ItemIds(row ? ui::ItemMenuRow::Macro : ui::ItemMenuRow::None);
+        const int item = int(std::find(ids.begin(), ids.end(), id) - ids.begin());
+        const WindowHandle popup = manager.Popup(ui::kItemMenuSlot);
+        ASSERT_NE(popup, 0u);
+        const int y2 = item * ui::Scaled(ui::kMacroMenuRowUnits) + ui::Scaled(ui::kMacroMenuRowUnits) / 2;
+        loop.send(popup, platform::WM_MOUSEMOVE, 0, platform::MakePointParam(20, y2));
+        loop.send(popup, platform::WM_LBUTTONDOWN, platform::MK_LBUTTON, platform::MakePointParam(20, y2));
+        loop.send(popup, platform::WM_LBUTTONUP, 0, platform::MakePointParam(20, y2));
+        loop.runUntilIdle();
+        manager.window()->updateNow();
+        loop.runUntilIdle();
+    }
+    // The macro manager, opened from the main window, is worked by `work` and closed.
+    void inTheManager(DialogScript& script, std::function<void(ui::CDlgBase&)> work) {
+        script.then([this, work](ui::CDlgBase& manager) {
+            QCoreApplication::processEvents(); // exposed, so that a repaint paints
+            work(manager);
+            clickIn(manager, ui::kIdDialogClose);
+        });
+    }
 };
 
 TEST_F(ButtonAssignmentTest, TheMenuHangsBesideItsSelectorAndFoldsAgain) {
@@ -496,6 +551,109 @@ TEST_F(ButtonAssignmentTest, TheShortcutDialogTakesModifiersFromItsChecksAndTheK
         EXPECT_EQ(ui::OpenWindowCount(), 0u);
         EXPECT_EQ(code(4), (Code{0x10, 0x08, 0x00}));
     }
+}
+
+TEST_F(ButtonAssignmentTest, AMacroReachesTheMouseOnceForTwoButtonsAndComesBackFromItsFile) {
+    services_.runMacroManager = [](WindowHandle parent) {
+        ui::CMacroManagerDlg manager(parent);
+        manager.DoModal();
+    };
+    open();
+    macro::CurrentMacroLocation() = macro::MacroLocation::None();
+    macro::MacroLocation at = macro::MacroLocation::None();
+    ASSERT_EQ(macro::TheMacroLibrary().AddMacro(u"Combo", at), macro::AddResult::Added);
+    // "A" and "B" typed with the delays between them.
+    model::MacroRecord& combo =
+        GiveActions(at, {model::MakeKeyEvent('A', false), model::MakeDelay(50), model::MakeKeyEvent('A', true),
+                         model::MakeDelay(30), model::MakeKeyEvent('B', false), model::MakeDelay(40),
+                         model::MakeKeyEvent('B', true)});
+    combo.MacroKeyLoopType = model::kLoopCounted;
+    combo.MacroKeyLoopNum = 3;
+    const std::vector<model::MacroAction> actions(combo.actions.begin(), combo.actions.begin() + 7);
+    const std::uint32_t serial = combo.MacroKeyIndex;
+
+    // Button 2 gets it through the menu and the select dialog; with no row chosen OK is refused.
+    DialogScript script;
+    auto pick = [&](ui::CDlgBase& dialog) {
+        EXPECT_NE(dynamic_cast<ui::CMacroSelectDlg*>(&dialog), nullptr);
+        clickIn(dialog, ui::kIdDialogOk); // text 234
+        clickRow(dialog, at);
+        clickIn(dialog, ui::kIdDialogOk);
+    };
+    script.then(pick).then(expectAttention(ui::kTextNoMacroSelected));
+    choose(2, kEntryMacro);
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(name(2), model::LanguageText(190) + u"Combo");
+    EXPECT_EQ(code(2), (Code{0x90, 0x00, 0x00}));
+    EXPECT_EQ(profile().buttons[2].MacroKeyIndex, serial);
+    EXPECT_EQ(profile().buttons[2].Macro.MacroActionNum, 7u);
+    auto reports = reportsOfTheDownload();
+    EXPECT_EQ(countOf(reports, device::kCmdButton), 1);
+    EXPECT_GE(countOf(reports, device::kCmdMacroChunk), 1);
+    // Device slot 1, repeated 3 times: each event with the delay after it (key, release bit).
+    EXPECT_EQ(code(2), (Code{0x90, 0x21, 0x03}));
+    auto state = mouse_->state();
+    EXPECT_EQ(state.buttons[2], (Code{0x90, 0x21, 0x03}));
+    EXPECT_EQ(state.macros[1].data,
+              (std::vector<std::uint8_t>{0x30, 50, 0x04, 0xB0, 30, 0x04, 0x30, 40, 0x05, 0xB0, 0, 0x05}));
+
+    // Button 4 plays the same macro: one device slot, written once.
+    script.then([&](ui::CDlgBase& dialog) {
+        clickRow(dialog, at);
+        clickIn(dialog, ui::kIdDialogOk);
+    });
+    choose(4, kEntryMacro);
+    reports = reportsOfTheDownload();
+    EXPECT_EQ(countOf(reports, device::kCmdButton), 1);
+    EXPECT_EQ(countOf(reports, device::kCmdMacroChunk), 0);
+    EXPECT_EQ(mouse_->state().buttons[3], (Code{0x90, 0x21, 0x03})) << "button 4 sits at position 3";
+
+    // The manager refuses to delete a macro a button plays.
+    inTheManager(script, [&](ui::CDlgBase& manager) {
+        clickRow(manager, at);
+        clickIn(manager, ui::kIdDeleteItem); // texts 232, 257
+    });
+    script.then(expectAttention(ui::kTextConfirmDelete)).then(expectAttention(ui::kTextItemInUse));
+    clickControl(kMacroManager);
+    ASSERT_TRUE(script.done());
+    ASSERT_TRUE(macro::TheMacroLibrary().SlotAt(at) && macro::TheMacroLibrary().SlotAt(at)->IsMacroSlot());
+    takeReports();
+
+    // Exported, no longer played, deleted, imported: the same steps come back.
+    const std::string file = (dir_.path() / "combo").string();
+    std::optional<std::string> answer = file;
+    platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) { return answer; });
+    inTheManager(script, [&](ui::CDlgBase& manager) { chooseItem(manager, at, 3); });
+    clickControl(kMacroManager);
+    ASSERT_TRUE(script.done());
+    ASSERT_TRUE(std::filesystem::exists(file + ".mkf"));
+
+    choose(2, kEntryDisable);
+    choose(4, kEntryDisable);
+    EXPECT_EQ(name(4), model::LanguageText(34));
+    EXPECT_EQ(profile().buttons[4].Macro.MacroActionNum, 0u);
+    reports = reportsOfTheDownload();
+    EXPECT_EQ(countOf(reports, device::kCmdButton), 2);
+    inTheManager(script, [&](ui::CDlgBase& manager) {
+        clickRow(manager, at);
+        clickIn(manager, ui::kIdDeleteItem); // text 232
+    });
+    script.then(expectAttention(ui::kTextConfirmDelete));
+    clickControl(kMacroManager);
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(macro::TheMacroLibrary().CountOccupied(), 0u);
+
+    answer = file + ".mkf";
+    inTheManager(script, [&](ui::CDlgBase& manager) { chooseItem(manager, std::nullopt, 4); });
+    clickControl(kMacroManager);
+    ASSERT_TRUE(script.done());
+    const macro::MacroLibraryNode* back = macro::TheMacroLibrary().SlotAt(macro::MacroLocation::At(0));
+    ASSERT_TRUE(back && back->IsMacroSlot());
+    EXPECT_EQ(back->name, u"Combo");
+    EXPECT_EQ(std::vector<model::MacroAction>(back->macro->actions.begin(),
+                                              back->macro->actions.begin() + long(back->macro->ValidActionCount())),
+              actions);
+    EXPECT_EQ(back->macro->MacroKeyLoopNum, 3);
 }
 
 } // namespace
