@@ -176,7 +176,10 @@ void CButtonSelectors::openMenu(int id) {
     if (auto button = ButtonOfSelector(id))
         current = rules::MenuEntryOfCode(host_.CurrentRecord().buttons[std::size_t(*button)].Value);
     const Rect area = onScreen(window, window.ClientRect());
-    CComboPopup* menu = CComboPopup::Open(window.hwnd(), onScreen(window, selector->rect()), area, id, current);
+    // Beside the selector's row, clear of the buttons panel's frame.
+    Rect row = selector->rect();
+    row.right = std::max(row.right, Scaled(layout::kPanelLeft + layout::kPanelWidth));
+    CComboPopup* menu = CComboPopup::Open(window.hwnd(), onScreen(window, row), area, id, current);
     if (!menu)
         return;
     menu_ = menu;
@@ -204,6 +207,8 @@ void CButtonSelectors::closeSubMenus() {
     for (const SubMenuInfo& info : SubMenus())
         if (host_.Window().Popup(info.popupSlot))
             host_.Window().ClosePopup(info.popupSlot);
+    if (menuOpen())
+        menu_->SetSubMenuEntry(std::nullopt);
 }
 
 void CButtonSelectors::closeMenus() {
@@ -278,8 +283,11 @@ void CButtonSelectors::onSubMenuMessage(const SubMenuInfo& info, unsigned messag
         if (auto button = ButtonOfSelector(id))
             current = rules::SubMenuEntryOfCode(info.menu, host_.CurrentRecord().buttons[std::size_t(*button)].Value);
         const Rect area = onScreen(window, window.ClientRect());
-        if (auto* sub = CSubMenuPopup::Open(window.hwnd(), info, menu_->EntryOnScreen(int(lParam)), area, id, current))
+        if (auto* sub =
+                CSubMenuPopup::Open(window.hwnd(), info, menu_->EntryOnScreen(int(lParam)), area, id, current)) {
             window.SetPopup(info.popupSlot, sub->hwnd());
+            menu_->SetSubMenuEntry(int(lParam));
+        }
         return;
     }
     if (message == info.choiceMessage) {
@@ -292,6 +300,8 @@ void CButtonSelectors::onSubMenuMessage(const SubMenuInfo& info, unsigned messag
     }
     // The submenu lost the activation: it folds; the selector's look follows once nothing is up.
     window.ClosePopup(info.popupSlot);
+    if (menuOpen())
+        menu_->SetSubMenuEntry(std::nullopt);
     if (!anyPopupOpen()) {
         const int selector = openSelector_ ? openSelector_ : id;
         closeMenus();

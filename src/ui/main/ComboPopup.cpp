@@ -151,6 +151,22 @@ void CComboPopup::BuildItems() {
     LayoutRows(Scaled(kButtonMenuRowUnits), 0);
 }
 
+void CComboPopup::SetSubMenuEntry(std::optional<int> entry) {
+    if (entry == subMenuEntry_)
+        return;
+    subMenuEntry_ = entry;
+    Repaint();
+}
+
+void CComboPopup::DrawItems(QPainter& p, const Rect& client) {
+    // Off the menu, the pointer is in the submenu of that entry: the entry keeps the hot look.
+    const int pointer = hot_;
+    if (hot_ < 0 && subMenuEntry_)
+        hot_ = *subMenuEntry_;
+    CButtonMenuBase::DrawItems(p, client);
+    hot_ = pointer;
+}
+
 bool CComboPopup::OnMouseMove(int x, int y) {
     const int item = ItemAt(x, y);
     if (item == hot_)

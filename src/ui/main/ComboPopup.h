@@ -74,8 +74,13 @@ public:
 
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
+    // The entry whose submenu is open stays lit while the pointer is in the submenu.
+    void SetSubMenuEntry(std::optional<int> entry);
+    std::optional<int> SubMenuEntry() const { return subMenuEntry_; }
+
 protected:
     void BuildItems() override;
+    void DrawItems(QPainter& p, const Rect& client) override;
     bool OnMouseMove(int x, int y) override;
     bool OnLButtonUp(int x, int y) override;
 
@@ -83,6 +88,8 @@ private:
     using CButtonMenuBase::CButtonMenuBase;
     // The pointer rested on entry `index`.
     void restedOn(int index);
+
+    std::optional<int> subMenuEntry_;
 };
 
 class CSubMenuPopup : public CButtonMenuBase {
