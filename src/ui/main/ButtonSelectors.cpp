@@ -58,10 +58,13 @@ void CButtonSelectors::CreateControls() {
         selector->SetImages(SkinFile("combo2_nr.png"), SkinFile("combo2_ov.png"));
         selectors_[std::size_t(i)] = Add(1, std::move(selector));
     }
-    // Picture n lights button n - 1; loaded once, shown as the pointer moves over the selectors.
-    for (int n = 1; n <= kPictureCount; ++n)
-        pictures_[std::size_t(n - 1)].load(
-            QString::fromStdString(SkinFile("mouse/serial_number" + std::to_string(n) + ".png")));
+    // Picture n lights button n - 1; loaded once (the sharper twin on a scaled display), shown as
+    // the pointer moves over the selectors.
+    for (int n = 1; n <= kPictureCount; ++n) {
+        SkinImage image;
+        image.load(SkinFile("mouse/serial_number" + std::to_string(n) + ".png"));
+        pictures_[std::size_t(n - 1)] = image.image();
+    }
 }
 
 void CButtonSelectors::Refresh(const model::ProfileRecord& record) {
