@@ -20,6 +20,11 @@ rules=(
     "src/ui/rules|ui/rules device macro model platform|no"
     "src/ui/main|ui/main ui/rules ui/macro ui/skin device macro model platform|yes"
 )
+# Top folders of the project's headers, as includes name them.
+project_folders="platform|model|macro|device|ui|app|emulator"
+# An include line: its opening delimiter and the header it names.
+include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*([<"])([^>"]+)[>"]'
+
 # The start-up load and the command line in src/app are tested and shared without a GUI: no Qt there.
 qt_free_files=(src/app/StartupLoad.h src/app/StartupLoad.cpp src/app/AppOptions.h src/app/AppOptions.cpp)
 
@@ -37,17 +42,32 @@ for rule in "${rules[@]}"; do
         while IFS= read -r line; do
             num=${line%%:*}
             text=${line#*:}
-            if [[ $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\"([^\"]+)\" ]]; then
-                inc=${BASH_REMATCH[1]}
-                [[ $inc == */* ]] || continue # a header beside the file
-                ok=no
-                for layer in $allowed; do
-                    [[ $inc == "$layer"/* ]] && ok=yes
-                done
-                [ $ok = yes ] || complain "$file:$num: $folder may not include \"$inc\""
-            elif [[ $qt == no && $text =~ ^[[:space:]]*#[[:space:]]*include[[:space:]]*\<(Q[A-Za-z]*|qt[^>]*)\> ]]; then
-                complain "$file:$num: $folder must stay free of Qt, but includes <${BASH_REMATCH[1]}>"
+            [[ $text =~ $include_re ]] || continue
+            open=${BASH_REMATCH[1]}
+            inc=${BASH_REMATCH[2]}
+            if [[ $open == '<' ]]; then
+                shown="<$inc>"
+            else
+                shown="\"$inc\""
             fi
+            # Qt headers, with or without their module folder (<QString>, <QtCore/QString>).
+            if [[ ($open == '<' && $inc =~ ^(Q|qt)) || $inc =~ ^Qt[A-Za-z]*/ ]]; then
+                [[ $qt == yes ]] || complain "$file:$num: $folder must stay free of Qt, but includes $shown"
+                continue
+            fi
+            # Project headers in either form; a quoted header without a folder sits beside the file,
+            # and an angle-bracket one outside the project folders is a system header.
+            if [[ $open == '"' && $inc != */* ]]; then
+                continue
+            fi
+            if [[ $open == '<' && ! $inc =~ ^($project_folders)/ ]]; then
+                continue
+            fi
+            ok=no
+            for layer in $allowed; do
+                [[ $inc == "$layer"/* ]] && ok=yes
+            done
+            [ $ok = yes ] || complain "$file:$num: $folder may not include $shown"
         done < <(grep -n '#[[:space:]]*include' "$file")
     done
 done

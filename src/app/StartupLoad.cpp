@@ -12,7 +12,7 @@
 namespace quorvik::app {
 
 StartupPaths DefaultStartupPaths() {
-    return {platform::ExecutableFolder(), platform::ResolveDataFolder()};
+    return {platform::ResolveProgramFolder(), platform::ResolveDataFolder()};
 }
 
 LoadResult LoadSettingsModel(const StartupPaths& paths) {
@@ -41,6 +41,9 @@ LoadResult LoadSettingsModel(const StartupPaths& paths) {
     for (int s = 0; s < model::kProfileSlotCount; ++s)
         ownFiles.push_back(platform::DataFolder() + "config/default" + std::to_string(s) + ".psf");
     result.leftoversRemoved = model::RemoveSaveLeftovers(ownFiles);
+    // Earlier builds named them "<name>.XXXXXX"; only our own names in the data folder, never a
+    // slot file the user moved elsewhere, whose folder may hold anything.
+    result.leftoversRemoved += model::RemoveEarlierSaveLeftovers(ownFiles);
     // The factory profile names come from the language, so it goes first.
     result.languageLoaded = model::LoadLanguageTables();
     result.macroLibraryLoaded = macro::ReadMacroLibraryAtStartup();

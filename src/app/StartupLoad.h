@@ -13,7 +13,7 @@ struct StartupPaths {
     std::string dataFolder;    // the user's data folder; created with its config/ when missing
 };
 
-// The running executable's folder and the XDG data folder.
+// The program folder (beside the executable, or the installed share/quorvik/) and the XDG data folder.
 StartupPaths DefaultStartupPaths();
 
 struct LoadResult : model::ConfigurationLoad {
@@ -21,7 +21,7 @@ struct LoadResult : model::ConfigurationLoad {
     int deliveredFilesCopied = 0; // delivered files that were missing in the data folder
     bool languageLoaded = false;  // the chosen language file was read to its end
     bool macroLibraryLoaded = false;
-    int leftoversRemoved = 0; // temporary files of killed saves that were cleared
+    int leftoversRemoved = 0; // temporary files of killed saves (of this build or earlier ones) cleared
 };
 
 // Sets the program and data folders, prepares the data folder, clears the temporary files that

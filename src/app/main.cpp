@@ -3,6 +3,7 @@
 #include "app/AppOptions.h"
 #include "app/StartupClock.h"
 #include "app/StartupLoad.h"
+#include "app/StartupReport.h"
 #include "app/VirtualMousePanel.h"
 #include "emulator/VirtualMouse.h"
 #include "platform/Messages.h"
@@ -18,6 +19,7 @@
 #include "platform/qt/UiLoop.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/QuorvikDlg.h"
+#include "ui/skin/SkinSupport.h"
 
 #include <QApplication>
 
@@ -85,7 +87,7 @@ int main(int argc, char** argv) {
     app::StartupPaths paths = app::DefaultStartupPaths();
     if (!options.dataDir.empty())
         paths.dataFolder = options.dataDir;
-    app::LoadSettingsModel(paths);
+    std::cerr << app::LanguageReport(app::LoadSettingsModel(paths), paths);
 
     std::unique_ptr<platform::HidBus> bus;
     std::unique_ptr<emulator::VirtualMouse> mouse;
@@ -122,16 +124,16 @@ int main(int argc, char** argv) {
             window.SavePendingNow();
         postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
     });
-    if (options.exitAfterPaint || options.printStartupMs) {
-        window.SetFirstPaintHook([&] {
-            if (options.printStartupMs) {
-                std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
-                std::fflush(stdout);
-            }
-            if (options.exitAfterPaint)
-                postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
-        });
-    }
+    // By the first paint the window has loaded its skins: a broken installation is named once.
+    window.SetFirstPaintHook([&] {
+        std::cerr << app::MissingSkinsReport(ui::MissingSkinImages(), platform::ProgramFolder());
+        if (options.printStartupMs) {
+            std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
+            std::fflush(stdout);
+        }
+        if (options.exitAfterPaint)
+            postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
+    });
 
     std::unique_ptr<app::VirtualMousePanel> panel;
     if (mouse) {

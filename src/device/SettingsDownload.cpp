@@ -164,13 +164,14 @@ void SettingsDownload::Prime(model::ProfileRecord& profile, macro::MacroLibrary&
 void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library) {
     std::fill(slotMap_.begin(), slotMap_.end(), 0);
     std::uint8_t nextSlot = 1;
-    for (auto& button : profile.buttons) {
+    for (int k = 0; k < model::kButtonCount; ++k) {
+        auto& button = profile.buttons[std::size_t(k)];
         if (!button.PlaysMacro())
             continue;
         auto found = findLibraryMacro(library, button.MacroKeyIndex);
         if (!found) {
             // The macro was deleted from the library: the button does nothing from now on.
-            button.Name = model::LanguageText(kDisabledButtonText);
+            profile.SetButtonName(k, model::LanguageText(kDisabledButtonText));
             button.Value = model::KeyFunctionCode{};
             continue;
         }

@@ -15,6 +15,9 @@ using model::CStdioFileEx;
 namespace {
 
 constexpr std::u16string_view kSectionLine = u"[MacroLibrary]";
+// The library file the start-up reader found damaged and could not copy aside: no save replaces
+// it until a copy exists.
+std::string g_uncopiedDamagedFile;
 constexpr std::u16string_view kAllActionKey = u"AllAction=";
 // The writer hands the text to the file in pieces of about this many code units.
 constexpr std::size_t kWriteChunkUnits = 64 * 1024;
@@ -238,6 +241,11 @@ std::string MacroLibraryFilePath() {
 }
 
 bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location) {
+    if (!g_uncopiedDamagedFile.empty() && path == g_uncopiedDamagedFile) {
+        if (model::KeepCopyAside(path, model::kUnreadableSuffix) == model::CopyAside::Failed)
+            return false;
+        g_uncopiedDamagedFile.clear();
+    }
     CStdioFileEx file;
     if (!file.OpenForWrite(path))
         return false;
@@ -293,9 +301,12 @@ bool ReadMacroLibraryAtStartup() {
     const std::string path = MacroLibraryFilePath();
     const ReadStatus status = ReadMacroLibrary(TheMacroLibrary(), path, nullptr);
     // The next save of the library (when the macro manager closes) replaces a damaged file with
-    // what could be read of it; the whole file is kept beside it first.
-    if (status == ReadStatus::Damaged)
-        model::KeepUnreadableCopy(path);
+    // what could be read of it; the whole file is kept beside it first. When the copy cannot be
+    // made, that save is refused until it can.
+    g_uncopiedDamagedFile.clear();
+    if (status == ReadStatus::Damaged &&
+        model::KeepCopyAside(path, model::kUnreadableSuffix) == model::CopyAside::Failed)
+        g_uncopiedDamagedFile = path;
     return status == ReadStatus::Complete;
 }
 

@@ -51,7 +51,9 @@ inline bool ReadMacroLibraryFile(MacroLibrary& target, const std::string& path, 
     return ReadMacroLibrary(target, path, fileLocation) == ReadStatus::Complete;
 }
 // Reads the library file into TheMacroLibrary(); a missing file leaves the library unchanged. A
-// damaged file is copied to "MacroLibraryFile.mlf.unreadable" before a later save replaces it.
+// damaged file is copied to "MacroLibraryFile.mlf.unreadable" before a later save replaces it;
+// while that copy cannot be made, every write to the file tries it again and, failing, reports
+// false and leaves the damaged file as it is.
 bool ReadMacroLibraryAtStartup();
 
 // The location line's layout, read by position: the text between the n-th "=" and the ";" that

@@ -72,8 +72,13 @@ const std::u16string& ConfigPairs::Value(int i) const {
 }
 
 void ConfigPairs::SetValue(int i, std::u16string value) {
-    if (validIndex(i))
-        pairs[i].value = std::move(value);
+    if (!validIndex(i))
+        return;
+    // A value stays on its line, or no later save of the configuration could be written. A slot
+    // path is the exception: it names a file, and with its control characters replaced it would
+    // name another one; such a path is kept as given and the save refuses it.
+    const bool isPath = i >= kCfgProfileSlot0URL;
+    pairs[i].value = isPath ? std::move(value) : OneLineText(std::move(value));
 }
 
 void ConfigPairs::SetFactory(const std::string& dataFolder) {
@@ -90,7 +95,10 @@ void ConfigPairs::SetFactory(const std::string& dataFolder) {
 
 bool ConfigPairs::Read(const std::string& path) {
     CStdioFileEx file;
-    if (!file.OpenForRead(path))
+    // Read-only is enough: a configuration the user made read-only is used as it stands (its
+    // saves fail). Read as missing, it would give the factory sensor at every start, and the
+    // mouse's own sensor would then reset the DPI levels of every profile each time.
+    if (!file.OpenForReadOnly(path))
         return false;
     std::u16string line;
     if (!file.ReadString(line) || line != kSectionLine)

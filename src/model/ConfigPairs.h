@@ -34,14 +34,17 @@ public:
     // Pair `i`; empty text for i outside 0..16.
     const std::u16string& Name(int i) const;
     const std::u16string& Value(int i) const;
+    // Control characters of the value become spaces (it must stay on its line), except in the
+    // five slot paths, which are kept as given.
     void SetValue(int i, std::u16string value);
 
     // The factory names and values; slot paths are `dataFolder` + "config/default{s}.psf".
     void SetFactory(const std::string& dataFolder);
 
-    // Fills pairs positionally from `path`. False when the file cannot be opened, its first line is
-    // not "[Setting]", a line lacks a name, "=" or a value, or there are more than 17 pair lines;
-    // pairs filled before the fault keep their new text. Pairs without a line keep their contents.
+    // Fills pairs positionally from `path`. False when the file cannot be opened for reading (a
+    // read-only file is read), its first line is not "[Setting]", a line lacks a name, "=" or a value, or there are
+    // more than 17 pair lines; pairs filled before the fault keep their new text. Pairs without a line keep their
+    // contents.
     bool Read(const std::string& path);
     // The whole table to `path`; false when the file could not be written, or when a pair would not
     // read back (an empty name or value, a name holding "=", a line feed), which leaves the old file.

@@ -1,5 +1,7 @@
 #include "model/MacroRecord.h"
 
+#include "model/Text.h"
+
 #include <algorithm>
 
 namespace quorvik::model {
@@ -58,7 +60,8 @@ std::uint8_t MacroRecord::CountEvents() const {
 }
 
 void MacroRecord::CopyFrom(const MacroRecord& source) {
-    name = source.name;
+    // The copy goes into a profile file line.
+    name = OneLineText(source.name);
     MacroKeyIndex = source.MacroKeyIndex;
     MacroKeyLoopType = source.MacroKeyLoopType;
     MacroKeyLoopNum = source.MacroKeyLoopNum;

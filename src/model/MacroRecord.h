@@ -67,7 +67,8 @@ struct MacroRecord {
     // Number of event actions (everything that is not a delay) among the valid ones.
     std::uint8_t CountEvents() const;
 
-    // Copies name, serial number, loop settings and the valid actions (the rest stays zero).
+    // Copies name (kept on one line), serial number, loop settings and the valid actions (the rest
+    // stays zero).
     void CopyFrom(const MacroRecord& source);
 };
 

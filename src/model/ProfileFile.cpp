@@ -208,7 +208,8 @@ private:
 
 // ---- reading -------------------------------------------------------------------------------
 
-// Hex value of the characters [start, start + count) of `value`; what lies beyond the end reads as 0.
+// Hex value of the characters [start, start + count) of `value`: its leading hex digits, with
+// nothing skipped before them; what lies beyond the end reads as 0.
 std::uint32_t piece(std::u16string_view value, std::size_t start, std::size_t count) {
     if (start >= value.size())
         return 0;
@@ -219,7 +220,7 @@ std::uint32_t piece(std::u16string_view value, std::size_t start, std::size_t co
         if (hi >= 0 && lo >= 0)
             return std::uint32_t(hi * 16 + lo);
     }
-    return ParseHex(value.substr(start, count));
+    return ParseLeadingHexDigits(value.substr(start, count));
 }
 
 class Reader {
@@ -384,12 +385,14 @@ bool ReadProfile(int slot, const std::string& path) {
         return true;
     record.ResetToFactory(unsigned(slot));
     const std::string slotPath = Config().ProfileSlotPath(slot);
-    // The slot's own file failed to read: it is kept beside its replacement, so that one bad line
-    // of a hand-edited file does not lose the rest. (A file that cannot be replaced, such as a
-    // read-only one, is neither copied nor replaced: the write below fails and leaves it.)
-    if (path == slotPath)
-        KeepUnreadableCopy(slotPath);
-    WriteProfileRecord(record, slotPath);
+    // What the slot's own file holds is kept beside its factory replacement: the file that failed
+    // to read (one bad line of a hand-edited file must not lose the rest), or, when another file
+    // failed to import, the slot's readable profile. A file that could not be copied (or cannot be
+    // replaced at all, such as a read-only one) stays as it is; the slot has factory settings in
+    // memory only.
+    const std::string_view copySuffix = path == slotPath ? kUnreadableSuffix : kBeforeImportSuffix;
+    if (KeepCopyAside(slotPath, copySuffix) != CopyAside::Failed)
+        WriteProfileRecord(record, slotPath);
     return false;
 }
 

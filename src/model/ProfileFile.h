@@ -17,8 +17,8 @@ inline constexpr std::size_t kAllActionChars = model::kMaxMacroActions * 8;
 std::u16string FormatProfileText(const ProfileRecord& record);
 
 // `record` to `path`. False when the file could not be written, or when a text of the record would
-// not read back as written (a line feed in a text, a pair name that is empty or holds "="); the old
-// file is then kept.
+// not read back as written (a line feed in a text, which the record's setters never let in; a pair
+// name that is empty or holds "="); the old file is then kept.
 bool WriteProfileRecord(const ProfileRecord& record, const std::string& path);
 // Fills `record` from `path` line by line, without any fallback. False when the file is missing or
 // not writable, its first line is not "[Setting]", a line lacks a required "=" or value, an
@@ -30,7 +30,10 @@ bool ReadProfileRecord(ProfileRecord& record, const std::string& path);
 // Record `slot` (0..4) to `path`.
 bool WriteProfile(int slot, const std::string& path);
 // Record `slot` (0..4) from `path`. On any failure the record becomes the slot's factory profile,
-// which is written to the slot's own file (ProfileSlot{slot}URL, not `path`), and the result is false.
+// which is written to the slot's own file (ProfileSlot{slot}URL, not `path`), and the result is
+// false. The slot file's old contents are kept beside it first: as "<file>.unreadable" when it was
+// the file that failed, as "<file>.before-import" when another file failed to import. When that
+// copy cannot be made the slot file is not touched.
 bool ReadProfile(int slot, const std::string& path);
 // The five records, slot 0 first, each to its ProfileSlot{s}URL. True when all five were written.
 bool SaveAllProfiles();

@@ -228,7 +228,7 @@ long ProfileRecord::PairNumber(int i) const {
 
 void ProfileRecord::SetPairValue(int i, std::u16string value) {
     if (validPair(i))
-        pairs[i].value = std::move(value);
+        pairs[i].value = OneLineText(std::move(value));
 }
 
 void ProfileRecord::SetPairValue(int i, int value) {
@@ -249,9 +249,14 @@ const std::u16string& ProfileRecord::EffectName(int zone) const {
 
 void ProfileRecord::SetEffectName(int zone, std::u16string name) {
     if (zone == 1)
-        Lighting1Name = std::move(name);
+        Lighting1Name = OneLineText(std::move(name));
     else if (zone == 2)
-        Lighting2Name = std::move(name);
+        Lighting2Name = OneLineText(std::move(name));
+}
+
+void ProfileRecord::SetButtonName(int k, std::u16string name) {
+    if (k >= 0 && k < kButtonCount)
+        buttons[k].Name = OneLineText(std::move(name));
 }
 
 void ProfileRecord::AssignMacro(int k, const model::MacroRecord* source) {

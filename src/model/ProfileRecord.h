@@ -125,6 +125,8 @@ public:
     // Decimal value of pair `i`: the digits it starts with (no sign, no spaces; bad or missing text
     // gives 0).
     long PairNumber(int i) const;
+    // The text setters keep every text on one line (control characters become spaces), so that the
+    // record can always be saved and reads back as saved.
     void SetPairValue(int i, std::u16string value);
     void SetPairValue(int i, int value); // "%d"
     void SetPairFlag(int i, bool flag);  // "1" or "0"
@@ -132,9 +134,12 @@ public:
     // Zone 1 or 2; other zones read as empty and are not written.
     const std::u16string& EffectName(int zone) const;
     void SetEffectName(int zone, std::u16string name);
+    // Display name of button `k`; buttons outside 0..6 are ignored.
+    void SetButtonName(int k, std::u16string name);
 
     // Gives button `k` its own copy of `source` (name, serial number, loop settings, actions and the
-    // event count); nullptr leaves the copy without actions. Buttons outside 0..6 are ignored.
+    // event count; the name kept on one line); nullptr leaves the copy without actions. Buttons
+    // outside 0..6 are ignored.
     void AssignMacro(int k, const model::MacroRecord* source);
 
     // Values loaded from a file are kept as read, so anything used as an index goes through these.

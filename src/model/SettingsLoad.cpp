@@ -32,16 +32,21 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
     SetFactoryConfiguration();
     const bool read = config.Read(path);
     if (!read) {
-        KeepUnreadableCopy(path);
         SetFactoryConfiguration();
-        // When the factory configuration cannot be written (a read-only file or folder, a full
-        // disk), the old configuration stays on disk with the profiles it names: they are read
-        // below instead of being overwritten with defaults.
-        if (WriteConfiguration()) {
+        // The unreadable configuration is kept beside its replacement. When it cannot be copied,
+        // or the factory configuration cannot be written (a read-only file or folder, a full disk),
+        // the old configuration stays on disk with the profiles it names: they are read below
+        // instead of being overwritten with defaults.
+        if (KeepCopyAside(path, kUnreadableSuffix) != CopyAside::Failed && WriteConfiguration()) {
             SetSensorIdentifier(configuredSensor(config));
             for (int s = 0; s < kProfileSlotCount; ++s) {
                 Profile(s).ResetToFactory(unsigned(s));
-                WriteProfile(s, config.ProfileSlotPath(s));
+                // The profiles are re-created too, although they may be perfectly readable: each
+                // is kept beside its replacement first, under a name that says so, and one that
+                // cannot be copied stays as it is.
+                const std::string slotPath = config.ProfileSlotPath(s);
+                if (KeepCopyAside(slotPath, kReplacedSuffix) != CopyAside::Failed)
+                    WriteProfile(s, slotPath);
             }
         }
     }

@@ -10,13 +10,16 @@
 namespace quorvik::model {
 
 struct ConfigurationLoad {
-    bool configurationRead = false; // false: factory configuration and five factory profiles written
+    // false: the file was missing or malformed; the factory configuration is in memory, and it and
+    // the five factory profiles were written where the old files could be kept beside them
+    bool configurationRead = false;
     std::array<bool, kProfileSlotCount> profilesRead{}; // false: that slot fell back to its defaults
     bool sensorReset = false;                           // the DPI block of all five profiles was set up for the sensor
 };
 
 // For folders already set: "config/config.ini" (on failure the factory configuration and five
-// factory profile files; pairs the file leaves out keep their factory text), the five profile
+// factory profile files, the old files kept beside them as "config.ini.unreadable" and
+// "<profile>.replaced"; pairs the file leaves out keep their factory text), the five profile
 // files, the sensor check. The in-memory current slot is taken from CurrentProfile (range-checked);
 // the in-memory sensor from Sensor, or the default sensor when the program has no tables for it.
 ConfigurationLoad LoadConfigurationAndProfiles();

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -26,6 +27,11 @@ constexpr std::size_t kReadBufferBytes = 64 * 1024;
 constexpr std::size_t kTempRandomChars = 6;
 // A new settings file is readable by everyone and writable by its owner.
 constexpr mode_t kNewFileMode = 0644;
+// Tries at a free temporary name before a save gives up.
+constexpr int kTempNameAttempts = 8;
+// A temporary file that nothing may hold a lock on (one still being created, or one of an earlier
+// build, which never locked) is a leftover only when it has not been written for this long.
+constexpr std::time_t kUnlockedLeftoverAgeSeconds = 60;
 
 // The file a save of `path` replaces: a symbolic link is followed, as a write through it would be,
 // so the link stays a link. A dangling link is replaced like a missing file.
@@ -62,16 +68,56 @@ void syncFolder(const std::string& path) {
     }
 }
 
-// Creates the temporary file beside `target`. It stays locked while the save runs, so that the
-// leftover cleanup of another process starting meanwhile leaves it alone. The new file takes the
+// Renames `from` to `to` unless `to` exists. A file system without the no-replace rename gets a
+// hard link instead, which fails on an existing name too, and one without hard links a check
+// followed by a plain rename.
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Creates the temporary file beside `target`. It is locked while the save runs, so that the
+// leftover cleanup of another process starting meanwhile leaves it alone; and it is locked before
+// it takes the temporary name: it is created under the creation name, locked, then renamed, so
+// the cleanup never finds an unlocked live file under the name it removes. The new file takes the
 // old file's mode (and, where allowed, its owner), as a write in place would keep them.
 int createTemp(const std::string& target, const struct stat* old, std::string& tempPath) {
-    tempPath = target;
-    tempPath.append(kSaveTempInfix).append(kTempRandomChars, 'X');
-    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < kTempNameAttempts; ++attempt) {
+        std::string creating = target;
+        creating.append(kSaveCreateInfix).append(kTempRandomChars, 'X');
+        const int created = ::mkostemp(creating.data(), O_CLOEXEC);
+        if (created < 0)
+            return -1;
+        ::flock(created, LOCK_EX);
+        tempPath = target;
+        tempPath.append(kSaveTempInfix).append(creating, creating.size() - kTempRandomChars, kTempRandomChars);
+        if (renameNoReplace(creating, tempPath)) {
+            fd = created;
+            break;
+        }
+        const int error = errno;
+        ::close(created);
+        ::unlink(creating.c_str());
+        if (error != EEXIST) // only a name taken by a leftover is worth another try
+            return -1;
+    }
     if (fd < 0)
         return -1;
-    ::flock(fd, LOCK_EX);
     if (old && (old->st_uid != ::geteuid() || old->st_gid != ::getegid()) &&
         ::fchown(fd, old->st_uid, old->st_gid) != 0) {
         // Only root may hand a file to another user; the mode below still carries over.
@@ -118,10 +164,62 @@ bool replaceWithCopy(int sourceFd, const struct stat& sourceStat, const std::str
     return ok;
 }
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool isLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+
 bool isTempRandomPart(std::string_view text) {
-    return text.size() == kTempRandomChars && std::all_of(text.begin(), text.end(), [](char c) {
-               return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-           });
+    return text.size() == kTempRandomChars &&
+           std::all_of(text.begin(), text.end(), [](char c) { return isDigit(c) || isUpper(c) || isLower(c); });
+}
+
+// Six characters a person would choose: a number, a word in one case, or a capitalised word.
+bool looksChosenByHand(std::string_view text) {
+    auto all = [](std::string_view t, bool (*is)(char)) { return std::all_of(t.begin(), t.end(), is); };
+    return all(text, isDigit) || all(text, isLower) || all(text, isUpper) ||
+           (isUpper(text.front()) && all(text.substr(1), isLower));
+}
+
+// Removes `full` when it is a regular file that no save holds locked and, for `minAgeSeconds`
+// above 0, that has not been written for that long. True when it was removed.
+bool removeIfDead(const std::string& full, std::time_t minAgeSeconds) {
+    const int fd = ::open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool removed = false;
+    // A file's age is a wall-clock matter: the file system stamps the time it was last written.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        (minAgeSeconds <= 0 || std::time(nullptr) - st.st_mtime >= minAgeSeconds) &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        removed = ::unlink(full.c_str()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+// The targets' folders, each with the names of the targets in it.
+using NamesByFolder = std::map<std::string, std::set<std::string, std::less<>>>;
+NamesByFolder targetNames(const std::vector<std::string>& targets, bool withCopies) {
+    NamesByFolder namesByFolder;
+    for (const std::string& t : targets) {
+        if (t.empty())
+            continue;
+        const std::string target = replacedPath(t);
+        const std::string name = target.substr(target.rfind('/') + 1);
+        auto& names = namesByFolder[folderOf(target)];
+        names.insert(name);
+        if (withCopies) {
+            for (std::string_view suffix : {kUnreadableSuffix, kReplacedSuffix, kBeforeImportSuffix})
+                names.insert(name + std::string(suffix));
+        }
+    }
+    return namesByFolder;
 }
 } // namespace
 
@@ -135,53 +233,71 @@ bool MayReplaceFile(const std::string& path) {
     return userMay(folderOf(target), W_OK | X_OK);
 }
 
-bool KeepUnreadableCopy(const std::string& path) {
-    if (!MayReplaceFile(path))
-        return false;
+CopyAside KeepCopyAside(const std::string& path, std::string_view suffix) {
+    if (path.empty())
+        return CopyAside::Failed;
     const std::string source = replacedPath(path);
-    const std::string copy = source + std::string(kUnreadableSuffix);
-    if (!MayReplaceFile(copy))
-        return false;
+    struct stat st {};
+    if (::stat(source.c_str(), &st) != 0)
+        return errno == ENOENT ? CopyAside::NoFile : CopyAside::Failed;
+    const std::string copy = source + std::string(suffix);
+    if (!S_ISREG(st.st_mode) || !MayReplaceFile(path) || !MayReplaceFile(copy))
+        return CopyAside::Failed;
     const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
-    struct stat st {};
+        return CopyAside::Failed;
     const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && replaceWithCopy(fd, st, copy);
     ::close(fd);
-    return ok;
+    return ok ? CopyAside::Kept : CopyAside::Failed;
+}
+
+bool KeepUnreadableCopy(const std::string& path) {
+    return KeepCopyAside(path, kUnreadableSuffix) == CopyAside::Kept;
 }
 
 int RemoveSaveLeftovers(const std::vector<std::string>& targets) {
     namespace fs = std::filesystem;
-    std::map<std::string, std::set<std::string, std::less<>>> namesByFolder;
-    for (const std::string& t : targets) {
-        if (t.empty())
-            continue;
-        const std::string target = replacedPath(t);
-        const std::string name = target.substr(target.rfind('/') + 1);
-        auto& names = namesByFolder[folderOf(target)];
-        names.insert(name);
-        names.insert(name + std::string(kUnreadableSuffix));
-    }
     int removed = 0;
-    for (const auto& [folder, names] : namesByFolder) {
+    for (const auto& [folder, names] : targetNames(targets, true)) {
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(folder, ec)) {
             const std::string name = entry.path().filename().string();
-            const std::size_t at = name.rfind(kSaveTempInfix);
-            if (at == std::string::npos || !names.contains(std::string_view(name).substr(0, at)) ||
-                !isTempRandomPart(std::string_view(name).substr(at + kSaveTempInfix.size())))
+            const std::string_view view = name;
+            if (view.size() <= kTempRandomChars || !isTempRandomPart(view.substr(view.size() - kTempRandomChars)))
                 continue;
-            const std::string full = entry.path().string();
-            const int fd = ::open(full.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            struct stat st {};
-            // A save that is still running holds the lock on its file.
-            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                ::unlink(full.c_str()) == 0)
+            const std::string_view head = view.substr(0, view.size() - kTempRandomChars);
+            // A save holds the lock on its file for as long as it has the temporary name; under
+            // the creation name it may not be locked yet, for a moment.
+            std::time_t minAge = -1;
+            if (head.ends_with(kSaveTempInfix) && names.contains(head.substr(0, head.size() - kSaveTempInfix.size())))
+                minAge = 0;
+            else if (head.ends_with(kSaveCreateInfix) &&
+                     names.contains(head.substr(0, head.size() - kSaveCreateInfix.size())))
+                minAge = kUnlockedLeftoverAgeSeconds;
+            if (minAge >= 0 && removeIfDead(entry.path().string(), minAge))
                 ++removed;
-            ::close(fd);
+        }
+    }
+    return removed;
+}
+
+int RemoveEarlierSaveLeftovers(const std::vector<std::string>& targets) {
+    namespace fs = std::filesystem;
+    int removed = 0;
+    for (const auto& [folder, names] : targetNames(targets, false)) {
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const std::string name = entry.path().filename().string();
+            const std::string_view view = name;
+            if (view.size() <= kTempRandomChars + 1)
+                continue;
+            const std::string_view random = view.substr(view.size() - kTempRandomChars);
+            const std::string_view head = view.substr(0, view.size() - kTempRandomChars - 1);
+            if (view[head.size()] != '.' || !names.contains(head) || !isTempRandomPart(random) ||
+                looksChosenByHand(random))
+                continue;
+            if (removeIfDead(entry.path().string(), kUnlockedLeftoverAgeSeconds))
+                ++removed;
         }
     }
     return removed;
@@ -193,9 +309,17 @@ CStdioFileEx::~CStdioFileEx() {
 }
 
 bool CStdioFileEx::OpenForRead(const std::string& path) {
+    return OpenExisting(path, "r+b");
+}
+
+bool CStdioFileEx::OpenForReadOnly(const std::string& path) {
+    return OpenExisting(path, "rb");
+}
+
+bool CStdioFileEx::OpenExisting(const std::string& path, const char* mode) {
     if (file_)
         Close();
-    file_ = std::fopen(path.c_str(), "r+b");
+    file_ = std::fopen(path.c_str(), mode);
     writing_ = false;
     failed_ = false;
     bufferBegin_ = bufferEnd_ = 0;

@@ -16,24 +16,47 @@
 namespace quorvik::model {
 
 // The temporary file of a save is the target's name + this + six random characters. A save that
-// is killed before its rename leaves it behind; RemoveSaveLeftovers() clears such files.
+// is killed before its rename leaves it behind; RemoveSaveLeftovers() clears such files. The file
+// holds a lock for as long as it has this name and its save runs.
 inline constexpr std::string_view kSaveTempInfix = ".saving-";
-// A file that could not be read is kept under its name + this before defaults replace it.
+// The name a temporary file is created under, for the moment before it is locked; it then takes
+// the kSaveTempInfix name with the same six characters.
+inline constexpr std::string_view kSaveCreateInfix = ".creating-";
+// Copies kept beside a file before something else replaces it. A file that could not be read:
 inline constexpr std::string_view kUnreadableSuffix = ".unreadable";
+// A readable profile that a re-created configuration replaces with factory settings:
+inline constexpr std::string_view kReplacedSuffix = ".replaced";
+// A slot's own profile that a failed import replaces with factory settings:
+inline constexpr std::string_view kBeforeImportSuffix = ".before-import";
 
 // True when a save may replace `path`: no file there, or a regular file the user may write, and
 // (for a new temporary file beside it) a folder the user may write.
 bool MayReplaceFile(const std::string& path);
 
-// Before defaults replace the unreadable file at `path`, keeps a copy of it as `path` +
-// ".unreadable" (replacing an older copy). Nothing is copied when there is no file or when the
-// file cannot be replaced anyway. True when a copy was made.
+enum class CopyAside {
+    NoFile, // nothing at `path`: it may be written
+    Kept,   // the copy was made: `path` may be replaced
+    Failed, // the file is there but could not be copied (or cannot be replaced anyway): leave it
+};
+// Before something other than its own contents replaces the file at `path`, keeps a copy of it as
+// `path` + `suffix` (replacing an older copy), written the way every save is. The caller replaces
+// the file only when the result is not Failed.
+CopyAside KeepCopyAside(const std::string& path, std::string_view suffix);
+// KeepCopyAside(path, ".unreadable"); true when a copy was made.
 bool KeepUnreadableCopy(const std::string& path);
 
-// Removes what killed saves of `targets` (and of their ".unreadable" copies) left beside them:
-// only regular files named exactly like our temporary files, and only those no live save holds.
-// Returns the number removed.
+// Removes what killed saves of `targets` (and of their kept copies) left beside them: only
+// regular files named exactly like our temporary files, and only those no live save holds (a
+// file still under its creation name only when it is more than a minute old). Returns the number
+// removed.
 int RemoveSaveLeftovers(const std::vector<std::string>& targets);
+// Earlier builds named a save's temporary file `<name>.XXXXXX` and did not lock it. Removes such
+// files beside `targets` where that is safe: the name is exactly a target's name, "." and six
+// letters or digits; the file is a regular file, unlocked and more than a minute old; and the six
+// characters do not read as a word or a number (all digits, all one case, or a capital followed by
+// small letters), which a user's own copy such as "default1.psf.backup" would. Returns the number
+// removed.
+int RemoveEarlierSaveLeftovers(const std::vector<std::string>& targets);
 
 class CStdioFileEx {
 public:
@@ -45,6 +68,8 @@ public:
     // Opens an existing file for reading. Like the original read-and-write open, it fails when
     // the file exists but cannot be opened for writing.
     bool OpenForRead(const std::string& path);
+    // Opens an existing file for reading only: for a file the user may read but not write.
+    bool OpenForReadOnly(const std::string& path);
     // Prepares to replace (or create) `path`; a symbolic link stays and its target is replaced.
     // Fails, leaving everything as it was, when the file exists and the user may not write it, or
     // when the temporary file cannot be created (a folder the user may not write).
@@ -66,6 +91,7 @@ public:
     bool Close();
 
 private:
+    bool OpenExisting(const std::string& path, const char* mode);
     // Makes at least two bytes available in the read buffer unless the file has ended; returns
     // the number available.
     std::size_t FillReadBuffer();

@@ -110,6 +110,25 @@ std::uint32_t ParseHex(std::u16string_view text) {
     return value;
 }
 
+std::uint32_t ParseLeadingHexDigits(std::u16string_view text) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < text.size() && i < 8; ++i) {
+        const int d = HexDigitValue(text[i]);
+        if (d < 0)
+            break;
+        value = (value << 4) | static_cast<std::uint32_t>(d);
+    }
+    return value;
+}
+
+std::u16string OneLineText(std::u16string text) {
+    for (char16_t& c : text) {
+        if (c < 0x20 || c == 0x7F)
+            c = u' ';
+    }
+    return text;
+}
+
 std::u16string DecimalText(long value) {
     std::string s = std::to_string(value);
     return {s.begin(), s.end()};

@@ -37,8 +37,17 @@ inline constexpr std::array<std::int8_t, 128> kHexDigits = [] {
 inline int HexDigitValue(char16_t c) {
     return c < detail::kHexDigits.size() ? detail::kHexDigits[c] : -1;
 }
-// Hexadecimal value of the leading hex digits (an optional "0x" first); bad text gives 0.
+// Hexadecimal value of the leading hex digits (spaces and an optional "0x" first); bad text gives
+// 0. The configuration's values ("0x%4X", padded with spaces) are read this way.
 std::uint32_t ParseHex(std::u16string_view text);
+// Hexadecimal value of the hex digits the text starts with, and nothing else: no spaces and no
+// "0x" before them (" 7" and "0x1F" read as 0). Profile files read their hex fields this way.
+std::uint32_t ParseLeadingHexDigits(std::u16string_view text);
+
+// `text` with every control character (line feed, carriage return, tab, …) replaced by a space.
+// The files keep one text per line, so every text the user or the program hands to a record goes
+// through this on its way in: a line feed would otherwise make the file unwritable.
+std::u16string OneLineText(std::u16string text);
 
 std::u16string DecimalText(long value);
 // Upper-case hex with at least `width` digits, zero padded ("%.2X", "%.6X").

@@ -44,6 +44,24 @@ std::string ExecutableFolder() {
     return withSlash(exe.parent_path().string());
 }
 
+std::string ProgramFolderFor(const std::string& executableFolder) {
+    if (executableFolder.empty())
+        return {};
+    std::error_code ec;
+    const fs::path beside(executableFolder);
+    if (fs::is_directory(beside / "skins", ec) || fs::is_directory(beside / "config", ec))
+        return withSlash(executableFolder);
+    // <prefix>/bin/../share/quorvik, written without the "..", as messages and logs show it.
+    const fs::path installed = (beside / ".." / "share" / "quorvik").lexically_normal();
+    if (fs::is_directory(installed, ec))
+        return withSlash(installed.string());
+    return withSlash(executableFolder);
+}
+
+std::string ResolveProgramFolder() {
+    return ProgramFolderFor(ExecutableFolder());
+}
+
 std::string ResolveDataFolder() {
     std::string base;
     // Relative values are to be ignored, as the XDG base-directory rules say.

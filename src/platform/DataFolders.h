@@ -10,6 +10,15 @@ inline constexpr const char* kDataFolderName = "GamingMouseData20230810A";
 // Folder of the running executable, ending in "/"; empty when it cannot be found.
 std::string ExecutableFolder();
 
+// The program folder (skins/ and the delivered config/) for an executable in `executableFolder`:
+// that folder itself when either lies beside the executable (a build tree), else the installed
+// <prefix>/share/quorvik/ when the executable sits in <prefix>/bin/ and that folder exists, else
+// the executable's folder. Ends in "/"; empty when `executableFolder` is empty.
+std::string ProgramFolderFor(const std::string& executableFolder);
+
+// ProgramFolderFor(ExecutableFolder()).
+std::string ResolveProgramFolder();
+
 // $XDG_CONFIG_HOME (when set to an absolute path, else $HOME/.config) + "/GamingMouseData20230810A/".
 // Empty when neither variable gives a folder.
 std::string ResolveDataFolder();

@@ -3,7 +3,6 @@
 #include "model/ConfigPairs.h"
 #include "model/LanguageTable.h"
 #include "model/ProfileFile.h"
-#include "platform/DataFolders.h"
 #include "platform/ProcessGlobals.h"
 #include "support/TestSupport.h"
 
@@ -11,7 +10,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -264,11 +264,41 @@ TEST_F(SettingsLoadTest, ReadOnlyProfileAndConfigurationSurviveAStartByteForByte
                 const auto configBytes = test::readBytes(config);
                 const auto mine = test::readBytes(slotFile(2));
                 r = LoadSettingsModel(paths_);
-                EXPECT_FALSE(r.configurationRead);
+                EXPECT_TRUE(r.configurationRead) << "a read-only configuration is read as it stands";
                 EXPECT_EQ(test::readBytes(config), configBytes);
                 EXPECT_EQ(modeOf(config), 0444u);
                 EXPECT_EQ(test::readBytes(slotFile(2)), mine) << "the profiles were not re-created";
                 EXPECT_EQ(Profile(2).PairValue(kPairProfileName), u"Mine");
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
+// A configuration the user made read-only is used as it stands: its sensor is the mouse's, so the
+// sensor the mouse reports is no change and no start resets the profiles' DPI levels.
+TEST_F(SettingsLoadTest, ReadOnlyConfigurationIsReadAsItStands) {
+    startWithSensorPair(u"0x3389", u"0xCC76", u"3");
+    const fs::path config = data("config/config.ini");
+    ASSERT_EQ(::chmod(config.c_str(), 0444), 0);
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            root_.path(),
+            [&] {
+                for (int s = 0; s < kProfileSlotCount; ++s)
+                    customiseSlotFile(s, u"Levels");
+                const Snapshot before = snapshot(data("config"));
+                for (int start = 0; start < 2; ++start) {
+                    SCOPED_TRACE(start);
+                    const LoadResult r = LoadSettingsModel(paths_);
+                    EXPECT_TRUE(r.configurationRead);
+                    EXPECT_FALSE(r.sensorReset);
+                    EXPECT_EQ(SensorIdentifier(), 0x3389);
+                    EXPECT_EQ(CurrentSlot(), 3);
+                    EXPECT_FALSE(ChangeSensor(0x3389)) << "the mouse's sensor is the one held";
+                    EXPECT_EQ(Profile(0).XYSetting[7], 0x07);
+                    EXPECT_FALSE(SaveConfiguration()) << "saves of a read-only file still fail";
+                    EXPECT_EQ(snapshot(data("config")), before);
+                }
             },
             why))
         GTEST_SKIP() << why;
@@ -334,6 +364,109 @@ TEST_F(SettingsLoadTest, UnreadableFilesAreKeptBesideTheirReplacements) {
     EXPECT_TRUE(onDisk.Read(data("config/config.ini").string()));
 }
 
+// The configuration's text as the program writes it, with `lineEnd` after every line.
+std::u16string configText(const ConfigPairs& config, std::u16string_view lineEnd) {
+    std::u16string text = u"[Setting]";
+    text += lineEnd;
+    for (const auto& pair : config.pairs) {
+        text += pair.name + u"=" + pair.value;
+        text += lineEnd;
+    }
+    return text;
+}
+
+// One bad line of the configuration re-creates all five profiles, although they read well: each is
+// kept beside its factory replacement as "<file>.replaced", the configuration as ".unreadable".
+TEST_F(SettingsLoadTest, MalformedConfigurationKeepsEveryProfileBesideItsReplacement) {
+    LoadSettingsModel(paths_);
+    const std::u16string good = configText(Config(), u"\n");
+    const struct {
+        const char* what;
+        std::u16string text;
+    } cases[] = {
+        {"a blank 18th line", good + u"\n"},
+        {"CR LF line ends", configText(Config(), u"\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Snapshot mine;
+        for (int s = 0; s < kProfileSlotCount; ++s) {
+            customiseSlotFile(s, u"Mine " + std::u16string(1, char16_t(u'0' + s)));
+            mine[slotFile(s).string()] = test::readBytes(slotFile(s));
+        }
+        writeU16(data("config/config.ini"), c.text);
+
+        const LoadResult r = LoadSettingsModel(paths_);
+        EXPECT_FALSE(r.configurationRead);
+        EXPECT_EQ(test::readBytes(data("config/config.ini.unreadable")), test::utf16File(c.text));
+        for (int s = 0; s < kProfileSlotCount; ++s) {
+            EXPECT_EQ(test::readBytes(slotFile(s).string() + ".replaced"), mine[slotFile(s).string()]) << s;
+            ProfileRecord factory;
+            factory.ResetToFactory(unsigned(s));
+            EXPECT_TRUE(Profile(s) == factory) << s;
+        }
+    }
+}
+
+// Where the copy of a file cannot be made (here: an older copy the user may not replace), the file
+// is not replaced: a configuration whose copy fails stays with the profiles it names, a profile
+// whose copy fails is not re-created, and a damaged macro library is not saved over until its copy
+// can be made.
+TEST_F(SettingsLoadTest, FilesWhoseCopyCannotBeMadeAreNotReplaced) {
+    LoadSettingsModel(paths_);
+    macro::MacroLocation at = macro::MacroLocation::None();
+    macro::TheMacroLibrary().AddFolder(u"Games", at);
+    ASSERT_TRUE(macro::SaveMacroLibraryFile());
+    customiseSlotFile(2, u"Mine");
+    customiseSlotFile(3, u"Kept");
+    const fs::path config = data("config/config.ini");
+    const auto badConfig = test::utf16File(configText(Config(), u"\n") + u"\n");
+    test::writeBytes(config, badConfig);
+    const fs::path library = data("config/MacroLibraryFile.mlf");
+    const auto badLibrary = test::utf16File(u"[MacroLibrary]\nMacroKeyIndex=3\nSelect Locaton:stage=-1;stage0Index=0;"
+                                            u"stage1Index=0;stage2Index=0;\n++++++++MacroItemName=Half\n");
+    test::writeBytes(library, badLibrary);
+    for (const fs::path& file : {fs::path(config.string() + ".unreadable"), fs::path(library.string() + ".unreadable"),
+                                 fs::path(slotFile(3).string() + ".replaced")}) {
+        test::writeBytes(file, {9});
+        ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    }
+    const auto kept = test::readBytes(slotFile(3));
+
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            root_.path(),
+            [&] {
+                const auto mine = test::readBytes(slotFile(2));
+                LoadResult r = LoadSettingsModel(paths_);
+                EXPECT_FALSE(r.configurationRead);
+                EXPECT_EQ(test::readBytes(config), badConfig);
+                EXPECT_EQ(test::readBytes(slotFile(2)), mine) << "the profiles were not re-created";
+                EXPECT_EQ(Profile(2).PairValue(kPairProfileName), u"Mine");
+
+                EXPECT_FALSE(r.macroLibraryLoaded);
+                EXPECT_FALSE(macro::SaveMacroLibraryFile()) << "no copy of the damaged library yet";
+                EXPECT_EQ(test::readBytes(library), badLibrary);
+                const fs::path libraryCopy = library.string() + ".unreadable";
+                ASSERT_EQ(::chmod(libraryCopy.c_str(), 0644), 0);
+                EXPECT_TRUE(macro::SaveMacroLibraryFile()) << "the copy can be made now";
+                EXPECT_EQ(test::readBytes(libraryCopy), badLibrary);
+                EXPECT_NE(test::readBytes(library), badLibrary);
+
+                // The configuration can be copied now; slot 3's copy still cannot.
+                ASSERT_EQ(::chmod((config.string() + ".unreadable").c_str(), 0644), 0);
+                r = LoadSettingsModel(paths_);
+                EXPECT_FALSE(r.configurationRead);
+                EXPECT_EQ(test::readBytes(config.string() + ".unreadable"), badConfig);
+                EXPECT_EQ(test::readBytes(slotFile(2).string() + ".replaced"), mine);
+                EXPECT_EQ(test::readBytes(slotFile(3)), kept);
+                EXPECT_EQ(Profile(3).PairValue(kPairProfileName), u"Kept");
+                EXPECT_EQ(Profile(2).PairValue(kPairProfileName), u"Office");
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
 // Saves killed at random moments leave temporary files beside their targets; the next start
 // clears them all, and every file still reads.
 TEST_F(SettingsLoadTest, KilledSavesLeaveNoLeftoverAfterTheNextStart) {
@@ -378,6 +511,28 @@ TEST_F(SettingsLoadTest, KilledSavesLeaveNoLeftoverAfterTheNextStart) {
     EXPECT_TRUE(r.configurationRead);
     EXPECT_TRUE(r.macroLibraryLoaded);
     EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{true, true, true, true, true}));
+}
+
+// Earlier builds named their temporary files "<name>.XXXXXX"; old ones of our own files go at the
+// next start, a user's copy with such a name stays.
+TEST_F(SettingsLoadTest, StartRemovesOldLeftoversOfEarlierBuildsButNotTheUsersCopies) {
+    LoadSettingsModel(paths_);
+    const fs::path leftovers[] = {data("config/config.ini.k3Jd9Q"), data("config/default4.psf.Zp0wX1"),
+                                  data("config/MacroLibraryFile.mlf.aa00BB")};
+    const fs::path copy = data("config/default1.psf.backup");
+    for (const fs::path& file : leftovers)
+        test::writeBytes(file, test::utf16File(u"[Setting]\n"));
+    test::writeBytes(copy, test::readBytes(slotFile(1)));
+    const timespec old{std::time(nullptr) - 3600, 0};
+    const timespec times[2] = {old, old};
+    for (const fs::path& file : {leftovers[0], leftovers[1], leftovers[2], copy})
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+
+    const LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_EQ(r.leftoversRemoved, 3);
+    for (const fs::path& file : leftovers)
+        EXPECT_FALSE(fs::exists(file)) << file;
+    EXPECT_TRUE(fs::exists(copy));
 }
 
 // A configuration holding only its section line loads, and what the program then saves loads
@@ -453,25 +608,6 @@ TEST_F(SettingsLoadTest, RunTimeSensorChangeRewritesConfigurationAndProfiles) {
     }
     // The next start agrees with what was saved: no second reset.
     EXPECT_FALSE(LoadSettingsModel(paths_).sensorReset);
-}
-
-TEST_F(SettingsLoadTest, DataFolderFollowsXdgConfigHome) {
-    const char* saved = std::getenv("XDG_CONFIG_HOME");
-    const std::string keep = saved ? saved : "";
-    ::setenv("XDG_CONFIG_HOME", "/xdg/home", 1);
-    EXPECT_EQ(platform::ResolveDataFolder(), "/xdg/home/GamingMouseData20230810A/");
-    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
-    const char* home = std::getenv("HOME");
-    if (home && *home) {
-        std::string base = home;
-        if (base.back() != '/')
-            base += '/';
-        EXPECT_EQ(platform::ResolveDataFolder(), base + ".config/GamingMouseData20230810A/");
-    }
-    if (saved)
-        ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
-    else
-        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST_F(SettingsLoadTest, UnusableDataFolderStillLoadsFactorySettingsInMemory) {

@@ -107,6 +107,22 @@ TEST_F(ConfigPairsTest, TableThatWouldNotReadBackIsNotWritten) {
     }
 }
 
+// A value set with a line break is kept on its line, so the configuration can still be saved; a
+// slot path is kept as given (replacing its characters would name another file).
+TEST_F(ConfigPairsTest, ValuesSetWithLineBreaksAreSavedOnOneLine) {
+    SetFactoryConfiguration();
+    Config().SetValue(kCfgMacId, u"0xFF\nFF");
+    Config().SetValue(kCfgDataChange, u"\r\n");
+    EXPECT_EQ(Config().Value(kCfgMacId), u"0xFF FF");
+    ASSERT_TRUE(WriteConfiguration());
+    ConfigPairs back;
+    ASSERT_TRUE(back.Read(ConfigFilePath()));
+    EXPECT_EQ(back.pairs, Config().pairs);
+
+    Config().SetValue(kCfgProfileSlot0URL + 1, u"/a\r/b.psf");
+    EXPECT_EQ(Config().Value(kCfgProfileSlot0URL + 1), u"/a\r/b.psf");
+}
+
 TEST_F(ConfigPairsTest, HexValuesArePaddedWithSpacesAndReadBack) {
     EXPECT_EQ(HexWithSpacePad(0x12), u"0x  12");
     EXPECT_EQ(HexWithSpacePad(0x3389), u"0x3389");

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 
 namespace quorvik::model {
 namespace {
@@ -308,6 +309,62 @@ TEST_F(ProfileFileTest, UnreadableSlotFileIsKeptBesideItsReplacement) {
     EXPECT_FALSE(fs::exists(slotFile(2).string() + ".unreadable"));
 }
 
+// A failed import replaces the slot's own, readable profile with factory settings: that profile is
+// kept beside it first.
+TEST_F(ProfileFileTest, FailedImportKeepsTheSlotsOwnProfileBesideIt) {
+    Profile(1) = customised();
+    ASSERT_TRUE(WriteProfile(1, slotFile(1).string()));
+    const auto mine = test::readBytes(slotFile(1));
+    const fs::path import = dir_.path() / "import.psf";
+    test::writeBytes(import, test::utf16File(u"[Setting]\nProfileName=half a file\n"));
+
+    EXPECT_FALSE(ReadProfile(1, import.string()));
+    EXPECT_TRUE(Profile(1) == factory(1));
+    EXPECT_EQ(test::readBytes(slotFile(1).string() + ".before-import"), mine);
+    EXPECT_EQ(test::readBytes(slotFile(1)), test::utf16File(FormatProfileText(factory(1))));
+    EXPECT_FALSE(fs::exists(slotFile(1).string() + ".unreadable")) << "the slot file itself was readable";
+}
+
+// When the copy cannot be made (here: an older copy the user may not replace), the slot file is
+// left as it is, for an unreadable slot file and for a failed import alike; the slot has factory
+// settings in memory, as for a read-only file.
+TEST_F(ProfileFileTest, SlotFileWhoseCopyCannotBeMadeIsNotReplaced) {
+    auto lines = splitLines(FormatProfileText(customised()));
+    lines[30] = u"\tCurrentDPILevelValue01";
+    const auto bad = test::utf16File(joinLines(lines));
+    test::writeBytes(slotFile(1), bad);
+    const fs::path oldCopy = slotFile(1).string() + ".unreadable";
+    test::writeBytes(oldCopy, {1});
+    ASSERT_EQ(::chmod(oldCopy.c_str(), 0444), 0);
+
+    Profile(2) = customised();
+    ASSERT_TRUE(WriteProfile(2, slotFile(2).string()));
+    const auto mine = test::readBytes(slotFile(2));
+    const fs::path oldImportCopy = slotFile(2).string() + ".before-import";
+    test::writeBytes(oldImportCopy, {2});
+    ASSERT_EQ(::chmod(oldImportCopy.c_str(), 0444), 0);
+    const fs::path import = dir_.path() / "import.psf";
+    test::writeBytes(import, test::utf16File(u"[Setting]\n"));
+
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            dir_.path(),
+            [&] {
+                Profile(1) = customised();
+                EXPECT_FALSE(ReadProfile(1, slotFile(1).string()));
+                EXPECT_TRUE(Profile(1) == factory(1));
+                EXPECT_EQ(test::readBytes(slotFile(1)), bad);
+                EXPECT_EQ(test::readBytes(oldCopy), (std::vector<unsigned char>{1}));
+
+                EXPECT_FALSE(ReadProfile(2, import.string()));
+                EXPECT_TRUE(Profile(2) == factory(2));
+                EXPECT_EQ(test::readBytes(slotFile(2)), mine);
+                EXPECT_EQ(test::readBytes(oldImportCopy), (std::vector<unsigned char>{2}));
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
 // What is written must read back as written: a line feed in a text would shift every later line,
 // and the whole profile would fall back to its defaults at the next start. Such a record is not
 // written at all, and the old file stays.
@@ -328,6 +385,37 @@ TEST_F(ProfileFileTest, RecordThatWouldNotReadBackIsNotWritten) {
         EXPECT_FALSE(WriteProfileRecord(r, file.string()));
         EXPECT_EQ(test::readBytes(file), before);
     }
+}
+
+// Texts handed to the record through its setters stay on one line, so the record can always be
+// saved: a line feed there would make every later save of the slot fail.
+TEST_F(ProfileFileTest, TextsSetWithLineBreaksAreSavedOnOneLine) {
+    ProfileRecord r = customised();
+    r.SetPairValue(kPairProfileName, u"two\nlines\r");
+    r.SetPairValue(kPairGameFile0, u"C:\\game\t.exe");
+    r.SetEffectName(1, u"\nfirst");
+    r.SetEffectName(2, u"a\r\nb");
+    r.SetButtonName(4, u"x\ny\x7F");
+    model::MacroRecord macro;
+    macro.name = u"mac\nro";
+    macro.MacroActionNum = 1;
+    macro.actions[0] = model::MakeKeyEvent(0x41, false);
+    macro.MacroCommandActionNum = macro.CountEvents();
+    r.AssignMacro(3, &macro);
+
+    EXPECT_EQ(r.PairValue(kPairProfileName), u"two lines ");
+    EXPECT_EQ(r.PairValue(kPairGameFile0), u"C:\\game .exe");
+    EXPECT_EQ(r.Lighting1Name, u" first");
+    EXPECT_EQ(r.Lighting2Name, u"a  b");
+    EXPECT_EQ(r.buttons[4].Name, u"x y ");
+    EXPECT_EQ(r.buttons[3].Macro.name, u"mac ro");
+    EXPECT_EQ(macro.name, u"mac\nro") << "the source keeps its own name";
+
+    const std::string path = (dir_.path() / "lines.psf").string();
+    ASSERT_TRUE(WriteProfileRecord(r, path));
+    ProfileRecord back = factory(0);
+    ASSERT_TRUE(ReadProfileRecord(back, path));
+    EXPECT_TRUE(back == r);
 }
 
 // Setting pairs and the button macro numbers are plain digits: no sign, no spaces, no "0x".
@@ -355,6 +443,29 @@ TEST_F(ProfileFileTest, NumbersAreTheDigitsTheValueStartsWith) {
     EXPECT_EQ(r.PairNumber(kPairScrollWheelSpeed), 3);
     EXPECT_EQ(r.buttons[0].MacroKeyIndex, 0u);
     EXPECT_EQ(r.buttons[0].Macro.MacroActionNum, 0u);
+}
+
+// Hex fields are their piece's leading hex digits: no spaces, tabs or "0x" are skipped first.
+TEST_F(ProfileFileTest, HexFieldsAreTheHexDigitsTheirPieceStartsWith) {
+    auto lines = splitLines(FormatProfileText(factory(0)));
+    lines[21] = u"DPIOffOnFlagValue= 7";
+    lines[22] = u"\tXYSetting1Value=0x1F";
+    lines[23] = u"\tXYSetting2Value=\t1F";
+    lines[24] = u"\tXYSetting3Value=1Fzz";
+    lines[25] = u"\tXYSetting4Value=0abc";
+    lines[42] = u"\tPollingRateValue= 30102";
+    const fs::path file = dir_.path() / "hex.psf";
+    test::writeBytes(file, test::utf16File(joinLines(lines)));
+
+    ProfileRecord r = factory(0);
+    ASSERT_TRUE(ReadProfileRecord(r, file.string()));
+    EXPECT_EQ(r.DPIOffOnFlagValue, 0);
+    EXPECT_EQ(r.XYSetting[0], 0);
+    EXPECT_EQ(r.XYSetting[1], 0);
+    EXPECT_EQ(r.XYSetting[2], 0x1F);
+    EXPECT_EQ(r.XYSetting[3], 0xABC);
+    EXPECT_EQ(r.XYSetting[4], 0x30) << "an untouched line reads as written";
+    EXPECT_EQ(r.PollingRateValue, (std::array<std::uint8_t, 3>{0x00, 0x01, 0x02})) << "each piece on its own";
 }
 
 TEST_F(ProfileFileTest, MissingFileFallsBackToo) {

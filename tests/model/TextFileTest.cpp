@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -37,6 +39,13 @@ std::vector<std::u16string> readAll(const std::string& path) {
 
 std::size_t filesIn(const TempDir& dir) {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+// Sets the time the file was last written to `secondsAgo` before now.
+void age(const std::string& path, int secondsAgo) {
+    const timespec when{std::time(nullptr) - secondsAgo, 0};
+    const timespec times[2] = {when, when};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
 } // namespace
@@ -116,6 +125,14 @@ TEST(TextFile, ReadOpenNeedsWriteAccess) {
             [&] {
                 CStdioFileEx file;
                 EXPECT_FALSE(file.OpenForRead(path));
+                // The read-only open is for files the user may read but not write.
+                ASSERT_TRUE(file.OpenForReadOnly(path));
+                std::u16string line;
+                EXPECT_TRUE(file.ReadString(line));
+                EXPECT_EQ(line, u"a");
+                EXPECT_FALSE(file.WriteString(u"b"));
+                EXPECT_TRUE(file.Close());
+                EXPECT_EQ(readBytes(path), utf16File(u"a\n"));
             },
             why))
         GTEST_SKIP() << why;
@@ -217,6 +234,123 @@ TEST(TextFile, LeftoverCleanupRemovesOnlyDeadTemporaryFilesOfOurFiles) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "config.ini.saving-AAAAAA"));
     EXPECT_TRUE(running.Close()) << "the running save kept its temporary file";
     EXPECT_EQ(readBytes(profile), utf16File(u"[Setting]\nProfileName=new\n"));
+}
+
+// Temporary files under their creation name may not be locked yet, for a moment: only old ones
+// are leftovers. The kept copies' temporary files are ours too.
+TEST(TextFile, LeftoverCleanupTakesCreationNamesOnlyWhenOld) {
+    TempDir dir;
+    const auto profile = pathIn(dir, "default1.psf");
+    const char* oldOnes[] = {"default1.psf.creating-Ab3xQ9", "default1.psf.replaced.saving-Ab3xQ9",
+                             "default1.psf.before-import.saving-Ab3xQ9", "default1.psf.before-import.creating-zz9ZZ9"};
+    const char* youngOnes[] = {"default1.psf.creating-Ab3xQ8", "default1.psf.replaced.creating-Ab3xQ8"};
+    for (const char* name : oldOnes) {
+        writeBytes(pathIn(dir, name), {1});
+        age(pathIn(dir, name), 120);
+    }
+    for (const char* name : youngOnes) {
+        writeBytes(pathIn(dir, name), {1});
+        age(pathIn(dir, name), 5);
+    }
+    EXPECT_EQ(quorvik::model::RemoveSaveLeftovers({profile}), 4);
+    for (const char* name : oldOnes)
+        EXPECT_FALSE(std::filesystem::exists(pathIn(dir, name))) << name;
+    for (const char* name : youngOnes)
+        EXPECT_TRUE(std::filesystem::exists(pathIn(dir, name))) << name;
+}
+
+// Earlier builds left "<name>.XXXXXX" without a lock; only names that cannot be a user's own copy
+// go, and only when they are old enough that no save of an earlier build can still be writing them.
+TEST(TextFile, EarlierBuildsLeftoversGoWhereThatIsSafe) {
+    TempDir dir;
+    const std::vector<std::string> targets{pathIn(dir, "config.ini"), pathIn(dir, "default1.psf"),
+                                           pathIn(dir, "MacroLibraryFile.mlf")};
+    const char* removed[] = {"config.ini.Ab3xQ9", "default1.psf.zz9ZZ9", "MacroLibraryFile.mlf.0aB1c2",
+                             "default1.psf.bACKUP"};
+    const char* kept[] = {"default1.psf.backup",     "default1.psf.BACKUP", "default1.psf.Backup",
+                          "default1.psf.202412",     "default1.psf.Ab3xQ",  "default1.psf.Ab3xQ99",
+                          "default1.psf.Ab-xQ9",     "default2.psf.Ab3xQ9", "other.ini.Ab3xQ9",
+                          "config.ini.saving-Ab3xQ9"};
+    for (const char* name : removed) {
+        writeBytes(pathIn(dir, name), {1});
+        age(pathIn(dir, name), 120);
+    }
+    for (const char* name : kept) {
+        writeBytes(pathIn(dir, name), {1});
+        age(pathIn(dir, name), 120);
+    }
+    const auto young = pathIn(dir, "config.ini.Yy7Yy7");
+    writeBytes(young, {1});
+    age(young, 10);
+    std::filesystem::create_directory(pathIn(dir, "config.ini.Dd4Dd4"));
+    age(pathIn(dir, "config.ini.Dd4Dd4"), 120);
+    std::filesystem::create_symlink("config.ini.Ab3xQ9", pathIn(dir, "config.ini.Ll5Ll5"));
+
+    EXPECT_EQ(quorvik::model::RemoveEarlierSaveLeftovers(targets), 4);
+    for (const char* name : removed)
+        EXPECT_FALSE(std::filesystem::exists(pathIn(dir, name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(std::filesystem::exists(pathIn(dir, name))) << name;
+    EXPECT_TRUE(std::filesystem::exists(young)) << "a save of an earlier build may still be writing it";
+    EXPECT_TRUE(std::filesystem::is_directory(pathIn(dir, "config.ini.Dd4Dd4")));
+    EXPECT_TRUE(std::filesystem::is_symlink(pathIn(dir, "config.ini.Ll5Ll5")));
+}
+
+// Another process's start-up cleanup running beside saves never removes a live temporary file:
+// every save completes.
+TEST(TextFile, CleanupBesideRunningSavesNeverBreaksOne) {
+    TempDir dir;
+    const auto path = pathIn(dir, "config.ini");
+    constexpr int kSaves = 3000;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        for (int i = 0; i < kSaves; ++i) {
+            CStdioFileEx file;
+            if (!file.OpenForWrite(path) || !file.WriteString(u"[Setting]\n") || !file.Close())
+                ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    int cleanups = 0;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        quorvik::model::RemoveSaveLeftovers({path});
+        ++cleanups;
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a save failed after " << cleanups << " cleanups";
+    EXPECT_EQ(readBytes(path), utf16File(u"[Setting]\n"));
+}
+
+TEST(TextFile, CopyAsideTellsMissingKeptAndFailedApart) {
+    TempDir dir;
+    const auto path = pathIn(dir, "default2.psf");
+    using quorvik::model::CopyAside;
+    using quorvik::model::KeepCopyAside;
+    EXPECT_EQ(KeepCopyAside(path, ".replaced"), CopyAside::NoFile);
+    EXPECT_EQ(filesIn(dir), 0u);
+    writeBytes(path, utf16File(u"[Setting]\nProfileName=Mine\n"));
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    EXPECT_EQ(KeepCopyAside(path, ".replaced"), CopyAside::Kept);
+    EXPECT_EQ(readBytes(path + ".replaced"), readBytes(path));
+    struct stat st {};
+    ASSERT_EQ(::stat((path + ".replaced").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "the copy is as private as the file";
+
+    // An older copy the user may not replace: no copy, and the caller must leave the file.
+    const auto before = path + ".before-import";
+    writeBytes(before, {7});
+    ASSERT_EQ(::chmod(before.c_str(), 0444), 0);
+    std::string why;
+    if (!quorvik::test::RunAsOrdinaryUser(
+            dir.path(),
+            [&] {
+                EXPECT_EQ(KeepCopyAside(path, ".before-import"), CopyAside::Failed);
+                EXPECT_EQ(readBytes(before), Bytes{7});
+            },
+            why))
+        GTEST_SKIP() << why;
 }
 
 TEST(TextFile, UnreadableCopyKeepsTheOldBytesAndReplacesAnOlderCopy) {

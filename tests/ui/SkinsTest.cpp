@@ -43,6 +43,8 @@ std::vector<std::string> NamedSkins() {
                                       "combo2_ov.png",
                                       "combo3_nr.png",
                                       "combo3_ov.png",
+                                      "dpi_value_nr.png",
+                                      "dpi_value_ov.png",
                                       "foldr_close.png",
                                       "foldr_open.png",
                                       "header2_nr.png",

@@ -2,6 +2,7 @@
 // and a dialog that records the messages its controls send.
 #pragma once
 
+#include "model/LanguageTable.h"
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
 #include "platform/VirtualClockLoop.h"
@@ -54,6 +55,10 @@ protected:
         platform::SetUiLoop(&loop);
         platform::SetProgramFolder(QV_BIN_DIR);
         platform::SetDisplayScaleFactor(1.0);
+        // The language and the font it chose are process-wide: a test that loaded the settings
+        // model would otherwise hand its font to every later test (the on-screen display places
+        // its texts by the font's face).
+        model::ResetLanguageTables();
         ui::SetRadioGroupWord(0);
         ui::SetDpiLevelWord(0);
     }

@@ -1,10 +1,12 @@
 // Draws every skin picture the program loads by name, and the pictures built into the program,
 // with QPainter: one dark look with the accent #35A0DE.
 //
-// Usage: skingen <skins folder> <built-in folder>
+// Usage: skingen <skins folder> <built-in folder> [<icon theme folder>]
 // Each skin is written at its size in units and, as "<name>@2x.<ext>", at twice that size, which
 // the program picks on scaled displays. Built-in pictures go to the second folder together with
-// the Qt resource file that lists them.
+// the Qt resource file that lists them. The icon theme folder, when given, receives the program's
+// icon for the desktop as <n>x<n>/apps/quorvik.png and scalable/apps/quorvik.svg (the hicolor
+// theme's layout).
 #include "ui/skin/DialGeometry.h"
 
 #include <QDir>
@@ -214,6 +216,36 @@ void dpiCheck(QPainter& p, double w, double h, int look) {
     } else {
         roundRect(p, box, 3, kPanel, look == 1 ? kAccent : QColor(0x5A, 0x5F, 0x66), 1.2);
     }
+}
+
+// The DPI value box of a level: a small button with a pencil, for typing an exact DPI.
+void dpiValueButton(QPainter& p, double w, double h, bool hover) {
+    QRectF r(0, 0, w, h);
+    if (hover)
+        roundRect(p, r.adjusted(0.5, 0.5, -0.5, -0.5), 3,
+                  vertical(r, QColor(0x2E, 0x4A, 0x5E), QColor(0x24, 0x37, 0x45)), kAccent);
+    else
+        roundRect(p, r.adjusted(0.5, 0.5, -0.5, -0.5), 3,
+                  vertical(r, QColor(0x2C, 0x30, 0x36), QColor(0x22, 0x25, 0x2A)), kBorder);
+    const double length = h * 0.72;
+    const double thick = h * 0.2;
+    const double tip = thick * 1.1;
+    p.save();
+    p.translate(r.center());
+    p.rotate(-45);
+    p.translate(-length / 2, 0);
+    p.setPen(Qt::NoPen);
+    p.setBrush(hover ? kWhite : kText);
+    p.drawRect(QRectF(thick * 0.9, -thick / 2, length - tip - thick * 0.9, thick));
+    QPainterPath point;
+    point.moveTo(length - tip, -thick / 2);
+    point.lineTo(length, 0);
+    point.lineTo(length - tip, thick / 2);
+    point.closeSubpath();
+    p.drawPath(point);
+    p.setBrush(hover ? kWhite : kAccent);
+    p.drawRoundedRect(QRectF(0, -thick / 2, thick * 0.7, thick), thick * 0.2, thick * 0.2);
+    p.restore();
 }
 
 void header(QPainter& p, double w, double h, bool hover, bool second) {
@@ -566,17 +598,86 @@ void colourPicture(QPainter& p, double w, double h) {
             p.fillRect(QRect(presets.left() + c * (cw + gap), presets.top() + r * (ch + gap), cw, ch), ready[r][c]);
 }
 
+// The program's icon: a rounded plate with a mouse outline and its wheel. The shapes are kept apart
+// from the painting so that the scalable copy of the icon theme draws exactly the same picture.
+struct IconShapes {
+    QRectF plate; // the stroke's centre line
+    double plateRadius;
+    double plateBorder;
+    QRectF body;
+    double bodyRadiusX;
+    double bodyRadiusY;
+    double bodyLine;
+    QLineF split; // between the two buttons
+    QLineF wheel;
+    double wheelLine;
+};
+const QColor kIconTop(0x2A, 0x2E, 0x35);
+const QColor kIconBottom(0x12, 0x13, 0x16);
+
+IconShapes iconShapes(double w, double h) {
+    IconShapes s;
+    s.plateBorder = w * 0.03;
+    const double inset = w * 0.04 + s.plateBorder / 2;
+    s.plate = QRectF(inset, h * 0.04 + s.plateBorder / 2, w - 2 * inset, h - 2 * (h * 0.04 + s.plateBorder / 2));
+    s.plateRadius = w * 0.22;
+    s.body = QRectF(w * 0.32, h * 0.18, w * 0.36, h * 0.64);
+    s.bodyRadiusX = s.body.width() * 0.48;
+    s.bodyRadiusY = s.body.width() * 0.55;
+    s.bodyLine = w * 0.035;
+    s.split = QLineF(w / 2, s.body.top(), w / 2, s.body.top() + s.body.height() * 0.38);
+    s.wheel = QLineF(w / 2, s.body.top() + s.body.height() * 0.1, w / 2, s.body.top() + s.body.height() * 0.24);
+    s.wheelLine = w * 0.05;
+    return s;
+}
+
 void appIcon(QPainter& p, double w, double h) {
-    QRectF r(0, 0, w, h);
-    roundRect(p, r.adjusted(w * 0.04, h * 0.04, -w * 0.04, -h * 0.04), w * 0.22,
-              vertical(r, QColor(0x2A, 0x2E, 0x35), QColor(0x12, 0x13, 0x16)), kAccent, w * 0.03);
-    QRectF body(w * 0.32, h * 0.18, w * 0.36, h * 0.64);
-    p.setPen(QPen(kWhite, w * 0.035));
+    const IconShapes s = iconShapes(w, h);
+    p.save();
+    p.setPen(QPen(kAccent, s.plateBorder));
+    p.setBrush(vertical(QRectF(0, 0, w, h), kIconTop, kIconBottom));
+    p.drawRoundedRect(s.plate, s.plateRadius, s.plateRadius);
+    p.restore();
+    p.setPen(QPen(kWhite, s.bodyLine));
     p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(body, body.width() * 0.48, body.width() * 0.55);
-    p.drawLine(QPointF(w / 2, body.top()), QPointF(w / 2, body.top() + body.height() * 0.38));
-    p.setPen(QPen(kAccent, w * 0.05, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(w / 2, body.top() + body.height() * 0.1), QPointF(w / 2, body.top() + body.height() * 0.24));
+    p.drawRoundedRect(s.body, s.bodyRadiusX, s.bodyRadiusY);
+    p.drawLine(s.split);
+    p.setPen(QPen(kAccent, s.wheelLine, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(s.wheel);
+}
+
+// The same shapes as SVG: Qt's default pen has square caps and bevelled joins.
+QByteArray appIconSvg(double size) {
+    const IconShapes s = iconShapes(size, size);
+    auto n = [](double v) { return QByteArray::number(v, 'g', 6); };
+    auto colour = [](const QColor& c) { return c.name().toLatin1(); };
+    auto rect = [&](const QRectF& r, double rx, double ry) {
+        return "x=\"" + n(r.x()) + "\" y=\"" + n(r.y()) + "\" width=\"" + n(r.width()) + "\" height=\"" +
+               n(r.height()) + "\" rx=\"" + n(rx) + "\" ry=\"" + n(ry) + "\"";
+    };
+    auto line = [&](const QLineF& l) {
+        return "x1=\"" + n(l.x1()) + "\" y1=\"" + n(l.y1()) + "\" x2=\"" + n(l.x2()) + "\" y2=\"" + n(l.y2()) + "\"";
+    };
+    QByteArray svg;
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + n(size) + "\" height=\"" + n(size) +
+           "\" viewBox=\"0 0 " + n(size) + " " + n(size) + "\">\n";
+    svg += "  <defs>\n    <linearGradient id=\"plate\" gradientUnits=\"userSpaceOnUse\" x1=\"0\" y1=\"0\" x2=\"0\" "
+           "y2=\"" +
+           n(size) + "\">\n";
+    svg += "      <stop offset=\"0\" stop-color=\"" + colour(kIconTop) + "\"/>\n";
+    svg += "      <stop offset=\"1\" stop-color=\"" + colour(kIconBottom) + "\"/>\n";
+    svg += "    </linearGradient>\n  </defs>\n";
+    svg += "  <rect " + rect(s.plate, s.plateRadius, s.plateRadius) + " fill=\"url(#plate)\" stroke=\"" +
+           colour(kAccent) + "\" stroke-width=\"" + n(s.plateBorder) + "\" stroke-linejoin=\"bevel\"/>\n";
+    svg += "  <g fill=\"none\" stroke=\"" + colour(kWhite) + "\" stroke-width=\"" + n(s.bodyLine) +
+           "\" stroke-linecap=\"square\" stroke-linejoin=\"bevel\">\n";
+    svg += "    <rect " + rect(s.body, s.bodyRadiusX, s.bodyRadiusY) + "/>\n";
+    svg += "    <line " + line(s.split) + "/>\n  </g>\n";
+    svg += "  <line " + line(s.wheel) + " stroke=\"" + colour(kAccent) + "\" stroke-width=\"" + n(s.wheelLine) +
+           "\" stroke-linecap=\"round\"/>\n";
+    svg += "</svg>\n";
+    return svg;
 }
 
 void popupBackground(QPainter& p, double w, double h) {
@@ -600,6 +701,8 @@ std::vector<Skin> skins() {
         add("check_button_dpi_" + s + ".png", 18, 18,
             [look](QPainter& p, double w, double h) { dpiCheck(p, w, h, look); });
     }
+    add("dpi_value_nr.png", 28, 18, [](QPainter& p, double w, double h) { dpiValueButton(p, w, h, false); });
+    add("dpi_value_ov.png", 28, 18, [](QPainter& p, double w, double h) { dpiValueButton(p, w, h, true); });
     for (int look = 0; look < 2; ++look) {
         QString s = QString::fromLatin1(looks[look]);
         bool hover = look == 1;
@@ -709,6 +812,27 @@ bool save(const QImage& image, const QString& path) {
     return true;
 }
 
+// The sizes desktops look up in the hicolor theme; each is drawn at its size, not scaled down.
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+bool writeIconTheme(const QString& folder) {
+    bool ok = true;
+    const Skin icon{QStringLiteral("quorvik.png"), 0, 0, appIcon, false};
+    for (int size : kIconSizes) {
+        Skin sized = icon;
+        sized.width = sized.height = size;
+        ok &= save(render(sized, 1.0), QStringLiteral("%1/%2x%2/apps/quorvik.png").arg(folder).arg(size));
+    }
+    const QString svgPath = folder + QStringLiteral("/scalable/apps/quorvik.svg");
+    QDir().mkpath(QFileInfo(svgPath).path());
+    QFile svg(svgPath);
+    if (!svg.open(QIODevice::WriteOnly | QIODevice::Truncate) || svg.write(appIconSvg(256)) < 0 || !svg.flush()) {
+        std::fprintf(stderr, "skingen: cannot write %s\n", qPrintable(svgPath));
+        return false;
+    }
+    return ok;
+}
+
 QString twinName(const QString& name) {
     int dot = name.lastIndexOf('.');
     return name.left(dot) + QStringLiteral("@2x") + name.mid(dot);
@@ -720,8 +844,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: skingen <skins folder> <built-in folder>\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: skingen <skins folder> <built-in folder> [<icon theme folder>]\n");
         return 2;
     }
     const QString skinDir = QString::fromLocal8Bit(argv[1]);
@@ -751,6 +875,8 @@ int main(int argc, char** argv) {
     }
     out << "  </qresource>\n</RCC>\n";
     qrc.close();
+    if (argc == 4)
+        ok &= writeIconTheme(QString::fromLocal8Bit(argv[3]));
     if (!ok)
         return 1;
     // The stamp tells the build the set is complete.

@@ -146,6 +146,25 @@ void NativeWindow::showCommand(int command) {
         raiseAndActivate();
         break;
     default:
+        // A minimised window stays minimised, as on the original platform: activating it would make
+        // an X11 window manager restore it to the screen.
+        if (isMinimized()) {
+            show();
+            break;
+        }
+        if (!isVisible()) {
+            // Shown for the first time: activated once the caller is done, unless it minimised or
+            // hid the window meanwhile (the main window's start in the tray does so at once).
+            show();
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (isVisible() && !isMinimized())
+                        raiseAndActivate();
+                },
+                Qt::QueuedConnection);
+            break;
+        }
         show();
         raiseAndActivate();
         break;

@@ -35,4 +35,14 @@ void CColumnPage::SetContentVisible(CControlBase* control, bool visible) {
     host_.Window().InvalidateControl(control);
 }
 
+void CColumnPage::MoveContent(CControlBase* control, const Rect& relative) {
+    auto it = std::find_if(members_.begin(), members_.end(), [&](const Member& m) { return m.control == control; });
+    if (it == members_.end() || it->relative == relative)
+        return;
+    host_.Window().InvalidateControl(control);
+    it->relative = relative;
+    apply(*it);
+    host_.Window().InvalidateControl(control);
+}
+
 } // namespace quorvik::ui

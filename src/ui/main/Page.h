@@ -74,6 +74,8 @@ protected:
     }
     // Shows or hides a content control within the page (it still hides with the page).
     void SetContentVisible(CControlBase* control, bool visible);
+    // Moves a content control to `relative` (from the content's origin, like AddContent's).
+    void MoveContent(CControlBase* control, const Rect& relative);
 
 private:
     struct Member {

@@ -12,8 +12,10 @@
 #include "ui/macro/MacroManagerDlg.h"
 #include "ui/main/ButtonSelectors.h"
 #include "ui/main/DebouncePage.h"
+#include "ui/main/DpiPage.h"
 #include "ui/main/FirmwareResetDlg.h"
 #include "ui/main/LiftOffPage.h"
+#include "ui/main/LightingPage.h"
 #include "ui/main/MainLayout.h"
 #include "ui/main/OsdDisplay.h"
 #include "ui/main/PointerPage.h"
@@ -111,13 +113,9 @@ std::unique_ptr<CCheckButton> panelHeader(WindowHandle parent, int id, int panel
 } // namespace
 
 bool OpenDocumentation() {
-    // Installed: <prefix>/share/doc/quorvik/ beside <prefix>/bin/; in a build tree: bin/doc/.
-    const std::string& program = platform::ProgramFolder();
-    for (const std::string& path : {program + "../share/doc/quorvik/README.md", program + "doc/README.md"}) {
-        if (QFileInfo::exists(QString::fromStdString(path)))
-            return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
-    }
-    return false;
+    // In the program folder's doc/: share/quorvik/doc/ when installed, bin/doc/ in a build tree.
+    const QString path = QString::fromStdString(platform::ProgramFolder() + "doc/README.md");
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
@@ -232,8 +230,8 @@ void CQuorvikDlg::createOutsideControls() {
     AddControl(1, panelHeader(hwnd(), kPanelHeaderPower, layout::kPanelPower, 265));
     AddControl(1, panelHeader(hwnd(), kPanelHeaderProfiles, layout::kPanelProfiles, 10));
 
-    column_.SetPage(Page::Dpi, std::make_unique<CColumnPage>(*this, kHeaderDpi, 11, 190));
-    column_.SetPage(Page::Lighting, std::make_unique<CColumnPage>(*this, kHeaderLighting, 12, 160));
+    column_.SetPage(Page::Dpi, std::make_unique<CDpiPage>(*this));
+    column_.SetPage(Page::Lighting, std::make_unique<CLightingPage>(*this));
     column_.SetPage(Page::PollingRate, std::make_unique<CPollingRatePage>(*this));
     column_.SetPage(Page::LiftOff, std::make_unique<CLiftOffPage>(*this));
     column_.SetPage(Page::Debounce, std::make_unique<CDebouncePage>(*this));

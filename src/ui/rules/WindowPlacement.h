@@ -15,4 +15,18 @@ struct Placement {
 // `screenWidth` × `screenHeight` is the full-screen size; `width` × `height` the window's.
 Placement MainWindowPlacement(int screenWidth, int screenHeight, int width, int height);
 
+// A rectangle by its edges (right and bottom just outside).
+struct Box {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Where a menu of `width` × `height` goes beside `anchor` (a control, or the menu it cascades
+// from), all within `bounds`: `gap` pixels right of the anchor with its top at `top`, or left of
+// it when the right has no room; then moved up or down as little as keeps it inside `bounds`
+// (its top stays inside when it is taller than `bounds`).
+Placement PlaceBeside(const Box& anchor, int top, int width, int height, const Box& bounds, int gap);
+
 } // namespace quorvik::ui::rules

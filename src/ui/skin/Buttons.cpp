@@ -289,12 +289,17 @@ void CComboButton::ClearHover() {
     }
 }
 
+void CComboButton::SetOpenMark(bool open) {
+    SetAndRedraw(openMark_, open);
+}
+
 void CComboButton::Draw(QPainter& p, const Rect&) {
-    images_.draw(p, rect_.toQRect(), state_);
+    const int look = openMark_ ? std::max(state_, kStateHover) : state_;
+    images_.draw(p, rect_.toQRect(), look);
     // The arrow sits at the right end of the picture; the caption keeps clear of it.
     QRect box = rect_.toQRect().adjusted(Scaled(8), 0, -Scaled(22), 0);
     QString caption = off_ ? QStringLiteral("Disable") : QString::fromStdU16String(text_);
-    DrawSingleLine(p, box, caption, state_ == kStateNormal ? Rgb(kTextNormal) : Rgb(kTextHover), font_, Qt::AlignLeft);
+    DrawSingleLine(p, box, caption, look == kStateNormal ? Rgb(kTextNormal) : Rgb(kTextHover), font_, Qt::AlignLeft);
 }
 
 bool CComboButton::OnMouseMove(unsigned, int x, int y) {
@@ -313,10 +318,14 @@ bool CComboButton::OnMouseMove(unsigned, int x, int y) {
             state_ = kStateHover;
             changed = true;
         }
-    } else if (inside_) {
-        enterReports_ = 0;
-        Notify(popupMessage_, WPARAM(id_), kCodeLeave);
-        if (state_ != kStatePressed) {
+    } else {
+        if (inside_) {
+            enterReports_ = 0;
+            Notify(popupMessage_, WPARAM(id_), kCodeLeave);
+        }
+        // Also after the owner cleared the hover while the pointer was still inside and a click
+        // lit it again: outside is normal.
+        if (state_ == kStateHover) {
             state_ = kStateNormal;
             changed = true;
         }

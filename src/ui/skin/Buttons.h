@@ -111,6 +111,7 @@ public:
     }
     // One colour for the caption in every look.
     void SetTextColour(const QColor& colour) { face_.colours = TextColours{colour, colour, colour}; }
+    const QColor& TextColour() const { return face_.colours.normal; }
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
     bool OnLButtonDown(unsigned keys, int x, int y) override;
@@ -203,6 +204,9 @@ public:
     unsigned PopupMessage() const { return popupMessage_; }
     // The owner clears the hover look once its popup is gone.
     void ClearHover();
+    // While its popup is up the selector keeps the hover look, pointer or not.
+    void SetOpenMark(bool open);
+    bool HasOpenMark() const { return openMark_; }
 
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnMouseMove(unsigned keys, int x, int y) override;
@@ -216,6 +220,7 @@ private:
     ImageSet images_;
     unsigned popupMessage_;
     bool off_ = false;
+    bool openMark_ = false;
     bool inside_ = false;
     int enterReports_ = 0;
 };

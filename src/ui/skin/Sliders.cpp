@@ -2,6 +2,8 @@
 
 #include <QPainterPath>
 
+#include <utility>
+
 namespace quorvik::ui {
 
 // ---- CSliderControl ----
@@ -186,8 +188,15 @@ bool CVerticalSliderControl::OnLButtonDown(unsigned, int x, int y) {
 bool CVerticalSliderControl::OnLButtonUp(unsigned, int x, int y) {
     if (disabled_)
         return false;
-    dragging_ = false; // wherever the button goes up
-    return ReleaseButton(x, y, [this] { NotifySelf(kCodeClick, WPARAM(value_)); });
+    const bool dragged = std::exchange(dragging_, false); // the drag ends wherever the button goes up
+    if (rect_.contains(x, y))
+        return ReleaseButton(x, y, [this] { NotifySelf(kCodeClick, WPARAM(value_)); });
+    state_ = kStateNormal;
+    // A drag of the narrow bar often ends beside it. The value is where the drag left it, so the
+    // owner must hear of the release there too, or that value is shown but never applied.
+    if (dragged)
+        NotifySelf(kCodeClick, WPARAM(value_));
+    return true;
 }
 
 // ---- CVScrollBar ----

@@ -45,7 +45,8 @@ private:
 // A level bar drawn from the bottom up: the vertical slider's look.
 void DrawLevelBar(QPainter& p, const QRect& box, double fraction, const QColor& fill, bool hot);
 
-// n stops from the bottom (0) to the top (n − 1).
+// n stops from the bottom (0) to the top (n − 1). A press starts a drag; the release reports the
+// value (code 2) inside the bar, and also beside it when a drag ends there.
 class CVerticalSliderControl : public CControlBase {
 public:
     CVerticalSliderControl(WindowHandle parent, int id, const Rect& rect, int stops, int topMargin, int bottomMargin,

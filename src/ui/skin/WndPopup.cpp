@@ -61,10 +61,14 @@ bool CWndPopup::Create(WindowHandle owner, const Rect& screenRect, int kind, int
     window_ = new NativeWindow(this, WindowKind::Popup, owner);
     handle_ = window_->handle();
     window_->setCursor(Qt::ArrowCursor);
+    if (!TakesActivation()) {
+        window_->setWindowFlag(Qt::WindowDoesNotAcceptFocus, true);
+        window_->setFocusPolicy(Qt::NoFocus);
+    }
     window_->setPosition(screenRect.left, screenRect.top, screenRect.width(), screenRect.height());
     background_.loadBuiltin(151);
     BuildItems();
-    window_->showCommand(SW_SHOW);
+    window_->showCommand(TakesActivation() ? SW_SHOW : SW_SHOWNOACTIVATE);
     return true;
 }
 

@@ -50,6 +50,7 @@ public:
     static unsigned ClosedMessageForKind(int kind);
 
     WindowHandle hwnd() const { return handle_; }
+    WindowHandle Owner() const { return owner_; }
     platform::NativeWindow* window() const { return window_; }
     int Kind() const { return kind_; }
     int ControlId() const { return controlId_; }
@@ -77,6 +78,9 @@ protected:
     // A click on an item reports the choice.
     virtual bool OnLButtonUp(int x, int y);
     virtual void OnExtra();
+    // A popup that opens beside another one (a submenu) answers false: it is shown and used
+    // without ever taking the activation, so the popup beside it keeps it and hears no loss.
+    virtual bool TakesActivation() const { return true; }
 
     // Sends the choice of item `index` to the owner.
     void ReportChoice(int index);

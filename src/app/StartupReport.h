@@ -1,0 +1,20 @@
+// What the program says on standard error at start when its own files are not where it looks, so
+// that a broken or partial installation shows at once and not only as an empty window.
+#pragma once
+
+#include "app/StartupLoad.h"
+
+#include <string>
+#include <vector>
+
+namespace quorvik::app {
+
+// The skin pictures that could not be loaded, in `programFolder` + "skins/": a count and the first
+// few paths, one per line. Empty when none is missing.
+std::string MissingSkinsReport(const std::vector<std::string>& missing, const std::string& programFolder);
+
+// Why the interface texts are missing, when they are: no data folder, or no language file the
+// start-up could read (naming where the delivered ones were looked for). Empty when they loaded.
+std::string LanguageReport(const LoadResult& loaded, const StartupPaths& paths);
+
+} // namespace quorvik::app

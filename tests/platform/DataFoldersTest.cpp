@@ -1,0 +1,61 @@
+// Where the user's data lives, and preparing it on a first start.
+#include "platform/DataFolders.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace quorvik::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DataFolders, DataFolderFollowsXdgConfigHome) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string keep = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", "/xdg/home", 1);
+    EXPECT_EQ(platform::ResolveDataFolder(), "/xdg/home/GamingMouseData20230810A/");
+    ::setenv("XDG_CONFIG_HOME", "relative/path", 1);
+    const char* home = std::getenv("HOME");
+    if (home && *home) {
+        std::string base = home;
+        if (base.back() != '/')
+            base += '/';
+        EXPECT_EQ(platform::ResolveDataFolder(), base + ".config/GamingMouseData20230810A/");
+    }
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+}
+
+// The delivered files that the data folder lacks are copied; what the user has is never replaced.
+TEST(DataFolders, FirstStartPreparesTheDataFolderWithoutReplacingTheUsersFiles) {
+    test::TempDir root;
+    fs::create_directories(root.path() / "program/config/sub");
+    test::writeBytes(root.path() / "program/config/Lan.txt", {1});
+    test::writeBytes(root.path() / "program/config/LanSetting.ini", {2});
+    test::writeBytes(root.path() / "program/config/sub/inner.txt", {3});
+    const std::string program = root.str() + "program/";
+    const std::string data = root.str() + "data/";
+
+    EXPECT_EQ(CopyDeliveredFiles(program, data), 0) << "no data folder yet";
+    ASSERT_TRUE(EnsureDataFolder(data));
+    EXPECT_TRUE(fs::is_directory(root.path() / "data/config"));
+    EXPECT_TRUE(EnsureDataFolder(data)) << "an existing folder is fine";
+    test::writeBytes(root.path() / "data/config/LanSetting.ini", {9});
+
+    EXPECT_EQ(CopyDeliveredFiles(program, data), 1);
+    EXPECT_EQ(test::readBytes(root.path() / "data/config/Lan.txt"), (std::vector<unsigned char>{1}));
+    EXPECT_EQ(test::readBytes(root.path() / "data/config/LanSetting.ini"), (std::vector<unsigned char>{9}));
+    EXPECT_FALSE(fs::exists(root.path() / "data/config/sub")) << "only the files of config/ itself";
+    EXPECT_EQ(CopyDeliveredFiles(program, data), 0);
+
+    test::writeBytes(root.path() / "blocked", {1});
+    EXPECT_FALSE(EnsureDataFolder(root.str() + "blocked/"));
+}
+
+} // namespace
+} // namespace quorvik::platform
