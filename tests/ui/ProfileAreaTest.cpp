@@ -1,8 +1,8 @@
 // The profiles panel through the real window: selecting, adding, renaming, deleting, importing
 // and exporting profiles with the tabs, the buttons, the profile list and the tabs' context menu,
 // with the dialogs answered as a user would; what each does to the records, the files, the show
-// list and the mouse. Also the factory reset, and the panel as drawn at both display factors in
-// both languages.
+// list and the mouse. Also the factory reset, the no-access warning, and the panel as drawn at
+// both display factors in both languages.
 #include "MacroUiSupport.h"
 #include "SmallPagesSupport.h"
 
@@ -17,8 +17,10 @@
 #include "ui/main/ProfileNameDlgs.h"
 #include "ui/main/ProfileRKeyPopup.h"
 #include "ui/rules/ProfileSlots.h"
+#include "ui/rules/TrayBattery.h"
 #include "ui/skin/Displays.h"
 
+#include <cerrno>
 
 namespace quorvik::test {
 namespace {
@@ -479,6 +481,30 @@ TEST_F(ProfileAreaTest, FactoryResetKeepsTheNameOfTheProfileInUse) {
     EXPECT_EQ(takeCodes(), Codes{device::kCmdFactoryReset});
     EXPECT_EQ(area().Tab(2)->text(), u"Mine");
     EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Mine");
+}
+
+TEST_F(ProfileAreaTest, AMouseTheUserMayNotOpenIsExplainedOnceAtStart) {
+    mouse_->plug(Form::Wired);
+    for (int i = 0; i < int(emulator::kInterfacesPerForm); ++i)
+        bus_.setOpenError(*bus_.interfacePath(i), EACCES);
+    start("0", {});
+    loop.advance(device::kNoMouseDelayMs);
+    ui::CAttentionDlg* warning = dlg().OpenWarning();
+    ASSERT_NE(warning, nullptr);
+    const std::u16string text = AttentionText(*warning);
+    EXPECT_EQ(text, ui::rules::WithValue(model::LanguageText(410), model::ToU16(*bus_.interfacePath(0))));
+    EXPECT_NE(text.find(u"70-quorvik.rules"), std::u16string::npos);
+    // The long message makes the dialog taller, so that every line of it shows.
+    auto* message = warning->FindControlAs<ui::CStaticText>(ui::CAttentionDlg::kMessageId);
+    const QRect needed = QFontMetrics(message->font())
+                             .boundingRect(QRect(0, 0, message->rect().width(), 10000),
+                                           int(Qt::AlignHCenter | Qt::TextWordWrap), QString::fromStdU16String(text));
+    EXPECT_GT(warning->Height(), ui::Scaled(ui::CAttentionDlg::kHeightUnits));
+    EXPECT_LE(needed.height(), message->rect().height());
+    EXPECT_LE(message->rect().bottom, warning->FindControl(ui::CAttentionDlg::kOkId)->rect().top);
+    EXPECT_LE(warning->FindControl(ui::CAttentionDlg::kOkId)->rect().bottom, warning->Height());
+    if (const char* dir = std::getenv("QV_RENDER_DIR"))
+        warning->window()->grab().toImage().save(QString::fromStdString(std::string(dir) + "/no-access.png"));
 }
 
 // The panel as drawn: every tab, the selector and the buttons inside the panel, clear of each

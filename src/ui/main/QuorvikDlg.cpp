@@ -21,6 +21,7 @@
 #include "ui/main/PowerControls.h"
 #include "ui/main/ProfileArea.h"
 #include "ui/main/ProgressBarDlg.h"
+#include "ui/rules/TrayBattery.h"
 #include "ui/rules/WindowPlacement.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
@@ -48,6 +49,7 @@ constexpr int kTextNoMouseSettings = 158;
 constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
+constexpr int kTextNoAccess = 410;
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
 constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
@@ -492,8 +494,16 @@ void CQuorvikDlg::ShowWriteProgress(int textIndex) {
 }
 
 void CQuorvikDlg::ShowAttention(int textIndex) {
+    showWarning(model::LanguageText(textIndex));
+}
+
+void CQuorvikDlg::ShowNoAccess(const std::string& path) {
+    showWarning(rules::WithValue(model::LanguageText(kTextNoAccess), model::ToU16(path)));
+}
+
+void CQuorvikDlg::showWarning(const std::u16string& text) {
     // Modeless and on top: the user may look at the window behind it.
-    warning_ = std::make_unique<CAttentionDlg>(model::LanguageText(textIndex), hwnd());
+    warning_ = std::make_unique<CAttentionDlg>(text, hwnd());
     warning_->Create();
     warning_->window()->showCommand(SW_SHOWNORMAL);
     warning_->window()->setTopmost(true);

@@ -84,6 +84,7 @@ public:
     void RefreshMainWindow() override;
     void ShowWriteProgress(int textIndex) override;
     void ShowAttention(int textIndex) override;
+    void ShowNoAccess(const std::string& path) override;
     bool ConfirmFactoryReset() override;
     void UpdateSensorControls(std::uint8_t classFlag, std::uint16_t stepCount) override;
     void ShowBattery(int level, int chargeState, int animationPhase) override;
@@ -128,6 +129,7 @@ private:
     void placeWindow();
     void createOutsideControls();
     void onDestroy();
+    void showWarning(const std::u16string& text);
 
     platform::HidBus& bus_;
     Services services_;
