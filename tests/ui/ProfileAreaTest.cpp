@@ -1,14 +1,15 @@
 // The profiles panel through the real window: selecting, adding, renaming, deleting, importing
 // and exporting profiles with the tabs, the buttons, the profile list and the tabs' context menu,
 // with the dialogs answered as a user would; what each does to the records, the files, the show
-// list and the mouse. Also the factory reset, the no-access warning, and the panel as drawn at
-// both display factors in both languages.
+// list and the mouse. Also the factory reset, the no-access warning and the tray's battery tip,
+// and the panel as drawn at both display factors in both languages.
 #include "MacroUiSupport.h"
 #include "SmallPagesSupport.h"
 
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
 #include "platform/qt/FileDialogs.h"
+#include "platform/qt/TrayIcon.h"
 #include "ui/macro/MacroIds.h"
 #include "ui/main/ComboProfilePopup.h"
 #include "ui/main/FirmwareResetDlg.h"
@@ -505,6 +506,47 @@ TEST_F(ProfileAreaTest, AMouseTheUserMayNotOpenIsExplainedOnceAtStart) {
     EXPECT_LE(warning->FindControl(ui::CAttentionDlg::kOkId)->rect().bottom, warning->Height());
     if (const char* dir = std::getenv("QV_RENDER_DIR"))
         warning->window()->grab().toImage().save(QString::fromStdString(std::string(dir) + "/no-access.png"));
+}
+
+TEST_F(ProfileAreaTest, TheTrayTipFollowsTheBatteryAndALowLevelIsToldOncePerFall) {
+    services_.trayIcon = true;
+    std::vector<std::u16string> told;
+    services_.notify = [&](const std::u16string& title, const std::u16string& text) {
+        EXPECT_EQ(title, model::LanguageText(414));
+        told.push_back(text);
+    };
+    auto status = mouse_->status();
+    status.battery = 76;
+    status.chargeState = 0;
+    mouse_->setStatus(status);
+    start("0", {Form::Wired});
+    ASSERT_NE(dlg().Tray(), nullptr);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse"));
+    loop.advance(1000); // the battery display's tick after the start-up status
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 76 %"));
+
+    status.battery = 12;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 12 %"));
+    EXPECT_EQ(told, std::vector<std::u16string>{u"The mouse battery is at 12 %. Charge the mouse soon."});
+    status.battery = 9;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(told.size(), 1u) << "one notice per fall";
+
+    status.chargeState = 1;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — charging"));
+    status.chargeState = 0;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(told.size(), 2u) << "unplugged from the charger while low: a new fall";
+    status.chargeState = 2;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — fully charged"));
 }
 
 // The panel as drawn: every tab, the selector and the buttons inside the panel, clear of each

@@ -50,6 +50,12 @@ constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
 constexpr int kTextNoAccess = 410;
+constexpr int kTextTipLevel = 411;
+constexpr int kTextTipCharging = 412;
+constexpr int kTextTipFull = 413;
+constexpr int kTextLowBatteryTitle = 414;
+constexpr int kTextLowBattery = 415;
+constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
 constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
@@ -167,7 +173,7 @@ bool CQuorvikDlg::OnInitDialog() {
         setup.message = kMsgTrayNotify;
         setup.iconId = kTrayIconId;
         setup.icon = QIcon(QPixmap::fromImage(BuiltinImage(kIconResource)));
-        setup.tip = QStringLiteral("Gaming Mouse");
+        setup.tip = QString::fromUtf16(kTrayTip);
         setup.menu = {{kCmdTrayOpen, QString::fromStdU16String(model::LanguageText(kTextTrayOpen))},
                       {0, {}},
                       {kCmdTrayExit, QString::fromStdU16String(model::LanguageText(kTextTrayExit))}};
@@ -532,6 +538,28 @@ void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
         text->SetShown(chargeState != device::kChargeCharging);
         InvalidateControl(text);
     }
+    showTrayBattery(level, chargeState);
+}
+
+void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
+    if (!tray_)
+        return;
+    // Until the mouse has told its status (and while it is not online) the level is no news.
+    const bool known = core_->LastStatusReport() && core_->Online();
+    const rules::BatteryWords words{model::LanguageText(kTextTipLevel), model::LanguageText(kTextTipCharging),
+                                    model::LanguageText(kTextTipFull)};
+    const QString tip =
+        known ? QString::fromStdU16String(rules::BatteryTip(words, level, chargeState)) : QString::fromUtf16(kTrayTip);
+    if (tip != tray_->Tip())
+        tray_->SetTip(tip);
+    if (!known || !lowBattery_.Update(level, chargeState))
+        return;
+    const std::u16string title = model::LanguageText(kTextLowBatteryTitle);
+    const std::u16string text = rules::WithValue(model::LanguageText(kTextLowBattery), model::DecimalText(level));
+    if (services_.notify)
+        services_.notify(title, text);
+    else
+        tray_->ShowMessage(QString::fromStdU16String(title), QString::fromStdU16String(text));
 }
 
 void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {
