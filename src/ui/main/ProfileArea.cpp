@@ -163,29 +163,30 @@ bool CProfileArea::HandleMessage(unsigned message, WPARAM, LPARAM lParam) {
     case CComboProfilePopup::kChoiceMessage:
         onListChoice(lParam);
         return true;
-    case kMsgProfileLast:
+    case kMsgProfileLast: // the list lost its activation
         onListClosed();
         return true;
     case CProfileRKeyPopup::kChoiceMessage:
         onMenuChoice(lParam);
         return true;
-    case kMsgSlotMenuLast:
+    case kMsgSlotMenuLast: // the context menu lost its activation
         menuSlot_ = -1;
         host_.Window().ClosePopup(kPopupSlotControl);
         return true;
     case kProfileAdd:
-    case kProfileRename:
-    case kProfileImport:
-    case kProfileExport:
-        if (lParam != kCodeClick)
-            return true;
-        if (message == unsigned(kProfileAdd))
+        if (lParam == kCodeClick)
             AddProfile();
-        else if (message == unsigned(kProfileRename))
+        return true;
+    case kProfileRename: // the buttons act on the profile in use
+        if (lParam == kCodeClick)
             RenameProfile(model::CurrentSlot());
-        else if (message == unsigned(kProfileImport))
+        return true;
+    case kProfileImport:
+        if (lParam == kCodeClick)
             ImportProfile(model::CurrentSlot());
-        else
+        return true;
+    case kProfileExport:
+        if (lParam == kCodeClick)
             ExportProfile(model::CurrentSlot());
         return true;
     default:
