@@ -172,6 +172,17 @@ void DeviceConnection::probe(int index) {
     }
 }
 
+bool IsAccessError(int error) {
+    return error == EACCES || error == EPERM;
+}
+
+const OpenFailure* DeviceConnection::FirstAccessFailure(std::optional<Form> form) const {
+    for (const OpenFailure& failure : openFailures_)
+        if (IsAccessError(failure.error) && (!form || failure.form == *form))
+            return &failure;
+    return nullptr;
+}
+
 void DeviceConnection::noteOpenFailure(Form form, int index, const std::string& path, int error) {
     for (const OpenFailure& known : openFailures_)
         if (known.path == path)

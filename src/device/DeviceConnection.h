@@ -70,6 +70,9 @@ struct OpenFailure {
     int error = 0;    // errno of the open
 };
 
+// errno values of an open that mean the user may not open the node (it is there).
+bool IsAccessError(int error);
+
 class DeviceConnection {
 public:
     DeviceConnection(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
@@ -126,6 +129,9 @@ public:
     // Interfaces of the mouse that the last scan could not open (probe, feature handle or reader),
     // one entry per path, in the order met. Empty when every interface of the mouse opened.
     const std::vector<OpenFailure>& OpenFailures() const { return openFailures_; }
+    // The first of them that the user was not allowed to open, of `form` or of any form; null
+    // when there is none.
+    const OpenFailure* FirstAccessFailure(std::optional<Form> form = std::nullopt) const;
 
     // Waits on the wall clock (at most `maxRealMs`) until no reader of `form` runs; false on time
     // out. For tests and orderly shutdown of tools; the program itself never waits for readers.

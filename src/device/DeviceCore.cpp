@@ -275,12 +275,17 @@ void DeviceCore::statusPollTick() {
 void DeviceCore::noMouseWarning() {
     if (connection_->HasFeatureHandle(Form::Wired))
         return;
-    if (connection_->HasFeatureHandle(Form::Receiver)) {
-        if (!online_)
-            window_.ShowAttention(kTextMouseOffline);
+    const bool receiver = connection_->HasFeatureHandle(Form::Receiver);
+    if (receiver && online_)
+        return;
+    // A node of the mouse that is there but may not be opened says more than "no mouse": with the
+    // receiver open, only a wired mouse that cannot be opened does (it is plugged in, not off).
+    if (const OpenFailure* denied =
+            connection_->FirstAccessFailure(receiver ? std::optional(Form::Wired) : std::nullopt)) {
+        window_.ShowNoAccess(denied->path);
         return;
     }
-    window_.ShowAttention(kTextNoMouse);
+    window_.ShowAttention(receiver ? kTextMouseOffline : kTextNoMouse);
 }
 
 void DeviceCore::ApplyLevelChange(std::uint8_t interval, std::uint8_t level) {

@@ -34,6 +34,9 @@ public:
     virtual void ShowWriteProgress(int textIndex) = 0;
     // The attention dialog with language text `textIndex`, modeless and on top.
     virtual void ShowAttention(int textIndex) = 0;
+    // The same for a mouse that is plugged in but whose device node `path` this user may not open:
+    // which node, and how to grant the access.
+    virtual void ShowNoAccess(const std::string& path) = 0;
     // The factory-reset confirmation; true when the user confirmed.
     virtual bool ConfirmFactoryReset() = 0;
 

@@ -28,6 +28,7 @@ public:
     void RefreshMainWindow() override { ++refreshes; }
     void ShowWriteProgress(int textIndex) override { progress.push_back(textIndex); }
     void ShowAttention(int textIndex) override { attentions.push_back(textIndex); }
+    void ShowNoAccess(const std::string& path) override { noAccess.push_back(path); }
     bool ConfirmFactoryReset() override {
         calls.push_back("confirm-reset");
         return confirmReset;
@@ -44,6 +45,7 @@ public:
     int refreshes = 0;
     std::vector<int> progress;
     std::vector<int> attentions;
+    std::vector<std::string> noAccess;
     std::vector<std::pair<int, int>> sensorUpdates;
     struct Battery {
         int level, charge, phase;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using namespace quorvik;
 using device::Form;
 using test::DeviceCoreHarness;
@@ -79,6 +81,62 @@ TEST(DeviceStatus, NoMouseWarningPicksItsText) {
         h.start({Form::Wired});
         h.advance(device::kNoMouseDelayMs);
         EXPECT_TRUE(h.window.attentions.empty());
+    }
+}
+
+TEST(DeviceStatus, AMouseTheUserMayNotOpenIsNamedInsteadOfTheNoMouseWarning) {
+    // Every node of the wired mouse is closed to the user: the warning names the first one.
+    {
+        DeviceCoreHarness h;
+        h.mouse->plug(Form::Wired);
+        for (int i = 0; i < int(emulator::kInterfacesPerForm); ++i)
+            h.bus.setOpenError(*h.bus.interfacePath(i), EACCES);
+        h.start({});
+        h.advance(device::kNoMouseDelayMs);
+        EXPECT_TRUE(h.window.attentions.empty());
+        EXPECT_EQ(h.window.noAccess, std::vector<std::string>{*h.bus.interfacePath(0)});
+        h.advance(30000);
+        EXPECT_EQ(h.window.noAccess.size(), 1u) << "once per start";
+    }
+    // The receiver opens but its mouse is off, while the cable's mouse may not be opened: the
+    // plugged-in wired mouse is what the user needs to hear about.
+    {
+        DeviceCoreHarness h;
+        auto status = h.mouse->status();
+        status.online = false;
+        h.mouse->setStatus(status);
+        h.mouse->plug(Form::Wired);
+        h.mouse->plug(Form::Receiver);
+        const std::string wired = *h.bus.interfacePath(2);
+        h.bus.setOpenError(wired, EACCES);
+        h.start({});
+        h.advance(device::kNoMouseDelayMs);
+        EXPECT_TRUE(h.window.attentions.empty());
+        EXPECT_EQ(h.window.noAccess, std::vector<std::string>{wired});
+    }
+    // Only the receiver's notification node is closed and the mouse is off: still "switch it on".
+    {
+        DeviceCoreHarness h;
+        auto status = h.mouse->status();
+        status.online = false;
+        h.mouse->setStatus(status);
+        h.mouse->plug(Form::Receiver);
+        h.bus.setOpenError(*h.bus.interfacePath(4), EACCES);
+        h.start({});
+        h.advance(device::kNoMouseDelayMs);
+        EXPECT_EQ(h.window.attentions, std::vector<int>{156});
+        EXPECT_TRUE(h.window.noAccess.empty());
+    }
+    // A node that fails for another reason than access is no access problem.
+    {
+        DeviceCoreHarness h;
+        h.mouse->plug(Form::Wired);
+        for (int i = 0; i < int(emulator::kInterfacesPerForm); ++i)
+            h.bus.setOpenError(*h.bus.interfacePath(i), EBUSY);
+        h.start({});
+        h.advance(device::kNoMouseDelayMs);
+        EXPECT_EQ(h.window.attentions, std::vector<int>{155});
+        EXPECT_TRUE(h.window.noAccess.empty());
     }
 }
 

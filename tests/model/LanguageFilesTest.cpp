@@ -22,7 +22,7 @@ const std::filesystem::path kBuiltConfig = std::filesystem::path(QV_BIN_DIR) / "
 const std::vector<std::pair<int, int>> kUsedTexts = {
     {0, 2},     {4, 15},    {19, 34},   {36, 36},   {40, 42},   {45, 58},   {60, 68},   {75, 80},   {85, 93},
     {100, 110}, {140, 156}, {170, 176}, {180, 180}, {190, 190}, {200, 200}, {220, 225}, {232, 243}, {253, 258},
-    {265, 265}, {272, 273}, {280, 288}, {300, 324}, {330, 347}, {350, 357}, {360, 365},
+    {265, 265}, {272, 273}, {280, 288}, {300, 324}, {330, 347}, {350, 357}, {360, 365}, {410, 416},
 };
 // Numbers inside those ranges that no label uses.
 const std::vector<int> kUnusedInside = {319};

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <map>
 #include <sstream>
 
@@ -397,4 +398,43 @@ TEST(Quorvikctl, ListNamesTheRolesOfEachInterface) {
     EXPECT_EQ(roles(lines(h.out.str())), (std::vector<std::string>{"wired\tother", "wired\tother", "wired\tfeature",
                                                                    "wired\tother", "wired\tinput", "receiver\tother",
                                                                    "receiver\tother", "receiver\tinput+feature"}));
+}
+
+TEST(Quorvikctl, AMouseThisUserMayNotOpenIsNamedWithTheFix) {
+    CtlHarness h;
+    h.mouse.plug(Form::Wired);
+    std::vector<std::string> nodes;
+    for (int i = 0; i < int(emulator::kInterfacesPerForm); ++i) {
+        nodes.push_back(*h.bus.interfacePath(i));
+        h.bus.setOpenError(nodes.back(), EACCES);
+    }
+    auto explainsAccess = [&](const std::string& err) {
+        for (const std::string& node : nodes)
+            EXPECT_NE(err.find("wired mouse is plugged in, but this user may not open " + node), std::string::npos)
+                << err;
+        EXPECT_NE(err.find("70-quorvik.rules"), std::string::npos);
+        EXPECT_NE(err.find("unplug and replug the mouse"), std::string::npos);
+        EXPECT_NE(err.find("sudo udevadm control --reload && sudo udevadm trigger"), std::string::npos);
+        EXPECT_EQ(err.find("no mouse found"), std::string::npos) << "it is there";
+    };
+    // Nothing can be sent to it: the exit code of no mouse, with the reason spelt out.
+    EXPECT_EQ(h.run({"status"}), ctl::kExitNoMouse);
+    explainsAccess(h.err.str());
+    EXPECT_EQ(h.run({"apply"}), ctl::kExitNoMouse);
+    explainsAccess(h.err.str());
+    EXPECT_TRUE(h.traceLines().empty());
+    EXPECT_EQ(h.run({"list"}), ctl::kExitNoMouse);
+    explainsAccess(h.err.str());
+    EXPECT_EQ(lines(h.out.str()).front(), "wired\tno-access\t" + nodes.front());
+
+    // Only the notification node is closed to the user: the commands work, with a note about it.
+    for (const std::string& node : nodes)
+        h.bus.setOpenError(node, 0);
+    h.bus.setOpenError(nodes[4], EACCES);
+    EXPECT_EQ(h.run({"status"}), ctl::kExitOk);
+    EXPECT_NE(h.err.str().find("may not open " + nodes[4]), std::string::npos);
+    // Another error than a refused permission is not explained as one.
+    h.bus.setOpenError(nodes[4], EBUSY);
+    EXPECT_EQ(h.run({"status"}), ctl::kExitOk);
+    EXPECT_EQ(h.err.str(), "");
 }

@@ -62,6 +62,12 @@ std::vector<std::string> NamedSkins() {
                                       "menusub_ov.png",
                                       "min_nr.png",
                                       "min_ov.png",
+                                      "profile_list_nr.png",
+                                      "profile_list_ov.png",
+                                      "profile_tab_nr.png",
+                                      "profile_tab_ov.png",
+                                      "profile_tab_dn.png",
+                                      "profile_tab_dn_ov.png",
                                       "exit_nr.png",
                                       "exit_ov.png"};
     for (const char* base : {"check_", "radio_", "check_button_dpi_"})
@@ -125,6 +131,8 @@ TEST_F(SkinsTest, EachLookOfAControlIsDistinct) {
         {"combo3_nr.png", "combo3_ov.png"},
         {"menu_nr.png", "menu_ov.png"},
         {"menusub_nr.png", "menusub_ov.png"},
+        {"profile_list_nr.png", "profile_list_ov.png"},
+        {"profile_tab_nr.png", "profile_tab_ov.png", "profile_tab_dn.png", "profile_tab_dn_ov.png"},
         {"macro_record_nr.png", "macro_record_dn.png"},
         {"color_select_nr.png", "color_select_check.png"},
         {"1000hz_nr.png", "1000hz_dn.png"},

@@ -13,7 +13,7 @@ enum ExitCode : int {
     kExitOk = 0,
     kExitFailure = 1,      // the mouse did not take a command, a file could not be written, …
     kExitBadArguments = 2, // the command line is wrong
-    kExitNoMouse = 3,      // neither the wired mouse nor the receiver was found
+    kExitNoMouse = 3,      // neither the wired mouse nor the receiver was found, or may be opened
     kExitMouseOffline = 4, // only the receiver is there and the mouse does not answer as online
     kExitBadProfile = 5,   // the profile file given could not be read
     kExitCancelled = 6,    // the user declined the confirmation

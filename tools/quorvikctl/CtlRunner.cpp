@@ -10,8 +10,10 @@
 #include "platform/Messages.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <unistd.h>
@@ -117,6 +119,7 @@ public:
     void RefreshMainWindow() override {}
     void ShowWriteProgress(int) override {}
     void ShowAttention(int) override {}
+    void ShowNoAccess(const std::string&) override {} // the commands say it themselves
     bool ConfirmFactoryReset() override { return true; }
     void UpdateSensorControls(std::uint8_t, std::uint16_t stepCount) override {
         context_.err << "The mouse reports another sensor (" << hex4(model::SensorIdentifier()) << ", " << stepCount
@@ -139,6 +142,31 @@ private:
     int displays_ = 0;
     bool mouseGone_ = false;
 };
+
+// A node of the mouse that is there but that this user may not open.
+struct DeniedNode {
+    Form form;
+    std::string path;
+    int error;
+};
+
+// Says which nodes of the mouse the user may not open and how to grant the access.
+void explainNoAccess(const std::vector<DeniedNode>& denied, std::ostream& err) {
+    for (const DeniedNode& node : denied)
+        err << "quorvikctl: the " << formLabel(node.form) << " is plugged in, but this user may not open " << node.path
+            << " (" << std::strerror(node.error) << ")\n";
+    err << "To give the logged-in user access, install the udev rule 70-quorvik.rules that comes with quorvik\n"
+           "(for example into /etc/udev/rules.d/), then unplug and replug the mouse, or reload the rules:\n"
+           "  sudo udevadm control --reload && sudo udevadm trigger\n";
+}
+
+std::vector<DeniedNode> deniedNodes(const device::DeviceConnection& link) {
+    std::vector<DeniedNode> denied;
+    for (const device::OpenFailure& failure : link.OpenFailures())
+        if (device::IsAccessError(failure.error))
+            denied.push_back({failure.form, failure.path, failure.error});
+    return denied;
+}
 
 // The profile a command works on: a slot (default the current one) or a file, read into a copy
 // so that the user's slots stay as they are.
@@ -170,23 +198,38 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
         std::string form, role, path;
     };
     std::vector<Found> found;
+    std::vector<DeniedNode> denied;
+    auto formOf = [](const platform::HidAttributes& attributes) -> std::optional<Form> {
+        if (attributes.vendorId != device::kVendorId)
+            return std::nullopt;
+        for (Form f : device::kForms)
+            if (attributes.productId == device::ProductIdOf(f))
+                return f;
+        return std::nullopt;
+    };
     for (int i = 0; i < device::kProbeCount; ++i) {
         auto path = context.bus.interfacePath(i);
         if (!path)
             break;
-        auto handle = context.bus.open(*path);
+        int error = 0;
+        auto handle = context.bus.open(*path, &error);
         platform::HidAttributes attributes;
+        if (!handle) {
+            // Listed by the system with the mouse's ids, but not ours to open.
+            if (device::IsAccessError(error) && context.bus.describe(*path, attributes))
+                if (const auto form = formOf(attributes)) {
+                    denied.push_back({*form, *path, error});
+                    found.push_back({device::FormName(*form), "no-access", *path});
+                }
+            continue;
+        }
         std::vector<platform::HidCaps> collections;
-        if (!handle || !handle->attributes(attributes) || !handle->collections(collections))
+        if (!handle->attributes(attributes) || !handle->collections(collections))
             continue;
-        if (attributes.vendorId != device::kVendorId)
+        const auto f = formOf(attributes);
+        if (!f)
             continue;
-        std::string form;
-        for (Form f : device::kForms)
-            if (attributes.productId == device::ProductIdOf(f))
-                form = device::FormName(f);
-        if (form.empty())
-            continue;
+        const std::string form = device::FormName(*f);
         const auto roles = device::RolesOf(collections);
         std::string role = roles.input && roles.feature ? "input+feature"
                            : roles.input                ? "input"
@@ -205,21 +248,35 @@ int listCommand(const CtlOptions& options, CtlContext& context) {
         for (const auto& f : found)
             context.out << f.form << "\t" << f.role << "\t" << f.path << "\n";
     }
+    if (!denied.empty())
+        explainNoAccess(denied, context.err);
     if (found.empty()) {
         context.err << "quorvikctl: no mouse found\n";
         return kExitNoMouse;
     }
-    return kExitOk;
+    // Only nodes that cannot be opened: there is a mouse, but nothing can be done with it.
+    return found.size() == denied.size() ? kExitNoMouse : kExitOk;
 }
 
 // Scans for the mouse; prints why not and returns the exit code when it is not there.
 int connect(device::DeviceCore& core, CtlContext& context) {
     core.Connection().Scan();
+    const std::vector<DeniedNode> denied = deniedNodes(core.Connection());
     if (!core.Connection().HasTarget()) {
+        // A mouse the user may not open is no missing mouse: say which node and what to do. The
+        // exit code stays the one of no mouse: nothing can be sent to it.
+        if (!denied.empty()) {
+            explainNoAccess(denied, context.err);
+            return kExitNoMouse;
+        }
         context.err << "quorvikctl: no mouse found (neither the wired mouse nor the receiver is plugged in"
                     << (core.Connection().AnyDevice() ? ", or it cannot be opened for writing" : "") << ")\n";
         return kExitNoMouse;
     }
+    // The commands still reach the mouse; a node it cannot open (its level-change reports, or
+    // the other form) is worth knowing about.
+    if (!denied.empty())
+        explainNoAccess(denied, context.err);
     return kExitOk;
 }
 

@@ -264,6 +264,39 @@ void combo(QPainter& p, double w, double h, bool hover) {
     chevron(p, QPointF(w - 11, h / 2 + 0.5), 7, hover ? kAccent : kText, 1.6, 0);
 }
 
+// A row of the profile list: look 0 normal, 1 under the pointer, 2 the profile in use, 3 the
+// profile in use under the pointer.
+void profileTab(QPainter& p, double w, double h, int look) {
+    QRectF r(0, 0, w, h);
+    switch (look) {
+    case 0:
+        roundRect(p, r, 3, QColor(0x1E, 0x21, 0x26), kBorder);
+        break;
+    case 1:
+        roundRect(p, r, 3, QColor(0x28, 0x2C, 0x33), QColor(0x4A, 0x50, 0x59));
+        break;
+    default:
+        roundRect(p, r, 3, vertical(r, look == 3 ? kAccent.lighter(115) : kAccent, kAccentDeep),
+                  kAccent.lighter(look == 3 ? 140 : 120));
+        break;
+    }
+}
+
+// The profile list button: three lines of a list in a box like the selector's.
+void profileListButton(QPainter& p, double w, double h, bool hover) {
+    QRectF r(0, 0, w, h);
+    roundRect(p, r, 4, vertical(r, QColor(0x24, 0x27, 0x2D), QColor(0x1B, 0x1D, 0x22)), hover ? kAccent : kBorder);
+    p.save();
+    const QColor ink = hover ? kAccent : kText;
+    p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 3; ++i) {
+        const double y = h * 0.32 + i * h * 0.18;
+        p.drawPoint(QPointF(w * 0.3, y));
+        p.drawLine(QPointF(w * 0.42, y), QPointF(w * 0.72, y));
+    }
+    p.restore();
+}
+
 void menuRow(QPainter& p, double w, double h, bool hover, bool sub) {
     QRectF r(0, 0, w, h);
     if (hover) {
@@ -719,8 +752,14 @@ std::vector<Skin> skins() {
             [hover](QPainter& p, double w, double h) { menuRow(p, w, h, hover, false); });
         add("menusub_" + s + ".png", 160, 26,
             [hover](QPainter& p, double w, double h) { menuRow(p, w, h, hover, true); });
+        add("profile_list_" + s + ".png", 24, 24,
+            [hover](QPainter& p, double w, double h) { profileListButton(p, w, h, hover); });
     }
     add("button4_nr.png", 120, 26, [](QPainter& p, double w, double h) { textButton(p, w, h, 0); });
+    const char* tabLooks[] = {"nr", "ov", "dn", "dn_ov"};
+    for (int look = 0; look < 4; ++look)
+        add(QStringLiteral("profile_tab_%1.png").arg(QLatin1String(tabLooks[look])), 104, 20,
+            [look](QPainter& p, double w, double h) { profileTab(p, w, h, look); });
     const char* arrowLooks[] = {"nr", "ov", "check"};
     for (int look = 0; look < 3; ++look) {
         QString s = QString::fromLatin1(arrowLooks[look]);

@@ -34,6 +34,8 @@ public:
 
     WindowHandle handle() const { return handle_; }
     static NativeWindow* fromHandle(WindowHandle handle);
+    // The object that receives the window's messages (a dialog, a popup).
+    MessageHandler* owner() const { return owner_; }
 
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 

@@ -52,6 +52,7 @@ public:
     void Remove();
     bool IsShown() const { return shown_; }
     void SetTip(const QString& tip);
+    const QString& Tip() const { return setup_.tip; }
 
     // A desktop notification through the tray, where the tray can show one. True when shown.
     bool ShowMessage(const QString& title, const QString& text);

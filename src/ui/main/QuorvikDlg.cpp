@@ -23,6 +23,7 @@
 #include "ui/main/PowerControls.h"
 #include "ui/main/ProfileArea.h"
 #include "ui/main/ProgressBarDlg.h"
+#include "ui/rules/TrayBattery.h"
 #include "ui/rules/WindowPlacement.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
@@ -50,6 +51,13 @@ constexpr int kTextNoMouseSettings = 158;
 constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
+constexpr int kTextNoAccess = 410;
+constexpr int kTextTipLevel = 411;
+constexpr int kTextTipCharging = 412;
+constexpr int kTextTipFull = 413;
+constexpr int kTextLowBatteryTitle = 414;
+constexpr int kTextLowBattery = 415;
+constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
 constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
@@ -163,7 +171,7 @@ bool CQuorvikDlg::OnInitDialog() {
         setup.message = kMsgTrayNotify;
         setup.iconId = kTrayIconId;
         setup.icon = QIcon(QPixmap::fromImage(BuiltinImage(kIconResource)));
-        setup.tip = QStringLiteral("Gaming Mouse");
+        setup.tip = QString::fromUtf16(kTrayTip);
         setup.menu = {{kCmdTrayOpen, QString::fromStdU16String(model::LanguageText(kTextTrayOpen))},
                       {0, {}},
                       {kCmdTrayExit, QString::fromStdU16String(model::LanguageText(kTextTrayExit))}};
@@ -490,8 +498,16 @@ void CQuorvikDlg::ShowWriteProgress(int textIndex) {
 }
 
 void CQuorvikDlg::ShowAttention(int textIndex) {
+    showWarning(model::LanguageText(textIndex));
+}
+
+void CQuorvikDlg::ShowNoAccess(const std::string& path) {
+    showWarning(rules::WithValue(model::LanguageText(kTextNoAccess), model::ToU16(path)));
+}
+
+void CQuorvikDlg::showWarning(const std::u16string& text) {
     // Modeless and on top: the user may look at the window behind it.
-    warning_ = std::make_unique<CAttentionDlg>(model::LanguageText(textIndex), hwnd());
+    warning_ = std::make_unique<CAttentionDlg>(text, hwnd());
     warning_->Create();
     warning_->window()->showCommand(SW_SHOWNORMAL);
     warning_->window()->setTopmost(true);
@@ -520,6 +536,28 @@ void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
         text->SetShown(chargeState != device::kChargeCharging);
         InvalidateControl(text);
     }
+    showTrayBattery(level, chargeState);
+}
+
+void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
+    if (!tray_)
+        return;
+    // Until the mouse has told its status (and while it is not online) the level is no news.
+    const bool known = core_->LastStatusReport() && core_->Online();
+    const rules::BatteryWords words{model::LanguageText(kTextTipLevel), model::LanguageText(kTextTipCharging),
+                                    model::LanguageText(kTextTipFull)};
+    const QString tip =
+        known ? QString::fromStdU16String(rules::BatteryTip(words, level, chargeState)) : QString::fromUtf16(kTrayTip);
+    if (tip != tray_->Tip())
+        tray_->SetTip(tip);
+    if (!known || !lowBattery_.Update(level, chargeState))
+        return;
+    const std::u16string title = model::LanguageText(kTextLowBatteryTitle);
+    const std::u16string text = rules::WithValue(model::LanguageText(kTextLowBattery), model::DecimalText(level));
+    if (services_.notify)
+        services_.notify(title, text);
+    else
+        tray_->ShowMessage(QString::fromStdU16String(title), QString::fromStdU16String(text));
 }
 
 void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {

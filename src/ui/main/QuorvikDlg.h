@@ -14,6 +14,7 @@
 #include "ui/main/Page.h"
 #include "ui/main/PageColumn.h"
 #include "ui/main/PageHost.h"
+#include "ui/rules/TrayBattery.h"
 #include "ui/skin/AttentionDlg.h"
 #include "ui/skin/DlgBase.h"
 
@@ -50,6 +51,8 @@ public:
         std::function<void(WindowHandle parent)> runMacroManager;
         // Whether to put an icon in the notification area (false where the desktop has none).
         bool trayIcon = true;
+        // Shows a desktop notification; empty: through the tray icon, where the desktop shows them.
+        std::function<void(const std::u16string& title, const std::u16string& text)> notify;
         // Full-screen size of the screen the window opens on, for its size and place.
         int screenWidth = 0;
         int screenHeight = 0;
@@ -84,6 +87,7 @@ public:
     void RefreshMainWindow() override;
     void ShowWriteProgress(int textIndex) override;
     void ShowAttention(int textIndex) override;
+    void ShowNoAccess(const std::string& path) override;
     bool ConfirmFactoryReset() override;
     void UpdateSensorControls(std::uint8_t classFlag, std::uint16_t stepCount) override;
     void ShowBattery(int level, int chargeState, int animationPhase) override;
@@ -107,6 +111,8 @@ public:
     // The modeless warning shown last (no-mouse), for tests; null when none is open.
     CAttentionDlg* OpenWarning() const;
     COsdDisplay& Osd() { return *osd_; }
+    // The icon in the notification area; null without one.
+    platform::TrayIcon* Tray() const { return tray_.get(); }
 
 protected:
     bool OnInitDialog() override;
@@ -128,6 +134,8 @@ private:
     void placeWindow();
     void createOutsideControls();
     void onDestroy();
+    void showWarning(const std::u16string& text);
+    void showTrayBattery(int level, int chargeState);
 
     platform::HidBus& bus_;
     Services services_;
@@ -139,6 +147,7 @@ private:
     std::unique_ptr<COsdDisplay> osd_;
     std::unique_ptr<platform::TrayIcon> tray_;
     std::unique_ptr<CAttentionDlg> warning_;
+    rules::LowBatteryNotice lowBattery_;
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;
     std::function<void()> firstPaint_;

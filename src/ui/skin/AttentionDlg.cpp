@@ -4,16 +4,38 @@
 #include "platform/Messages.h"
 #include "ui/skin/Displays.h"
 
+#include <QFontMetrics>
 #include <QPainterPath>
+
+#include <algorithm>
 
 namespace quorvik::ui {
 
 using namespace platform;
 
+namespace {
+// The message's box in units; the dialog grows downwards when a long message needs more lines.
+constexpr int kTextLeft = 24;
+constexpr int kTextTop = 22;
+constexpr int kTextRight = 295;
+constexpr int kTextBottom = 66;
+// From the bottom edge: the OK button's top and bottom.
+constexpr int kOkTopFromBottom = 32;
+constexpr int kOkBottomFromBottom = 8;
+} // namespace
+
 CAttentionDlg::CAttentionDlg(std::u16string message, WindowHandle parent)
     : CDlgBase(kTemplate, parent), message_(std::move(message)) {
     width_ = Scaled(kWidthUnits);
-    height_ = Scaled(kHeightUnits);
+    height_ = Scaled(kHeightUnits) + ExtraHeight(message_);
+}
+
+int CAttentionDlg::ExtraHeight(const std::u16string& message) {
+    const QRect box = ScaledRect(kTextLeft, kTextTop, kTextRight, kTextBottom).toQRect();
+    const QRect needed = QFontMetrics(ControlFont())
+                             .boundingRect(QRect(0, 0, box.width(), 100000), int(Qt::AlignHCenter | Qt::TextWordWrap),
+                                           QString::fromStdU16String(message));
+    return std::max(0, needed.height() - box.height());
 }
 
 bool CAttentionDlg::OnInitDialog() {
@@ -26,12 +48,17 @@ void CAttentionDlg::CreateControls(const Rect&) {
     close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
     AddControl(1, std::move(close));
 
-    auto ok = std::make_unique<CImageButton>(hwnd(), kOkId, ScaledRect(119.5, 70, 199.5, 94), model::LanguageText(4));
+    const int extra = height_ - Scaled(kHeightUnits);
+    const Rect okRect = ScaledRect(119.5, kHeightUnits - kOkTopFromBottom, 199.5, kHeightUnits - kOkBottomFromBottom);
+    auto ok = std::make_unique<CImageButton>(hwnd(), kOkId,
+                                             Rect{okRect.left, okRect.top + extra, okRect.right, okRect.bottom + extra},
+                                             model::LanguageText(4));
     ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
     AddControl(1, std::move(ok));
 
-    auto text = std::make_unique<CStaticText>(hwnd(), kMessageId, ScaledRect(24, 22, 295, 66), message_,
-                                              Rgb(kTextNormal), Qt::AlignHCenter);
+    Rect box = ScaledRect(kTextLeft, kTextTop, kTextRight, kTextBottom);
+    box.bottom += extra;
+    auto text = std::make_unique<CStaticText>(hwnd(), kMessageId, box, message_, Rgb(kTextNormal), Qt::AlignHCenter);
     text->SetWordWrap(true);
     AddControl(2, std::move(text));
 }

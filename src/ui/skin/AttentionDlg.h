@@ -1,5 +1,6 @@
 // The program's message and confirmation box: a message, OK and a close button. OK answers
-// IDOK, the close button (and Escape, and closing the window) IDCANCEL.
+// IDOK, the close button (and Escape, and closing the window) IDCANCEL. A message longer than the
+// box's lines makes the dialog taller, so that nothing of it is cut off.
 #pragma once
 
 #include "ui/skin/DlgBase.h"
@@ -17,6 +18,8 @@ public:
     static constexpr int kHeightUnits = 102;
 
     CAttentionDlg(std::u16string message, WindowHandle parent);
+    // Pixels the dialog grows by for `message`: 0 for a message that fits the box.
+    static int ExtraHeight(const std::u16string& message);
 
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 

@@ -98,6 +98,8 @@ public:
     const QFont& DialogFont() const { return dialogFont_; }
 
     CControlBase* HotControl() const { return hot_; }
+    // Where the pointer was last seen over the client area; (-1, -1) once it left.
+    QPoint LastPointer() const { return QPoint(lastX_, lastY_); }
     CControlBase* PressedControl() const { return pressed_; }
 
     // Invalidate the control's rectangle, or the whole window.

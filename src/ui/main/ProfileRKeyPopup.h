@@ -1,0 +1,29 @@
+// The context menu of a profile slot tab: Import, Export, Rename, Delete. The chosen entry's index
+// is the operation code (0 … 3), reported with 0x48C; losing activation reports 0x48D.
+#pragma once
+
+#include "ui/skin/WndPopup.h"
+
+namespace quorvik::ui {
+
+class CProfileRKeyPopup : public CWndPopup {
+public:
+    // The kind whose closed message is 0x48D.
+    static constexpr int kKind = 13;
+    static constexpr unsigned kChoiceMessage = 0x48C;
+    static constexpr int kEntryCount = 4;
+    static constexpr int kRowHeightUnits = 26;
+    static constexpr int kWidthUnits = 160;
+
+    // Opens the menu at a screen point, for the tab `controlId`, within the context-menu area of
+    // the point. The popup deletes itself when its window closes.
+    static CProfileRKeyPopup* Open(WindowHandle owner, int screenX, int screenY, int controlId);
+
+protected:
+    void BuildItems() override;
+
+private:
+    CProfileRKeyPopup() = default;
+};
+
+} // namespace quorvik::ui

@@ -1,0 +1,68 @@
+#include "ui/rules/ProfileSlots.h"
+
+#include "macro/MacroEditing.h"
+#include "model/ProfileRecord.h"
+
+namespace quorvik::ui::rules {
+
+VisibleSlots VisibleProfiles(const model::ConfigPairs& config) {
+    VisibleSlots visible;
+    visible.count = config.ShowCountClamped();
+    for (int position = 0; position < visible.count; ++position)
+        visible.order[std::size_t(position)] = config.ShowListSlot(position);
+    return visible;
+}
+
+std::optional<int> SlotForNewProfile(const model::ConfigPairs& config) {
+    const int n = config.ShowCountClamped();
+    if (n >= kProfileLimit)
+        return std::nullopt;
+    return config.ShowListSlot(n);
+}
+
+void AddProfile(model::ConfigPairs& config, int slot, std::u16string name) {
+    config.SetProfileShowCount(config.ShowCountClamped() + 1);
+    model::ProfileRecord& record = model::Profile(slot);
+    record.ResetToFactory(0);
+    record.SetPairValue(model::kPairProfileName, std::move(name));
+}
+
+DeleteOutcome DeleteProfile(model::ConfigPairs& config, int slot, int currentSlot) {
+    if (slot == currentSlot)
+        return DeleteOutcome::IsCurrent;
+    const VisibleSlots visible = VisibleProfiles(config);
+    int found = -1;
+    for (int position = 0; position < visible.count && found < 0; ++position)
+        if (visible.order[std::size_t(position)] == slot)
+            found = position;
+    if (found < 0)
+        return DeleteOutcome::NotShown;
+    // Only a configuration whose current slot is not shown gets here: a show count of 0 would
+    // leave the user nothing to select.
+    if (visible.count <= 1)
+        return DeleteOutcome::LastShown;
+
+    std::array<int, kProfileLimit> list{};
+    for (int position = 0; position < kProfileLimit; ++position)
+        list[std::size_t(position)] = config.ShowListSlot(position);
+    for (int position = found; position < kProfileLimit - 1; ++position)
+        list[std::size_t(position)] = list[std::size_t(position) + 1];
+    list[kProfileLimit - 1] = slot;
+    for (int position = 0; position < kProfileLimit; ++position)
+        config.SetProfileShowList(position, list[std::size_t(position)]);
+    config.SetProfileShowCount(visible.count - 1);
+    return DeleteOutcome::Deleted;
+}
+
+std::optional<int> SlotOfPopupEntry(const model::ConfigPairs& config, int entry) {
+    const int position = entry - kPopupFirstProfileEntry;
+    if (position < 0 || position >= kProfileLimit || position >= config.ShowCountClamped())
+        return std::nullopt;
+    return config.ShowListSlot(position);
+}
+
+std::u16string CleanProfileName(std::u16string_view typed) {
+    return macro::CleanItemName(typed);
+}
+
+} // namespace quorvik::ui::rules

@@ -1,0 +1,610 @@
+// The profiles panel through the real window: selecting, adding, renaming, deleting, importing
+// and exporting profiles with the tabs, the buttons, the profile list and the tabs' context menu,
+// with the dialogs answered as a user would; what each does to the records, the files, the show
+// list and the mouse. Also the factory reset, the no-access warning and the tray's battery tip,
+// and the panel as drawn at both display factors in both languages.
+#include "MacroUiSupport.h"
+#include "SmallPagesSupport.h"
+
+#include "model/ConfigPairs.h"
+#include "model/ProfileFile.h"
+#include "platform/qt/FileDialogs.h"
+#include "platform/qt/TrayIcon.h"
+#include "ui/macro/MacroIds.h"
+#include "ui/main/ComboProfilePopup.h"
+#include "ui/main/FirmwareResetDlg.h"
+#include "ui/main/MainLayout.h"
+#include "ui/main/ProfileArea.h"
+#include "ui/main/ProfileNameDlgs.h"
+#include "ui/main/ProfileRKeyPopup.h"
+#include "ui/rules/ProfileSlots.h"
+#include "ui/rules/TrayBattery.h"
+#include "ui/skin/Displays.h"
+
+#include <cerrno>
+
+namespace quorvik::test {
+namespace {
+
+using device::Form;
+using device::SettingGroup;
+using namespace ui::main_ids;
+using Bytes = std::vector<unsigned char>;
+using Codes = std::vector<std::uint8_t>;
+
+constexpr int kTextAddPrompt = 141;
+constexpr int kTextRenamePrompt = 144;
+constexpr int kTextLimit = 145;
+constexpr int kTextEmptyName = 147;
+constexpr int kTextDeleteCurrent = 152;
+
+class ProfileAreaTest : public SmallPagesTest {
+protected:
+    void TearDown() override {
+        platform::SetFileDialogAnswerer({});
+        ui::CDlgBase::OnNextDialogShown({});
+        SmallPagesTest::TearDown();
+    }
+
+    ui::CProfileArea& area() { return *static_cast<ui::CProfileArea*>(dlg().PageFor(kProfileAdd)); }
+    model::ConfigPairs& config() { return model::Config(); }
+    std::vector<int> showList() {
+        std::vector<int> list;
+        for (int position = 0; position < 5; ++position)
+            list.push_back(int(config().ProfileShowList(position)));
+        return list;
+    }
+    const std::u16string& nameOf(int slot) { return model::Profile(slot).PairValue(model::kPairProfileName); }
+    Bytes slotFile(int slot) { return readBytes(config().ProfileSlotPath(slot)); }
+    // Every file the profile operations may write: the configuration and the five slot files.
+    std::vector<Bytes> allFiles() {
+        std::vector<Bytes> files{readBytes(model::ConfigFilePath())};
+        for (int slot = 0; slot < 5; ++slot)
+            files.push_back(slotFile(slot));
+        return files;
+    }
+    // The configuration as its file holds it.
+    model::ConfigPairs savedConfig() {
+        model::ConfigPairs saved;
+        EXPECT_TRUE(saved.Read(model::ConfigFilePath()));
+        return saved;
+    }
+    // The tabs shown, top to bottom, as slots.
+    std::vector<int> tabsShown() {
+        std::vector<std::pair<int, int>> rows;
+        for (int slot = 0; slot < 5; ++slot)
+            if (area().Tab(slot)->isLive())
+                rows.push_back({area().Tab(slot)->rect().top, slot});
+        std::sort(rows.begin(), rows.end());
+        std::vector<int> order;
+        for (const auto& row : rows)
+            order.push_back(row.second);
+        return order;
+    }
+
+    // A click in the middle of a control of a dialog.
+    void clickIn(ui::CDlgBase& dialog, int id) {
+        ui::CControlBase* control = dialog.FindControl(id);
+        ASSERT_NE(control, nullptr) << "no control " << id;
+        const ui::Rect r = control->rect();
+        click(dialog, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+    // Name dialog steps: type a name and press OK; press Cancel.
+    DialogScript::Step typeName(std::u16string name) {
+        return [this, name](ui::CDlgBase& dialog) {
+            dialog.SetEditText(ui::CAddProfileDlg::kNameEdit, name);
+            clickIn(dialog, ui::kIdDialogOk);
+        };
+    }
+    DialogScript::Step cancel() {
+        return [this](ui::CDlgBase& dialog) { clickIn(dialog, ui::kIdDialogCancel); };
+    }
+    DialogScript::Step attention(int text) {
+        return [this, text](ui::CDlgBase& dialog) {
+            EXPECT_EQ(AttentionText(dialog), model::LanguageText(text)) << "expected language text " << text;
+            clickIn(dialog, ui::CAttentionDlg::kOkId);
+        };
+    }
+
+    // A right-click on a tab opens its menu; the entry is chosen the way the pointer would. The
+    // command waits for timer 60: `runCommand` lets it run.
+    void chooseInSlotMenu(int slot, int operation, bool runCommand = true) {
+        ui::CControlBase* tab = area().Tab(slot);
+        ASSERT_TRUE(tab->isLive()) << "tab of slot " << slot;
+        const ui::Rect& r = tab->rect();
+        const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        mouse(dlg(), platform::WM_MOUSEMOVE, x, y);
+        mouse(dlg(), platform::WM_RBUTTONUP, x, y);
+        const platform::WindowHandle menu = dlg().Popup(kPopupSlotControl);
+        ASSERT_NE(menu, 0u) << "no context menu";
+        // At the click point.
+        EXPECT_EQ(platform::NativeWindow::fromHandle(menu)->pos(), dlg().window()->mapToGlobal(QPoint(x, y)));
+        chooseRow(menu, operation, ui::CProfileRKeyPopup::kRowHeightUnits);
+        EXPECT_FALSE(loop.isWindow(menu)) << "the menu closes with the choice";
+        if (runCommand)
+            loop.advance(ui::CProfileArea::kCommandDelayMs);
+    }
+    void chooseRow(platform::WindowHandle popup, int row, int rowUnits) {
+        const int height = ui::Scaled(rowUnits);
+        const int y = row * height + height / 2;
+        loop.send(popup, platform::WM_MOUSEMOVE, 0, platform::MakePointParam(20, y));
+        loop.send(popup, platform::WM_LBUTTONDOWN, platform::MK_LBUTTON, platform::MakePointParam(20, y));
+        loop.send(popup, platform::WM_LBUTTONUP, 0, platform::MakePointParam(20, y));
+        loop.runUntilIdle();
+    }
+    ui::CComboProfilePopup* openList(int anchor = kProfileSelector) {
+        clickControl(anchor);
+        const platform::WindowHandle list = area().List();
+        EXPECT_NE(list, 0u);
+        auto* window = list ? platform::NativeWindow::fromHandle(list) : nullptr;
+        return window ? dynamic_cast<ui::CComboProfilePopup*>(window->owner()) : nullptr;
+    }
+
+    // Adds a profile through the Add button.
+    void addProfile(const std::u16string& name) {
+        DialogScript script;
+        script.then(typeName(name));
+        clickControl(kProfileAdd);
+        EXPECT_TRUE(script.done());
+    }
+};
+
+TEST_F(ProfileAreaTest, AddHandsOutSlot3ThenSlot4ThenShowsTheLimit) {
+    start("0", {Form::Wired});
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 1, 2}));
+    model::Profile(3).SetPairValue(model::kPairProfileName, u"an old profile");
+
+    DialogScript script;
+    script.then([&](ui::CDlgBase& dialog) {
+        EXPECT_NE(dynamic_cast<ui::CAddProfileDlg*>(&dialog), nullptr);
+        EXPECT_EQ(dialog.FindControl(ui::kIdDialogPrompt)->text(), model::LanguageText(kTextAddPrompt));
+        EXPECT_EQ(dialog.GetEditText(ui::CAddProfileDlg::kNameEdit), u"");
+        EXPECT_TRUE(dialog.Edit(ui::CAddProfileDlg::kNameEdit)->alignment() & Qt::AlignHCenter);
+        EXPECT_EQ(dialog.FindControl(ui::kIdDialogOk)->text(), model::LanguageText(4));
+        EXPECT_EQ(dialog.FindControl(ui::kIdDialogCancel)->text(), model::LanguageText(5));
+        // Escape does nothing; an empty name (a line break is no name) is refused and the dialog stays.
+        loop.send(dialog.hwnd(), platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
+        EXPECT_TRUE(dialog.IsOpen());
+        dialog.SetEditText(ui::CAddProfileDlg::kNameEdit, u"\n");
+        clickIn(dialog, ui::kIdDialogOk);
+        EXPECT_TRUE(dialog.IsOpen());
+        // Enter confirms.
+        dialog.SetEditText(ui::CAddProfileDlg::kNameEdit, u"Work\r\n");
+        loop.send(dialog.hwnd(), platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+    });
+    script.then(attention(kTextEmptyName));
+    clickControl(kProfileAdd);
+    ASSERT_TRUE(script.done());
+
+    model::ProfileRecord expected;
+    expected.ResetToFactory(0);
+    expected.SetPairValue(model::kPairProfileName, u"Work");
+    EXPECT_EQ(model::Profile(3), expected);
+    EXPECT_EQ(config().ProfileShowCount(), 4);
+    EXPECT_EQ(model::CurrentSlot(), 0) << "the new profile is not made current";
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(area().Tab(3)->text(), u"Work");
+    // Committed: the configuration and the slot's file on disk.
+    EXPECT_EQ(savedConfig().ProfileShowCount(), 4);
+    model::ProfileRecord stored;
+    ASSERT_TRUE(model::ReadProfileRecord(stored, config().ProfileSlotPath(3)));
+    EXPECT_EQ(stored, expected);
+
+    addProfile(u"Play");
+    EXPECT_EQ(nameOf(4), u"Play");
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 1, 2, 3, 4}));
+
+    const std::vector<Bytes> before = allFiles();
+    script.then(attention(kTextLimit));
+    clickControl(kProfileAdd);
+    EXPECT_TRUE(script.done()) << "the limit message, and no name dialog";
+    EXPECT_EQ(allFiles(), before);
+    // None of it concerns the mouse.
+    EXPECT_EQ(codesAfterDownload(), Codes{});
+    EXPECT_FALSE(marked(SettingGroup::Buttons));
+
+    // Cancel adds nothing.
+    model::Config().SetProfileShowCount(3);
+    script.then(cancel());
+    clickControl(kProfileAdd);
+    EXPECT_EQ(config().ProfileShowCount(), 3);
+}
+
+TEST_F(ProfileAreaTest, DeleteMovesTheSlotToTheEndKeepsItsFileAndAddTakesTheFreeSlot) {
+    start("0", {Form::Wired});
+    addProfile(u"Work");
+    ASSERT_EQ(showList(), (std::vector<int>{0, 1, 2, 3, 4}));
+    ASSERT_EQ(config().ProfileShowCount(), 4);
+    model::Profile(1).SetPairValue(model::kPairProfileName, u"Kept");
+    model::SaveAllProfiles();
+    const Bytes slot1 = slotFile(1);
+    const model::ProfileRecord record1 = model::Profile(1);
+
+    chooseInSlotMenu(1, ui::CProfileArea::kDelete, false);
+    // The command runs 100 ms after the choice.
+    loop.advance(ui::CProfileArea::kCommandDelayMs - 1);
+    EXPECT_EQ(config().ProfileShowCount(), 4);
+    loop.advance(1);
+    EXPECT_EQ(showList(), (std::vector<int>{0, 2, 3, 4, 1}));
+    EXPECT_EQ(config().ProfileShowCount(), 3);
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 2, 3}));
+    EXPECT_FALSE(area().Tab(1)->isLive());
+    EXPECT_EQ(model::Profile(1), record1);
+    EXPECT_EQ(slotFile(1), slot1) << "record and file stay";
+    const model::ConfigPairs saved = savedConfig();
+    EXPECT_EQ(saved.ProfileShowCount(), 3);
+    EXPECT_EQ(saved.ProfileShowList(4), 1);
+
+    addProfile(u"Next");
+    EXPECT_EQ(nameOf(4), u"Next") << "slot 4 was free already";
+    EXPECT_EQ(nameOf(1), u"Kept");
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 2, 3, 4}));
+}
+
+TEST_F(ProfileAreaTest, TheProfileInUseIsNotDeleted) {
+    start("0", {Form::Wired});
+    area().SelectSlot(2);
+    loop.advance(300);
+    const std::vector<Bytes> files = allFiles();
+    const std::vector<int> list = showList();
+    DialogScript script;
+    script.then(attention(kTextDeleteCurrent));
+    chooseInSlotMenu(2, ui::CProfileArea::kDelete);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(showList(), list);
+    EXPECT_EQ(config().ProfileShowCount(), 3);
+    EXPECT_EQ(allFiles(), files);
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 1, 2}));
+}
+
+TEST_F(ProfileAreaTest, RenameKeepsTheNameOnEmptyTextAndTakesANameOnOneLine) {
+    start("0", {Form::Wired});
+    DialogScript script;
+    script.then([&](ui::CDlgBase& dialog) {
+        EXPECT_NE(dynamic_cast<ui::CEditProfileDlg*>(&dialog), nullptr);
+        EXPECT_EQ(dialog.FindControl(ui::kIdDialogPrompt)->text(), model::LanguageText(kTextRenamePrompt));
+        EXPECT_EQ(dialog.GetEditText(ui::CAddProfileDlg::kNameEdit), u"Profile 1");
+        dialog.SetEditText(ui::CAddProfileDlg::kNameEdit, u"");
+        clickIn(dialog, ui::kIdDialogOk);
+        EXPECT_TRUE(dialog.IsOpen());
+        loop.send(dialog.hwnd(), platform::WM_KEYDOWN, platform::VK_ESCAPE, 0);
+        EXPECT_TRUE(dialog.IsOpen());
+        clickIn(dialog, ui::kIdDialogCancel);
+    });
+    script.then(attention(kTextEmptyName));
+    clickControl(kProfileRename);
+    ASSERT_TRUE(script.done());
+    EXPECT_EQ(nameOf(0), u"Profile 1");
+
+    // Through a tab's menu, for that tab's slot.
+    script.then([&](ui::CDlgBase& dialog) {
+        EXPECT_EQ(dialog.GetEditText(ui::CAddProfileDlg::kNameEdit), u"Profile 3");
+        dialog.SetEditText(ui::CAddProfileDlg::kNameEdit, u"Fast\nShooter\t=1");
+        clickIn(dialog, ui::kIdDialogOk);
+    });
+    chooseInSlotMenu(2, ui::CProfileArea::kRename);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(nameOf(2), u"FastShooter=1");
+    EXPECT_EQ(area().Tab(2)->text(), u"FastShooter=1");
+    model::ProfileRecord stored;
+    ASSERT_TRUE(model::ReadProfileRecord(stored, config().ProfileSlotPath(2)));
+    EXPECT_EQ(stored.PairValue(model::kPairProfileName), u"FastShooter=1");
+    // The label names the profile in use, which did not change.
+    EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Profile 1");
+    EXPECT_EQ(codesAfterDownload(), Codes{});
+}
+
+TEST_F(ProfileAreaTest, AnExportedProfileImportedIntoAnotherSlotGivesTheSameFile) {
+    start("0", {Form::Wired});
+    profile().DPILevelIndication[2] = 0x123456;
+    profile().SetPairValue(model::kPairProfileName, u"Mine");
+    model::SaveAllProfiles();
+    const std::string exported = (dir_.path() / "mine.psf").string();
+    std::vector<platform::FileDialogRequest> asked;
+    platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest& request) -> std::optional<std::string> {
+        asked.push_back(request);
+        return exported;
+    });
+
+    clickControl(kProfileExport);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].kind, platform::FileDialogRequest::Kind::Save);
+    EXPECT_EQ(asked[0].title, model::LanguageText(143));
+    EXPECT_EQ(asked[0].filter, u"psf file(*.psf)|*.psf||");
+    EXPECT_EQ(asked[0].defaultExtension, u"psf");
+    EXPECT_EQ(asked[0].fileName, u".psf");
+    EXPECT_EQ(asked[0].folder, "") << "the process's current directory";
+    EXPECT_EQ(readBytes(exported), slotFile(0));
+
+    const Bytes before2 = slotFile(2);
+    chooseInSlotMenu(2, ui::CProfileArea::kImport);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].kind, platform::FileDialogRequest::Kind::Open);
+    EXPECT_EQ(asked[1].title, model::LanguageText(142));
+    EXPECT_EQ(asked[1].filter, u"psf file(*.psf)|*.psf||");
+    EXPECT_EQ(asked[1].defaultExtension, u"psf");
+    EXPECT_EQ(asked[1].fileName, u".psf");
+    EXPECT_TRUE(asked[1].fileMustExist);
+    EXPECT_NE(slotFile(2), before2);
+    EXPECT_EQ(slotFile(2), readBytes(exported));
+    EXPECT_EQ(model::Profile(2), model::Profile(0));
+    EXPECT_EQ(area().Tab(2)->text(), u"Mine");
+    // An import sends nothing; the settings go with the next download of their groups.
+    EXPECT_FALSE(marked(SettingGroup::Buttons));
+    EXPECT_FALSE(marked(SettingGroup::SensorLighting));
+    EXPECT_EQ(codesAfterDownload(), Codes{});
+
+    // A file that cannot be written is said so.
+    const std::string nowhere = (dir_.path() / "missing" / "x.psf").string();
+    platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) { return std::optional(nowhere); });
+    DialogScript script;
+    script.then(attention(416));
+    clickControl(kProfileExport);
+    EXPECT_TRUE(script.done());
+
+    // Cancelled dialogs change nothing.
+    platform::SetFileDialogAnswerer([](const platform::FileDialogRequest&) { return std::nullopt; });
+    const std::vector<Bytes> files = allFiles();
+    clickControl(kProfileImport);
+    clickControl(kProfileExport);
+    EXPECT_EQ(allFiles(), files);
+}
+
+TEST_F(ProfileAreaTest, ABrokenFileImportedGivesTheSlotItsFactoryProfile) {
+    start("0", {Form::Wired});
+    model::Profile(1).SetPairValue(model::kPairProfileName, u"Custom");
+    model::Profile(1).DPIOffOnFlagValue = 0x03;
+    model::SaveAllProfiles();
+    const std::string broken = (dir_.path() / "broken.psf").string();
+    writeBytes(broken, utf16File(u"[Setting]\nProfileName=half a file\n"));
+    const Bytes brokenBytes = readBytes(broken);
+    platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) { return std::optional(broken); });
+
+    chooseInSlotMenu(1, ui::CProfileArea::kImport);
+    model::ProfileRecord factory;
+    factory.ResetToFactory(1);
+    EXPECT_EQ(model::Profile(1), factory);
+    const std::u16string text = model::FormatProfileText(factory);
+    EXPECT_EQ(slotFile(1), utf16File(text)) << "the defaults go to the slot's own file";
+    EXPECT_EQ(readBytes(broken), brokenBytes) << "the chosen file is left alone";
+    EXPECT_EQ(nameOf(1), u"Profile 2");
+}
+
+TEST_F(ProfileAreaTest, SelectWritesNoFileAndSendsOnlyWhatDiffers) {
+    start("0", {Form::Wired});
+    // Slot 1 differs from the profile the mouse holds in one button, one level colour and the
+    // power-saving time.
+    model::ProfileRecord& other = model::Profile(1);
+    other.buttons[2].Value = model::KeyFunctionCode{{0x10, 0x10, 0x00}};
+    other.DPILevelIndication[0] = 0x00FF00;
+    other.SetPairValue(model::kPairPowerDownTime, 9);
+    model::SaveAllProfiles();
+    const std::vector<Bytes> files = allFiles();
+
+    clickControl(kFirstSlotTab + 1);
+    EXPECT_EQ(model::CurrentSlot(), 1);
+    EXPECT_EQ(config().CurrentProfile(), 1);
+    EXPECT_TRUE(area().Tab(1)->IsSelected());
+    EXPECT_FALSE(area().Tab(0)->IsSelected());
+    EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Profile 2");
+    EXPECT_TRUE(marked(SettingGroup::Buttons));
+    EXPECT_TRUE(marked(SettingGroup::SensorLighting));
+    EXPECT_FALSE(marked(SettingGroup::Power));
+    EXPECT_EQ(codesAfterDownload(), (Codes{device::kCmdButton, device::kCmdDpiColours}));
+    EXPECT_EQ(mouse_->state().buttons[2], (std::array<std::uint8_t, 3>{0x10, 0x10, 0x00}));
+    EXPECT_EQ(allFiles(), files) << "selecting writes no file";
+    // The choice reaches the file with the delayed save of the download.
+    loop.advance(device::kDelayedSaveMs);
+    EXPECT_EQ(savedConfig().CurrentProfile(), 1);
+
+    // Back through the profile list: entry 2 is the first visible profile.
+    ui::CComboProfilePopup* list = openList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Shown().current, 1);
+    chooseRow(list->hwnd(), 1, ui::CComboProfilePopup::kRowHeightUnits);
+    EXPECT_EQ(model::CurrentSlot(), 0);
+    EXPECT_EQ(area().List(), 0u);
+    EXPECT_EQ(codesAfterDownload(), (Codes{device::kCmdButton, device::kCmdDpiColours}));
+}
+
+TEST_F(ProfileAreaTest, TheListShowsTheVisibleProfilesInShowListOrder) {
+    start("0", {Form::Wired});
+    addProfile(u"Work");
+    chooseInSlotMenu(1, ui::CProfileArea::kDelete); // list 0 2 3 4 1, three visible
+    ui::CComboProfilePopup* list = openList();
+    ASSERT_NE(list, nullptr);
+    const auto& items = list->Items();
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0].text, model::LanguageText(10));
+    EXPECT_EQ(items[0].id, 1);
+    EXPECT_EQ(items[1].text, u"Profile 1");
+    EXPECT_EQ(items[2].text, u"Profile 3");
+    EXPECT_EQ(items[3].text, u"Work");
+    EXPECT_EQ(items[4].text, model::LanguageText(200));
+    EXPECT_EQ(items[4].id, 7);
+    auto* window = platform::NativeWindow::fromHandle(list->hwnd());
+    EXPECT_EQ(window->height(), 5 * ui::Scaled(ui::CComboProfilePopup::kRowHeightUnits));
+    const ui::Rect& selector = dlg().FindControl(kProfileSelector)->rect();
+    EXPECT_EQ(window->pos(), dlg().window()->mapToGlobal(QPoint(selector.left, selector.bottom)));
+
+    // The header does nothing; entry 4 (position 2) selects what it shows.
+    chooseRow(list->hwnd(), 0, ui::CComboProfilePopup::kRowHeightUnits);
+    EXPECT_NE(area().List(), 0u);
+    EXPECT_EQ(model::CurrentSlot(), 0);
+    chooseRow(list->hwnd(), 3, ui::CComboProfilePopup::kRowHeightUnits);
+    EXPECT_EQ(model::CurrentSlot(), 3);
+
+    // The list button opens the same list; a second click closes it.
+    list = openList(kProfileList);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Shown().current, 2);
+    clickControl(kProfileList);
+    loop.runUntilIdle();
+    EXPECT_EQ(area().List(), 0u);
+
+    // Add from the list runs 100 ms later, or says the limit is reached.
+    list = openList();
+    DialogScript script;
+    script.then(typeName(u"Later"));
+    chooseRow(list->hwnd(), 4, ui::CComboProfilePopup::kRowHeightUnits);
+    EXPECT_EQ(script.shown(), 0);
+    loop.advance(ui::CProfileArea::kCommandDelayMs);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(nameOf(4), u"Later") << "position 3 holds slot 4";
+    addProfile(u"Fifth");
+    EXPECT_EQ(nameOf(1), u"Fifth");
+    list = openList();
+    ASSERT_EQ(list->Items().size(), 7u);
+    script.then(attention(kTextLimit));
+    chooseRow(list->hwnd(), 6, ui::CComboProfilePopup::kRowHeightUnits);
+    loop.advance(ui::CProfileArea::kCommandDelayMs);
+    EXPECT_TRUE(script.done());
+}
+
+TEST_F(ProfileAreaTest, FactoryResetKeepsTheNameOfTheProfileInUse) {
+    start("0", {Form::Wired});
+    clickControl(kFirstSlotTab + 2);
+    loop.advance(300);
+    profile().SetPairValue(model::kPairProfileName, u"Mine");
+    profile().DPILevelIndication[1] = 0x654321;
+    takeCodes();
+    DialogScript script;
+    script.then([this](ui::CDlgBase& dialog) { clickIn(dialog, ui::CFirmwareResetDlg::kOkId); });
+    script.then([](ui::CDlgBase&) {}); // the progress animation closes itself
+    clickControl(kFactoryReset);
+    loop.advance(1000);
+    EXPECT_TRUE(script.done());
+    model::ProfileRecord expected;
+    expected.ResetToFactory(2);
+    expected.SetPairValue(model::kPairProfileName, u"Mine");
+    EXPECT_EQ(model::Profile(2), expected);
+    EXPECT_EQ(slotFile(2), utf16File(model::FormatProfileText(expected)));
+    EXPECT_EQ(takeCodes(), Codes{device::kCmdFactoryReset});
+    EXPECT_EQ(area().Tab(2)->text(), u"Mine");
+    EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Mine");
+}
+
+TEST_F(ProfileAreaTest, AMouseTheUserMayNotOpenIsExplainedOnceAtStart) {
+    mouse_->plug(Form::Wired);
+    for (int i = 0; i < int(emulator::kInterfacesPerForm); ++i)
+        bus_.setOpenError(*bus_.interfacePath(i), EACCES);
+    start("0", {});
+    loop.advance(device::kNoMouseDelayMs);
+    ui::CAttentionDlg* warning = dlg().OpenWarning();
+    ASSERT_NE(warning, nullptr);
+    const std::u16string text = AttentionText(*warning);
+    EXPECT_EQ(text, ui::rules::WithValue(model::LanguageText(410), model::ToU16(*bus_.interfacePath(0))));
+    EXPECT_NE(text.find(u"70-quorvik.rules"), std::u16string::npos);
+    // The long message makes the dialog taller, so that every line of it shows.
+    auto* message = warning->FindControlAs<ui::CStaticText>(ui::CAttentionDlg::kMessageId);
+    const QRect needed = QFontMetrics(message->font())
+                             .boundingRect(QRect(0, 0, message->rect().width(), 10000),
+                                           int(Qt::AlignHCenter | Qt::TextWordWrap), QString::fromStdU16String(text));
+    EXPECT_GT(warning->Height(), ui::Scaled(ui::CAttentionDlg::kHeightUnits));
+    EXPECT_LE(needed.height(), message->rect().height());
+    EXPECT_LE(message->rect().bottom, warning->FindControl(ui::CAttentionDlg::kOkId)->rect().top);
+    EXPECT_LE(warning->FindControl(ui::CAttentionDlg::kOkId)->rect().bottom, warning->Height());
+    if (const char* dir = std::getenv("QV_RENDER_DIR"))
+        warning->window()->grab().toImage().save(QString::fromStdString(std::string(dir) + "/no-access.png"));
+}
+
+TEST_F(ProfileAreaTest, TheTrayTipFollowsTheBatteryAndALowLevelIsToldOncePerFall) {
+    services_.trayIcon = true;
+    std::vector<std::u16string> told;
+    services_.notify = [&](const std::u16string& title, const std::u16string& text) {
+        EXPECT_EQ(title, model::LanguageText(414));
+        told.push_back(text);
+    };
+    auto status = mouse_->status();
+    status.battery = 76;
+    status.chargeState = 0;
+    mouse_->setStatus(status);
+    start("0", {Form::Wired});
+    ASSERT_NE(dlg().Tray(), nullptr);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse"));
+    loop.advance(1000); // the battery display's tick after the start-up status
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 76 %"));
+
+    status.battery = 12;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 12 %"));
+    EXPECT_EQ(told, std::vector<std::u16string>{u"The mouse battery is at 12 %. Charge the mouse soon."});
+    status.battery = 9;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(told.size(), 1u) << "one notice per fall";
+
+    status.chargeState = 1;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — charging"));
+    status.chargeState = 2;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — fully charged"));
+}
+
+// The panel as drawn: every tab, the selector and the buttons inside the panel, clear of each
+// other, each caption whole, at both display factors and in both languages. Pictures go to
+// QV_RENDER_DIR when it is set.
+class ProfilePanelDrawnTest : public ProfileAreaTest, public ::testing::WithParamInterface<std::tuple<double, bool>> {};
+
+TEST_P(ProfilePanelDrawnTest, NothingIsCutOff) {
+    const auto [factor, chinese] = GetParam();
+    platform::SetDisplayScaleFactor(factor);
+    std::filesystem::create_directories(dir_.path() / "config");
+    writeBytes(dir_.path() / "config" / "LanSetting.ini",
+               utf16File(chinese ? u"[ChangeLanguage]\nLanguage=ZH\n" : u"[ChangeLanguage]\nLanguage=EN\n"));
+    start("0", {Form::Wired});
+    ASSERT_EQ(model::LanguageText(0), chinese ? u"中文" : u"English");
+    for (int slot = 3; slot < 5; ++slot)
+        ui::rules::AddProfile(config(), slot, model::LanguageText(85 + slot));
+    dlg().RefreshAllPages();
+
+    const auto& p = ui::layout::kPanels[ui::layout::kPanelProfiles];
+    const ui::Rect panel =
+        ui::ScaledRect(ui::layout::kPanelLeft, p.y, ui::layout::kPanelLeft + ui::layout::kPanelWidth, p.y + p.height);
+    std::vector<int> ids = {kProfileSelector, kProfileList,   kProfileAdd,  kProfileRename,
+                            kProfileImport,   kProfileExport, kApplyProfile};
+    for (int slot = 0; slot < 5; ++slot)
+        ids.push_back(kFirstSlotTab + slot);
+    for (int id : ids) {
+        ui::CControlBase* c = dlg().FindControl(id);
+        ASSERT_NE(c, nullptr) << id;
+        EXPECT_TRUE(c->isLive()) << id;
+        const ui::Rect& r = c->rect();
+        EXPECT_TRUE(r.left >= panel.left && r.right <= panel.right && r.top >= panel.top && r.bottom <= panel.bottom)
+            << id << " outside the panel";
+        for (int other : ids) {
+            if (other != id) {
+                EXPECT_FALSE(r.intersects(dlg().FindControl(other)->rect())) << id << " and " << other;
+            }
+        }
+        if (!c->text().empty()) {
+            const int width = QFontMetrics(c->font()).horizontalAdvance(QString::fromStdU16String(c->text()));
+            EXPECT_LE(width, r.width() - ui::Scaled(8)) << id << " caption cut off: " << model::ToUtf8(c->text());
+        }
+    }
+    // The name label is the selector's caption, inside it and clear of its arrow.
+    ui::CControlBase* name = dlg().FindControl(kProfileNameLabel);
+    const ui::Rect& selector = dlg().FindControl(kProfileSelector)->rect();
+    EXPECT_TRUE(name->rect().left > selector.left && name->rect().right <= selector.right - ui::Scaled(22));
+    EXPECT_LE(QFontMetrics(name->font()).horizontalAdvance(QString::fromStdU16String(name->text())),
+              name->rect().width());
+    // The window still has its panels and headers where they were.
+    EXPECT_LE(dlg().FindControl(kPanelHeaderProfiles)->rect().bottom, panel.top);
+
+    if (const char* dir = std::getenv("QV_RENDER_DIR"))
+        dlg().window()->grab().toImage().save(QString::fromStdString(
+            std::string(dir) + "/profiles-" + (chinese ? "zh-" : "en-") + (factor == 1.0 ? "1x" : "2x") + ".png"));
+    // The next test reads the delivered English texts.
+    writeBytes(dir_.path() / "config" / "LanSetting.ini", utf16File(u"[ChangeLanguage]\nLanguage=EN\n"));
+    model::LoadLanguageTables();
+}
+
+INSTANTIATE_TEST_SUITE_P(FactorsAndLanguages, ProfilePanelDrawnTest,
+                         ::testing::Combine(::testing::Values(1.0, 2.0), ::testing::Bool()));
+
+} // namespace
+} // namespace quorvik::test
