@@ -212,6 +212,9 @@ quit_program "$gui"
 
 step "started as at login, without a mouse online: hidden"
 check "the autostart entry runs quorvik" grep -q '^Exec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+# At login the panel's tray may not be up yet: the sessions are asked to start the program after it.
+check "the autostart entry waits for GNOME's panel" grep -q '^X-GNOME-Autostart-Delay=5$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+check "the autostart entry waits for KDE's panel" grep -q '^X-KDE-autostart-after=panel$' "$prefix/etc/xdg/autostart/quorvik.desktop"
 "$prefix/bin/quorvikctl" list > /dev/null 2>&1
 if [ $? -eq 3 ]; then # no mouse on this machine
     rm -rf "$data"
