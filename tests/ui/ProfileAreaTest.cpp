@@ -117,8 +117,13 @@ protected:
         mouse(dlg(), platform::WM_RBUTTONUP, x, y);
         const platform::WindowHandle menu = dlg().Popup(kPopupSlotControl);
         ASSERT_NE(menu, 0u) << "no context menu";
-        // At the click point.
-        EXPECT_EQ(platform::NativeWindow::fromHandle(menu)->pos(), dlg().window()->mapToGlobal(QPoint(x, y)));
+        // At the click point, moved up where it would reach past the window's bottom (6 units
+        // inside its edge, as the other menus keep).
+        const QPoint at = platform::NativeWindow::fromHandle(menu)->pos();
+        const QPoint click = dlg().window()->mapToGlobal(QPoint(x, y));
+        const int height = ui::CProfileRKeyPopup::kEntryCount * ui::Scaled(ui::CProfileRKeyPopup::kRowHeightUnits);
+        const int lowest = dlg().window()->mapToGlobal(QPoint(0, dlg().Height() - ui::Scaled(6))).y() - height;
+        EXPECT_EQ(at, QPoint(click.x(), std::min(click.y(), lowest)));
         chooseRow(menu, operation, ui::CProfileRKeyPopup::kRowHeightUnits);
         EXPECT_FALSE(loop.isWindow(menu)) << "the menu closes with the choice";
         if (runCommand)
@@ -239,6 +244,36 @@ TEST_F(ProfileAreaTest, DeleteMovesTheSlotToTheEndKeepsItsFileAndAddTakesTheFree
     EXPECT_EQ(nameOf(4), u"Next") << "slot 4 was free already";
     EXPECT_EQ(nameOf(1), u"Kept");
     EXPECT_EQ(tabsShown(), (std::vector<int>{0, 2, 3, 4}));
+}
+
+// The lowest tabs' menus would reach past the window's bottom: they open inside it, and their
+// entries still choose what they show.
+TEST_F(ProfileAreaTest, ATabsMenuStaysInsideTheWindow) {
+    start("0", {Form::Wired});
+    addProfile(u"Four");
+    addProfile(u"Five");
+    ASSERT_EQ(tabsShown(), (std::vector<int>{0, 1, 2, 3, 4}));
+    const ui::Rect& tab = area().Tab(4)->rect();
+    const int x = (tab.left + tab.right) / 2, y = (tab.top + tab.bottom) / 2;
+    mouse(dlg(), platform::WM_MOUSEMOVE, x, y);
+    mouse(dlg(), platform::WM_RBUTTONUP, x, y);
+    const platform::WindowHandle menu = dlg().Popup(kPopupSlotControl);
+    ASSERT_NE(menu, 0u);
+    const QRect placed = platform::NativeWindow::fromHandle(menu)->geometry();
+    const QRect window(dlg().window()->mapToGlobal(QPoint(0, 0)), QSize(dlg().Width(), dlg().Height()));
+    EXPECT_TRUE(window.adjusted(ui::Scaled(6), ui::Scaled(6), -ui::Scaled(6), -ui::Scaled(6)).contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+    EXPECT_EQ(placed.left(), dlg().window()->mapToGlobal(QPoint(x, y)).x());
+    EXPECT_LT(placed.top(), dlg().window()->mapToGlobal(QPoint(x, y)).y());
+
+    // A new right-click replaces the menu.
+    DialogScript script;
+    script.then([&](ui::CDlgBase& dialog) {
+        EXPECT_EQ(dialog.GetEditText(ui::CAddProfileDlg::kNameEdit), u"Five");
+        clickIn(dialog, ui::kIdDialogCancel);
+    });
+    chooseInSlotMenu(4, ui::CProfileArea::kRename);
+    EXPECT_TRUE(script.done());
 }
 
 TEST_F(ProfileAreaTest, TheProfileInUseIsNotDeleted) {
