@@ -365,6 +365,39 @@ TEST_F(ProfileFileTest, SlotFileWhoseCopyCannotBeMadeIsNotReplaced) {
         GTEST_SKIP() << why;
 }
 
+// A file given to import is only read: one the user may not write (a shared copy, read-only media)
+// imports like any other. The slot's own file still needs to be writable, by its path or by
+// another path to it, as the program's saves of it would fail otherwise.
+TEST_F(ProfileFileTest, AReadOnlyFileImportsButAReadOnlySlotFileIsNotUsed) {
+    const fs::path import = dir_.path() / "shared.psf";
+    ASSERT_TRUE(WriteProfileRecord(customised(), import.string()));
+    ASSERT_EQ(::chmod(import.c_str(), 0444), 0);
+    Profile(2) = customised();
+    ASSERT_TRUE(WriteProfile(2, slotFile(2).string()));
+    ASSERT_EQ(::chmod(slotFile(2).c_str(), 0444), 0);
+    const fs::path link = dir_.path() / "slot2-link.psf";
+    fs::create_symlink(slotFile(2), link);
+    const auto slot2 = test::readBytes(slotFile(2));
+
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            dir_.path(),
+            [&] {
+                EXPECT_TRUE(ReadProfile(1, import.string()));
+                EXPECT_TRUE(Profile(1) == customised());
+                EXPECT_FALSE(fs::exists(slotFile(1).string() + ".before-import"));
+
+                EXPECT_FALSE(ReadProfile(2, slotFile(2).string()));
+                EXPECT_TRUE(Profile(2) == factory(2));
+                Profile(2) = customised();
+                EXPECT_FALSE(ReadProfile(2, link.string())) << "the slot's own file through a link";
+                EXPECT_TRUE(Profile(2) == factory(2));
+                EXPECT_EQ(test::readBytes(slotFile(2)), slot2);
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
 // What is written must read back as written: a line feed in a text would shift every later line,
 // and the whole profile would fall back to its defaults at the next start. Such a record is not
 // written at all, and the old file stays.

@@ -53,6 +53,9 @@ constexpr int kButtonLeft = 154;
 constexpr int kNameInset = 8;
 constexpr int kSelectorArrow = 22;
 
+// The tabs' context menu keeps this far inside the main window's edges, as the other menus do.
+constexpr int kMenuMarginUnits = 6;
+
 // A press on the selector takes the list's activation and clicks a moment later.
 constexpr std::uint64_t kCloseClickWindowMs = 500;
 
@@ -371,7 +374,13 @@ void CProfileArea::openSlotMenu(int slot) {
     if (!tab.contains(at.x(), at.y()))
         at = QPoint(tab.left, tab.bottom);
     const QPoint screen = window.window()->mapToGlobal(at);
-    if (auto* menu = CProfileRKeyPopup::Open(window.hwnd(), screen.x(), screen.y(), kFirstSlotTab + slot)) {
+    // Inside the main window, clear of its edges, like the button-function menu.
+    const Rect client = window.ClientRect();
+    const QPoint origin = window.window()->mapToGlobal(QPoint(client.left, client.top));
+    const int margin = Scaled(kMenuMarginUnits);
+    const Rect bounds{origin.x() + margin, origin.y() + margin, origin.x() + client.width() - margin,
+                      origin.y() + client.height() - margin};
+    if (auto* menu = CProfileRKeyPopup::Open(window.hwnd(), screen.x(), screen.y(), bounds, kFirstSlotTab + slot)) {
         menuSlot_ = slot;
         window.SetPopup(kPopupSlotControl, menu->hwnd());
     }

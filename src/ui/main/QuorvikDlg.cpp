@@ -134,7 +134,9 @@ CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
         CMacroManagerDlg manager(parent);
         manager.DoModal();
     };
-    services.trayIcon = platform::TrayIcon::Available();
+    // Not TrayIcon::Available(): at login the autostart entry often runs before the panel's tray
+    // exists, and an icon made then is put in place by Qt once a tray appears.
+    services.trayIcon = true;
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     services.screenWidth = screen.fullWidth;
     services.screenHeight = screen.fullHeight;

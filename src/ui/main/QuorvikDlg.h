@@ -49,7 +49,8 @@ public:
         std::function<bool()> openDocumentation;
         // Runs the macro manager modally over the window.
         std::function<void(WindowHandle parent)> runMacroManager;
-        // Whether to put an icon in the notification area (false where the desktop has none).
+        // Whether to put an icon in the notification area. The program always does: a tray that is
+        // not up yet (a panel that starts after the program at login) takes the icon when it comes.
         bool trayIcon = true;
         // Shows a desktop notification; empty: through the tray icon, where the desktop shows them.
         std::function<void(const std::u16string& title, const std::u16string& text)> notify;

@@ -28,4 +28,11 @@ Placement PlaceBeside(const Box& anchor, int top, int width, int height, const B
     return p;
 }
 
+Placement PlaceAtPoint(int x, int y, int width, int height, const Box& bounds) {
+    Placement p{x, y, width, height};
+    p.x = std::max(bounds.left, std::min(x, bounds.right - width));
+    p.y = std::max(bounds.top, std::min(y, bounds.bottom - height));
+    return p;
+}
+
 } // namespace quorvik::ui::rules

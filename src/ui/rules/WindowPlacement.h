@@ -29,4 +29,9 @@ struct Box {
 // (its top stays inside when it is taller than `bounds`).
 Placement PlaceBeside(const Box& anchor, int top, int width, int height, const Box& bounds, int gap);
 
+// Where a context menu of `width` × `height` opened at the point (x, y) goes within `bounds`: its
+// top-left corner at the point, moved left and up as little as keeps it inside (its top-left
+// corner stays inside when it is larger than `bounds`).
+Placement PlaceAtPoint(int x, int y, int width, int height, const Box& bounds);
+
 } // namespace quorvik::ui::rules
