@@ -717,4 +717,55 @@ TEST_F(MacroManagerTest, FoldersOpenAndCloseAndTheTreeScrolls) {
     EXPECT_EQ(bar->Position(), tree()->FirstVisibleRow());
 }
 
+TEST_F(MacroManagerTest, TheFolderIconFlipsOnAPressAndADoubleClickOnItFlipsOnce) {
+    const MacroLocation outer = addFolder(u"Outer");
+    const MacroLocation inner = addFolder(u"Inner", outer);
+    addMacro(u"Deep", inner);
+    open();
+    const macro::MacroLibrary& lib = macro::TheMacroLibrary();
+    auto isOpen = [&](const MacroLocation& at) { return lib.SlotAt(at)->folderIsOpen != 0; };
+    // Where the icon of a row is drawn.
+    auto icon = [&](const MacroLocation& at) {
+        const int row = tree()->RowOf(at);
+        EXPECT_GE(row, 0);
+        const Rect r = tree()->rect();
+        const QRect line(r.left, r.top + (row - tree()->FirstVisibleRow()) * tree()->RowHeight(), r.width(),
+                         tree()->RowHeight());
+        const CEditShowList::Row& shown = tree()->Rows()[std::size_t(row)];
+        return tree()->FolderIconRect(line, shown.depth, shown.open);
+    };
+    auto doubleClick = [&](QPoint at) {
+        click(*manager, at.x(), at.y());
+        mouse(*manager, WM_LBUTTONDBLCLK, at.x(), at.y(), MK_LBUTTON);
+        mouse(*manager, WM_LBUTTONUP, at.x(), at.y());
+    };
+
+    click(*manager, icon(outer).center().x(), icon(outer).center().y());
+    EXPECT_TRUE(isOpen(outer));
+    EXPECT_EQ(macro::CurrentMacroLocation(), outer);
+    // The inner folder's icon is indented by its depth: its right edge flips it, the column of
+    // the folder above it does not.
+    const QRect innerIcon = icon(inner);
+    click(*manager, tree()->rect().left + 2, innerIcon.center().y());
+    EXPECT_FALSE(isOpen(inner));
+    EXPECT_EQ(macro::CurrentMacroLocation(), inner);
+    click(*manager, innerIcon.right(), innerIcon.center().y());
+    EXPECT_TRUE(isOpen(inner));
+    EXPECT_EQ(tree()->Rows().size(), 3u);
+
+    // A double-click on the icon: one flip in all, each time.
+    doubleClick(icon(inner).center());
+    EXPECT_FALSE(isOpen(inner));
+    doubleClick(icon(inner).center());
+    EXPECT_TRUE(isOpen(inner));
+    // On the name the double-click flips and the press does not.
+    const QRect name = icon(outer).adjusted(Scaled(60), 0, Scaled(60), 0);
+    doubleClick(name.center());
+    EXPECT_FALSE(isOpen(outer));
+    EXPECT_EQ(tree()->Rows().size(), 1u);
+    doubleClick(name.center());
+    EXPECT_TRUE(isOpen(outer));
+    EXPECT_TRUE(isOpen(inner));
+}
+
 } // namespace
