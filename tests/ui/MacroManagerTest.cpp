@@ -9,6 +9,7 @@
 #include "ui/macro/MacroManagerDlg.h"
 #include "ui/macro/MacroNameDlgs.h"
 #include "ui/macro/MacroPopups.h"
+#include "ui/skin/OpenWindowTable.h"
 #include "ui/skin/ProgramWords.h"
 
 using namespace quorvik;
@@ -656,27 +657,57 @@ TEST_F(MacroManagerTest, ItemsExportedWithNothingSelectedImportIntoAnotherLibrar
     EXPECT_EQ(macro::CurrentMacroLocation(), MacroLocation::At(2));
 }
 
-TEST_F(MacroManagerTest, TheCloseButtonSavesAndOtherWaysOutOnlyStopTheHook) {
+TEST_F(MacroManagerTest, EveryWayOutStopsTheHookAndSavesTheLibrary) {
     const MacroLocation m = addMacro(u"Kept");
+    // What the library file holds for the macro: its actions, and the location line.
+    auto saved = [&] {
+        macro::MacroLibrary back;
+        MacroLocation fileLocation = MacroLocation::At(5);
+        EXPECT_TRUE(macro::ReadMacroLibraryFile(back, libraryFile(), &fileLocation));
+        EXPECT_EQ(fileLocation, MacroLocation::None());
+        const macro::MacroLibraryNode* node = back.SlotAt(m);
+        return node && node->IsMacroSlot() ? actionsOf(*node->macro) : std::vector<MacroAction>{};
+    };
     open();
     selectRow(m);
+    clickControl(*manager, kIdRecordDelays);
     clickControl(*manager, kIdRecord);
     ASSERT_TRUE(manager->Hook().IsRunning());
-    // The main window closing every dialog: the hook stops, nothing is written.
+    tapKey(*manager, Qt::Key_K);
+    // WM_CLOSE (Alt+F4): the hook stops first, then the recording is saved.
     loop.send(manager->hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(manager->IsOpen());
     EXPECT_EQ(CKeyboardHook::Active(), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(libraryFile()));
+    ASSERT_TRUE(std::filesystem::exists(libraryFile()));
+    EXPECT_EQ(saved(), (std::vector<MacroAction>{MakeKeyEvent('K', false), MakeKeyEvent('K', true)}));
     EXPECT_EQ(macro::CurrentMacroLocation(), MacroLocation::None());
 
-    // Destroyed while recording: the hook goes with it.
+    // The main window closing every dialog on its way out (exit, the last mouse unplugged).
+    std::filesystem::remove(libraryFile());
     manager = std::make_unique<CMacroManagerDlg>(0);
     open();
     selectRow(m);
+    clickControl(*manager, kIdRecordDelays);
+    clickControl(*manager, kIdRecord);
+    tapKey(*manager, Qt::Key_L);
+    CloseOpenWindows();
+    EXPECT_FALSE(manager->IsOpen());
+    EXPECT_EQ(CKeyboardHook::Active(), nullptr);
+    EXPECT_EQ(saved(), (std::vector<MacroAction>{MakeKeyEvent('L', false), MakeKeyEvent('L', true)}));
+
+    // Destroyed while recording (the program quitting under it): the hook goes with it, the
+    // recording is kept.
+    std::filesystem::remove(libraryFile());
+    manager = std::make_unique<CMacroManagerDlg>(0);
+    open();
+    selectRow(m);
+    clickControl(*manager, kIdRecordDelays);
     clickControl(*manager, kIdRecord);
     ASSERT_NE(CKeyboardHook::Active(), nullptr);
+    tapKey(*manager, Qt::Key_M);
     manager.reset();
     EXPECT_EQ(CKeyboardHook::Active(), nullptr);
+    EXPECT_EQ(saved(), (std::vector<MacroAction>{MakeKeyEvent('M', false), MakeKeyEvent('M', true)}));
 
     // The close button: selection forgotten, library saved.
     manager = std::make_unique<CMacroManagerDlg>(0);
