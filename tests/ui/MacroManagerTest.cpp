@@ -799,4 +799,89 @@ TEST_F(MacroManagerTest, TheFolderIconFlipsOnAPressAndADoubleClickOnItFlipsOnce)
     EXPECT_TRUE(isOpen(inner));
 }
 
+TEST_F(MacroManagerTest, TheManagerIsItsSizeTimesTheDisplayScale) {
+    for (double scale : {1.0, 2.0}) {
+        SetDisplayScaleFactor(scale);
+        manager = std::make_unique<CMacroManagerDlg>(0);
+        open();
+        EXPECT_EQ(manager->Width(), int(528 * scale)) << scale;
+        EXPECT_EQ(manager->Height(), int(365 * scale)) << scale;
+        EXPECT_EQ(manager->window()->size(), QSize(int(528 * scale), int(365 * scale))) << scale;
+        manager.reset();
+    }
+    SetDisplayScaleFactor(1.0);
+}
+
+TEST_F(MacroManagerTest, TheMenusListTheirEntriesAndTellTheirClosing) {
+    const MacroLocation folder = addFolder(u"Folder");
+    const MacroLocation m = addMacro(u"Macro");
+    open();
+    auto popupIn = [&](int slot) -> CWndPopup* {
+        const WindowHandle h = manager->Popup(slot);
+        auto* window = h ? NativeWindow::fromHandle(h) : nullptr;
+        return window ? dynamic_cast<CWndPopup*>(window->owner()) : nullptr;
+    };
+
+    // The insert menu under its button: nine entries, language texts 280 … 288 in order.
+    clickControl(*manager, kIdInsert);
+    CWndPopup* insert = popupIn(kInsertMenuSlot);
+    ASSERT_NE(dynamic_cast<CComboActionInsertPopup*>(insert), nullptr);
+    EXPECT_EQ(insert->Kind(), 14);
+    ASSERT_EQ(insert->Items().size(), 9u);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(insert->Items()[std::size_t(i)].text, model::LanguageText(280 + i)) << i;
+    // Clicked away: it tells its closing with 0x490 and the manager closes it.
+    EXPECT_EQ(CWndPopup::ClosedMessageForKind(14), 0x490u);
+    loop.send(insert->hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+    loop.runUntilIdle();
+    EXPECT_EQ(manager->Popup(kInsertMenuSlot), WindowHandle(0));
+
+    // The item menu at a right-click: the ids for what the row holds, each with its label.
+    struct Case {
+        std::optional<MacroLocation> row;
+        std::vector<int> ids;
+    };
+    const Case cases[] = {
+        {std::nullopt, {1, 2, 4, 7, 8}}, {folder, {1, 2, 4, 5, 6, 7, 8}}, {m, {1, 2, 3, 4, 5, 6, 7, 8}}};
+    for (const Case& c : cases) {
+        const Rect r = tree()->rect();
+        const int y = c.row ? r.top + tree()->RowOf(*c.row) * tree()->RowHeight() + 5 : r.bottom - 3;
+        mouse(*manager, WM_MOUSEMOVE, r.left + Scaled(80), y);
+        mouse(*manager, WM_RBUTTONUP, r.left + Scaled(80), y);
+        CWndPopup* items = popupIn(kItemMenuSlot);
+        ASSERT_NE(dynamic_cast<CMacroListPopup*>(items), nullptr);
+        EXPECT_EQ(items->Kind(), 15);
+        std::vector<int> ids;
+        for (const CWndPopup::Item& item : items->Items()) {
+            ids.push_back(item.id);
+            EXPECT_EQ(item.text, model::LanguageText(kTextItemMenuFirst + item.id - 1));
+        }
+        EXPECT_EQ(ids, c.ids);
+        EXPECT_EQ(CWndPopup::ClosedMessageForKind(15), 0x492u);
+        loop.send(items->hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+        loop.runUntilIdle();
+        EXPECT_EQ(manager->Popup(kItemMenuSlot), WindowHandle(0));
+    }
+}
+
+TEST_F(MacroManagerTest, ACancelledMoveIsTakenOutAgain) {
+    const MacroLocation m = addMacro(u"Moves");
+    const model::MacroRecord& macro = GiveActions(m, {MakeKeyEvent('A', false), MakeKeyEvent('A', true)});
+    open();
+    selectRow(m);
+    selectAction(0);
+    DialogScript script;
+    script.then([&](CDlgBase& dialog) {
+        EXPECT_EQ(dialog.templateId(), CActionXYModifyDlg::kTemplate);
+        // The move stands in the list while the dialog is open.
+        EXPECT_EQ(macro.GetAction(1), model::MakeMotion(model::kMoveY, 1));
+        dialog.SetEditText(kIdValueEdit, u"40");
+        clickControl(dialog, kIdDialogCancel);
+    });
+    chooseInsert(macro::InsertCommand::MoveDown);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(actionsOf(macro), (std::vector<MacroAction>{MakeKeyEvent('A', false), MakeKeyEvent('A', true)}));
+    EXPECT_EQ(macro.MacroCommandActionNum, 2);
+}
+
 } // namespace
