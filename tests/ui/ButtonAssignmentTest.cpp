@@ -19,6 +19,7 @@
 #include "ui/main/ShortcutDlg.h"
 #include "ui/skin/OpenWindowTable.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -611,6 +612,32 @@ TEST_F(ButtonAssignmentTest, TheShortcutDialogTakesModifiersFromItsChecksAndTheK
         EXPECT_EQ(ui::OpenWindowCount(), 0u);
         EXPECT_EQ(code(4), (Code{0x10, 0x08, 0x00}));
     }
+}
+
+TEST_F(ButtonAssignmentTest, TheLongestShortcutNameFitsItsPreview) {
+    open();
+    DialogScript script;
+    script.then([&](ui::CDlgBase& dialog) {
+        for (int id : {ui::CShortcutDlg::kCtrlId, ui::CShortcutDlg::kShiftId, ui::CShortcutDlg::kAltId,
+                       ui::CShortcutDlg::kWinId})
+            clickIn(dialog, id);
+        auto* preview = dialog.FindControl(ui::CShortcutDlg::kPreviewId);
+        const int usual = QFontMetrics(preview->font()).height();
+        hookKey(dialog, 0x2C);
+        EXPECT_EQ(preview->text(), u"Ctrl+Shift+Alt+Win+Print Screen");
+        const QString shown = QString::fromStdU16String(preview->text());
+        EXPECT_LE(QFontMetrics(preview->font()).horizontalAdvance(shown), preview->rect().width());
+        EXPECT_GE(QFontMetrics(preview->font()).height(), usual * 2 / 3) << "still readable";
+        // A short name again: the usual size.
+        clickIn(dialog, ui::CShortcutDlg::kShiftId);
+        clickIn(dialog, ui::CShortcutDlg::kAltId);
+        clickIn(dialog, ui::CShortcutDlg::kWinId);
+        EXPECT_EQ(preview->text(), u"Ctrl+Print Screen");
+        EXPECT_EQ(QFontMetrics(preview->font()).height(), usual);
+        clickIn(dialog, ui::CShortcutDlg::kCancelId);
+    });
+    choose(5, kEntryShortcut);
+    EXPECT_TRUE(script.done());
 }
 
 TEST_F(ButtonAssignmentTest, AMacroReachesTheMouseOnceForTwoButtonsAndComesBackFromItsFile) {
