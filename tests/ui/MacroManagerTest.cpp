@@ -762,7 +762,7 @@ TEST_F(MacroManagerTest, TheFolderIconFlipsOnAPressAndADoubleClickOnItFlipsOnce)
         const Rect r = tree()->rect();
         const QRect line(r.left, r.top + (row - tree()->FirstVisibleRow()) * tree()->RowHeight(), r.width(),
                          tree()->RowHeight());
-        const CEditShowList::Row& shown = tree()->Rows()[std::size_t(row)];
+        const CEditShowList::Row shown = tree()->Rows()[std::size_t(row)];
         return tree()->FolderIconRect(line, shown.depth, shown.open);
     };
     auto doubleClick = [&](QPoint at) {

@@ -15,7 +15,7 @@ CKeyboardHook* g_active = nullptr;
 
 // What the hook's own window gets when a held-back release is due: this message one loop turn
 // after it (wParam its serial number), or this timer.
-constexpr unsigned kSendHeldRelease = 1;
+constexpr unsigned kSendHeldRelease = WM_USER + 0x100;
 constexpr unsigned kReleaseWaitTimer = 1;
 } // namespace
 

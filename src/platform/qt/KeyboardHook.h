@@ -31,7 +31,7 @@ inline constexpr unsigned kKeyboardHookMessage = 0x401;
 inline constexpr std::uint32_t kHookReleaseBit = 0x80000000u;
 inline constexpr std::uint32_t kHookTimeMask = 0x7FFFFFFFu;
 // How long a release waits under X11 for the press that makes it a repeat: the two have one time
-// stamp and arrive together, give or take a delivery; the server repeats every 25 ms or slower.
+// stamp and arrive together, give or take one delivery. Any other key event sends it sooner.
 inline constexpr std::uint32_t kX11ReleaseWaitMs = 20;
 
 // The lParam of a hook event.
