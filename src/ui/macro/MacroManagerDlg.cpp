@@ -67,12 +67,15 @@ CMacroManagerDlg::CMacroManagerDlg(WindowHandle parent) : CDlgBase(kTemplate, pa
 }
 
 CMacroManagerDlg::~CMacroManagerDlg() {
+    // Destroyed while open: the window goes now, while its WM_DESTROY still reaches this class.
+    DestroyWindow();
     hook_.StopHook();
 }
 
 bool CMacroManagerDlg::OnInitDialog() {
     SetFrameBitmap(SkinFile("Frame_Macro_Manager.bmp"));
     recording_ = false;
+    finished_ = false;
     pendingInsert_ = pendingItem_ = false;
     bool ok = CDlgBase::OnInitDialog();
     refreshTree();
@@ -595,20 +598,27 @@ void CMacroManagerDlg::OnOK() {
 }
 
 void CMacroManagerDlg::OnCancel() {
-    // Closed from outside (the main window closing every dialog): nothing is saved.
+    // Closed from outside (Alt+F4, the main window closing every dialog): saved all the same.
+    finish();
+    EndDialog(IDCANCEL);
+}
+
+void CMacroManagerDlg::finish() {
+    // The hook goes first, so that no key arrives behind the saved file's back.
     hook_.StopHook();
     recording_ = false;
-    EndDialog(IDCANCEL);
+    macro::CurrentMacroLocation() = MacroLocation::None();
+    if (finished_)
+        return;
+    finished_ = true;
+    macro::SaveMacroLibraryFile();
 }
 
 LRESULT CMacroManagerDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kIdMacroClose:
         if (lParam == kCodeClick) {
-            hook_.StopHook();
-            recording_ = false;
-            macro::CurrentMacroLocation() = MacroLocation::None();
-            macro::SaveMacroLibraryFile();
+            finish();
             EndDialog(IDOK);
         }
         return 0;
@@ -726,10 +736,8 @@ LRESULT CMacroManagerDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM 
         return r;
     }
     case WM_DESTROY:
-        // Every way out stops the recording's hook and forgets the selection.
-        hook_.StopHook();
-        recording_ = false;
-        macro::CurrentMacroLocation() = MacroLocation::None();
+        // Every way out ends here, the program quitting under the manager too.
+        finish();
         break;
     default:
         break;

@@ -8,6 +8,8 @@
 #include "ui/main/MainIds.h"
 #include "ui/skin/Buttons.h"
 
+#include <QFontMetrics>
+
 namespace quorvik::ui {
 
 using namespace platform;
@@ -171,8 +173,20 @@ void CShortcutDlg::onHookEvent(WPARAM wParam) {
 
 void CShortcutDlg::showPreview() {
     const auto choice = rules::ShortcutChoice(Input());
-    if (CControlBase* preview = FindControl(kPreviewId))
-        preview->SetText(choice ? choice->name : std::u16string());
+    CControlBase* preview = FindControl(kPreviewId);
+    if (!preview)
+        return;
+    const std::u16string name = choice ? choice->name : std::u16string();
+    // The longest names (four modifiers and "Print Screen") are wider than the panel in the usual
+    // font: the text gets smaller until it fits, down to two thirds of its height.
+    const QString text = QString::fromStdU16String(name);
+    const int usual = model::FontHeight();
+    int cell = usual;
+    while (cell > usual * 2 / 3 && QFontMetrics(ControlFont(cell)).horizontalAdvance(text) > preview->rect().width())
+        --cell;
+    preview->SetFont(cell, {});
+    preview->SetText(name);
+    InvalidateControl(preview);
 }
 
 void CShortcutDlg::OnOK() {
