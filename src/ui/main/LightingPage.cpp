@@ -230,15 +230,20 @@ void CLightingPage::Refresh(const model::ProfileRecord& record) {
     selector_->SetText(record.EffectName(1));
     const std::optional<int> effect = record.SelectedEffect();
     showEffect(effect);
+    shownEffect_ = effect;
     if (effect) {
         const std::size_t e = std::size_t(*effect);
         speed_->SetValue(record.Lighting1Speed[e]);
+        shownSpeed_.Shown(speed_->GetValue());
         brightness_->SetValue(record.Lighting1Brightness[e]);
+        shownBrightness_.Shown(brightness_->GetValue());
         for (int k = 0; k < kSlotCount; ++k) {
             checks_[std::size_t(k)]->SetColor(record.Lighting1FixedColor[e][std::size_t(k)]);
             checks_[std::size_t(k)]->SetChecked(record.Lighting1ColorSelected[e][std::size_t(k)] != 0);
         }
-        SelectRadio(record.Lighting1Direction[e] == 0 ? kDirectionUp : kDirectionDown);
+        const bool up = record.Lighting1Direction[e] == 0;
+        SelectRadio(up ? kDirectionUp : kDirectionDown);
+        shownUp_.Shown(up);
     }
     showSpeedText();
     showBrightnessText();
@@ -249,12 +254,19 @@ void CLightingPage::Refresh(const model::ProfileRecord& record) {
 
 void CLightingPage::Collect(model::ProfileRecord& record) {
     const std::optional<int> effect = record.SelectedEffect();
-    if (!effect)
+    // The controls show the effect of the last refresh; another effect's values are not theirs.
+    if (!effect || effect != shownEffect_)
         return;
     const std::size_t e = std::size_t(*effect);
-    record.Lighting1Speed[e] = std::uint8_t(speed_->GetValue());
-    record.Lighting1Brightness[e] = std::uint8_t(brightness_->GetValue());
-    record.Lighting1Direction[e] = up_->IsSelected() ? 0 : 1;
+    const int speed = speed_->GetValue();
+    if (shownSpeed_.Writes(speed, record.Lighting1Speed[e] < speed_->Stops()))
+        record.Lighting1Speed[e] = std::uint8_t(speed);
+    const int brightness = brightness_->GetValue();
+    if (shownBrightness_.Writes(brightness, record.Lighting1Brightness[e] < brightness_->Stops()))
+        record.Lighting1Brightness[e] = std::uint8_t(brightness);
+    const bool up = up_->IsSelected();
+    if (shownUp_.Writes(up, record.Lighting1Direction[e] <= 1))
+        record.Lighting1Direction[e] = up ? 0 : 1;
 }
 
 // ---- messages ----

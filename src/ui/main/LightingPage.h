@@ -30,7 +30,8 @@ public:
 
     void CreateControls() override;
     void Refresh(const model::ProfileRecord& record) override;
-    // The speed, brightness and direction shown, into the selected effect.
+    // The speed, brightness and direction shown, into the selected effect: each once the user moved
+    // it since the refresh, or when the stored value is one the control shows exactly.
     void Collect(model::ProfileRecord& record) override;
     bool HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
     bool OnTimer(unsigned id) override;
@@ -73,6 +74,10 @@ private:
     std::uint64_t foldUntil_ = 0; // a click on the selector until then closes, not opens
     // After a double-click the release that follows it is no click of its own.
     std::array<bool, 8> swallowClick_{};
+    std::optional<int> shownEffect_;
+    ShownValue shownSpeed_;
+    ShownValue shownBrightness_;
+    ShownValue shownUp_;
 };
 
 } // namespace quorvik::ui
