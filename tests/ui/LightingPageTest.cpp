@@ -363,6 +363,42 @@ TEST_F(LightingPageTest, EffectsSevenAndEightFromAFileShowAndEdit) {
     EXPECT_EQ((*report)[7], 8);
 }
 
+TEST_F(LightingPageTest, AClickWaitingToToggleASlotGoesWithItsEffectAndItsPage) {
+    startAt(1.0);
+    // Slot 1 shows for both effects, and either could let it go without a word.
+    profile().Lighting1ColorSelected[2] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    profile().Lighting1ColorSelected[6] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    selectEffect(2);
+    const auto before = profile().Lighting1ColorSelected;
+
+    // The effect changes before the click's delay has passed.
+    clickControl(kColourCheck + 1);
+    chooseEntry(5); // reactive, effect 6
+    ASSERT_EQ(profile().Lighting1ModeValue[0], 6);
+    EXPECT_TRUE(theOneLightingReport()); // the effect itself
+    EXPECT_EQ(profile().Lighting1ColorSelected, before);
+    EXPECT_TRUE(check(1)->IsChecked());
+    EXPECT_FALSE(marked());
+
+    // The page closes before the delay has passed.
+    clickControl(kColourCheck + 1);
+    clickControl(kHeaderLighting);
+    ASSERT_FALSE(dlg().FindControlAs<ui::CCheckButton>(kHeaderLighting)->IsChecked());
+    loop.advance(1000);
+    EXPECT_EQ(profile().Lighting1ColorSelected, before);
+    EXPECT_FALSE(marked());
+    EXPECT_TRUE(lightingReports().empty());
+
+    // Open again, a click that waits its delay out still toggles.
+    clickControl(kHeaderLighting);
+    EXPECT_TRUE(check(1)->IsChecked());
+    clickControl(kColourCheck + 1);
+    loop.advance(ui::CLightingPage::kToggleDelayMs + 10);
+    EXPECT_EQ(profile().Lighting1ColorSelected[6][1], 0);
+    EXPECT_FALSE(check(1)->IsChecked());
+    EXPECT_TRUE(theOneLightingReport());
+}
+
 // Which controls show for an effect, in the order of the visibility table.
 struct Expected {
     int effect;

@@ -229,6 +229,9 @@ void CLightingPage::showBrightnessText() {
 void CLightingPage::Refresh(const model::ProfileRecord& record) {
     selector_->SetText(record.EffectName(1));
     const std::optional<int> effect = record.SelectedEffect();
+    // A click waiting to toggle a slot meant the slot of the effect it was made on, on the open page.
+    if (!IsOpen() || effect != shownEffect_)
+        dropPendingToggles();
     showEffect(effect);
     shownEffect_ = effect;
     if (effect) {
@@ -312,8 +315,23 @@ bool CLightingPage::OnTimer(unsigned id) {
     if (id < kTimerColourFirst || id > kTimerColourLast)
         return false;
     host_.KillTimer(id); // one-shot
-    toggleSlot(int(id - kTimerColourFirst));
+    const int slot = int(id - kTimerColourFirst);
+    const std::optional<int> clickedOn = pendingToggle_[std::size_t(slot)];
+    pendingToggle_[std::size_t(slot)].reset();
+    if (!clickedOn || !IsOpen() || host_.CurrentRecord().SelectedEffect() != clickedOn) {
+        syncCheck(slot); // the click went with its effect or its page
+        return true;
+    }
+    toggleSlot(slot);
     return true;
+}
+
+void CLightingPage::dropPendingToggles() {
+    for (int k = 0; k < kSlotCount; ++k)
+        if (pendingToggle_[std::size_t(k)]) {
+            host_.KillTimer(kTimerColourFirst + unsigned(k));
+            pendingToggle_[std::size_t(k)].reset();
+        }
 }
 
 // ---- effect selector ----
@@ -425,10 +443,12 @@ void CLightingPage::onColourCheck(int slot, LPARAM code) {
             return;
         }
         // A second click may follow and make it a double-click: wait before toggling.
+        pendingToggle_[k] = host_.CurrentRecord().SelectedEffect();
         host_.SetTimer(kTimerColourFirst + unsigned(slot), kToggleDelayMs);
         break;
     case kCodeDoubleClick:
         host_.KillTimer(kTimerColourFirst + unsigned(slot));
+        pendingToggle_[k].reset();
         swallowClick_[k] = true;
         editSlotColour(slot);
         break;

@@ -50,6 +50,8 @@ private:
     void onSlider(bool speed, WPARAM wParam, LPARAM code);
     void onColourCheck(int slot, LPARAM code);
     void toggleSlot(int slot);
+    // Forgets the clicks still waiting to toggle their slots.
+    void dropPendingToggles();
     // The check of `slot` as the record has it.
     void syncCheck(int slot);
     void editSlotColour(int slot);
@@ -74,6 +76,8 @@ private:
     std::uint64_t foldUntil_ = 0; // a click on the selector until then closes, not opens
     // After a double-click the release that follows it is no click of its own.
     std::array<bool, 8> swallowClick_{};
+    // Per slot: the effect a click was made on while it waits to toggle the slot.
+    std::array<std::optional<int>, 8> pendingToggle_{};
     std::optional<int> shownEffect_;
     ShownValue shownSpeed_;
     ShownValue shownBrightness_;
