@@ -490,6 +490,39 @@ TEST_P(LightingPageLookTest, EachEffectShowsItsControlsInsideThePageWithoutOverl
     EXPECT_EQ(check(0)->rect().top, speedTop);
 }
 
+TEST_P(LightingPageLookTest, ThePageEndsBelowItsLastRowAndThePagesBelowFollow) {
+    startAt(GetParam());
+    auto* page = dynamic_cast<ui::CLightingPage*>(dlg().PageFor(kEffectSelector));
+    ASSERT_NE(page, nullptr);
+    ui::CControlBase* nextHeader = control(kHeaderPollingRate);
+    // The gap between the page's end and the next header stays the same, whatever the height.
+    auto gapBelow = [&] { return nextHeader->rect().top - page->ContentRect().bottom; };
+    ASSERT_EQ(profile().SelectedEffect(), 1); // two rows: speed and direction
+    EXPECT_EQ(page->ContentRect().height(), ui::Scaled(ui::CLightingPage::kContentHeightUnits));
+    const int gap = gapBelow();
+    const int twoRowsHeader = nextHeader->rect().top;
+
+    chooseEntry(5); // reactive: the colours only
+    EXPECT_EQ(page->ContentRect().bottom, check(0)->rect().bottom + ui::Scaled(10));
+    EXPECT_EQ(gapBelow(), gap);
+    EXPECT_EQ(nextHeader->rect().top, twoRowsHeader - ui::Scaled(48));
+    chooseEntry(7); // lighting off: the selector alone
+    EXPECT_EQ(page->ContentRect().bottom, control(kEffectSelector)->rect().bottom + ui::Scaled(10));
+    EXPECT_EQ(gapBelow(), gap);
+    // A loaded profile's effect resizes the page as well, and an open page below moves with it.
+    selectEffect(2);
+    EXPECT_EQ(nextHeader->rect().top, twoRowsHeader);
+    clickControl(kHeaderDpi); // closed, so that the polling-rate page may open beside the lighting
+    clickControl(kHeaderPollingRate);
+    ASSERT_TRUE(page->IsOpen());
+    ASSERT_TRUE(dlg().FindControlAs<ui::CCheckButton>(kHeaderPollingRate)->IsChecked());
+    const int rateSelectorTop = control(kRateSelector)->rect().top;
+    selectEffect(6);
+    EXPECT_EQ(gapBelow(), gap);
+    EXPECT_EQ(control(kRateSelector)->rect().top, rateSelectorTop - ui::Scaled(48));
+    EXPECT_TRUE(control(kRateSelector)->isLive());
+}
+
 INSTANTIATE_TEST_SUITE_P(Scales, LightingPageLookTest, ::testing::Values(1.0, 2.0));
 
 } // namespace

@@ -56,6 +56,9 @@ constexpr int kSwatchInset = 3; // the swatch shows inside the frame picture
 constexpr int kArrow = 26;
 constexpr int kArrowPitch = 34;
 constexpr int kSliderMargin = 8; // half the knob: the first and last stops sit this far in
+constexpr int kEndGap = 10;      // from the last control shown to the page's end
+static_assert(kFirstRowTop + (CLightingPage::kMostRows - 1) * kRowPitch + kLineTop + kLineHeight + kEndGap ==
+              CLightingPage::kContentHeightUnits);
 
 // Effects (bit e) that show a group of the page; effects 10 and up select nothing and show none.
 constexpr std::uint16_t effects(std::initializer_list<int> list) {
@@ -205,6 +208,9 @@ void CLightingPage::showEffect(std::optional<int> effect) {
     for (int row = 0; row < kRowCount; ++row)
         if (rows[std::size_t(row)])
             placeRow(Row(row), next++);
+    // The panel ends below the last row shown; the pages below it move up or down with it.
+    const bool resized = next != shownRows_;
+    shownRows_ = next;
 
     for (int row = 0; row < kRowCount; ++row)
         SetContentVisible(captions_[std::size_t(row)], rows[std::size_t(row)]);
@@ -216,6 +222,14 @@ void CLightingPage::showEffect(std::optional<int> effect) {
         SetContentVisible(c, rows[kBrightnessRow]);
     SetContentVisible(up_, rows[kDirectionRow]);
     SetContentVisible(down_, rows[kDirectionRow]);
+    if (resized)
+        host_.RelayoutPages();
+}
+
+int CLightingPage::ContentHeightUnits() const {
+    const int lastBottom = shownRows_ == 0 ? kSelectorTop + kSelectorHeight
+                                           : kFirstRowTop + (shownRows_ - 1) * kRowPitch + kLineTop + kLineHeight;
+    return lastBottom + kEndGap;
 }
 
 void CLightingPage::showSpeedText() {

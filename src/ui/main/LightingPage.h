@@ -22,12 +22,16 @@ class CStaticImage;
 class CLightingPage : public CColumnPage {
 public:
     static constexpr int kHeaderText = 12;
+    // The height with the most rows an effect shows (two); with fewer rows the page is shorter.
     static constexpr int kContentHeightUnits = 146;
+    static constexpr int kMostRows = 2;
     // A click on a colour slot waits this long for a second click before it toggles the slot.
     static constexpr std::uint32_t kToggleDelayMs = 150;
 
     explicit CLightingPage(PageHost& host);
 
+    // The selector and the rows the selected effect shows.
+    int ContentHeightUnits() const override;
     void CreateControls() override;
     void Refresh(const model::ProfileRecord& record) override;
     // The speed, brightness and direction shown, into the selected effect: each once the user moved
@@ -79,6 +83,7 @@ private:
     // Per slot: the effect a click was made on while it waits to toggle the slot.
     std::array<std::optional<int>, 8> pendingToggle_{};
     std::optional<int> shownEffect_;
+    int shownRows_ = kMostRows;
     ShownValue shownSpeed_;
     ShownValue shownBrightness_;
     ShownValue shownUp_;
