@@ -81,6 +81,9 @@ void CPollingRatePage::Refresh(const model::ProfileRecord& record) {
         host_.Window().InvalidateControl(radios_[std::size_t(i)]);
     }
     selector_->SetText(record.PollingRateName);
+    // The list belongs to the open page.
+    if (!IsOpen())
+        closeList();
 }
 
 bool CPollingRatePage::HandleMessage(unsigned message, WPARAM, LPARAM lParam) {
