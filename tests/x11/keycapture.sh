@@ -23,7 +23,8 @@ for tool in xdotool; do
 done
 if [ -z "${DISPLAY:-}" ]; then
     command -v xvfb-run >/dev/null || { echo "keycapture: xvfb-run missing, skipped"; exit 77; }
-    exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    # A display number of its own to start from: two xvfb-run -a started together may pick the same.
+    exec xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 
 export QT_QPA_PLATFORM=xcb # CI sets offscreen for the other tests

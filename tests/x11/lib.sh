@@ -32,7 +32,8 @@ x11_start_display() {
     if [ -z "${QV_X11_INSIDE:-}" ]; then
         x11_need xvfb-run xauth
         export QV_X11_INSIDE=1
-        exec xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$@"
+        # A display number of its own to start from: two xvfb-run -a started together may pick the same.
+        exec xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 1920x1080x24 -nolisten tcp" "$@"
     fi
     x11_need openbox
     x11_scratch=$(mktemp -d)
