@@ -27,7 +27,7 @@ std::string ResolveDataFolder();
 bool EnsureDataFolder(const std::string& dataFolder);
 
 // Copies each regular file of programFolder + "config/" that dataFolder + "config/" lacks (the
-// language files delivered with the program; on the original platform the installer's work).
+// language files delivered with the program: no package installer writes into a user's home).
 // Existing files are never replaced, so the user's choices stay. A copy is written under a
 // temporary name and renamed, so an interrupted start leaves no half file. Returns the number of
 // files copied.
