@@ -174,7 +174,7 @@ Qt's own options (-platform NAME, -display DISPLAY, -style NAME, ...) are passed
 
 Exit codes:
   0 success (also when a running program was asked to open its window), 1 --quit found no running
-  program, 2 bad arguments
+  program, or a running program did not answer, 2 bad arguments
 )";
 }
 

@@ -8,7 +8,7 @@ namespace quorvik::app {
 
 enum AppExitCode : int {
     kAppExitOk = 0,
-    kAppExitFailure = 1,      // --quit found no running instance
+    kAppExitFailure = 1,      // --quit found no running instance; a running one did not answer
     kAppExitBadArguments = 2, // the command line is wrong
 };
 

@@ -27,7 +27,7 @@ std::string ResolveDataFolder();
 bool EnsureDataFolder(const std::string& dataFolder);
 
 // Copies each regular file of programFolder + "config/" that dataFolder + "config/" lacks (the
-// language files delivered with the program; on the original platform the installer's work).
+// language files delivered with the program: no package installer writes into a user's home).
 // Existing files are kept, so the user's choices stay (LanSetting.ini, the language chosen),
 // except the language texts Lan_EN.txt and Lan.txt: the program only reads them, and a data
 // folder from an earlier version would otherwise lack every text added since; a copy that differs

@@ -174,12 +174,12 @@ TEST_F(ProfileFileTest, FactoryProfileMatchesTheLayoutByteForByte) {
 }
 
 TEST_F(ProfileFileTest, WriteThenReadGivesTheSameRecord) {
-    for (const ProfileRecord& original : {factory(2), customised()}) {
+    for (const ProfileRecord& written : {factory(2), customised()}) {
         const std::string path = (dir_.path() / "trip.psf").string();
-        ASSERT_TRUE(WriteProfileRecord(original, path));
+        ASSERT_TRUE(WriteProfileRecord(written, path));
         ProfileRecord back = factory(4);
         ASSERT_TRUE(ReadProfileRecord(back, path));
-        EXPECT_TRUE(back == original);
+        EXPECT_TRUE(back == written);
         // A second write of what was read is byte-identical.
         const auto first = test::readBytes(path);
         ASSERT_TRUE(WriteProfileRecord(back, path));

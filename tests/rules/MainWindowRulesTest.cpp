@@ -81,5 +81,23 @@ TEST(WindowPlacement, FactorAndPlaceForCommonScreens) {
     }
 }
 
+TEST(WindowPlacement, TheStartKeepsTheScaleAndTheTextFactorOfItsScreen) {
+    platform::SetScreenFactors(2560, 1440, 1.25); // 120 dots per inch
+    EXPECT_EQ(platform::DisplayScaleFactor(), 1.5);
+    EXPECT_EQ(platform::TextFactor(), 1.25);
+    platform::SetScreenFactors(1920, 1080, 1.0);
+    EXPECT_EQ(platform::DisplayScaleFactor(), 1.0);
+    EXPECT_EQ(platform::TextFactor(), 1.0);
+}
+
+TEST(WindowPlacement, TheWorkAreaOriginMovesTheWindowWithIt) {
+    // A second monitor to the right, a top panel of 27 pixels, a left dock on a small screen.
+    EXPECT_EQ(MainWindowPlacement(1920, 0, 1920, 1080, 1127, 740), (Placement{2316, 170, 1127, 740}));
+    EXPECT_EQ(MainWindowPlacement(0, 27, 1920, 1053, 1127, 740), (Placement{396, 183, 1127, 740}));
+    EXPECT_EQ(MainWindowPlacement(64, 0, 960, 768, 1127, 740), (Placement{64, 14, 1127, 740}));
+    // A monitor left of the primary one has negative coordinates.
+    EXPECT_EQ(MainWindowPlacement(-2560, 0, 2560, 1440, 1690, 1110), (Placement{-2125, 165, 1690, 1110}));
+}
+
 } // namespace
 } // namespace quorvik::ui::rules

@@ -583,12 +583,12 @@ TEST_F(MacroManagerTest, RenameKeepsAnUnchangedNameAndRefusesATakenOne) {
 
 TEST_F(MacroManagerTest, ExportedMacroImportsBackWithTheSameActions) {
     const MacroLocation m = addMacro(u"Combo");
-    model::MacroRecord& original =
+    model::MacroRecord& source =
         GiveActions(m, {MakeKeyEvent(0xA2, false), MakeDelay(30), MakeKeyEvent('V', false), MakeKeyEvent('V', true),
                         MakeKeyEvent(0xA2, true), model::MakeMotion(model::kWheel, -3)});
-    original.MacroKeyLoopType = model::kLoopCounted;
-    original.MacroKeyLoopNum = 9;
-    const auto saved = actionsOf(original);
+    source.MacroKeyLoopType = model::kLoopCounted;
+    source.MacroKeyLoopNum = 9;
+    const auto saved = actionsOf(source);
     const std::string file = (data_.path() / "combo").string(); // typed without the extension
 
     std::vector<FileDialogRequest> asked;
@@ -626,7 +626,7 @@ TEST_F(MacroManagerTest, ExportedMacroImportsBackWithTheSameActions) {
     EXPECT_EQ(actionsOf(*copy->macro), saved);
     EXPECT_EQ(copy->macro->MacroKeyLoopNum, 9);
     EXPECT_EQ(copy->macro->MacroCommandActionNum, 5);
-    EXPECT_NE(copy->macro->MacroKeyIndex, original.MacroKeyIndex);
+    EXPECT_NE(copy->macro->MacroKeyIndex, source.MacroKeyIndex);
     EXPECT_EQ(macro::CurrentMacroLocation(), MacroLocation::At(1, 0));
     EXPECT_EQ(actionList()->Macro(), copy->macro.get());
 

@@ -6,11 +6,18 @@ namespace quorvik::ui::rules {
 
 Placement MainWindowPlacement(int screenWidth, int screenHeight, int width, int height) {
     Placement p{0, 0, width, height};
-    // Half the difference, truncated as the original's conversion does.
+    // Half the difference, truncated towards zero.
     if (screenWidth > width)
         p.x = int((screenWidth - width) * 0.5);
     if (screenHeight > height)
         p.y = int((screenHeight - height) * 0.5);
+    return p;
+}
+
+Placement MainWindowPlacement(int left, int top, int screenWidth, int screenHeight, int width, int height) {
+    Placement p = MainWindowPlacement(screenWidth, screenHeight, width, height);
+    p.x += left;
+    p.y += top;
     return p;
 }
 

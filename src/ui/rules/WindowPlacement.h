@@ -14,6 +14,9 @@ struct Placement {
 
 // `screenWidth` × `screenHeight` is the full-screen size; `width` × `height` the window's.
 Placement MainWindowPlacement(int screenWidth, int screenHeight, int width, int height);
+// The same on a work area whose top-left corner is at (`left`, `top`) of the desktop: a second
+// monitor, or a panel at the top or a dock on the left, moves the window with it.
+Placement MainWindowPlacement(int left, int top, int screenWidth, int screenHeight, int width, int height);
 
 // A rectangle by its edges (right and bottom just outside).
 struct Box {
