@@ -11,7 +11,7 @@
 #include "ui/main/ProfileNameDlgs.h"
 #include "ui/main/ProfileRKeyPopup.h"
 #include "ui/rules/ProfileSlots.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/Displays.h"
 #include "ui/skin/ProgramWords.h"
 
@@ -64,12 +64,6 @@ Rect rowRect(int left, int right, int row) {
     return ScaledRect(left, top, right, top + kRowHeight);
 }
 
-std::unique_ptr<CImageButton> textButton(WindowHandle parent, int id, const Rect& rect, int text) {
-    auto button = std::make_unique<CImageButton>(parent, id, rect, model::LanguageText(text));
-    button->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    return button;
-}
-
 // The open and save dialogs of profile files.
 platform::FileDialogRequest profileFileRequest(platform::FileDialogRequest::Kind kind, int title, WindowHandle owner) {
     platform::FileDialogRequest request;
@@ -119,8 +113,8 @@ void CProfileArea::CreateControls() {
     const int ids[] = {kProfileAdd, kProfileRename, kProfileImport, kProfileExport};
     const int texts[] = {kTextAdd, kTextRename, kTextImport, kTextExport};
     for (int i = 0; i < 4; ++i)
-        Add(1, textButton(hwnd(), ids[i], rowRect(kButtonLeft, kRight, i), texts[i]));
-    Add(1, textButton(hwnd(), kApplyProfile, rowRect(kButtonLeft, kRight, 4), kTextApply));
+        Add(1, MakeTextButton(hwnd(), ids[i], rowRect(kButtonLeft, kRight, i), model::LanguageText(texts[i])));
+    Add(1, MakeTextButton(hwnd(), kApplyProfile, rowRect(kButtonLeft, kRight, 4), model::LanguageText(kTextApply)));
 }
 
 void CProfileArea::Refresh(const model::ProfileRecord& record) {
