@@ -56,9 +56,6 @@ constexpr int kSelectorArrow = 22;
 // The tabs' context menu keeps this far inside the main window's edges, as the other menus do.
 constexpr int kMenuMarginUnits = 6;
 
-// A press on the selector takes the list's activation and clicks a moment later.
-constexpr std::uint64_t kCloseClickWindowMs = 500;
-
 Rect rowRect(int left, int right, int row) {
     const int top = kRowTop + row * kRowPitch;
     return ScaledRect(left, top, right, top + kRowHeight);
@@ -290,9 +287,7 @@ WindowHandle CProfileArea::List() const {
 }
 
 void CProfileArea::onAnchorClick() {
-    const bool justClosed = listClosedOnAnchor_ && platform::UiLoop().now() - listClosedAt_ <= kCloseClickWindowMs;
-    listClosedOnAnchor_ = false;
-    if (justClosed)
+    if (closingClick_.IsClosingClick(kProfileSelector, platform::UiLoop().now()))
         return;
     if (List()) {
         closeList(); // a click on the selector of an open list closes it
@@ -351,8 +346,8 @@ void CProfileArea::onListChoice(LPARAM lParam) {
 
 void CProfileArea::onListClosed() {
     CControlBase* hot = host_.Window().HotControl();
-    listClosedOnAnchor_ = hot == selector_ || hot == listButton_;
-    listClosedAt_ = platform::UiLoop().now();
+    // The selector and the list button are one anchor: either counts as the selector.
+    closingClick_.ListClosed(hot == selector_ || hot == listButton_ ? kProfileSelector : 0, platform::UiLoop().now());
     closeList();
 }
 
