@@ -26,32 +26,8 @@ for tool in Xvfb openbox xprop xwininfo desktop-file-validate appstreamcli dpkg-
     }
 done
 
-work=$(mktemp -d)
+. "$source_dir/tests/install/lib.sh"
 prefix=$work/prefix
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-checks=0
-failed=0
-pass() { checks=$((checks + 1)); }
-fail() {
-    checks=$((checks + 1))
-    failed=$((failed + 1))
-    echo "FAIL: $*" >&2
-}
-check() { # check DESCRIPTION COMMAND...: passes when the command succeeds
-    local what=$1
-    shift
-    if "$@"; then pass; else fail "$what"; fi
-}
-step() { echo "-- $*"; }
 
 version=$(sed -n 's/^project(Quorvik VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 

@@ -24,28 +24,7 @@ for tool in Xvfb openbox xprop xdotool iconv cmp; do
     }
 done
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-checks=0
-failed=0
-check() { # check DESCRIPTION COMMAND...: passes when the command succeeds
-    local what=$1
-    shift
-    checks=$((checks + 1))
-    if ! "$@"; then
-        failed=$((failed + 1))
-        echo "FAIL: $what" >&2
-    fi
-}
+. "$(dirname "$0")/lib.sh"
 give_up() {
     echo "FAIL: $*" >&2
     echo "profiles window: $checks checks, $((failed + 1)) failed"

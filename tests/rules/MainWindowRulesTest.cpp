@@ -1,5 +1,7 @@
-// The main window's arithmetic: which pages close when one opens, where the window opens.
+// The main window's arithmetic: which pages close when one opens, where the window opens, which
+// click on a selector only ends its list.
 #include "platform/ProcessGlobals.h"
+#include "ui/rules/ClosingClick.h"
 #include "ui/rules/PageRule.h"
 #include "ui/rules/WindowPlacement.h"
 
@@ -97,6 +99,25 @@ TEST(WindowPlacement, TheWorkAreaOriginMovesTheWindowWithIt) {
     EXPECT_EQ(MainWindowPlacement(64, 0, 960, 768, 1127, 740), (Placement{64, 14, 1127, 740}));
     // A monitor left of the primary one has negative coordinates.
     EXPECT_EQ(MainWindowPlacement(-2560, 0, 2560, 1440, 1690, 1110), (Placement{-2125, 165, 1690, 1110}));
+}
+
+TEST(ClosingClick, OnlyTheFirstClickOnThatSelectorWithinHalfASecondIsSpent) {
+    ClosingClick click;
+    EXPECT_FALSE(click.IsClosingClick(7, 0)) << "nothing closed yet";
+
+    click.ListClosed(7, 1000);
+    EXPECT_TRUE(click.IsClosingClick(7, 1000 + kClosingClickWindowMs));
+    EXPECT_FALSE(click.IsClosingClick(7, 1000 + kClosingClickWindowMs)) << "the closing click is spent once";
+
+    click.ListClosed(7, 1000);
+    EXPECT_FALSE(click.IsClosingClick(7, 1001 + kClosingClickWindowMs)) << "too late: a click of its own";
+
+    click.ListClosed(7, 1000);
+    EXPECT_FALSE(click.IsClosingClick(8, 1100)) << "another selector";
+    EXPECT_FALSE(click.IsClosingClick(7, 1200)) << "any click ends the wait";
+
+    click.ListClosed(0, 1000);
+    EXPECT_FALSE(click.IsClosingClick(7, 1000)) << "closed with the pointer elsewhere";
 }
 
 } // namespace

@@ -42,12 +42,8 @@ wake_on_motion=(130 479)
 main=""
 # Waits for the main window of process $1.
 wait_main() {
-    local pid=$1
-    have_main() {
-        main=$(x11_windows "$pid" '^Gaming Mouse$' | head -n 1)
-        [ -n "$main" ]
-    }
-    x11_wait 20 have_main || x11_fail "no main window of process $pid within 20 s"
+    x11_wait 20 x11_main_window "$1" || x11_fail "no main window of process $1 within 20 s"
+    main=$x11_main
 }
 main_hidden() { [ -z "$(x11_windows "$1" '^Gaming Mouse$')" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }

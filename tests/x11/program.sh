@@ -43,12 +43,8 @@ started=$SECONDS
 pid=$!
 x11_track "$pid"
 
-main=""
-have_main() {
-    main=$(x11_windows "$pid" '^Gaming Mouse$' | head -n 1)
-    [ -n "$main" ]
-}
-x11_wait 20 have_main || x11_fail "no main window within 20 s"
+x11_wait 20 x11_main_window "$pid" || x11_fail "no main window within 20 s"
+main=$x11_main
 panel=""
 have_panel() {
     panel=$(x11_windows "$pid" '^Virtual mouse$' | head -n 1)

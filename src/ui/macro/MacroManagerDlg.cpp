@@ -11,6 +11,7 @@
 #include "ui/macro/MacroPopups.h"
 #include "ui/macro/MacroSmallDlg.h"
 #include "ui/skin/AttentionDlg.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/ProgramWords.h"
 
 #include <QRegularExpressionValidator>
@@ -103,11 +104,7 @@ model::MacroRecord* CMacroManagerDlg::SelectedMacro() const {
 void CMacroManagerDlg::CreateControls(const Rect&) {
     const WindowHandle h = hwnd();
     auto R = [](double l, double t, double r, double b) { return ScaledRect(l, t, r, b); };
-    auto button = [&](int id, const Rect& rect, int label) {
-        auto b = std::make_unique<CImageButton>(h, id, rect, text(label));
-        b->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-        AddControl(1, std::move(b));
-    };
+    auto button = [&](int id, const Rect& rect, int label) { AddControl(1, MakeTextButton(h, id, rect, text(label))); };
     auto heading = [&](int id, double l, double t, double r, int label) {
         AddControl(3, std::make_unique<CHeadingText>(h, id, R(l, t, r, t + 18), text(label), Rgb(kAccent)));
     };
@@ -115,9 +112,7 @@ void CMacroManagerDlg::CreateControls(const Rect&) {
     // Title bar.
     AddControl(3, std::make_unique<CHeadingText>(h, 2100, R(14, 2, 400, 30), text(kTextManagerTitle), Rgb(kTitleText),
                                                  Scaled(18)));
-    auto close = std::make_unique<CImageButton>(h, kIdMacroClose, R(498, 4, 520, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
+    AddControl(1, MakeCloseButton(h, kIdMacroClose, R(498, 4, 520, 26)));
 
     // The library.
     heading(2103, kTreePanel.left + 8, 45, kTreePanel.right - 8, kTextMacrosHeading);
