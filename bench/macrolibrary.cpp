@@ -86,8 +86,8 @@ int main(int argc, char** argv) {
     const long before = ResidentKiB();
     auto lib = std::make_unique<MacroLibrary>();
     const long after = ResidentKiB();
-    std::printf("empty library block: %zu slots of %zu bytes; VmRSS %ld KiB -> %ld KiB (+%.1f MiB)\n",
-                kLibrarySlotCount, sizeof(MacroLibraryNode), before, after, double(after - before) / 1024.0);
+    std::printf("empty library block: %zu slots, %.1f MiB; VmRSS %ld KiB -> %ld KiB (+%.1f MiB)\n", kLibrarySlotCount,
+                double(MacroLibrary::kBlockBytes) / 1048576.0, before, after, double(after - before) / 1024.0);
 
     Fill(*lib);
     const long filled = ResidentKiB();

@@ -5,7 +5,9 @@
 #   latency  bench_edit_latency: click to first byte at the virtual mouse, 200 edits
 #   idle     CPU time of the running program over 60 s with its window hidden: (1) with the
 #            virtual mouse, the window closed to the tray by its close button; (2) without a
-#            mouse, NeedPassword=2 (the window never opens)
+#            mouse, NeedPassword=2 (the window never opens); beside them the baseline: a bare Qt
+#            Widgets window hidden after its first paint, with one do-nothing 100 ms timer (the
+#            least a hidden program that keeps the keep-hidden timer can cost)
 #
 #   bench/program.sh [BUILD_DIR] [startup] [latency] [idle]     (default: build, all three)
 #
@@ -97,6 +99,13 @@ for part in "${parts[@]}"; do
         ! main_shown "$pid" || x11_fail "the window opened"
         idle_case "no mouse, NeedPassword=2, window never shown" "$pid"
         "$bin/quorvik" --quit
+
+        "$bin/bench_bare_window" --idle-tick 100 &
+        pid=$!
+        x11_track "$pid"
+        sleep 5
+        idle_case "baseline: bare Qt Widgets window, hidden, one 100 ms timer" "$pid"
+        kill "$pid"
         ;;
     esac
 done

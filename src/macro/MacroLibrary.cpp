@@ -1,6 +1,9 @@
 #include "macro/MacroLibrary.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <utility>
 
 namespace quorvik::macro {
 
@@ -8,11 +11,6 @@ namespace {
 
 bool InLevel(std::int32_t index) {
     return index >= 0 && index < kSlotsPerLevel;
-}
-
-void EmptySlot(MacroLibraryNode& node) {
-    if (!node.name.empty() || node.macro || node.isFolder || node.folderIsOpen)
-        node = MacroLibraryNode{};
 }
 
 // One level of the block as seen from a group of siblings: where sibling 0's share of that level
@@ -76,7 +74,42 @@ MacroLocation MacroLocation::Child(int index) const {
     }
 }
 
-MacroLibrary::MacroLibrary() : nodes_(new MacroLibraryNode[kLibrarySlotCount]) {}
+// Constant-initialised: a library built during static initialisation may already read it.
+constinit const MacroLibraryNode MacroLibrary::kFreeSlot{};
+
+void MacroLibrary::FreeBlock::operator()(std::uint32_t* block) const {
+    std::free(block);
+}
+
+MacroLibrary::MacroLibrary()
+    : slots_(static_cast<std::uint32_t*>(std::calloc(kLibrarySlotCount, sizeof(std::uint32_t)))), entries_(1) {
+    if (!slots_)
+        throw std::bad_alloc();
+}
+
+MacroLibraryNode& MacroLibrary::writableSlot(std::size_t slot) {
+    std::uint32_t& entry = slots_[slot];
+    if (entry)
+        return *entries_[entry];
+    if (!freeEntries_.empty()) {
+        entry = freeEntries_.back();
+        freeEntries_.pop_back();
+        entries_[entry] = std::make_unique<MacroLibraryNode>();
+    } else {
+        entry = std::uint32_t(entries_.size());
+        entries_.push_back(std::make_unique<MacroLibraryNode>());
+    }
+    return *entries_[entry];
+}
+
+void MacroLibrary::freeSlot(std::size_t slot) {
+    std::uint32_t& entry = slots_[slot];
+    if (!entry)
+        return;
+    entries_[entry].reset(); // the name and the record go with it
+    freeEntries_.push_back(entry);
+    entry = 0;
+}
 
 std::size_t MacroLibrary::SlotIndex(const MacroLocation& l) {
     const std::size_t i = std::size_t(l.stage0Index), j = std::size_t(l.stage1Index), k = std::size_t(l.stage2Index);
@@ -94,11 +127,11 @@ MacroLibraryNode* MacroLibrary::SlotAt(const MacroLocation& location) {
     if (!location.IsInTree())
         return nullptr;
     usedSubtrees_.set(std::size_t(location.stage0Index));
-    return &nodes_[SlotIndex(location)];
+    return &writableSlot(SlotIndex(location));
 }
 
 const MacroLibraryNode* MacroLibrary::SlotAt(const MacroLocation& location) const {
-    return location.IsInTree() ? &nodes_[SlotIndex(location)] : nullptr;
+    return location.IsInTree() ? &SlotByIndex(SlotIndex(location)) : nullptr;
 }
 
 bool MacroLibrary::NameExists(std::u16string_view name, const MacroLocation& parent) const {
@@ -166,9 +199,9 @@ AddResult MacroLibrary::AddChild(const MacroLocation& parent, std::u16string_vie
         return AddResult::NameExists;
     for (int k = 0; k < kSlotsPerLevel; ++k) {
         MacroLocation where = parent.Child(k);
-        MacroLibraryNode& node = *SlotAt(where);
-        if (node.IsOccupied())
+        if (std::as_const(*this).SlotAt(where)->IsOccupied())
             continue;
+        MacroLibraryNode& node = *SlotAt(where);
         node.name.assign(name);
         node.isFolder = folder ? 1 : 0;
         node.folderIsOpen = 0;
@@ -186,9 +219,9 @@ AddResult MacroLibrary::AddChild(const MacroLocation& parent, std::u16string_vie
 
 bool MacroLibrary::AddMacroAt(const MacroLocation& location, std::u16string name,
                               std::unique_ptr<model::MacroRecord> macro) {
-    MacroLibraryNode* node = SlotAt(location);
-    if (!node || !macro || !IsStorableName(name))
+    if (!location.IsInTree() || !macro || !IsStorableName(name))
         return false;
+    MacroLibraryNode* node = SlotAt(location);
     node->name = std::move(name);
     node->macro = std::move(macro);
     node->isFolder = 0;
@@ -197,9 +230,9 @@ bool MacroLibrary::AddMacroAt(const MacroLocation& location, std::u16string name
 }
 
 bool MacroLibrary::AddFolderAt(const MacroLocation& location, std::u16string name, bool open) {
-    MacroLibraryNode* node = SlotAt(location);
-    if (!node || !IsStorableName(name))
+    if (!location.IsInTree() || !IsStorableName(name))
         return false;
+    MacroLibraryNode* node = SlotAt(location);
     node->name = std::move(name);
     node->macro.reset();
     node->isFolder = 1;
@@ -239,13 +272,16 @@ bool MacroLibrary::Remove(const MacroLocation& location) {
         spans[levels++] = {kDepth2Base + i * n60 * n60 + j * n60, 1};
         break;
     }
-    MacroLibraryNode* block = nodes_.get();
+    std::uint32_t* block = slots_.get();
     for (int l = 0; l < levels; ++l) {
         const LevelSpan& s = spans[l];
-        // Moving over the removed sibling's share destroys its names and owned records.
-        std::move(block + s.base + (n + 1) * s.unit, block + s.base + (last + 1) * s.unit, block + s.base + n * s.unit);
-        for (MacroLibraryNode* p = block + s.base + last * s.unit; p != block + s.base + (last + 1) * s.unit; ++p)
-            *p = MacroLibraryNode{};
+        // The removed sibling's share lets go of its names and records, then the following
+        // siblings' entry numbers move over it.
+        for (std::size_t p = s.base + n * s.unit; p != s.base + (n + 1) * s.unit; ++p)
+            freeSlot(p);
+        std::copy(block + s.base + (n + 1) * s.unit, block + s.base + (last + 1) * s.unit, block + s.base + n * s.unit);
+        if (last > n)
+            std::fill(block + s.base + last * s.unit, block + s.base + (last + 1) * s.unit, 0u);
     }
     if (location.stage == 0) {
         for (std::size_t m = n; m < last; ++m)
@@ -262,24 +298,26 @@ void MacroLibrary::Clear() {
     for (std::size_t i = 0; i < n60; ++i) {
         if (!usedSubtrees_.test(i))
             continue;
-        EmptySlot(nodes_[i]);
-        for (std::size_t s = kDepth1Base + i * n60; s < kDepth1Base + (i + 1) * n60; ++s)
-            EmptySlot(nodes_[s]);
-        for (std::size_t s = kDepth2Base + i * n60 * n60; s < kDepth2Base + (i + 1) * n60 * n60; ++s)
-            EmptySlot(nodes_[s]);
+        slots_[i] = 0;
+        std::fill(&slots_[kDepth1Base + i * n60], &slots_[kDepth1Base + (i + 1) * n60], 0u);
+        std::fill(&slots_[kDepth2Base + i * n60 * n60], &slots_[kDepth2Base + (i + 1) * n60 * n60], 0u);
     }
     usedSubtrees_.reset();
+    // Only used subtrees hold entries: every entry went with them.
+    entries_.clear();
+    entries_.resize(1);
+    freeEntries_.clear();
 }
 
 AddResult MacroLibrary::Rename(const MacroLocation& location, std::u16string_view name) {
-    MacroLibraryNode* node = SlotAt(location);
-    if (!node || !node->IsOccupied() || !IsStorableName(name))
+    const MacroLibraryNode* held = std::as_const(*this).SlotAt(location);
+    if (!held || !held->IsOccupied() || !IsStorableName(name))
         return AddResult::NotAdded;
-    if (node->name == name)
+    if (held->name == name)
         return AddResult::Added;
     if (NameExists(name, location.Parent()))
         return AddResult::NameExists;
-    node->name.assign(name);
+    SlotAt(location)->name.assign(name);
     return AddResult::Added;
 }
 
@@ -289,11 +327,11 @@ std::size_t MacroLibrary::CountOccupied() const {
     for (std::size_t i = 0; i < n60; ++i) {
         if (!usedSubtrees_.test(i))
             continue;
-        count += nodes_[i].IsOccupied() ? 1 : 0;
+        count += SlotByIndex(i).IsOccupied() ? 1 : 0;
         for (std::size_t s = kDepth1Base + i * n60; s < kDepth1Base + (i + 1) * n60; ++s)
-            count += nodes_[s].IsOccupied() ? 1 : 0;
+            count += SlotByIndex(s).IsOccupied() ? 1 : 0;
         for (std::size_t s = kDepth2Base + i * n60 * n60; s < kDepth2Base + (i + 1) * n60 * n60; ++s)
-            count += nodes_[s].IsOccupied() ? 1 : 0;
+            count += SlotByIndex(s).IsOccupied() ? 1 : 0;
     }
     return count;
 }

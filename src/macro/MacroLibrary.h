@@ -1,7 +1,8 @@
 // The macro library: a fixed three-level tree of folders and macros (folder, folder, macro at the
 // deepest), kept as one block of slots that is allocated once. A location maps to its slot by
-// arithmetic, so every lookup is constant time and no tree nodes are ever allocated; only the
-// records of occupied macro slots live on the heap.
+// arithmetic, so every lookup is constant time. A slot is a 4-byte entry number: what an occupied
+// slot holds (its name, flags and record) lives in an entry of its own, so the 219,660 slots take
+// 0.9 MiB, and the block's pages stay untouched (and not resident) until a subtree is written.
 #pragma once
 
 #include "model/MacroRecord.h"
@@ -11,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quorvik::macro {
 
@@ -50,8 +52,8 @@ struct MacroLocation {
     MacroLocation Child(int index) const;
 };
 
-// One slot. A slot is occupied exactly when its name is not empty; an occupied macro slot owns its
-// record, a folder owns none.
+// What a slot holds. A slot is occupied exactly when its name is not empty; an occupied macro slot
+// owns its record, a folder owns none. A free slot reads as an empty node.
 struct MacroLibraryNode {
     std::u16string name;
     std::unique_ptr<model::MacroRecord> macro;
@@ -72,11 +74,15 @@ public:
     MacroLibrary& operator=(const MacroLibrary&) = delete;
 
     // The slot of a location; nullptr for a location outside the tree. Taking a slot for writing
-    // marks its depth-0 subtree as in use.
+    // marks its depth-0 subtree as in use and gives a free slot an entry of its own (still free
+    // until it gets a name); read-only, a free slot is a shared empty node.
     MacroLibraryNode* SlotAt(const MacroLocation& location);
     const MacroLibraryNode* SlotAt(const MacroLocation& location) const;
     // The slot by its position in the block (0 .. kLibrarySlotCount-1), for walks over a depth.
-    const MacroLibraryNode& SlotByIndex(std::size_t index) const { return nodes_[index]; }
+    const MacroLibraryNode& SlotByIndex(std::size_t index) const {
+        const std::uint32_t entry = slots_[index];
+        return entry ? *entries_[entry] : kFreeSlot;
+    }
     // Position in the block of a location inside the tree.
     static std::size_t SlotIndex(const MacroLocation& location);
     // False when nothing in the subtree of depth-0 slot `i` (the slot, its 60 children and their
@@ -115,12 +121,31 @@ public:
 
     // Number of occupied slots (a walk over the whole block; for tests and tools).
     std::size_t CountOccupied() const;
+    // Entries in use: occupied slots plus free slots that were taken for writing. Freed entries are
+    // used again, so this never grows beyond the slots that were ever held at one time.
+    std::size_t EntryCount() const { return entries_.size() - 1 - freeEntries_.size(); }
+    // Bytes of the block itself (what an empty library costs at most).
+    static constexpr std::size_t kBlockBytes = kLibrarySlotCount * sizeof(std::uint32_t);
 
 private:
     AddResult AddChild(const MacroLocation& parent, std::u16string_view name, bool folder, MacroLocation& current);
     static bool IsStorableName(std::u16string_view name);
+    // The node of block position `slot`, given an entry when it has none.
+    MacroLibraryNode& writableSlot(std::size_t slot);
+    // Frees the entry of block position `slot` (nothing for a free slot).
+    void freeSlot(std::size_t slot);
 
-    std::unique_ptr<MacroLibraryNode[]> nodes_;
+    struct FreeBlock {
+        void operator()(std::uint32_t* block) const;
+    };
+    static const MacroLibraryNode kFreeSlot;
+
+    // Entry number per slot, 0 for a free slot. Allocated zeroed by the system (calloc), so the
+    // pages of subtrees never written are never touched.
+    std::unique_ptr<std::uint32_t[], FreeBlock> slots_;
+    // Entry 0 stands for "free" and is never handed out.
+    std::vector<std::unique_ptr<MacroLibraryNode>> entries_;
+    std::vector<std::uint32_t> freeEntries_;
     // Clearing, counting and writing touch only these subtrees, not all 219,660 slots.
     std::bitset<kSlotsPerLevel> usedSubtrees_;
     std::uint32_t nextMacroIndex_ = 1;

@@ -3,7 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 using namespace quorvik::macro;
 namespace model = quorvik::model;
@@ -195,6 +200,65 @@ TEST(MacroLibrary, ClearEmptiesEverySlotButKeepsTheCounter) {
     EXPECT_EQ(lib.SlotAt(MacroLocation::At(6, 3, 2))->macro, nullptr);
     EXPECT_EQ(lib.NextMacroIndex(), next);
     EXPECT_FALSE(lib.AddMacroAt(MacroLocation::At(0, 60), u"x", std::make_unique<model::MacroRecord>()));
+}
+
+TEST(MacroLibrary, RemovedAndClearedItemsGiveBackWhatTheyHeld) {
+    MacroLibrary lib;
+    const MacroLibrary& read = lib;
+    // Looking at free slots holds nothing.
+    for (int i = 0; i < kSlotsPerLevel; ++i)
+        EXPECT_FALSE(read.SlotAt(MacroLocation::At(i, 5, 7))->IsOccupied());
+    EXPECT_EQ(lib.EntryCount(), 0u);
+
+    // A folder with a subfolder and a deep macro, removed and added again many times: what the
+    // removed items held is used again, nothing piles up.
+    for (int round = 0; round < 50; ++round) {
+        const MacroLocation a = folderWithMacros(lib, u"A", {u"a1", u"a2"});
+        MacroLocation cur = a;
+        ASSERT_EQ(lib.AddFolder(u"sub", cur), AddResult::Added);
+        ASSERT_EQ(lib.AddMacro(u"deep", cur), AddResult::Added);
+        folderWithMacros(lib, u"B", {u"b1"});
+        ASSERT_TRUE(lib.Remove(a));
+        EXPECT_EQ(nameAt(lib, MacroLocation::At(0)), u"B");
+        ASSERT_TRUE(lib.Remove(MacroLocation::At(0)));
+        EXPECT_EQ(lib.CountOccupied(), 0u);
+    }
+    EXPECT_LE(lib.EntryCount(), 8u);
+
+    folderWithMacros(lib, u"C", {u"c1"});
+    ASSERT_TRUE(lib.AddMacroAt(MacroLocation::At(40, 59, 59), u"far", std::make_unique<model::MacroRecord>()));
+    lib.Clear();
+    EXPECT_EQ(lib.EntryCount(), 0u);
+    EXPECT_FALSE(read.SlotAt(MacroLocation::At(40, 59, 59))->IsOccupied());
+    // Refused adds and renames of free slots hold nothing either.
+    EXPECT_FALSE(lib.AddFolderAt(MacroLocation::At(3), u"", false));
+    EXPECT_EQ(lib.Rename(MacroLocation::At(3), u"x"), AddResult::NotAdded);
+    EXPECT_EQ(lib.EntryCount(), 0u);
+}
+
+// The block is allocated once for the program's whole run (twice with an import): an empty
+// library must not cost its 219,660 slots in resident memory.
+TEST(MacroLibrary, AnEmptyLibraryCostsLittleResidentMemory) {
+    auto residentKiB = [] {
+        long pages = 0, resident = 0;
+        FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm)
+            return -1L;
+        const int got = std::fscanf(statm, "%ld %ld", &pages, &resident);
+        std::fclose(statm);
+        return got == 2 ? resident * (::sysconf(_SC_PAGESIZE) / 1024) : -1L;
+    };
+    const long before = residentKiB();
+    ASSERT_GE(before, 0);
+    std::vector<std::unique_ptr<MacroLibrary>> libraries;
+    for (int i = 0; i < 4; ++i)
+        libraries.push_back(std::make_unique<MacroLibrary>());
+    for (auto& lib : libraries) {
+        MacroLocation cur = MacroLocation::None();
+        ASSERT_EQ(lib->AddMacro(u"m", cur), AddResult::Added);
+    }
+    // At most the blocks themselves (0.8 MiB each); a slot of 48 bytes made it 10.5 MiB each.
+    EXPECT_LT(residentKiB() - before, 4 * 1024);
 }
 
 TEST(MacroActionText, BytesAndTextOfEachKind) {

@@ -93,4 +93,30 @@ TEST(QtLoopDriverTest, ANestedLoopKeepsQtEventsAndTimersFlowing) {
     EXPECT_EQ(window.messages, (std::vector<unsigned>{WM_USER + 7, WM_TIMER}));
 }
 
+// A periodic timer wakes the GUI thread once per period: each wake-up finds it due. (Qt's coarse
+// timers fire up to 5 % early, and every period then cost a second wake-up for the rest.)
+TEST(QtLoopDriverTest, APeriodicTimerWakesOncePerPeriod) {
+    RealClockLoop loop;
+    QtLoopDriver driver(loop);
+    Recorder window;
+    const WindowHandle h = loop.registerWindow(&window);
+    constexpr unsigned kTicks = 8;
+    window.then = [&](unsigned) {
+        if (window.messages.size() == kTicks)
+            loop.postQuit();
+    };
+    bool timedOut = false;
+    QTimer::singleShot(5000, [&] {
+        timedOut = true;
+        loop.postQuit();
+    });
+    loop.setTimer(h, 3, 60);
+    driver.exec();
+
+    ASSERT_FALSE(timedOut);
+    EXPECT_EQ(window.messages.size(), kTicks);
+    EXPECT_EQ(driver.idleWakes(), 0u);
+    loop.clearQuit();
+}
+
 } // namespace

@@ -40,9 +40,15 @@ void MainWindowTest::start(const std::string& needPassword, std::initializer_lis
     loop.runUntilIdle();
     window_ = std::make_unique<ui::CQuorvikDlg>(bus_, services_);
     window_->Create();
+    if (paintAtStart_)
+        paintWindow();
     // The download the first scan scheduled.
     loop.advance(device::kDownloadDelayMs);
     takeReports();
+}
+
+void MainWindowTest::paintWindow() {
+    window_->window()->grab();
 }
 
 void MainWindowTest::clickControl(int id) {

@@ -22,8 +22,11 @@ protected:
     void TearDown() override;
 
     // Loads the settings with `needPassword`, plugs `forms` and opens the window as the program's
-    // start does (without its loop: the test moves the clock).
+    // start does (without its loop: the test moves the clock). The window paints once before the
+    // clock moves, as the desktop has it do, unless `paintAtStart_` was cleared.
     void start(const std::string& needPassword, std::initializer_list<device::Form> forms);
+    // Paints the window once, as an expose from the desktop does.
+    void paintWindow();
 
     ui::CQuorvikDlg& dlg() { return *window_; }
     device::DeviceCore& core() { return window_->Core(); }
@@ -49,6 +52,7 @@ protected:
     std::unique_ptr<emulator::VirtualMouse> mouse_;
     std::unique_ptr<ui::CQuorvikDlg> window_;
     std::size_t traceSeen_ = 0;
+    bool paintAtStart_ = true;
 };
 
 } // namespace quorvik::test

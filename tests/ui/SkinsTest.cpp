@@ -115,6 +115,35 @@ TEST_F(SkinsTest, FramesHaveTheSizesTheWindowsStretch) {
     EXPECT_NE(empty.copy(0, 66, 429, 12), full.copy(0, 66, 429, 12));
 }
 
+// Controls that show the same picture share one decoded copy; each file keeps its own picture,
+// at every display scale, and a holder that paints on its copy changes no other.
+TEST_F(SkinsTest, ThePicturesOfOneFileAreDecodedOnceAndShared) {
+    for (double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        platform::SetDisplayScaleFactor(scale);
+        SkinImage a, b, other;
+        ASSERT_TRUE(a.load(SkinFile("combo2_nr.png")));
+        ASSERT_TRUE(b.load(SkinFile("combo2_nr.png")));
+        ASSERT_TRUE(other.load(SkinFile("combo2_ov.png")));
+        EXPECT_EQ(a.image().constBits(), b.image().constBits());
+        EXPECT_NE(a.image().constBits(), other.image().constBits());
+        EXPECT_NE(a.image(), other.image());
+        EXPECT_EQ(b.width(), a.width());
+        EXPECT_EQ(a.image().width(), int(a.width() * scale));
+
+        QImage painted = a.image();
+        painted.fill(Qt::red);
+        EXPECT_NE(b.image().pixelColor(0, 0), QColor(Qt::red));
+        SkinImage again;
+        ASSERT_TRUE(again.load(SkinFile("combo2_nr.png")));
+        EXPECT_EQ(again.image(), b.image());
+        EXPECT_NE(again.image(), painted);
+    }
+    // Built-in pictures too: every dialog takes the icon.
+    EXPECT_EQ(BuiltinImage(128).constBits(), BuiltinImage(128).constBits());
+    EXPECT_NE(BuiltinImage(364).size(), BuiltinImage(364, true).size());
+}
+
 TEST_F(SkinsTest, EachLookOfAControlIsDistinct) {
     const std::vector<std::vector<std::string>> sets = {
         {"check_nr.png", "check_ov.png", "check_dn.png"},

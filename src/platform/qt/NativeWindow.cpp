@@ -231,14 +231,14 @@ void NativeWindow::paintEvent(QPaintEvent*) {
 void NativeWindow::paintBuffered(const QColor& fill, const std::function<void(QPainter&)>& draw) {
     if (!painter_)
         return;
-    QImage buffer(size(), QImage::Format_ARGB32_Premultiplied);
-    buffer.fill(fill);
-    {
-        QPainter memory(&buffer);
-        setDrawingHints(memory);
-        draw(memory);
-    }
-    painter_->drawImage(0, 0, buffer);
+    // The painter draws into Qt's backing store, an off-screen picture of the window that goes on
+    // the screen in one transfer once the paint is over; a second window-sized picture of our own
+    // would only cost its memory and a copy per paint. Saved and restored, so that what `draw`
+    // leaves set (a clip, a pen) does not reach the rest of this paint.
+    painter_->save();
+    painter_->fillRect(rect(), fill);
+    draw(*painter_);
+    painter_->restore();
 }
 
 WPARAM NativeWindow::keyState(const QMouseEvent* event) const {

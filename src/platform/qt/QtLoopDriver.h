@@ -25,16 +25,20 @@ public:
     // Runs Qt's loop until our loop's quit is posted (the program's main loop).
     void exec();
 
-private slots:
-    void pump();
+    // Timer wake-ups that found nothing due (a wake-up that came too early costs a second one).
+    std::uint64_t idleWakes() const { return idleWakes_; }
 
 private:
+    // Dispatches what is due and arms the wake-up for the next timer; returns what it dispatched.
+    int pump();
     void requestPump();
     void waitForWork(std::optional<std::uint64_t> maxMs);
 
     RealClockLoop& loop_;
     QTimer timerWake_;
     QTimer waitLimit_;
+    std::uint64_t armedFor_ = 0; // loop time the armed wake-up is for
+    std::uint64_t idleWakes_ = 0;
     std::atomic<bool> pumpQueued_{false};
 };
 

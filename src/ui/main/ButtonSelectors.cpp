@@ -56,13 +56,14 @@ void CButtonSelectors::CreateControls() {
         selector->SetImages(SkinFile("combo2_nr.png"), SkinFile("combo2_ov.png"));
         selectors_[std::size_t(i)] = Add(1, std::move(selector));
     }
-    // Picture n lights button n - 1; loaded once (the sharper twin on a scaled display), shown as
-    // the pointer moves over the selectors.
-    for (int n = 1; n <= kPictureCount; ++n) {
-        SkinImage image;
-        image.load(SkinFile("mouse/serial_number" + std::to_string(n) + ".png"));
-        pictures_[std::size_t(n - 1)] = image.image();
-    }
+    // Picture n lights button n - 1, shown as the pointer moves over the selectors; each is loaded
+    // when first shown (the window starts with picture 1), a missing one is named now.
+    for (int n = 1; n <= kPictureCount; ++n)
+        SkinFilePresent(pictureFile(n));
+}
+
+std::string CButtonSelectors::pictureFile(int n) {
+    return SkinFile("mouse/serial_number" + std::to_string(n) + ".png");
 }
 
 void CButtonSelectors::Refresh(const model::ProfileRecord& record) {
@@ -251,9 +252,17 @@ void CButtonSelectors::showPicture(int selectorId) {
     if (n == picture_ || n < 1 || n > kPictureCount)
         return;
     auto* picture = host_.Window().FindControlAs<CStaticImage>(kMousePicture);
-    if (!picture || pictures_[std::size_t(n - 1)].isNull())
+    if (!picture)
         return;
-    picture->SetImage(pictures_[std::size_t(n - 1)]);
+    QImage& shown = pictures_[std::size_t(n - 1)];
+    if (shown.isNull()) {
+        SkinImage image; // the sharper twin on a scaled display
+        image.load(pictureFile(n));
+        shown = image.image();
+    }
+    if (shown.isNull())
+        return;
+    picture->SetImage(shown);
     picture_ = n;
     host_.Window().InvalidateControl(picture);
 }

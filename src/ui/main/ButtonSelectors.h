@@ -56,6 +56,7 @@ private:
     void closeMenus();
     void bringPopupsForward();
     void showPicture(int selectorId);
+    static std::string pictureFile(int n);
     // Stores the choice for the selector, runs the guard, and downloads or warns.
     void apply(int selectorId, const rules::ButtonChoice& choice);
 

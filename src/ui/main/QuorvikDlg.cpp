@@ -35,6 +35,8 @@
 #include <QIcon>
 #include <QUrl>
 
+#include <utility>
+
 namespace quorvik::ui {
 
 using namespace platform;
@@ -162,6 +164,7 @@ CQuorvikDlg::~CQuorvikDlg() {
 // ---- start-up ----
 
 bool CQuorvikDlg::OnInitDialog() {
+    startedAt_ = UiLoop().now();
     // The device link needs the window's handle; it exists from here on.
     core_ = std::make_unique<device::DeviceCore>(bus_, UiLoop(), hwnd(), static_cast<device::MainWindowPort&>(*this));
     core_->Tables().Rebuild(model::SensorIdentifier());
@@ -284,9 +287,27 @@ void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
     DrawControls(p, client);
     if (!painted_) {
         painted_ = true;
+        // The held download goes once this picture is on the screen (after the paint returns).
+        if (std::exchange(downloadHeld_, false) && UiLoop().hasTimer(hwnd(), device::kTimerDownload))
+            UiLoop().setTimer(hwnd(), device::kTimerDownload, 1);
         if (firstPaint_)
             firstPaint_();
     }
+}
+
+bool CQuorvikDlg::holdDownloadForFirstPaint() {
+    // A download keeps the GUI thread for the mouse's pacing (60 ms a report, 7 reports after the
+    // first scan). The first scan's download falls due 20 ms after the start, mostly before the
+    // desktop has exposed the window: the window would stay blank for half a second. It waits
+    // for the first paint instead; the device link's order and its 20 ms delay stay as they are.
+    if (painted_ || !window() || !window()->isVisible() || window()->isMinimized())
+        return false;
+    const std::uint64_t waited = UiLoop().now() - startedAt_;
+    if (waited >= kFirstPaintWaitMs)
+        return false;
+    downloadHeld_ = true;
+    UiLoop().setTimer(hwnd(), device::kTimerDownload, std::uint32_t(kFirstPaintWaitMs - waited));
+    return true;
 }
 
 // ---- messages ----
@@ -327,6 +348,8 @@ LRESULT CQuorvikDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lPara
     // Enter and Escape are swallowed before the dialog sees them: neither closes the main window.
     if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE))
         return 1;
+    if (message == WM_TIMER && wParam == device::kTimerDownload && holdDownloadForFirstPaint())
+        return 0;
     if (core_ && core_->HandleMessage(message, wParam, lParam))
         return 0;
     if (handleOwnMessage(message, wParam, lParam))

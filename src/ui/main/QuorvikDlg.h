@@ -85,6 +85,9 @@ public:
     CPage* PageFor(int controlId) const;
     // Called once after the first paint (for the start-up measurement).
     void SetFirstPaintHook(std::function<void()> hook) { firstPaint_ = std::move(hook); }
+    // How long a download that falls due before the window's first paint waits for it, counted
+    // from the window's start; a window the desktop never exposes gets its download then.
+    static constexpr std::uint32_t kFirstPaintWaitMs = 1000;
 
     // ---- MainWindowPort: what the device link shows ----
     void HideMainWindow() override;
@@ -144,6 +147,7 @@ private:
     void onDestroy();
     void showWarning(const std::u16string& text);
     void showTrayBattery(int level, int chargeState);
+    bool holdDownloadForFirstPaint();
 
     platform::HidBus& bus_;
     Services services_;
@@ -160,6 +164,8 @@ private:
     SkinImage panel_;
     std::function<void()> firstPaint_;
     bool painted_ = false;
+    std::uint64_t startedAt_ = 0; // loop time of OnInitDialog
+    bool downloadHeld_ = false;   // timer 30 fell due before the first paint
 };
 
 } // namespace quorvik::ui

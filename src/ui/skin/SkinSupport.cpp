@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHash>
 
 #include <algorithm>
 
@@ -24,6 +25,22 @@ void noteMissing(const std::string& path) {
     auto& paths = missing();
     if (std::find(paths.begin(), paths.end(), path) == paths.end())
         paths.push_back(path);
+}
+
+// Decoded pictures by file, shared by the controls that show them (a QImage shares its pixels
+// when copied): the main window alone uses many pictures several times (twelve selectors, eight
+// DPI levels), and each is decoded and held once. A picture that only this table still holds
+// is let go at the next decode. The skins do not change while the program runs.
+QImage decodeShared(const QString& file) {
+    static QHash<QString, QImage> table;
+    if (auto it = table.constFind(file); it != table.constEnd())
+        return it.value();
+    QImage image(file);
+    if (image.isNull())
+        return image;
+    table.removeIf([](const QHash<QString, QImage>::iterator& entry) { return entry.value().isDetached(); });
+    table.insert(file, image);
+    return image;
 }
 } // namespace
 
@@ -54,10 +71,10 @@ bool SkinImage::load(const std::string& path) {
     QString file = QString::fromStdString(path);
     if (platform::DisplayScaleFactor() > 1.0) {
         QFileInfo info(file);
-        if (takeTwin(QImage(info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix())))
+        if (takeTwin(decodeShared(info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix())))
             return true;
     }
-    QImage plain(file);
+    QImage plain = decodeShared(file);
     if (plain.isNull()) {
         noteMissing(path);
         return false;
@@ -91,6 +108,13 @@ void SkinImage::setImage(QImage image) {
     height_ = image_.height();
 }
 
+bool SkinFilePresent(const std::string& path) {
+    if (QFileInfo::exists(QString::fromStdString(path)))
+        return true;
+    noteMissing(path);
+    return false;
+}
+
 void SkinImage::clear() {
     image_ = QImage();
     width_ = height_ = 0;
@@ -115,7 +139,7 @@ QImage BuiltinImage(int resourceId, bool doubleSize) {
         initBuiltinImages();
         initialised = true;
     }
-    return QImage(QStringLiteral(":/quorvik/builtin/%1%2.png").arg(resourceId).arg(doubleSize ? "@2x" : ""));
+    return decodeShared(QStringLiteral(":/quorvik/builtin/%1%2.png").arg(resourceId).arg(doubleSize ? "@2x" : ""));
 }
 
 QFont ControlFont(int height, const std::u16string& face) {

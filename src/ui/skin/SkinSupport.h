@@ -86,6 +86,10 @@ private:
     double ratio_ = 1.0; // image pixels per unit
 };
 
+// Whether a skin file is there, for a picture loaded only when first shown: a missing one is
+// named among the missing images at once, as a failed load would name it.
+bool SkinFilePresent(const std::string& path);
+
 // Paths that failed to load since the last clear: the program carries on without them, the
 // gallery and the tests report them.
 const std::vector<std::string>& MissingSkinImages();

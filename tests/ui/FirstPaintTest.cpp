@@ -1,0 +1,98 @@
+// The first scan's download and the window's first paint: the download blocks the window for the
+// mouse's pacing, so it never runs before the window has painted once, and a window the desktop
+// never exposes still gets it after the wait.
+#include "MainWindowHarness.h"
+
+#include "model/ConfigPairs.h"
+
+#include <algorithm>
+
+namespace quorvik::test {
+namespace {
+
+using device::Form;
+
+bool hasCode(const std::vector<std::uint8_t>& codes, std::uint8_t code) {
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+class FirstPaintTest : public MainWindowTest {
+protected:
+    // The window opened (NeedPassword 0) with the mouse there, not painted yet; the clock stands
+    // 20 ms after the start, where the download fell due. The debounce time differs from what the
+    // mouse was told, so the download has a report to write.
+    void startUnpainted() {
+        paintAtStart_ = false;
+        startedAt_ = loop.now();
+        start("0", {Form::Wired});
+        ASSERT_TRUE(shownNormally());
+        profile().SetPairValue(model::kPairKeyDebounce, 30);
+    }
+    bool scanDownloadPending() {
+        return core().Download().IsMarked(device::SettingGroup::Buttons) &&
+               core().Download().IsMarked(device::SettingGroup::SensorLighting) &&
+               core().Download().IsMarked(device::SettingGroup::Power);
+    }
+    // Moves the clock to `ms` after the window's start (the start's status read takes time too).
+    void advanceTo(std::uint64_t ms) { loop.advance(startedAt_ + ms - loop.now()); }
+    std::uint64_t startedAt_ = 0;
+
+    // The first scan's download ran: its groups are done and the changed setting went out.
+    void expectScanDownload() {
+        EXPECT_FALSE(core().Download().IsMarked(device::SettingGroup::Buttons));
+        EXPECT_FALSE(core().Download().IsMarked(device::SettingGroup::SensorLighting));
+        EXPECT_FALSE(core().Download().IsMarked(device::SettingGroup::Power));
+        EXPECT_TRUE(hasCode(takeCodes(), device::kCmdDebounce));
+    }
+};
+
+TEST_F(FirstPaintTest, TheDownloadWaitsForTheFirstPaintAndFollowsItAtOnce) {
+    startUnpainted();
+    EXPECT_TRUE(scanDownloadPending()); // due at 20 ms, held
+    loop.advance(300);
+    EXPECT_TRUE(scanDownloadPending());
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{});
+
+    std::size_t writtenAtPaint = 99;
+    dlg().SetFirstPaintHook([&] { writtenAtPaint = takeCodes().size(); });
+    paintWindow();
+    EXPECT_EQ(writtenAtPaint, 0u); // the paint came first
+    EXPECT_TRUE(scanDownloadPending());
+    loop.advance(1);
+    expectScanDownload();
+
+    // Later paints hold nothing: an edit's download comes 20 ms after it as always.
+    paintWindow();
+    profile().SetPairValue(model::kPairKeyDebounce, 40);
+    dlg().MarkGroup(device::SettingGroup::SensorLighting);
+    loop.advance(device::kDownloadDelayMs - 1);
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{});
+    loop.advance(1);
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{device::kCmdDebounce});
+}
+
+TEST_F(FirstPaintTest, AWindowThatNeverPaintsGetsItsDownloadAfterTheWait) {
+    startUnpainted();
+    advanceTo(ui::CQuorvikDlg::kFirstPaintWaitMs - 1);
+    EXPECT_TRUE(scanDownloadPending());
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{});
+    loop.advance(1);
+    expectScanDownload();
+    // Painted afterwards: nothing is written again.
+    paintWindow();
+    loop.advance(100);
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{});
+}
+
+TEST_F(FirstPaintTest, AWindowThatPaintedFirstDownloadsAfterTheUsualDelay) {
+    // The harness paints at the start, as the desktop's first expose does before 20 ms: the
+    // download came at 20 ms and left nothing for later.
+    start("0", {Form::Wired});
+    EXPECT_FALSE(scanDownloadPending());
+    EXPECT_FALSE(core().Download().IsMarked(device::SettingGroup::Buttons));
+    loop.advance(ui::CQuorvikDlg::kFirstPaintWaitMs);
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{});
+}
+
+} // namespace
+} // namespace quorvik::test
