@@ -79,12 +79,8 @@ for part in "${parts[@]}"; do
         "$bin/quorvik" --virtual-mouse 2>/dev/null &
         pid=$!
         x11_track "$pid"
-        main=""
-        have_main() {
-            main=$(x11_windows "$pid" '^Gaming Mouse$' | head -n 1)
-            [ -n "$main" ]
-        }
-        x11_wait 20 have_main || x11_fail "no main window"
+        x11_wait 20 x11_main_window "$pid" || x11_fail "no main window"
+        main=$x11_main
         xdotool mousemove --window "$main" 1106 17 click 1 # the close button: hidden, still open for use
         sleep 5
         ! main_shown "$pid" || x11_fail "the window did not hide"

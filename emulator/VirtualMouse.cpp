@@ -26,6 +26,13 @@ bool operator==(const MouseState& a, const MouseState& b) {
            std::equal(a.macros.begin(), a.macros.end(), b.macros.begin(), slotsEqual);
 }
 
+MouseState FactoryFreshState() {
+    MouseState state;
+    state.currentLevel = 2;
+    state.reportInterval = 2;
+    return state;
+}
+
 struct VirtualMouse::Core {
     mutable std::mutex mutex;
     platform::EventLoop* loop = nullptr; // null once the VirtualMouse is gone
@@ -299,7 +306,8 @@ bool VirtualMouse::pressDpiButton(Form form) {
     Report report{};
     {
         std::lock_guard lock(core_->mutex);
-        if (core_->deviceIds[static_cast<std::size_t>(form)] == 0)
+        // A mouse that is switched off has no buttons to press: the receiver hears nothing.
+        if (core_->deviceIds[static_cast<std::size_t>(form)] == 0 || !core_->status.online)
             return false;
         // The mouse holds six levels and steps through the enabled ones, back to the first after the last.
         const int enabled = std::max(1, std::popcount(static_cast<unsigned>(core_->state.levelMask & 0x3F)));
@@ -314,7 +322,8 @@ bool VirtualMouse::pressRateButton(Form form) {
     Report report{};
     {
         std::lock_guard lock(core_->mutex);
-        if (core_->deviceIds[static_cast<std::size_t>(form)] == 0)
+        // A mouse that is switched off has no buttons to press: the receiver hears nothing.
+        if (core_->deviceIds[static_cast<std::size_t>(form)] == 0 || !core_->status.online)
             return false;
         auto& interval = core_->state.reportInterval;
         interval = static_cast<std::uint8_t>(interval == 1 ? 8 : interval == 8 ? 4 : interval == 4 ? 2 : 1);
@@ -361,6 +370,18 @@ unsigned VirtualMouse::rejectedCount() const {
 std::vector<TraceEntry> VirtualMouse::trace() const {
     std::lock_guard lock(core_->mutex);
     return core_->trace;
+}
+
+std::vector<TraceEntry> VirtualMouse::trace(std::size_t from) const {
+    std::lock_guard lock(core_->mutex);
+    if (from >= core_->trace.size())
+        return {};
+    return {core_->trace.begin() + std::ptrdiff_t(from), core_->trace.end()};
+}
+
+std::size_t VirtualMouse::traceSize() const {
+    std::lock_guard lock(core_->mutex);
+    return core_->trace.size();
 }
 
 void VirtualMouse::clearTrace() {

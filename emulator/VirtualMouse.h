@@ -80,6 +80,12 @@ struct MouseState {
     friend bool operator==(const MouseState&, const MouseState&);
 };
 
+// A mouse as it leaves the factory, where the window shows it: the factory profile's DPI level 2
+// of the six and 2 ms (500 Hz). A default MouseState starts at level 1 and 1 ms, which protocol
+// tests count from; the program's virtual mouse starts with this one, so that its panel and the
+// window agree before anything was written.
+MouseState FactoryFreshState();
+
 // What the mouse answers to the status request.
 struct StatusSettings {
     std::array<std::uint8_t, 4> modelTag = device::kModelTag;
@@ -112,8 +118,8 @@ public:
     bool isPlugged(Form form) const;
 
     // The mouse's buttons: move to the next enabled DPI level, or the next report interval
-    // (8 → 4 → 2 → 1 → 8 ms), and announce it on `form`'s notification interface. False when the
-    // form is not plugged.
+    // (8 → 4 → 2 → 1 → 8 ms), and announce it on `form`'s notification interface. False, and
+    // nothing changes, when the form is not plugged or the mouse is switched off (not online).
     bool pressDpiButton(Form form);
     bool pressRateButton(Form form);
     // Sends any input report on `form`'s notification interface (tests of the reader's filter).
@@ -132,6 +138,10 @@ public:
     unsigned rejectedCount() const;
 
     std::vector<TraceEntry> trace() const;
+    // Only the entries from index `from` on (none when `from` is at or past the end), and the
+    // count: a viewer that polls reads what is new without copying the whole trace.
+    std::vector<TraceEntry> trace(std::size_t from) const;
+    std::size_t traceSize() const;
     void clearTrace();
     // One line per report: "<ms> <form> <66 hex digits>".
     std::string traceText() const;

@@ -26,7 +26,8 @@ project_folders="platform|model|macro|device|ui|app|emulator"
 include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*([<"])([^>"]+)[>"]'
 
 # The start-up load and the command line in src/app are tested and shared without a GUI: no Qt there.
-qt_free_files=(src/app/StartupLoad.h src/app/StartupLoad.cpp src/app/AppOptions.h src/app/AppOptions.cpp)
+qt_free_files=(src/app/StartupLoad.h src/app/StartupLoad.cpp src/app/AppOptions.h src/app/AppOptions.cpp
+               src/app/CommandLine.h src/app/CommandLine.cpp)
 
 status=0
 complain() {

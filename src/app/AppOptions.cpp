@@ -54,19 +54,10 @@ bool ParseAppArgs(const std::vector<std::string>& args, AppOptions& options, std
     options = AppOptions{};
     bool quit = false;
     bool ownOptions = false; // any option of ours that --quit cannot go with
-    auto isOption = [](const std::string& arg, const std::string& name) {
-        return arg == name || (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0);
-    };
-    // Options that take a value accept both "--opt value" and "--opt=value".
-    auto takeValue = [&](std::size_t& i, const std::string& arg, const std::string& name, std::string& out) {
-        if (arg.size() > name.size() && arg[name.size()] == '=')
-            out = arg.substr(name.size() + 1);
-        else if (i + 1 < args.size())
-            out = args[++i];
-        else {
-            error = name + " needs a value";
+    // Options that take a value accept both "--opt value" and "--opt=value", and not an empty one.
+    auto takeValue = [&](std::size_t& i, const std::string& name, std::string& out) {
+        if (!TakeOptionValue(args, i, name, out, error))
             return false;
-        }
         if (out.empty()) {
             error = name + " needs a value";
             return false;
@@ -83,28 +74,16 @@ bool ParseAppArgs(const std::vector<std::string>& args, AppOptions& options, std
         } else if (arg == "--version") {
             options.action = AppAction::Version;
             return true;
-        } else if (arg == "--virtual-mouse") {
-            options.virtualMouse = VirtualMouse::Both;
-            ownOptions = true;
-        } else if (arg.rfind("--virtual-mouse=", 0) == 0) {
-            const std::string form = arg.substr(16);
-            if (form == "wired")
-                options.virtualMouse = VirtualMouse::Wired;
-            else if (form == "receiver")
-                options.virtualMouse = VirtualMouse::Receiver;
-            else if (form == "both")
-                options.virtualMouse = VirtualMouse::Both;
-            else {
-                error = "--virtual-mouse takes wired, receiver or both, not \"" + form + "\"";
-                return false;
-            }
-            ownOptions = true;
-        } else if (isOption(arg, "--trace")) {
-            if (!takeValue(i, arg, "--trace", options.traceFile))
+        } else if (IsOption(arg, "--virtual-mouse")) {
+            if (!TakeVirtualMouse(arg, options.virtualMouse, error))
                 return false;
             ownOptions = true;
-        } else if (isOption(arg, "--data-dir")) {
-            if (!takeValue(i, arg, "--data-dir", options.dataDir))
+        } else if (IsOption(arg, "--trace")) {
+            if (!takeValue(i, "--trace", options.traceFile))
+                return false;
+            ownOptions = true;
+        } else if (IsOption(arg, "--data-dir")) {
+            if (!takeValue(i, "--data-dir", options.dataDir))
                 return false;
             ownOptions = true;
         } else if (arg == "--exit-after-paint") {
@@ -174,7 +153,7 @@ Qt's own options (-platform NAME, -display DISPLAY, -style NAME, ...) are passed
 
 Exit codes:
   0 success (also when a running program was asked to open its window), 1 --quit found no running
-  program, 2 bad arguments
+  program, or a running program did not answer, 2 bad arguments
 )";
 }
 

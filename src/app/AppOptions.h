@@ -1,6 +1,8 @@
 // Command line of the desktop program: what the user asked for, and the arguments meant for Qt.
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <string>
 #include <vector>
 
@@ -8,7 +10,7 @@ namespace quorvik::app {
 
 enum AppExitCode : int {
     kAppExitOk = 0,
-    kAppExitFailure = 1,      // --quit found no running instance
+    kAppExitFailure = 1,      // --quit found no running instance; a running one did not answer
     kAppExitBadArguments = 2, // the command line is wrong
 };
 
@@ -18,8 +20,6 @@ enum class AppAction {
     Help,    // print the help text
     Version, // print the version
 };
-
-enum class VirtualMouse { None, Wired, Receiver, Both };
 
 struct AppOptions {
     AppAction action = AppAction::Run;

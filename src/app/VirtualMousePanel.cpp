@@ -187,12 +187,18 @@ void VirtualMousePanel::refresh() {
                         .arg(state.enabledLevels)
                         .arg(state.reportInterval)
                         .arg(state.lightingEffect()));
-    const std::vector<emulator::TraceEntry> trace = mouse_.trace();
-    if (trace.size() < shownTrace_)
+    // Only what arrived since the last look: the trace grows for as long as the program runs.
+    const std::size_t size = mouse_.traceSize();
+    if (size < shownTrace_)
         shownTrace_ = 0; // the trace was cleared
-    for (std::size_t i = shownTrace_; i < trace.size(); ++i)
-        reports_->insertItem(0, reportLine(trace[i]));
-    shownTrace_ = trace.size();
+    if (size == shownTrace_)
+        return;
+    const std::vector<emulator::TraceEntry> added = mouse_.trace(shownTrace_);
+    // Only the newest fit in the list.
+    const std::size_t first = added.size() > std::size_t(kShownReports) ? added.size() - kShownReports : 0;
+    for (std::size_t i = first; i < added.size(); ++i)
+        reports_->insertItem(0, reportLine(added[i]));
+    shownTrace_ += added.size();
     while (reports_->count() > kShownReports)
         delete reports_->takeItem(reports_->count() - 1);
 }

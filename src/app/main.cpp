@@ -22,6 +22,7 @@
 #include "ui/skin/SkinSupport.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <iostream>
@@ -68,12 +69,22 @@ int main(int argc, char** argv) {
     // The program lives in the tray while its window is hidden.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
+    app::StartupPaths paths = app::DefaultStartupPaths();
+    if (!options.dataDir.empty())
+        paths.dataFolder = options.dataDir;
+
     platform::SingleInstance instance(QString::fromLatin1(kInstanceGuard));
+    // One program per data folder too, whatever socket folder each start finds.
+    if (!paths.dataFolder.empty())
+        instance.GuardDataFolder(QDir(QString::fromStdString(paths.dataFolder)).filePath(QStringLiteral("config")));
     if (options.action == app::AppAction::Quit)
         return instance.SendToPrimary(platform::SingleInstance::Request::Quit) ? app::kAppExitOk : app::kAppExitFailure;
     if (!instance.TryBecomePrimary()) {
-        instance.SendToPrimary(platform::SingleInstance::Request::Open);
-        return app::kAppExitOk;
+        if (instance.SendToPrimary(platform::SingleInstance::Request::Open))
+            return app::kAppExitOk;
+        std::cerr << "quorvik: another quorvik is running but does not answer (at "
+                  << instance.socketPath().toStdString() << "); end it or try again.\n";
+        return app::kAppExitFailure;
     }
 
     platform::RealClockLoop loop;
@@ -82,11 +93,8 @@ int main(int argc, char** argv) {
 
     // Display scale from the screen, before the language sets the font height by it.
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
-    platform::SetDisplayScaleFactor(platform::ScaleFactorForScreen(screen.fullWidth, screen.fullHeight));
+    platform::SetScreenFactors(screen.fullWidth, screen.fullHeight, screen.textFactor);
 
-    app::StartupPaths paths = app::DefaultStartupPaths();
-    if (!options.dataDir.empty())
-        paths.dataFolder = options.dataDir;
     std::cerr << app::LanguageReport(app::LoadSettingsModel(paths), paths);
 
     std::unique_ptr<platform::HidBus> bus;
@@ -96,6 +104,9 @@ int main(int argc, char** argv) {
     } else {
         auto simulated = std::make_unique<platform::SimulatedHidBus>();
         mouse = std::make_unique<emulator::VirtualMouse>(*simulated, loop);
+        // Fresh from the factory, as the window's factory profile expects it (and a reset makes it).
+        mouse->setState(emulator::FactoryFreshState());
+        mouse->setFactoryState(emulator::FactoryFreshState());
         if (options.virtualMouse != app::VirtualMouse::Receiver)
             mouse->plug(device::Form::Wired);
         if (options.virtualMouse != app::VirtualMouse::Wired)
@@ -111,19 +122,19 @@ int main(int argc, char** argv) {
         if (window.hwnd())
             loop.post(window.hwnd(), message, wParam, 0);
     };
+    std::unique_ptr<app::VirtualMousePanel> panel;
     instance.SetRequestHandler([&](platform::SingleInstance::Request request) {
-        if (request == platform::SingleInstance::Request::Quit)
-            postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
-        else
-            postToWindow(kMsgOpenRequest, 0);
+        if (request == platform::SingleInstance::Request::Quit) {
+            window.RequestExit();
+            return;
+        }
+        postToWindow(kMsgOpenRequest, 0);
+        // A panel closed by its window's close button comes back with a later start.
+        if (panel && panel->isHidden())
+            panel->show();
     });
-    // A signal goes the tray's way; at the end of the session (or when the loop ends without an
-    // exit) posted messages may never be delivered, so what is pending is saved at once.
-    platform::ExitRequests exitRequests([&](platform::ExitReason reason) {
-        if (reason != platform::ExitReason::Signal)
-            window.SavePendingNow();
-        postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
-    });
+    // Every exit from outside saves what is pending at once, then goes the tray's way.
+    platform::ExitRequests exitRequests([&](platform::ExitReason) { window.RequestExit(); });
     // By the first paint the window has loaded its skins: a broken installation is named once.
     window.SetFirstPaintHook([&] {
         std::cerr << app::MissingSkinsReport(ui::MissingSkinImages(), platform::ProgramFolder());
@@ -135,7 +146,6 @@ int main(int argc, char** argv) {
             postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
     });
 
-    std::unique_ptr<app::VirtualMousePanel> panel;
     if (mouse) {
         panel = std::make_unique<app::VirtualMousePanel>(*mouse);
         // Shown once the main window has its place.

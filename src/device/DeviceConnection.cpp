@@ -224,7 +224,7 @@ void DeviceConnection::openFeature(Form form) {
     if (!device)
         return; // the next scan that finds the form present tries again
     HidCaps caps;
-    device->capabilities(caps); // read as the original does, not examined
+    device->capabilities(caps); // part of opening a form; the lengths are fixed, so not examined
     st.feature = std::move(device);
 }
 

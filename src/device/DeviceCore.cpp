@@ -103,7 +103,12 @@ bool DeviceCore::HandleMessage(unsigned message, platform::WPARAM wParam, platfo
             window_.ShowOnScreenDisplay(OnScreenDisplayTexts());
         return true;
     case kMsgFactoryReset:
-        if (lParam == 2 && window_.ConfirmFactoryReset())
+        if (lParam != 2)
+            return true;
+        // No question that cannot be carried out: without a mouse, the no-mouse message at once.
+        if (!connection_->HasTarget())
+            window_.ShowAttention(kTextNoMouse);
+        else if (window_.ConfirmFactoryReset())
             FactoryReset();
         return true;
     case kMsgOpenRequest:
@@ -325,8 +330,13 @@ OsdTexts DeviceCore::OnScreenDisplayTexts() const {
     return texts;
 }
 
-void DeviceCore::FactoryReset() {
-    connection_->FactoryReset();
+bool DeviceCore::FactoryReset() {
+    // Without a mouse to take the reset the profile stays as it is: resetting it (and the shadows)
+    // here would leave a mouse plugged in later with settings the window no longer shows.
+    if (!connection_->FactoryReset()) {
+        window_.ShowAttention(kTextNoMouse);
+        return false;
+    }
     int slot = model::CurrentSlot();
     auto& profile = model::Profile(slot);
     std::u16string name = profile.PairValue(model::kPairProfileName);
@@ -338,6 +348,7 @@ void DeviceCore::FactoryReset() {
     window_.RefreshMainWindow();
     tickCounter_ = 0;
     window_.ShowWriteProgress(kTextWriting);
+    return true;
 }
 
 } // namespace quorvik::device

@@ -71,8 +71,9 @@ public:
 
     // Tray double-click, tray menu, a second instance: bring the window forward or ask the mouse.
     void OpenRequest();
-    // The factory-reset button (after its confirmation).
-    void FactoryReset();
+    // The factory-reset button (after its confirmation). False, with the no-mouse message and
+    // nothing changed, when the reset did not reach the mouse.
+    bool FactoryReset();
     // WM_DESTROY of the main window: the pending save, then the handles are closed.
     void Shutdown();
     // The delayed save at once, when one is pending (the desktop session is ending).

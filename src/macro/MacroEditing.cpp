@@ -121,7 +121,8 @@ int DeleteActionAt(MacroRecord& macro, int row) {
 }
 
 bool IsModifiableKey(const MacroAction& action) {
-    return !model::IsDelay(action) && action.b[0] < model::kMouseLeft;
+    const std::uint8_t code = action.b[0];
+    return !model::IsDelay(action) && (code < model::kMouseLeft || code > model::kWheel);
 }
 
 std::optional<LoopCountEntry> ReadLoopCount(std::u16string_view text) {

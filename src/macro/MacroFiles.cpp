@@ -204,7 +204,10 @@ private:
         if (!NextLocation(location) || !NextNumber(isFolder) || !NextNumber(isOpen))
             return false;
         if (isFolder != 0) {
-            target_.AddFolderAt(location, std::move(name), isOpen != 0);
+            // Folders live at depths 0 and 1 only; the deepest level holds macros. A folder
+            // there (only a file written by hand has one) is dropped like an item outside the tree.
+            if (location.stage < kDepthCount - 1)
+                target_.AddFolderAt(location, std::move(name), isOpen != 0);
             return true;
         }
         auto macro = std::make_unique<model::MacroRecord>();

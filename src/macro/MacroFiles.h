@@ -44,7 +44,8 @@ enum class ReadStatus {
 };
 
 // Clears `target` once the file is open, then fills it from the file, trusting the file's
-// locations (items outside the tree are dropped). The next macro index comes from the file.
+// locations (items outside the tree, and folders at the deepest level, are dropped). The next macro
+// index comes from the file.
 // `fileLocation` receives the location line (stage -1 when the file ends before it).
 ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation);
 inline bool ReadMacroLibraryFile(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation) {

@@ -173,12 +173,13 @@ ItemCommandOutcome ImportItems(MacroLibrary& library, MacroLibrary& importTree, 
         anyAdded = true;
         const MacroLocation folder = added;
         for (int k = 0; k < kSlotsPerLevel; ++k) {
-            const MacroLibraryNode& child = *tree.SlotAt(item.Child(k));
-            if (!child.IsOccupied())
+            // Nothing lies below the deepest level, whatever the file claims is a folder there.
+            const MacroLibraryNode* child = tree.SlotAt(item.Child(k));
+            if (!child || !child->IsOccupied())
                 break;
             MacroLocation inner;
-            if (child.IsMacroSlot())
-                AddImportedMacro(library, child, folder, inner);
+            if (child->IsMacroSlot())
+                AddImportedMacro(library, *child, folder, inner);
         }
     }
     if (!anyAdded)

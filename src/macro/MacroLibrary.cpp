@@ -74,8 +74,11 @@ MacroLocation MacroLocation::Child(int index) const {
     }
 }
 
-// Constant-initialised: a library built during static initialisation may already read it.
-constinit const MacroLibraryNode MacroLibrary::kFreeSlot{};
+// Made on first use: a library built during static initialisation may already read it.
+const MacroLibraryNode& MacroLibrary::FreeSlot() {
+    static const MacroLibraryNode node{};
+    return node;
+}
 
 void MacroLibrary::FreeBlock::operator()(std::uint32_t* block) const {
     std::free(block);

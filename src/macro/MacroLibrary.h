@@ -81,7 +81,7 @@ public:
     // The slot by its position in the block (0 .. kLibrarySlotCount-1), for walks over a depth.
     const MacroLibraryNode& SlotByIndex(std::size_t index) const {
         const std::uint32_t entry = slots_[index];
-        return entry ? *entries_[entry] : kFreeSlot;
+        return entry ? *entries_[entry] : FreeSlot();
     }
     // Position in the block of a location inside the tree.
     static std::size_t SlotIndex(const MacroLocation& location);
@@ -138,7 +138,8 @@ private:
     struct FreeBlock {
         void operator()(std::uint32_t* block) const;
     };
-    static const MacroLibraryNode kFreeSlot;
+    // What a free slot reads as.
+    static const MacroLibraryNode& FreeSlot();
 
     // Entry number per slot, 0 for a free slot. Allocated zeroed by the system (calloc), so the
     // pages of subtrees never written are never touched.

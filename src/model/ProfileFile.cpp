@@ -4,7 +4,9 @@
 #include "model/StdioFileEx.h"
 #include "model/Text.h"
 
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace quorvik::model {
 
@@ -340,6 +342,14 @@ private:
 } // namespace
 
 namespace {
+// The slot's own file, by its path or through another path to the same file.
+bool isSameFile(const std::string& path, const std::string& slotPath) {
+    if (path == slotPath)
+        return true;
+    std::error_code ec;
+    return !path.empty() && !slotPath.empty() && std::filesystem::equivalent(path, slotPath, ec);
+}
+
 // False when a text of the record would not read back as written.
 bool formatProfile(const ProfileRecord& record, std::u16string& text) {
     text.clear();
@@ -367,9 +377,11 @@ bool WriteProfileRecord(const ProfileRecord& record, const std::string& path) {
     return file.Close();
 }
 
-bool ReadProfileRecord(ProfileRecord& record, const std::string& path) {
+bool ReadProfileRecord(ProfileRecord& record, const std::string& path, ReadAccess access) {
     CStdioFileEx file;
-    if (path.empty() || !file.OpenForRead(path))
+    if (path.empty())
+        return false;
+    if (!(access == ReadAccess::ReadOnly ? file.OpenForReadOnly(path) : file.OpenForRead(path)))
         return false;
     Reader reader(file);
     return walkLayout(reader, record);
@@ -381,16 +393,18 @@ bool WriteProfile(int slot, const std::string& path) {
 
 bool ReadProfile(int slot, const std::string& path) {
     ProfileRecord& record = Profile(slot);
-    if (ReadProfileRecord(record, path))
+    const std::string slotPath = Config().ProfileSlotPath(slot);
+    const bool ownFile = isSameFile(path, slotPath);
+    // Nothing is ever written to an imported file: it need not be writable.
+    if (ReadProfileRecord(record, path, ownFile ? ReadAccess::ReadWrite : ReadAccess::ReadOnly))
         return true;
     record.ResetToFactory(unsigned(slot));
-    const std::string slotPath = Config().ProfileSlotPath(slot);
     // What the slot's own file holds is kept beside its factory replacement: the file that failed
     // to read (one bad line of a hand-edited file must not lose the rest), or, when another file
     // failed to import, the slot's readable profile. A file that could not be copied (or cannot be
     // replaced at all, such as a read-only one) stays as it is; the slot has factory settings in
     // memory only.
-    const std::string_view copySuffix = path == slotPath ? kUnreadableSuffix : kBeforeImportSuffix;
+    const std::string_view copySuffix = ownFile ? kUnreadableSuffix : kBeforeImportSuffix;
     if (KeepCopyAside(slotPath, copySuffix) != CopyAside::Failed)
         WriteProfileRecord(record, slotPath);
     return false;

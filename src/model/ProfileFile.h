@@ -20,16 +20,22 @@ std::u16string FormatProfileText(const ProfileRecord& record);
 // not read back as written (a line feed in a text, which the record's setters never let in; a pair
 // name that is empty or holds "="); the old file is then kept.
 bool WriteProfileRecord(const ProfileRecord& record, const std::string& path);
+// How a file is opened for reading: read-and-write, as the slot files always were (a slot file the
+// user may not write is not used), or read-only, for a file the user only gives to import.
+enum class ReadAccess { ReadWrite, ReadOnly };
+
 // Fills `record` from `path` line by line, without any fallback. False when the file is missing or
-// not writable, its first line is not "[Setting]", a line lacks a required "=" or value, an
-// AllAction value is not 2688 characters, or the file ends early; `record` then holds whatever was
-// read before the fault. A button's macro keeps its serial number and loop settings; its event
-// count is derived from the actions read.
-bool ReadProfileRecord(ProfileRecord& record, const std::string& path);
+// cannot be opened with `access` (with ReadWrite: not writable), its first line is not "[Setting]", a line lacks a
+// required "=" or value, an AllAction value is not 2688 characters, or the file ends early; `record` then holds
+// whatever was read before the fault. A button's macro keeps its serial number and loop settings; its event count is
+// derived from the actions read.
+bool ReadProfileRecord(ProfileRecord& record, const std::string& path, ReadAccess access = ReadAccess::ReadWrite);
 
 // Record `slot` (0..4) to `path`.
 bool WriteProfile(int slot, const std::string& path);
-// Record `slot` (0..4) from `path`. On any failure the record becomes the slot's factory profile,
+// Record `slot` (0..4) from `path`: the slot's own file is opened for reading and writing, any other
+// (an import) for reading only, so that a read-only file, or one on read-only media, imports. On
+// any failure the record becomes the slot's factory profile,
 // which is written to the slot's own file (ProfileSlot{slot}URL, not `path`), and the result is
 // false. The slot file's old contents are kept beside it first: as "<file>.unreadable" when it was
 // the file that failed, as "<file>.before-import" when another file failed to import. When that

@@ -65,8 +65,8 @@ public:
     CStdioFileEx(const CStdioFileEx&) = delete;
     CStdioFileEx& operator=(const CStdioFileEx&) = delete;
 
-    // Opens an existing file for reading. Like the original read-and-write open, it fails when
-    // the file exists but cannot be opened for writing.
+    // Opens an existing file for reading. It opens for reading and writing, so it fails when the
+    // file exists but cannot be opened for writing.
     bool OpenForRead(const std::string& path);
     // Opens an existing file for reading only: for a file the user may read but not write.
     bool OpenForReadOnly(const std::string& path);

@@ -11,8 +11,8 @@ namespace quorvik::model {
 std::u16string ToU16(std::string_view utf8);
 std::string ToUtf8(std::u16string_view text);
 
-// Decimal value of the leading digits (an optional sign first); anything else gives 0, the way
-// the original number parsing treats bad text.
+// Decimal value of the leading digits (an optional sign first); anything else gives 0, so bad
+// text in a settings file reads as 0.
 long ParseDecimal(std::u16string_view text);
 // Decimal value of the digits the text starts with, and nothing else: no sign and no spaces before
 // them ("-2", " 1", "+1" and "0x1F" read as 0). Profile files read their numbers this way.

@@ -1,7 +1,10 @@
 #include "platform/DataFolders.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <pwd.h>
 #include <system_error>
 #include <unistd.h>
@@ -24,6 +27,28 @@ std::string homeFolder() {
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
         return pw->pw_dir;
     return {};
+}
+
+// The delivered files the program only reads: kept equal to the delivered copies.
+constexpr const char* kRefreshedFiles[] = {"Lan_EN.txt", "Lan.txt"};
+
+bool refreshed(const fs::path& name) {
+    for (const char* file : kRefreshedFiles)
+        if (name == file)
+            return true;
+    return false;
+}
+
+bool sameContents(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    const auto size = fs::file_size(a, ec);
+    if (ec || fs::file_size(b, ec) != size || ec)
+        return false;
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    if (!first || !second)
+        return false;
+    return std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
 }
 
 bool ensureFolder(const fs::path& folder) {
@@ -94,7 +119,10 @@ int CopyDeliveredFiles(const std::string& programFolder, const std::string& data
         if (!entry.is_regular_file(ec))
             continue;
         const fs::path dest = target / entry.path().filename();
-        if (fs::exists(fs::symlink_status(dest, ec)))
+        const fs::file_status existing = fs::symlink_status(dest, ec);
+        // A file the user made read-only is never replaced, as with every other file of theirs.
+        if (fs::exists(existing) && !(refreshed(dest.filename()) && fs::is_regular_file(existing) &&
+                                      ::access(dest.c_str(), W_OK) == 0 && !sameContents(entry.path(), dest)))
             continue;
         fs::path part = dest;
         part += ".part";

@@ -27,10 +27,13 @@ std::string ResolveDataFolder();
 bool EnsureDataFolder(const std::string& dataFolder);
 
 // Copies each regular file of programFolder + "config/" that dataFolder + "config/" lacks (the
-// language files delivered with the program; on the original platform the installer's work).
-// Existing files are never replaced, so the user's choices stay. A copy is written under a
-// temporary name and renamed, so an interrupted start leaves no half file. Returns the number of
-// files copied.
+// language files delivered with the program: no package installer writes into a user's home).
+// Existing files are kept, so the user's choices stay (LanSetting.ini, the language chosen),
+// except the language texts Lan_EN.txt and Lan.txt: the program only reads them, and a data
+// folder from an earlier version would otherwise lack every text added since; a copy that differs
+// from the delivered one is replaced (a symbolic link is left alone). Every copy is written under
+// a temporary name and renamed, so an interrupted start leaves no half file. Returns the number of
+// files written.
 int CopyDeliveredFiles(const std::string& programFolder, const std::string& dataFolder);
 
 } // namespace quorvik::platform

@@ -46,9 +46,9 @@ public:
     virtual bool attributes(HidAttributes& out) = 0;
     // Lengths over the whole interface: what it reads and writes.
     virtual bool capabilities(HidCaps& out) = 0;
-    // Lengths of each top-level collection of its report descriptor, in descriptor order. The
-    // original platform shows every collection as an interface of its own; here one interface
-    // carries them all, and each may give it a role.
+    // Lengths of each top-level collection of its report descriptor, in descriptor order. Some
+    // HID stacks show every collection as an interface of its own; hidraw gives one interface
+    // that carries them all, and each may give it a role.
     virtual bool collections(std::vector<HidCaps>& out) = 0;
 
     // report[0] is the report id; the whole span is sent.

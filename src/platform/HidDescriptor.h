@@ -1,5 +1,5 @@
-// Report lengths from a HID report descriptor, counted the way the HID class driver of the
-// original platform counts them for its capabilities: per kind (input, output, feature) the
+// Report lengths from a HID report descriptor, counted the way HID capabilities are usually
+// reported: per kind (input, output, feature) the
 // longest report in whole bytes, plus one byte for the report id — also when the device uses no
 // report ids. A kind without reports has length 0.
 //

@@ -49,7 +49,7 @@ void LoopCore::postQuit() {
 }
 
 void LoopCore::setTimer(WindowHandle window, unsigned id, std::uint32_t periodMs) {
-    // A zero period would spin; the original platform raises it to its minimum as well.
+    // A zero period would spin: it is raised to the minimum of 1 ms.
     std::uint32_t period = std::max<std::uint32_t>(periodMs, 1);
     timers_[{window, id}] = Timer{now() + period, period, timerOrder_++};
     wake();
@@ -119,8 +119,8 @@ bool LoopCore::fireOneDueTimer() {
 
 int LoopCore::processDue() {
     int count = 0;
-    // Posted messages go before timers, as on the original platform; a timer is only looked at
-    // when the queue is empty, so a flood of posts delays timers but never reorders posts.
+    // Posted messages go before timers, the order the program's handlers expect; a timer is only
+    // looked at when the queue is empty, so a flood of posts delays timers but never reorders posts.
     for (;;) {
         if (dispatchOnePost()) {
             ++count;

@@ -1,5 +1,5 @@
-// Window message numbers and codes this program shares with the platform it was designed for.
-// The numbers are the original platform's, so traces and handlers read the same everywhere.
+// Window message numbers and codes of the program's windows. The numbers are fixed (traces, the
+// route table and every handler use them), so they read the same everywhere.
 #pragma once
 
 #include "platform/EventLoop.h"

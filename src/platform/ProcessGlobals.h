@@ -1,4 +1,5 @@
-// Values fixed once at start-up and read everywhere: the two folders and the display scale.
+// Values fixed once at start-up and read everywhere: the two folders, the display scale and the
+// text factor.
 #pragma once
 
 #include <string>
@@ -18,5 +19,13 @@ double DisplayScaleFactor();
 void SetDisplayScaleFactor(double factor);
 // The factor for a screen of full-screen width `w` and height `h`.
 double ScaleFactorForScreen(int w, int h);
+
+// The screen's horizontal logical dots per inch / 96, fixed at start-up with the display scale.
+double TextFactor();
+void SetTextFactor(double factor);
+
+// Start-up: the display scale factor for a screen of full-screen size `w` × `h`, and its text
+// factor, both fixed for the life of the program.
+void SetScreenFactors(int w, int h, double textFactor);
 
 } // namespace quorvik::platform

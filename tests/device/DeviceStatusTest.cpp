@@ -269,6 +269,32 @@ TEST(DeviceStatus, VirtualMouseButtonsCycleAndReachTheDisplay) {
     EXPECT_EQ(h.profile().PollingRateName, h.window.osd[0].rate);
 }
 
+TEST(DeviceStatus, FactoryResetWithoutAMouseChangesNothingAndSaysSo) {
+    DeviceCoreHarness h;
+    h.start({});
+    auto& p = h.profile();
+    p.SetPairValue(model::kPairProfileName, u"Mine");
+    p.SetPairValue(model::kPairKeyDebounce, 30);
+
+    h.loop.send(h.hwnd, device::kMsgFactoryReset, 0, 2);
+    EXPECT_EQ(h.window.attentions, std::vector<int>{155});
+    EXPECT_EQ(h.window.count("confirm-reset"), 0) << "nothing to confirm without a mouse";
+    EXPECT_FALSE(h.core->FactoryReset());
+    EXPECT_EQ(h.window.attentions, (std::vector<int>{155, 155}));
+    EXPECT_TRUE(h.window.progress.empty()) << "no write progress for a reset nobody received";
+    EXPECT_EQ(p.PairValue(model::kPairKeyDebounce), u"30");
+    model::ProfileRecord saved;
+    ASSERT_TRUE(model::ReadProfileRecord(saved, model::Config().ProfileSlotPath(0)));
+    EXPECT_NE(saved.PairValue(model::kPairProfileName), u"Mine") << "nothing was saved";
+
+    // The mouse plugged in afterwards gets the profile the window still shows.
+    h.mouse->plug(Form::Wired);
+    h.loop.runUntilIdle();
+    h.advance(device::kDownloadDelayMs);
+    EXPECT_EQ(h.mouse->state().debounceMs, 30);
+    EXPECT_EQ(h.mouse->factoryResetCount(), 0u);
+}
+
 TEST(DeviceStatus, FactoryResetKeepsTheNameAndWritesOnlyTheResetCommand) {
     DeviceCoreHarness h;
     h.start({Form::Wired});

@@ -1,6 +1,8 @@
 #include "emulator/VirtualMouse.h"
 
 #include "device/CommandReports.h"
+#include "device/ProfileReports.h"
+#include "model/ProfileRecord.h"
 #include "platform/SimulatedHidBus.h"
 #include "platform/VirtualClockLoop.h"
 
@@ -150,4 +152,46 @@ TEST_F(VirtualMouseTest, TraceRecordsTimeFormAndBytes) {
     mouse.handleCommand(Form::Receiver, BuildStatusRequest(6));
     EXPECT_EQ(mouse.traceText(), "120 wired 0C0107000501010200000000000000000000000000000000000000000000000000\n"
                                  "180 receiver 0C0120000600000000000000000000000000000000000000000000000000000000\n");
+}
+
+TEST_F(VirtualMouseTest, ASwitchedOffMouseSendsNothingFromItsButtons) {
+    mouse.plug(Form::Receiver);
+    StatusSettings off = mouse.status();
+    off.online = false;
+    mouse.setStatus(off);
+    const MouseState before = mouse.state();
+    EXPECT_FALSE(mouse.pressDpiButton(Form::Receiver));
+    EXPECT_FALSE(mouse.pressRateButton(Form::Receiver));
+    EXPECT_EQ(mouse.state(), before) << "nothing moved on a mouse that is off";
+    off.online = true;
+    mouse.setStatus(off);
+    EXPECT_TRUE(mouse.pressDpiButton(Form::Receiver));
+    EXPECT_NE(mouse.state().currentLevel, before.currentLevel);
+}
+
+TEST_F(VirtualMouseTest, TheTraceCanBeReadFromAnIndexOn) {
+    apply(BuildDebounceReport(1, 4));
+    apply(BuildDebounceReport(2, 8));
+    apply(BuildLiftOffReport(3, 1));
+    EXPECT_EQ(mouse.traceSize(), 3u);
+    const std::vector<TraceEntry> tail = mouse.trace(1);
+    ASSERT_EQ(tail.size(), 2u);
+    EXPECT_EQ(tail[0].bytes[kOffSequence], 2);
+    EXPECT_EQ(tail[1].bytes[kOffCommand], kCmdLiftOff);
+    EXPECT_TRUE(mouse.trace(3).empty());
+    EXPECT_TRUE(mouse.trace(7).empty());
+    mouse.clearTrace();
+    EXPECT_EQ(mouse.traceSize(), 0u);
+}
+
+TEST_F(VirtualMouseTest, FreshFromTheFactoryItHoldsWhatTheFactoryProfileProgrammes) {
+    quorvik::model::ProfileRecord factory;
+    factory.ResetToFactory(0);
+    ASSERT_TRUE(apply(BuildDpiLevelsReport(1, factory.DPIOffOnFlagValue, factory.CurrentDPILevelValue, {})));
+    ASSERT_TRUE(apply(BuildReportRateReport(2, factory)));
+    const MouseState fresh = FactoryFreshState();
+    EXPECT_EQ(fresh.currentLevel, mouse.state().currentLevel);
+    EXPECT_EQ(fresh.levelMask, mouse.state().levelMask);
+    EXPECT_EQ(fresh.enabledLevels, mouse.state().enabledLevels);
+    EXPECT_EQ(fresh.reportInterval, mouse.state().reportInterval);
 }

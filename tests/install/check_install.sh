@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The installation as a user gets it: `cmake --install` of a finished build into a temporary prefix,
 # the installed programs run from outside the build tree (the virtual mouse, a virtual X display),
-# the desktop entries, the metainfo and the udev rule validated, and the Debian package built and
-# listed.
+# the profiles panel worked through the real window (profiles_window.sh), the desktop entries, the
+# metainfo and the udev rule validated, and the Debian package built and listed.
 #
 # Usage: tests/install/check_install.sh [--apt] [BUILD_DIR]      (BUILD_DIR defaults to build/)
 #   --apt   also install the package with apt on this machine, run it from /usr and purge it
 #           again (root only; changes the system while it runs)
-# Needs: xvfb, openbox, x11-utils, desktop-file-utils, appstream, dpkg-dev (and the build's tools).
+# Needs: xvfb, openbox, x11-utils, desktop-file-utils, appstream, dpkg-dev (and the build's tools);
+# xdotool for the profiles panel's window script (skipped without it).
 # Exit code 0 when every check passed.
 set -uo pipefail
 
@@ -25,32 +26,8 @@ for tool in Xvfb openbox xprop xwininfo desktop-file-validate appstreamcli dpkg-
     }
 done
 
-work=$(mktemp -d)
+. "$source_dir/tests/install/lib.sh"
 prefix=$work/prefix
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2> /dev/null
-    done
-    wait 2> /dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-checks=0
-failed=0
-pass() { checks=$((checks + 1)); }
-fail() {
-    checks=$((checks + 1))
-    failed=$((failed + 1))
-    echo "FAIL: $*" >&2
-}
-check() { # check DESCRIPTION COMMAND...: passes when the command succeeds
-    local what=$1
-    shift
-    if "$@"; then pass; else fail "$what"; fi
-}
-step() { echo "-- $*"; }
 
 version=$(sed -n 's/^project(Quorvik VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 
@@ -68,7 +45,8 @@ expected=(bin/quorvik bin/quorvikctl
           share/quorvik/doc/README.md share/applications/quorvik.desktop
           share/metainfo/io.github.quorvik.Quorvik.metainfo.xml share/icons/hicolor/scalable/apps/quorvik.svg
           share/man/man1/quorvik.1.gz share/man/man1/quorvikctl.1.gz
-          lib/udev/rules.d/70-quorvik.rules etc/xdg/autostart/quorvik.desktop)
+          lib/udev/rules.d/70-quorvik.rules etc/xdg/autostart/quorvik.desktop
+          share/doc/quorvik/copyright share/doc/quorvik/changelog.Debian.gz)
 for f in "${expected[@]}"; do
     check "$f installed" test -f "$prefix/$f"
 done
@@ -88,7 +66,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 check "the icon's SVG is an SVG" grep -q '<svg xmlns="http://www.w3.org/2000/svg"' \
     "$prefix/share/icons/hicolor/scalable/apps/quorvik.svg"
-stray=$(cd "$prefix" && find . -type f | grep -v -E '^\./(bin|share/(quorvik|applications|metainfo|icons/hicolor|man/man1)|lib/udev/rules\.d|etc/xdg/autostart)/')
+stray=$(cd "$prefix" && find . -type f | grep -v -E '^\./(bin|share/(quorvik|applications|metainfo|icons/hicolor|man/man1|doc/quorvik)|lib/udev/rules\.d|etc/xdg/autostart)/')
 check "nothing installed elsewhere: $stray" test -z "$stray"
 if command -v groff > /dev/null; then
     for page in quorvik quorvikctl; do
@@ -212,6 +190,9 @@ quit_program "$gui"
 
 step "started as at login, without a mouse online: hidden"
 check "the autostart entry runs quorvik" grep -q '^Exec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+# At login the panel's tray may not be up yet: the sessions are asked to start the program after it.
+check "the autostart entry waits for GNOME's panel" grep -q '^X-GNOME-Autostart-Delay=5$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+check "the autostart entry waits for KDE's panel" grep -q '^X-KDE-autostart-after=panel$' "$prefix/etc/xdg/autostart/quorvik.desktop"
 "$prefix/bin/quorvikctl" list > /dev/null 2>&1
 if [ $? -eq 3 ]; then # no mouse on this machine
     rm -rf "$data"
@@ -243,6 +224,15 @@ if [ $? -eq 3 ]; then # no mouse on this machine
     quit_program "$gui"
 else
     echo "a mouse is present on this machine: skipped"
+fi
+
+step "the profiles panel through the window (tests/install/profiles_window.sh)"
+"$source_dir/tests/install/profiles_window.sh" "$prefix"
+rc=$?
+if [ "$rc" -eq 77 ]; then
+    echo "(xdotool or another X tool is missing: skipped)"
+else
+    check "add, rename, select, delete, export and import through the window (exit $rc)" test "$rc" -eq 0
 fi
 
 # ---- desktop entries, metainfo ----
@@ -320,6 +310,15 @@ if [ -n "$deb" ]; then
     check "the package holds the installed files: $(cat "$work/deb.diff")" test ! -s "$work/deb.diff"
     dpkg-deb -e "$deb" "$work/control"
     check "the autostart entry is a conffile" grep -q '^/etc/xdg/autostart/quorvik.desktop$' "$work/control/conffiles"
+    # The documents every Debian package carries: a machine-readable copyright file and the changelog.
+    check "the package has /usr/share/doc/quorvik/copyright" grep -q ' \./usr/share/doc/quorvik/copyright$' "$work/deb.list"
+    check "the copyright file is machine-readable" \
+        grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' "$prefix/share/doc/quorvik/copyright"
+    zcat "$prefix/share/doc/quorvik/changelog.Debian.gz" > "$work/changelog" 2> /dev/null
+    check "the changelog is for version $version" \
+        test "$(dpkg-parsechangelog -l "$work/changelog" -S Version 2> /dev/null)" = "$version"
+    check "the changelog names the package's maintainer" \
+        test "$(dpkg-parsechangelog -l "$work/changelog" -S Maintainer 2> /dev/null)" = "$(field Maintainer)"
     for script in postinst postrm; do
         check "$script is a valid shell script" sh -n "$work/control/$script"
     done

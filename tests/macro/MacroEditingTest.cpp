@@ -72,4 +72,13 @@ TEST(MacroEditing, MovesPointTheirWayWithinRange) {
     EXPECT_EQ(MoveAction(InsertCommand::MoveRight, 5).b, (std::array<std::uint8_t, 4>{0xE5, 0, 0, 5}));
 }
 
+TEST(MacroEditing, OnlyTheMouseCodesKeepTheirKeyOnModify) {
+    for (unsigned code = 0x08; code <= 0xFF; ++code) {
+        const bool mouse = code >= 0xE0 && code <= 0xE7;
+        EXPECT_EQ(IsModifiableKey(model::MakeKeyEvent(std::uint8_t(code), code % 2 == 0)), !mouse)
+            << std::hex << "0x" << code;
+    }
+    EXPECT_FALSE(IsModifiableKey(model::MakeDelay(40))); // a delay takes a new time instead
+}
+
 } // namespace

@@ -409,3 +409,35 @@ TEST_F(MacroFiles, ImportItemsMadeWithASelection) {
     EXPECT_EQ(lib.CountOccupied(), 5u);
     EXPECT_EQ(tree.CountOccupied(), 0u);
 }
+
+// A file written by hand: folders at every depth, the location line on the one at depth 2.
+TEST_F(MacroFiles, AFolderAtTheDeepestLevelIsNotReadAndImportsNothing) {
+    auto folder = [](const char16_t* name, int stage, int i, int j, int k) {
+        auto n = [](int v) { return std::u16string(1, char16_t(u'0' + v)); };
+        const std::u16string tabs(std::size_t(stage), u'\t');
+        return tabs + u"++++++++MacroItemName=" + name + u"\n" + tabs + u"MacroItemLocation:stage=" + n(stage) +
+               u";stage0Index=" + n(i) + u";stage1Index=" + n(j) + u";stage2Index=" + n(k) + u";\n" + tabs +
+               u"MacroItemIsFolder=1\n" + tabs + u"MacroItemFolderIsOpen=1\n";
+    };
+    writeText("deep.mbf", u"[MacroLibrary]\nMacroKeyIndex=1\n"
+                          u"Select Locaton:stage=2;stage0Index=0;stage1Index=0;stage2Index=0;\n" +
+                              folder(u"A", 0, 0, 0, 0) + folder(u"B", 1, 0, 0, 0) + folder(u"C", 2, 0, 0, 0));
+    MacroLibrary read;
+    MacroLocation fileLocation;
+    EXPECT_EQ(ReadMacroLibrary(read, path("deep.mbf"), &fileLocation), ReadStatus::Complete);
+    EXPECT_EQ(fileLocation, MacroLocation::At(0, 0, 0));
+    EXPECT_TRUE(read.SlotAt(MacroLocation::At(0, 0))->IsFolderSlot());
+    EXPECT_FALSE(read.SlotAt(MacroLocation::At(0, 0, 0))->IsOccupied()); // folders stop at depth 1
+    EXPECT_EQ(read.CountOccupied(), 2u);
+
+    // Imported while a depth-0 item is current (the case that brings folders along).
+    MacroLibrary tree;
+    for (bool folderCurrent : {false, true}) {
+        MacroLibrary lib;
+        const MacroLocation here = add(lib, u"Here", MacroLocation::None(), folderCurrent);
+        EXPECT_EQ(ImportItems(lib, tree, here, path("deep.mbf")).result, ItemCommandResult::NothingToImport);
+        EXPECT_EQ(ImportMacro(lib, tree, here, path("deep.mbf")).result, ItemCommandResult::NothingToImport);
+        EXPECT_EQ(lib.CountOccupied(), 1u);
+        EXPECT_EQ(tree.CountOccupied(), 0u);
+    }
+}

@@ -174,12 +174,12 @@ TEST_F(ProfileFileTest, FactoryProfileMatchesTheLayoutByteForByte) {
 }
 
 TEST_F(ProfileFileTest, WriteThenReadGivesTheSameRecord) {
-    for (const ProfileRecord& original : {factory(2), customised()}) {
+    for (const ProfileRecord& written : {factory(2), customised()}) {
         const std::string path = (dir_.path() / "trip.psf").string();
-        ASSERT_TRUE(WriteProfileRecord(original, path));
+        ASSERT_TRUE(WriteProfileRecord(written, path));
         ProfileRecord back = factory(4);
         ASSERT_TRUE(ReadProfileRecord(back, path));
-        EXPECT_TRUE(back == original);
+        EXPECT_TRUE(back == written);
         // A second write of what was read is byte-identical.
         const auto first = test::readBytes(path);
         ASSERT_TRUE(WriteProfileRecord(back, path));
@@ -360,6 +360,39 @@ TEST_F(ProfileFileTest, SlotFileWhoseCopyCannotBeMadeIsNotReplaced) {
                 EXPECT_TRUE(Profile(2) == factory(2));
                 EXPECT_EQ(test::readBytes(slotFile(2)), mine);
                 EXPECT_EQ(test::readBytes(oldImportCopy), (std::vector<unsigned char>{2}));
+            },
+            why))
+        GTEST_SKIP() << why;
+}
+
+// A file given to import is only read: one the user may not write (a shared copy, read-only media)
+// imports like any other. The slot's own file still needs to be writable, by its path or by
+// another path to it, as the program's saves of it would fail otherwise.
+TEST_F(ProfileFileTest, AReadOnlyFileImportsButAReadOnlySlotFileIsNotUsed) {
+    const fs::path import = dir_.path() / "shared.psf";
+    ASSERT_TRUE(WriteProfileRecord(customised(), import.string()));
+    ASSERT_EQ(::chmod(import.c_str(), 0444), 0);
+    Profile(2) = customised();
+    ASSERT_TRUE(WriteProfile(2, slotFile(2).string()));
+    ASSERT_EQ(::chmod(slotFile(2).c_str(), 0444), 0);
+    const fs::path link = dir_.path() / "slot2-link.psf";
+    fs::create_symlink(slotFile(2), link);
+    const auto slot2 = test::readBytes(slotFile(2));
+
+    std::string why;
+    if (!test::RunAsOrdinaryUser(
+            dir_.path(),
+            [&] {
+                EXPECT_TRUE(ReadProfile(1, import.string()));
+                EXPECT_TRUE(Profile(1) == customised());
+                EXPECT_FALSE(fs::exists(slotFile(1).string() + ".before-import"));
+
+                EXPECT_FALSE(ReadProfile(2, slotFile(2).string()));
+                EXPECT_TRUE(Profile(2) == factory(2));
+                Profile(2) = customised();
+                EXPECT_FALSE(ReadProfile(2, link.string())) << "the slot's own file through a link";
+                EXPECT_TRUE(Profile(2) == factory(2));
+                EXPECT_EQ(test::readBytes(slotFile(2)), slot2);
             },
             why))
         GTEST_SKIP() << why;

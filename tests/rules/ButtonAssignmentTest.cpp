@@ -251,5 +251,16 @@ TEST(MenuPlacement, BesideItsAnchorAndNeverOutsideTheWindow) {
     EXPECT_EQ(PlaceBeside(wide, 60, 300, 900, window, 0), (Placement{927, 50, 300, 900}));
 }
 
+// A context menu opens at the pointer, moved in as little as keeps it inside the window.
+TEST(MenuPlacement, AContextMenuStaysInsideTheWindow) {
+    const Box window{100, 50, 1227, 790};
+    EXPECT_EQ(PlaceAtPoint(200, 300, 160, 104, window), (Placement{200, 300, 160, 104}));
+    EXPECT_EQ(PlaceAtPoint(200, 731, 160, 104, window), (Placement{200, 790 - 104, 160, 104})) << "low: moved up";
+    EXPECT_EQ(PlaceAtPoint(1200, 300, 160, 104, window), (Placement{1227 - 160, 300, 160, 104}));
+    EXPECT_EQ(PlaceAtPoint(1226, 789, 160, 104, window), (Placement{1067, 686, 160, 104}));
+    EXPECT_EQ(PlaceAtPoint(150, 60, 2000, 1000, window), (Placement{100, 50, 2000, 1000}))
+        << "too big: top-left inside";
+}
+
 } // namespace
 } // namespace quorvik::ui::rules

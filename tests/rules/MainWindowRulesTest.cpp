@@ -1,5 +1,7 @@
-// The main window's arithmetic: which pages close when one opens, where the window opens.
+// The main window's arithmetic: which pages close when one opens, where the window opens, which
+// click on a selector only ends its list.
 #include "platform/ProcessGlobals.h"
+#include "ui/rules/ClosingClick.h"
 #include "ui/rules/PageRule.h"
 #include "ui/rules/WindowPlacement.h"
 
@@ -79,6 +81,43 @@ TEST(WindowPlacement, FactorAndPlaceForCommonScreens) {
         const int height = int(740 * factor);
         EXPECT_EQ(MainWindowPlacement(c.w, c.h, width, height), c.placed) << c.w << "x" << c.h;
     }
+}
+
+TEST(WindowPlacement, TheStartKeepsTheScaleAndTheTextFactorOfItsScreen) {
+    platform::SetScreenFactors(2560, 1440, 1.25); // 120 dots per inch
+    EXPECT_EQ(platform::DisplayScaleFactor(), 1.5);
+    EXPECT_EQ(platform::TextFactor(), 1.25);
+    platform::SetScreenFactors(1920, 1080, 1.0);
+    EXPECT_EQ(platform::DisplayScaleFactor(), 1.0);
+    EXPECT_EQ(platform::TextFactor(), 1.0);
+}
+
+TEST(WindowPlacement, TheWorkAreaOriginMovesTheWindowWithIt) {
+    // A second monitor to the right, a top panel of 27 pixels, a left dock on a small screen.
+    EXPECT_EQ(MainWindowPlacement(1920, 0, 1920, 1080, 1127, 740), (Placement{2316, 170, 1127, 740}));
+    EXPECT_EQ(MainWindowPlacement(0, 27, 1920, 1053, 1127, 740), (Placement{396, 183, 1127, 740}));
+    EXPECT_EQ(MainWindowPlacement(64, 0, 960, 768, 1127, 740), (Placement{64, 14, 1127, 740}));
+    // A monitor left of the primary one has negative coordinates.
+    EXPECT_EQ(MainWindowPlacement(-2560, 0, 2560, 1440, 1690, 1110), (Placement{-2125, 165, 1690, 1110}));
+}
+
+TEST(ClosingClick, OnlyTheFirstClickOnThatSelectorWithinHalfASecondIsSpent) {
+    ClosingClick click;
+    EXPECT_FALSE(click.IsClosingClick(7, 0)) << "nothing closed yet";
+
+    click.ListClosed(7, 1000);
+    EXPECT_TRUE(click.IsClosingClick(7, 1000 + kClosingClickWindowMs));
+    EXPECT_FALSE(click.IsClosingClick(7, 1000 + kClosingClickWindowMs)) << "the closing click is spent once";
+
+    click.ListClosed(7, 1000);
+    EXPECT_FALSE(click.IsClosingClick(7, 1001 + kClosingClickWindowMs)) << "too late: a click of its own";
+
+    click.ListClosed(7, 1000);
+    EXPECT_FALSE(click.IsClosingClick(8, 1100)) << "another selector";
+    EXPECT_FALSE(click.IsClosingClick(7, 1200)) << "any click ends the wait";
+
+    click.ListClosed(0, 1000);
+    EXPECT_FALSE(click.IsClosingClick(7, 1000)) << "closed with the pointer elsewhere";
 }
 
 } // namespace

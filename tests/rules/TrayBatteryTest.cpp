@@ -27,12 +27,15 @@ TEST(TrayBattery, OneNoticePerFallBelowTheMark) {
         bool notified;
     };
     const std::vector<Step> steps = {
-        {40, kNotCharging, false}, {15, kNotCharging, false}, // the mark itself is not low
-        {14, kNotCharging, true},  {12, kNotCharging, false}, // still the same fall
-        {9, kNotCharging, false},  {9, kCharging, false},     // charging re-arms it
-        {8, kNotCharging, true},                              // unplugged again while low: a new fall
-        {15, kNotCharging, false},                            // back at the mark
-        {14, kNotCharging, true},  {10, kFullyCharged, false}, {3, kNotCharging, true},
+        {40, kNotCharging, false},  {15, kNotCharging, false}, // the mark itself is not low
+        {14, kNotCharging, true},   {12, kNotCharging, false}, // still the same fall
+        {9, kNotCharging, false},   {9, kCharging, false},     // charging re-arms it
+        {8, kNotCharging, true},                               // unplugged again while low: a new fall
+        {15, kNotCharging, false},  {19, kNotCharging, false}, // jitter above the mark is no recovery
+        {14, kNotCharging, false},  {16, kNotCharging, false},  {13, kNotCharging, false},
+        {20, kNotCharging, false}, // back at 20 %: re-armed
+        {14, kNotCharging, true},   {10, kFullyCharged, false}, {3, kNotCharging, true},
+        {255, kNotCharging, false}, {2, kNotCharging, false}, // a reading above 100 % is no level
     };
     LowBatteryNotice notice;
     for (const Step& step : steps)
@@ -41,6 +44,8 @@ TEST(TrayBattery, OneNoticePerFallBelowTheMark) {
 
 TEST(TrayBattery, TheFirstReadingBelowTheMarkIsAFall) {
     LowBatteryNotice notice;
+    EXPECT_FALSE(notice.Update(101, kNotCharging));
+    EXPECT_TRUE(notice.Armed()) << "a reading above 100 % neither tells nor disarms";
     EXPECT_TRUE(notice.Update(5, kNotCharging));
     EXPECT_FALSE(notice.Armed());
 }

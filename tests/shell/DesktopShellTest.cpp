@@ -135,18 +135,25 @@ TEST(DisplayEnvironmentTest, PrefersX11WhenReachableAndNothingWasChosen) {
             env["QT_QPA_PLATFORM"] = *c.qpa;
         if (c.display)
             env["DISPLAY"] = *c.display;
+        // A desktop that scales Qt programs by itself sets these.
+        env["QT_SCALE_FACTOR"] = "1.5";
+        env["QT_SCREEN_SCALE_FACTORS"] = "eDP-1=2;HDMI-1=1";
+        env["QT_AUTO_SCREEN_SCALE_FACTOR"] = "1";
         PrepareDisplayEnvironment(
             [&](const char* name) {
                 auto it = env.find(name);
                 return it == env.end() ? nullptr : it->second.c_str();
             },
-            [&](const char* name, const char* value) { env[name] = value; });
+            [&](const char* name, const char* value) { env[name] = value; },
+            [&](const char* name) { env.erase(name); });
         SCOPED_TRACE(c.qpa.value_or("(unset)") + " / " + c.display.value_or("(unset)"));
         if (c.expectedQpa)
             EXPECT_EQ(env["QT_QPA_PLATFORM"], *c.expectedQpa);
         else
             EXPECT_EQ(env.count("QT_QPA_PLATFORM"), 0u);
         EXPECT_EQ(env["QT_ENABLE_HIGHDPI_SCALING"], "0") << "the skins scale by the program's own factor";
+        for (const char* name : {"QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"})
+            EXPECT_EQ(env.count(name), 0u) << name << ": Qt would scale on top of the program's factor";
     }
 }
 

@@ -170,6 +170,67 @@ TEST_F(SingleInstanceTest, OfTwoStartsAtTheSameMomentOnlyTheLockHolderBecomesPri
     EXPECT_TRUE(late.IsListening());
 }
 
+// Started from cron or over ssh (no XDG_RUNTIME_DIR), a program looks for its socket in another
+// folder: the data folder it shares with the running one still leads it there.
+TEST_F(SingleInstanceTest, AStartOnTheSameDataFolderIsAClientWhereverItsSocketIs) {
+    test::TempDir otherFolder;
+    const QString elsewhere =
+        SingleInstance::SocketPath(kGuard, QString::fromStdString(otherFolder.path().string()), ::getuid());
+    const QString config = folder() + "/data/config"; // made by the first start
+    auto first = std::make_unique<SingleInstance>(at());
+    first->GuardDataFolder(config);
+    std::vector<Request> received;
+    first->SetRequestHandler([&](Request r) { received.push_back(r); });
+    ASSERT_TRUE(first->TryBecomePrimary());
+    ASSERT_TRUE(first->IsListening());
+
+    bool secondPrimary = true, opened = false, quitSent = false;
+    QString secondPath;
+    RunAsLaterStart([&] {
+        SingleInstance second(SingleInstance::SocketAt{elsewhere});
+        second.GuardDataFolder(config);
+        secondPrimary = second.TryBecomePrimary();
+        secondPath = second.socketPath();
+        opened = second.SendToPrimary(Request::Open);
+        // `quorvik --quit` from there never tries to become primary.
+        SingleInstance quit(SingleInstance::SocketAt{elsewhere});
+        quit.GuardDataFolder(config);
+        quitSent = quit.SendToPrimary(Request::Quit);
+    });
+    EXPECT_FALSE(secondPrimary);
+    EXPECT_EQ(secondPath, path()) << "the first one's socket, as it wrote it into the lock";
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(quitSent);
+    EXPECT_EQ(received, (std::vector<Request>{Request::Open, Request::Quit}));
+    EXPECT_FALSE(QFileInfo::exists(elsewhere)) << "the second start never listened";
+
+    // The first one ends: the data folder is free for a start from anywhere.
+    first.reset();
+    SingleInstance next(SingleInstance::SocketAt{elsewhere});
+    next.GuardDataFolder(config);
+    EXPECT_TRUE(next.TryBecomePrimary());
+    EXPECT_TRUE(next.IsListening());
+    EXPECT_EQ(next.socketPath(), elsewhere);
+}
+
+TEST_F(SingleInstanceTest, AHolderOfTheDataFolderThatCannotBeReachedIsNoSecondPrimary) {
+    const QString config = folder() + "/config";
+    ASSERT_TRUE(QDir().mkpath(config));
+    // Holds the lock and names a socket nobody listens on.
+    const QByteArray lockPath = QFile::encodeName(config + "/quorvik.lock");
+    const int holder = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const QByteArray gone = QFile::encodeName(folder() + "/gone");
+    ASSERT_EQ(::write(holder, gone.constData(), std::size_t(gone.size())), gone.size());
+
+    SingleInstance start(at());
+    start.GuardDataFolder(config);
+    EXPECT_FALSE(start.TryBecomePrimary());
+    EXPECT_FALSE(start.IsListening());
+    EXPECT_FALSE(start.SendToPrimary(Request::Open));
+    ::close(holder);
+}
+
 TEST_F(SingleInstanceTest, QuitWithNoneRunningFailsAtOnce) {
     SingleInstance alone(at());
     QElapsedTimer timer;
@@ -281,6 +342,31 @@ TEST_F(SingleInstanceProcessTest, AKilledPrimaryIsReplacedAndServesTheNextStart)
     ASSERT_TRUE(WaitUntil([&] { return later.state() == QProcess::NotRunning; }, 10000));
     EXPECT_EQ(later.exitCode(), 0);
     EXPECT_EQ(opens, 1);
+}
+
+TEST_F(SingleInstanceProcessTest, AKilledProgramLeavesItsDataFolderFree) {
+    const QString config = folder() + "/config";
+    QProcess peer;
+    peer.start(QCoreApplication::applicationFilePath(), {"--peer-primary", path(), config});
+    ASSERT_TRUE(peer.waitForStarted(5000));
+    ASSERT_EQ(line(peer), "primary");
+
+    test::TempDir otherFolder;
+    const QString elsewhere =
+        SingleInstance::SocketPath(kGuard, QString::fromStdString(otherFolder.path().string()), ::getuid());
+    {
+        SingleInstance second(SingleInstance::SocketAt{elsewhere});
+        second.GuardDataFolder(config);
+        EXPECT_FALSE(second.TryBecomePrimary());
+        EXPECT_TRUE(second.SendToPrimary(Request::Open));
+        EXPECT_EQ(line(peer), "open");
+    }
+    peer.kill(); // SIGKILL: the kernel drops the lock with the process
+    ASSERT_TRUE(peer.waitForFinished(5000));
+    SingleInstance next(SingleInstance::SocketAt{elsewhere});
+    next.GuardDataFolder(config);
+    EXPECT_TRUE(next.TryBecomePrimary());
+    EXPECT_TRUE(next.IsListening());
 }
 
 TEST_F(SingleInstanceProcessTest, AnotherUsersInstanceIsNeitherTrustedNorReplaced) {

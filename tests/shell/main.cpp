@@ -1,6 +1,8 @@
 // The application-shell tests run on Qt's offscreen platform. The binary doubles as the peer
 // process of the single-instance tests:
-//   test_shell --peer-primary SOCKET   becomes primary at the socket path, prints "primary" (or
+//   test_shell --peer-primary SOCKET [CONFIG]
+//                                      becomes primary at the socket path (guarding the data
+//                                      folder's CONFIG folder when given), prints "primary" (or
 //                                      "secondary" and exits 1), then one line per request ("open",
 //                                      "quit"); exits 0 after a quit, 3 after 20 s without one
 //   test_shell --peer-send SOCKET open|quit
@@ -19,8 +21,10 @@ using quorvik::platform::SingleInstance;
 
 namespace {
 
-int runPeerPrimary(const char* path) {
+int runPeerPrimary(const char* path, const char* config) {
     SingleInstance instance(SingleInstance::SocketAt{QString::fromLocal8Bit(path)});
+    if (config)
+        instance.GuardDataFolder(QString::fromLocal8Bit(config));
     if (!instance.TryBecomePrimary()) {
         std::puts("secondary");
         return 1;
@@ -50,8 +54,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
-    if (argc == 3 && std::strcmp(argv[1], "--peer-primary") == 0)
-        return runPeerPrimary(argv[2]);
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--peer-primary") == 0)
+        return runPeerPrimary(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 4 && std::strcmp(argv[1], "--peer-send") == 0)
         return runPeerSend(argv[2], argv[3]);
     ::testing::InitGoogleTest(&argc, argv);

@@ -19,6 +19,7 @@
 #include "ui/main/ShortcutDlg.h"
 #include "ui/skin/OpenWindowTable.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -394,6 +395,41 @@ TEST_F(ButtonAssignmentTest, EachChoiceIsOneReportForItsPositionTwentyMillisecon
     EXPECT_TRUE(buttonReportsOfTheDownload().empty());
 }
 
+TEST_F(ButtonAssignmentTest, EachSubmenuReportsWithItsOwnMessageAndItsChoiceIsStored) {
+    open();
+    struct Case {
+        KeyMenu menu;
+        unsigned message;
+        int entry;
+        Code code;
+        std::u16string name;
+    };
+    const Case cases[] = {
+        {KeyMenu::Dpi, 0x411, 0, {0x40, 0x02, 0x00}, model::LanguageText(40)},
+        {KeyMenu::Multimedia, 0x414, 4, {0x80, 0xCD, 0x00}, model::LanguageText(49)},
+        {KeyMenu::Office, 0x489, 7, {0x70, 0x08, 0x08}, model::LanguageText(67)},
+        {KeyMenu::WindowManagement, 0x486, 0, {0x80, 0x94, 0x01}, model::LanguageText(75)},
+        {KeyMenu::DpiLock, 0x483, 10, {0x50, 0x0B, 0x00}, model::LanguageText(36) + u"-1200"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.menu));
+        openMenu(1);
+        restOn(menu(), entryOf(c.menu));
+        const WindowHandle h = sub(c.menu);
+        ASSERT_NE(h, 0u);
+        auto* popup = dynamic_cast<ui::CWndPopup*>(platform::NativeWindow::fromHandle(h)->owner());
+        ASSERT_NE(popup, nullptr);
+        EXPECT_EQ(popup->Message(), c.message);
+        clickIn(h, c.entry);
+        EXPECT_EQ(menu(), 0u);
+        EXPECT_EQ(sub(c.menu), 0u);
+        EXPECT_EQ(code(1), c.code);
+        EXPECT_EQ(name(1), c.name);
+        EXPECT_EQ(selector(1)->text(), c.name);
+        EXPECT_EQ(buttonReportsOfTheDownload(), (std::vector<ButtonReport>{{1, c.code}}));
+    }
+}
+
 TEST_F(ButtonAssignmentTest, ChoicesForTheSelectorsPastTheButtonsStoreNothing) {
     open();
     const model::ProfileRecord before = profile();
@@ -578,6 +614,32 @@ TEST_F(ButtonAssignmentTest, TheShortcutDialogTakesModifiersFromItsChecksAndTheK
     }
 }
 
+TEST_F(ButtonAssignmentTest, TheLongestShortcutNameFitsItsPreview) {
+    open();
+    DialogScript script;
+    script.then([&](ui::CDlgBase& dialog) {
+        for (int id : {ui::CShortcutDlg::kCtrlId, ui::CShortcutDlg::kShiftId, ui::CShortcutDlg::kAltId,
+                       ui::CShortcutDlg::kWinId})
+            clickIn(dialog, id);
+        auto* preview = dialog.FindControl(ui::CShortcutDlg::kPreviewId);
+        const int usual = QFontMetrics(preview->font()).height();
+        hookKey(dialog, 0x2C);
+        EXPECT_EQ(preview->text(), u"Ctrl+Shift+Alt+Win+Print Screen");
+        const QString shown = QString::fromStdU16String(preview->text());
+        EXPECT_LE(QFontMetrics(preview->font()).horizontalAdvance(shown), preview->rect().width());
+        EXPECT_GE(QFontMetrics(preview->font()).height(), usual * 2 / 3) << "still readable";
+        // A short name again: the usual size.
+        clickIn(dialog, ui::CShortcutDlg::kShiftId);
+        clickIn(dialog, ui::CShortcutDlg::kAltId);
+        clickIn(dialog, ui::CShortcutDlg::kWinId);
+        EXPECT_EQ(preview->text(), u"Ctrl+Print Screen");
+        EXPECT_EQ(QFontMetrics(preview->font()).height(), usual);
+        clickIn(dialog, ui::CShortcutDlg::kCancelId);
+    });
+    choose(5, kEntryShortcut);
+    EXPECT_TRUE(script.done());
+}
+
 TEST_F(ButtonAssignmentTest, AMacroReachesTheMouseOnceForTwoButtonsAndComesBackFromItsFile) {
     services_.runMacroManager = [](WindowHandle parent) {
         ui::CMacroManagerDlg manager(parent);
@@ -585,20 +647,57 @@ TEST_F(ButtonAssignmentTest, AMacroReachesTheMouseOnceForTwoButtonsAndComesBackF
     };
     open();
     macro::CurrentMacroLocation() = macro::MacroLocation::None();
-    macro::MacroLocation at = macro::MacroLocation::None();
-    ASSERT_EQ(macro::TheMacroLibrary().AddMacro(u"Combo", at), macro::AddResult::Added);
-    // "A" and "B" typed with the delays between them.
-    model::MacroRecord& combo =
-        GiveActions(at, {model::MakeKeyEvent('A', false), model::MakeDelay(50), model::MakeKeyEvent('A', true),
-                         model::MakeDelay(30), model::MakeKeyEvent('B', false), model::MakeDelay(40),
-                         model::MakeKeyEvent('B', true)});
-    combo.MacroKeyLoopType = model::kLoopCounted;
-    combo.MacroKeyLoopNum = 3;
-    const std::vector<model::MacroAction> actions(combo.actions.begin(), combo.actions.begin() + 7);
+    const macro::MacroLocation folder = macro::MacroLocation::At(0);
+    const macro::MacroLocation at = macro::MacroLocation::At(0, 0);
+    // In the manager: a folder, a macro in it, "A" and "B" typed with the delays between them as
+    // the key capture posts them, played three times.
+    DialogScript script;
+    auto typeName = [&](const char16_t* typed) {
+        return [this, typed](ui::CDlgBase& dialog) {
+            dialog.SetEditText(ui::kIdNameEdit, typed);
+            clickIn(dialog, ui::kIdDialogOk);
+        };
+    };
+    inTheManager(script, [&](ui::CDlgBase& manager) {
+        chooseItem(manager, std::nullopt, 2); // new folder
+        ASSERT_EQ(macro::CurrentMacroLocation(), folder);
+        clickIn(manager, ui::kIdNewMacro);
+        ASSERT_EQ(macro::CurrentMacroLocation(), at);
+        clickIn(manager, ui::kIdRecord);
+        auto key = [&](unsigned vk, bool release) {
+            loop.send(manager.hwnd(), platform::kKeyboardHookMessage, vk, platform::HookEventWord(release, loop.now()));
+        };
+        key('A', false);
+        loop.advance(50);
+        key('A', true);
+        loop.advance(30);
+        key('B', false);
+        loop.advance(40);
+        key('B', true);
+        clickIn(manager, ui::kIdRecord); // stop
+        clickIn(manager, ui::kIdLoopCounted);
+        manager.SetEditText(ui::kIdLoopCount, u"3");
+    });
+    script.then(typeName(u"Games")).then(typeName(u"Combo"));
+    clickControl(kMacroManager);
+    ASSERT_TRUE(script.done());
+    // What the main window read back from the library file.
+    const macro::MacroLibraryNode* recorded = macro::TheMacroLibrary().SlotAt(at);
+    ASSERT_TRUE(recorded && recorded->IsMacroSlot());
+    EXPECT_EQ(recorded->name, u"Combo");
+    const model::MacroRecord& combo = *recorded->macro;
+    const std::vector<model::MacroAction> actions{
+        model::MakeKeyEvent('A', false), model::MakeDelay(50), model::MakeKeyEvent('A', true), model::MakeDelay(30),
+        model::MakeKeyEvent('B', false), model::MakeDelay(40), model::MakeKeyEvent('B', true)};
+    EXPECT_EQ(
+        std::vector<model::MacroAction>(combo.actions.begin(), combo.actions.begin() + long(combo.ValidActionCount())),
+        actions);
+    EXPECT_EQ(combo.MacroCommandActionNum, 4);
+    EXPECT_EQ(combo.MacroKeyLoopType, model::kLoopCounted);
+    EXPECT_EQ(combo.MacroKeyLoopNum, 3);
     const std::uint32_t serial = combo.MacroKeyIndex;
 
     // Button 2 gets it through the menu and the select dialog; with no row chosen OK is refused.
-    DialogScript script;
     auto pick = [&](ui::CDlgBase& dialog) {
         EXPECT_NE(dynamic_cast<ui::CMacroSelectDlg*>(&dialog), nullptr);
         clickIn(dialog, ui::kIdDialogOk); // text 234
@@ -660,7 +759,7 @@ TEST_F(ButtonAssignmentTest, AMacroReachesTheMouseOnceForTwoButtonsAndComesBackF
     reports = reportsOfTheDownload();
     EXPECT_EQ(countOf(reports, device::kCmdButton), 2);
     inTheManager(script, [&](ui::CDlgBase& manager) {
-        clickRow(manager, at);
+        clickRow(manager, folder);           // with the macro in it
         clickIn(manager, ui::kIdDeleteItem); // text 232
     });
     script.then(expectAttention(ui::kTextConfirmDelete));

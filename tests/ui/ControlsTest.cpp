@@ -134,6 +134,29 @@ TEST_F(ControlsTest, TabsKeepTwoSelectionGroupsAndReportRightClicks) {
     EXPECT_EQ(dlg.of(2051).back(), (Sent{2051, 2051, kCodeRightClick}));
 }
 
+// A caption too long for its tab is cut off inside the tab's margins: nothing is drawn in the
+// columns next to either side, where the tab's edge is.
+TEST_F(ControlsTest, ATabsLongCaptionKeepsClearOfItsSides) {
+    auto* tab = add<CTabControl>(2052, Rect{0, 0, 60, 20}, u"IIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIIII");
+    QImage canvas(60, 20, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    QPainter p(&canvas);
+    tab->Draw(p, Rect{0, 0, 60, 20});
+    p.end();
+    const int inset = Scaled(CTabControl::kCaptionInsetUnits);
+    int inked = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            const bool ink = canvas.pixelColor(x, y) != QColor(Qt::black);
+            inked += ink;
+            if (x < inset || x >= 60 - inset) {
+                EXPECT_FALSE(ink) << "ink at " << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(inked, 0) << "the caption is drawn";
+}
+
 TEST_F(ControlsTest, HorizontalSliderStopsMidpointsAndEdges) {
     // 5 stops over 100 px with margins 10 and 10: stops at 10, 30, 50, 70, 90 (+ left 0).
     auto* slider = add<CSliderControl>(3200, Rect{0, 0, 100, 20}, 5, 10, 10);

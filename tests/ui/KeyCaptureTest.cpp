@@ -93,7 +93,98 @@ protected:
         QCoreApplication::sendEvent(window, &event);
     }
     std::vector<Sent> hookEvents(const RecordingDlg& dlg) { return dlg.of(kKeyboardHookMessage); }
+    // A key event that carries the window system's time stamp and no repeat mark, as X11 hands
+    // over the release and press it repeats a held key with.
+    void stamped(QWidget* widget, QEvent::Type type, int key, unsigned long stamp) {
+        QKeyEvent event(type, key, Qt::NoModifier, 0, 0, 0);
+        event.setTimestamp(stamp);
+        QCoreApplication::sendEvent(widget->window()->windowHandle(), &event);
+    }
+    static Sent press(unsigned vk, std::uint64_t ms) { return {kKeyboardHookMessage, vk, HookEventWord(false, ms)}; }
+    static Sent release(unsigned vk, std::uint64_t ms) { return {kKeyboardHookMessage, vk, HookEventWord(true, ms)}; }
 };
+
+TEST_F(KeyboardHookTest, UnmarkedRepeatsOfAHeldKeyAreOnePressAndOneRelease) {
+    RecordingDlg dlg;
+    dlg.Create();
+    dlg.window()->showCommand(SW_SHOW);
+    CKeyboardHook hook;
+    EXPECT_EQ(hook.ReleaseWaitMs(), 0u) << "one loop turn off X11";
+    ASSERT_TRUE(hook.StartHook(dlg.hwnd()));
+    QWidget* w = dlg.window();
+
+    // Held: the server's release and press pairs share their time stamp, in one delivery or in
+    // two with a loop turn between.
+    loop.advance(100);
+    stamped(w, QEvent::KeyPress, Qt::Key_A, 5000);
+    loop.advance(660);
+    stamped(w, QEvent::KeyRelease, Qt::Key_A, 5660);
+    stamped(w, QEvent::KeyPress, Qt::Key_A, 5660);
+    loop.advance(40);
+    stamped(w, QEvent::KeyRelease, Qt::Key_A, 5700);
+    stamped(w, QEvent::KeyPress, Qt::Key_A, 5700);
+    // Repeats as presses only (no releases between): the key is down already.
+    stamped(w, QEvent::KeyPress, Qt::Key_A, 5740);
+    loop.advance(60);
+    stamped(w, QEvent::KeyRelease, Qt::Key_A, 5800);
+    loop.runUntilIdle();
+    EXPECT_EQ(hookEvents(dlg), (std::vector<Sent>{press('A', 100), release('A', 860)}));
+
+    // Typed twice quickly: a real release and press have different stamps and are both kept, the
+    // release first, with the time it happened.
+    dlg.sent.clear();
+    stamped(w, QEvent::KeyPress, Qt::Key_B, 6000);
+    loop.advance(30);
+    stamped(w, QEvent::KeyRelease, Qt::Key_B, 6030);
+    loop.advance(5);
+    stamped(w, QEvent::KeyPress, Qt::Key_B, 6035);
+    stamped(w, QEvent::KeyRelease, Qt::Key_B, 6036);
+    // A release followed by another key's press with its stamp goes before that press.
+    stamped(w, QEvent::KeyPress, Qt::Key_C, 6036);
+    loop.runUntilIdle();
+    EXPECT_EQ(hookEvents(dlg), (std::vector<Sent>{press('B', 860), release('B', 890), press('B', 895),
+                                                  release('B', 895), press('C', 895)}));
+}
+
+TEST_F(KeyboardHookTest, UnderX11AReleaseWaitsForItsRepeatAndStoppingSendsIt) {
+    RecordingDlg dlg;
+    dlg.Create();
+    dlg.window()->showCommand(SW_SHOW);
+    CKeyboardHook hook;
+    hook.SetReleaseWaitMs(kX11ReleaseWaitMs);
+    ASSERT_TRUE(hook.StartHook(dlg.hwnd()));
+    QWidget* w = dlg.window();
+
+    stamped(w, QEvent::KeyPress, Qt::Key_A, 100);
+    loop.advance(500);
+    stamped(w, QEvent::KeyRelease, Qt::Key_A, 600);
+    loop.runUntilIdle();
+    loop.advance(kX11ReleaseWaitMs - 1);
+    EXPECT_EQ(hookEvents(dlg).size(), 1u) << "the release waits";
+    // Its press, several loop turns later: a repeat, both gone.
+    stamped(w, QEvent::KeyPress, Qt::Key_A, 600);
+    loop.advance(100);
+    stamped(w, QEvent::KeyRelease, Qt::Key_A, 719);
+    loop.advance(kX11ReleaseWaitMs);
+    EXPECT_EQ(hookEvents(dlg), (std::vector<Sent>{press('A', 0), release('A', 619)}));
+
+    // Stopped while a release waits: it is sent, before the hook lets go.
+    stamped(w, QEvent::KeyPress, Qt::Key_Z, 800);
+    stamped(w, QEvent::KeyRelease, Qt::Key_Z, 810);
+    hook.StopHook();
+    loop.runUntilIdle();
+    EXPECT_EQ(hookEvents(dlg).back(), release('Z', 639));
+    EXPECT_EQ(hookEvents(dlg).size(), 4u);
+
+    // Keys held while the program lost the keyboard come up elsewhere: pressed again, they count.
+    hook.StartHook(dlg.hwnd());
+    stamped(w, QEvent::KeyPress, Qt::Key_X, 900);
+    QEvent away(QEvent::ApplicationDeactivate);
+    QCoreApplication::sendEvent(QCoreApplication::instance(), &away);
+    stamped(w, QEvent::KeyPress, Qt::Key_X, 990);
+    loop.runUntilIdle();
+    EXPECT_EQ(hookEvents(dlg).size(), 6u);
+}
 
 TEST_F(KeyboardHookTest, PostsEachPressAndReleaseOnceWithTheClockTime) {
     RecordingDlg dlg;

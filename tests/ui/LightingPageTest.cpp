@@ -363,6 +363,42 @@ TEST_F(LightingPageTest, EffectsSevenAndEightFromAFileShowAndEdit) {
     EXPECT_EQ((*report)[7], 8);
 }
 
+TEST_F(LightingPageTest, AClickWaitingToToggleASlotGoesWithItsEffectAndItsPage) {
+    startAt(1.0);
+    // Slot 1 shows for both effects, and either could let it go without a word.
+    profile().Lighting1ColorSelected[2] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    profile().Lighting1ColorSelected[6] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
+    selectEffect(2);
+    const auto before = profile().Lighting1ColorSelected;
+
+    // The effect changes before the click's delay has passed.
+    clickControl(kColourCheck + 1);
+    chooseEntry(5); // reactive, effect 6
+    ASSERT_EQ(profile().Lighting1ModeValue[0], 6);
+    EXPECT_TRUE(theOneLightingReport()); // the effect itself
+    EXPECT_EQ(profile().Lighting1ColorSelected, before);
+    EXPECT_TRUE(check(1)->IsChecked());
+    EXPECT_FALSE(marked());
+
+    // The page closes before the delay has passed.
+    clickControl(kColourCheck + 1);
+    clickControl(kHeaderLighting);
+    ASSERT_FALSE(dlg().FindControlAs<ui::CCheckButton>(kHeaderLighting)->IsChecked());
+    loop.advance(1000);
+    EXPECT_EQ(profile().Lighting1ColorSelected, before);
+    EXPECT_FALSE(marked());
+    EXPECT_TRUE(lightingReports().empty());
+
+    // Open again, a click that waits its delay out still toggles.
+    clickControl(kHeaderLighting);
+    EXPECT_TRUE(check(1)->IsChecked());
+    clickControl(kColourCheck + 1);
+    loop.advance(ui::CLightingPage::kToggleDelayMs + 10);
+    EXPECT_EQ(profile().Lighting1ColorSelected[6][1], 0);
+    EXPECT_FALSE(check(1)->IsChecked());
+    EXPECT_TRUE(theOneLightingReport());
+}
+
 // Which controls show for an effect, in the order of the visibility table.
 struct Expected {
     int effect;
@@ -452,6 +488,39 @@ TEST_P(LightingPageLookTest, EachEffectShowsItsControlsInsideThePageWithoutOverl
     selectEffect(2);
     EXPECT_GT(control(kSpeedSlider)->rect().top, speedTop);
     EXPECT_EQ(check(0)->rect().top, speedTop);
+}
+
+TEST_P(LightingPageLookTest, ThePageEndsBelowItsLastRowAndThePagesBelowFollow) {
+    startAt(GetParam());
+    auto* page = dynamic_cast<ui::CLightingPage*>(dlg().PageFor(kEffectSelector));
+    ASSERT_NE(page, nullptr);
+    ui::CControlBase* nextHeader = control(kHeaderPollingRate);
+    // The gap between the page's end and the next header stays the same, whatever the height.
+    auto gapBelow = [&] { return nextHeader->rect().top - page->ContentRect().bottom; };
+    ASSERT_EQ(profile().SelectedEffect(), 1); // two rows: speed and direction
+    EXPECT_EQ(page->ContentRect().height(), ui::Scaled(ui::CLightingPage::kContentHeightUnits));
+    const int gap = gapBelow();
+    const int twoRowsHeader = nextHeader->rect().top;
+
+    chooseEntry(5); // reactive: the colours only
+    EXPECT_EQ(page->ContentRect().bottom, check(0)->rect().bottom + ui::Scaled(10));
+    EXPECT_EQ(gapBelow(), gap);
+    EXPECT_EQ(nextHeader->rect().top, twoRowsHeader - ui::Scaled(48));
+    chooseEntry(7); // lighting off: the selector alone
+    EXPECT_EQ(page->ContentRect().bottom, control(kEffectSelector)->rect().bottom + ui::Scaled(10));
+    EXPECT_EQ(gapBelow(), gap);
+    // A loaded profile's effect resizes the page as well, and an open page below moves with it.
+    selectEffect(2);
+    EXPECT_EQ(nextHeader->rect().top, twoRowsHeader);
+    clickControl(kHeaderDpi); // closed, so that the polling-rate page may open beside the lighting
+    clickControl(kHeaderPollingRate);
+    ASSERT_TRUE(page->IsOpen());
+    ASSERT_TRUE(dlg().FindControlAs<ui::CCheckButton>(kHeaderPollingRate)->IsChecked());
+    const int rateSelectorTop = control(kRateSelector)->rect().top;
+    selectEffect(6);
+    EXPECT_EQ(gapBelow(), gap);
+    EXPECT_EQ(control(kRateSelector)->rect().top, rateSelectorTop - ui::Scaled(48));
+    EXPECT_TRUE(control(kRateSelector)->isLive());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, LightingPageLookTest, ::testing::Values(1.0, 2.0));

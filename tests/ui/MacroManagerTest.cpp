@@ -9,6 +9,7 @@
 #include "ui/macro/MacroManagerDlg.h"
 #include "ui/macro/MacroNameDlgs.h"
 #include "ui/macro/MacroPopups.h"
+#include "ui/skin/OpenWindowTable.h"
 #include "ui/skin/ProgramWords.h"
 
 using namespace quorvik;
@@ -582,12 +583,12 @@ TEST_F(MacroManagerTest, RenameKeepsAnUnchangedNameAndRefusesATakenOne) {
 
 TEST_F(MacroManagerTest, ExportedMacroImportsBackWithTheSameActions) {
     const MacroLocation m = addMacro(u"Combo");
-    model::MacroRecord& original =
+    model::MacroRecord& source =
         GiveActions(m, {MakeKeyEvent(0xA2, false), MakeDelay(30), MakeKeyEvent('V', false), MakeKeyEvent('V', true),
                         MakeKeyEvent(0xA2, true), model::MakeMotion(model::kWheel, -3)});
-    original.MacroKeyLoopType = model::kLoopCounted;
-    original.MacroKeyLoopNum = 9;
-    const auto saved = actionsOf(original);
+    source.MacroKeyLoopType = model::kLoopCounted;
+    source.MacroKeyLoopNum = 9;
+    const auto saved = actionsOf(source);
     const std::string file = (data_.path() / "combo").string(); // typed without the extension
 
     std::vector<FileDialogRequest> asked;
@@ -625,7 +626,7 @@ TEST_F(MacroManagerTest, ExportedMacroImportsBackWithTheSameActions) {
     EXPECT_EQ(actionsOf(*copy->macro), saved);
     EXPECT_EQ(copy->macro->MacroKeyLoopNum, 9);
     EXPECT_EQ(copy->macro->MacroCommandActionNum, 5);
-    EXPECT_NE(copy->macro->MacroKeyIndex, original.MacroKeyIndex);
+    EXPECT_NE(copy->macro->MacroKeyIndex, source.MacroKeyIndex);
     EXPECT_EQ(macro::CurrentMacroLocation(), MacroLocation::At(1, 0));
     EXPECT_EQ(actionList()->Macro(), copy->macro.get());
 
@@ -656,27 +657,57 @@ TEST_F(MacroManagerTest, ItemsExportedWithNothingSelectedImportIntoAnotherLibrar
     EXPECT_EQ(macro::CurrentMacroLocation(), MacroLocation::At(2));
 }
 
-TEST_F(MacroManagerTest, TheCloseButtonSavesAndOtherWaysOutOnlyStopTheHook) {
+TEST_F(MacroManagerTest, EveryWayOutStopsTheHookAndSavesTheLibrary) {
     const MacroLocation m = addMacro(u"Kept");
+    // What the library file holds for the macro: its actions, and the location line.
+    auto saved = [&] {
+        macro::MacroLibrary back;
+        MacroLocation fileLocation = MacroLocation::At(5);
+        EXPECT_TRUE(macro::ReadMacroLibraryFile(back, libraryFile(), &fileLocation));
+        EXPECT_EQ(fileLocation, MacroLocation::None());
+        const macro::MacroLibraryNode* node = back.SlotAt(m);
+        return node && node->IsMacroSlot() ? actionsOf(*node->macro) : std::vector<MacroAction>{};
+    };
     open();
     selectRow(m);
+    clickControl(*manager, kIdRecordDelays);
     clickControl(*manager, kIdRecord);
     ASSERT_TRUE(manager->Hook().IsRunning());
-    // The main window closing every dialog: the hook stops, nothing is written.
+    tapKey(*manager, Qt::Key_K);
+    // WM_CLOSE (Alt+F4): the hook stops first, then the recording is saved.
     loop.send(manager->hwnd(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(manager->IsOpen());
     EXPECT_EQ(CKeyboardHook::Active(), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(libraryFile()));
+    ASSERT_TRUE(std::filesystem::exists(libraryFile()));
+    EXPECT_EQ(saved(), (std::vector<MacroAction>{MakeKeyEvent('K', false), MakeKeyEvent('K', true)}));
     EXPECT_EQ(macro::CurrentMacroLocation(), MacroLocation::None());
 
-    // Destroyed while recording: the hook goes with it.
+    // The main window closing every dialog on its way out (exit, the last mouse unplugged).
+    std::filesystem::remove(libraryFile());
     manager = std::make_unique<CMacroManagerDlg>(0);
     open();
     selectRow(m);
+    clickControl(*manager, kIdRecordDelays);
+    clickControl(*manager, kIdRecord);
+    tapKey(*manager, Qt::Key_L);
+    CloseOpenWindows();
+    EXPECT_FALSE(manager->IsOpen());
+    EXPECT_EQ(CKeyboardHook::Active(), nullptr);
+    EXPECT_EQ(saved(), (std::vector<MacroAction>{MakeKeyEvent('L', false), MakeKeyEvent('L', true)}));
+
+    // Destroyed while recording (the program quitting under it): the hook goes with it, the
+    // recording is kept.
+    std::filesystem::remove(libraryFile());
+    manager = std::make_unique<CMacroManagerDlg>(0);
+    open();
+    selectRow(m);
+    clickControl(*manager, kIdRecordDelays);
     clickControl(*manager, kIdRecord);
     ASSERT_NE(CKeyboardHook::Active(), nullptr);
+    tapKey(*manager, Qt::Key_M);
     manager.reset();
     EXPECT_EQ(CKeyboardHook::Active(), nullptr);
+    EXPECT_EQ(saved(), (std::vector<MacroAction>{MakeKeyEvent('M', false), MakeKeyEvent('M', true)}));
 
     // The close button: selection forgotten, library saved.
     manager = std::make_unique<CMacroManagerDlg>(0);
@@ -715,6 +746,142 @@ TEST_F(MacroManagerTest, FoldersOpenAndCloseAndTheTreeScrolls) {
     loop.send(manager->hwnd(), kIdTreeScroll, kScrollLineUp, kCodeDown);
     EXPECT_EQ(tree()->FirstVisibleRow(), 20 - tree()->VisibleRows());
     EXPECT_EQ(bar->Position(), tree()->FirstVisibleRow());
+}
+
+TEST_F(MacroManagerTest, TheFolderIconFlipsOnAPressAndADoubleClickOnItFlipsOnce) {
+    const MacroLocation outer = addFolder(u"Outer");
+    const MacroLocation inner = addFolder(u"Inner", outer);
+    addMacro(u"Deep", inner);
+    open();
+    const macro::MacroLibrary& lib = macro::TheMacroLibrary();
+    auto isOpen = [&](const MacroLocation& at) { return lib.SlotAt(at)->folderIsOpen != 0; };
+    // Where the icon of a row is drawn.
+    auto icon = [&](const MacroLocation& at) {
+        const int row = tree()->RowOf(at);
+        EXPECT_GE(row, 0);
+        const Rect r = tree()->rect();
+        const QRect line(r.left, r.top + (row - tree()->FirstVisibleRow()) * tree()->RowHeight(), r.width(),
+                         tree()->RowHeight());
+        const CEditShowList::Row shown = tree()->Rows()[std::size_t(row)];
+        return tree()->FolderIconRect(line, shown.depth, shown.open);
+    };
+    auto doubleClick = [&](QPoint at) {
+        click(*manager, at.x(), at.y());
+        mouse(*manager, WM_LBUTTONDBLCLK, at.x(), at.y(), MK_LBUTTON);
+        mouse(*manager, WM_LBUTTONUP, at.x(), at.y());
+    };
+
+    click(*manager, icon(outer).center().x(), icon(outer).center().y());
+    EXPECT_TRUE(isOpen(outer));
+    EXPECT_EQ(macro::CurrentMacroLocation(), outer);
+    // The inner folder's icon is indented by its depth: its right edge flips it, the column of
+    // the folder above it does not.
+    const QRect innerIcon = icon(inner);
+    click(*manager, tree()->rect().left + 2, innerIcon.center().y());
+    EXPECT_FALSE(isOpen(inner));
+    EXPECT_EQ(macro::CurrentMacroLocation(), inner);
+    click(*manager, innerIcon.right(), innerIcon.center().y());
+    EXPECT_TRUE(isOpen(inner));
+    EXPECT_EQ(tree()->Rows().size(), 3u);
+
+    // A double-click on the icon: one flip in all, each time.
+    doubleClick(icon(inner).center());
+    EXPECT_FALSE(isOpen(inner));
+    doubleClick(icon(inner).center());
+    EXPECT_TRUE(isOpen(inner));
+    // On the name the double-click flips and the press does not.
+    const QRect name = icon(outer).adjusted(Scaled(60), 0, Scaled(60), 0);
+    doubleClick(name.center());
+    EXPECT_FALSE(isOpen(outer));
+    EXPECT_EQ(tree()->Rows().size(), 1u);
+    doubleClick(name.center());
+    EXPECT_TRUE(isOpen(outer));
+    EXPECT_TRUE(isOpen(inner));
+}
+
+TEST_F(MacroManagerTest, TheManagerIsItsSizeTimesTheDisplayScale) {
+    for (double scale : {1.0, 2.0}) {
+        SetDisplayScaleFactor(scale);
+        manager = std::make_unique<CMacroManagerDlg>(0);
+        open();
+        EXPECT_EQ(manager->Width(), int(528 * scale)) << scale;
+        EXPECT_EQ(manager->Height(), int(365 * scale)) << scale;
+        EXPECT_EQ(manager->window()->size(), QSize(int(528 * scale), int(365 * scale))) << scale;
+        manager.reset();
+    }
+    SetDisplayScaleFactor(1.0);
+}
+
+TEST_F(MacroManagerTest, TheMenusListTheirEntriesAndTellTheirClosing) {
+    const MacroLocation folder = addFolder(u"Folder");
+    const MacroLocation m = addMacro(u"Macro");
+    open();
+    auto popupIn = [&](int slot) -> CWndPopup* {
+        const WindowHandle h = manager->Popup(slot);
+        auto* window = h ? NativeWindow::fromHandle(h) : nullptr;
+        return window ? dynamic_cast<CWndPopup*>(window->owner()) : nullptr;
+    };
+
+    // The insert menu under its button: nine entries, language texts 280 … 288 in order.
+    clickControl(*manager, kIdInsert);
+    CWndPopup* insert = popupIn(kInsertMenuSlot);
+    ASSERT_NE(dynamic_cast<CComboActionInsertPopup*>(insert), nullptr);
+    EXPECT_EQ(insert->Kind(), 14);
+    ASSERT_EQ(insert->Items().size(), 9u);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(insert->Items()[std::size_t(i)].text, model::LanguageText(280 + i)) << i;
+    // Clicked away: it tells its closing with 0x490 and the manager closes it.
+    EXPECT_EQ(CWndPopup::ClosedMessageForKind(14), 0x490u);
+    loop.send(insert->hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+    loop.runUntilIdle();
+    EXPECT_EQ(manager->Popup(kInsertMenuSlot), WindowHandle(0));
+
+    // The item menu at a right-click: the ids for what the row holds, each with its label.
+    struct Case {
+        std::optional<MacroLocation> row;
+        std::vector<int> ids;
+    };
+    const Case cases[] = {
+        {std::nullopt, {1, 2, 4, 7, 8}}, {folder, {1, 2, 4, 5, 6, 7, 8}}, {m, {1, 2, 3, 4, 5, 6, 7, 8}}};
+    for (const Case& c : cases) {
+        const Rect r = tree()->rect();
+        const int y = c.row ? r.top + tree()->RowOf(*c.row) * tree()->RowHeight() + 5 : r.bottom - 3;
+        mouse(*manager, WM_MOUSEMOVE, r.left + Scaled(80), y);
+        mouse(*manager, WM_RBUTTONUP, r.left + Scaled(80), y);
+        CWndPopup* items = popupIn(kItemMenuSlot);
+        ASSERT_NE(dynamic_cast<CMacroListPopup*>(items), nullptr);
+        EXPECT_EQ(items->Kind(), 15);
+        std::vector<int> ids;
+        for (const CWndPopup::Item& item : items->Items()) {
+            ids.push_back(item.id);
+            EXPECT_EQ(item.text, model::LanguageText(kTextItemMenuFirst + item.id - 1));
+        }
+        EXPECT_EQ(ids, c.ids);
+        EXPECT_EQ(CWndPopup::ClosedMessageForKind(15), 0x492u);
+        loop.send(items->hwnd(), WM_ACTIVATE, WA_INACTIVE, 0);
+        loop.runUntilIdle();
+        EXPECT_EQ(manager->Popup(kItemMenuSlot), WindowHandle(0));
+    }
+}
+
+TEST_F(MacroManagerTest, ACancelledMoveIsTakenOutAgain) {
+    const MacroLocation m = addMacro(u"Moves");
+    const model::MacroRecord& macro = GiveActions(m, {MakeKeyEvent('A', false), MakeKeyEvent('A', true)});
+    open();
+    selectRow(m);
+    selectAction(0);
+    DialogScript script;
+    script.then([&](CDlgBase& dialog) {
+        EXPECT_EQ(dialog.templateId(), CActionXYModifyDlg::kTemplate);
+        // The move stands in the list while the dialog is open.
+        EXPECT_EQ(macro.GetAction(1), model::MakeMotion(model::kMoveY, 1));
+        dialog.SetEditText(kIdValueEdit, u"40");
+        clickControl(dialog, kIdDialogCancel);
+    });
+    chooseInsert(macro::InsertCommand::MoveDown);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(actionsOf(macro), (std::vector<MacroAction>{MakeKeyEvent('A', false), MakeKeyEvent('A', true)}));
+    EXPECT_EQ(macro.MacroCommandActionNum, 2);
 }
 
 } // namespace

@@ -81,8 +81,12 @@ TEST_F(MainWindowTest, LevelChangeOnTheMouseShowsTheDisplayAndIsNotSentBack) {
     mouse_->pressRateButton(Form::Wired);
     ASSERT_TRUE(loop.waitForPost());
     loop.runUntilIdle();
-    const device::OsdTexts texts = core().OnScreenDisplayTexts();
-    EXPECT_EQ(dlg().Osd().Dialog()->Texts(), texts);
+    // The virtual mouse starts at level 1 and 1 ms: its DPI button moves to the second enabled
+    // level, its rate button from 1 ms to 8 ms.
+    const device::OsdTexts shown = dlg().Osd().Dialog()->Texts();
+    EXPECT_EQ(shown.title, u"DPI-2");
+    EXPECT_EQ(shown.value, u"1600"); // the factory profile's second level
+    EXPECT_EQ(shown.rate, u"125Hz");
     // Closes 1.5 to 1.8 s after the last change, not after the first.
     loop.advance(1400);
     EXPECT_TRUE(dlg().Osd().IsOpen());

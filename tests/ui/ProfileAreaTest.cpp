@@ -117,8 +117,13 @@ protected:
         mouse(dlg(), platform::WM_RBUTTONUP, x, y);
         const platform::WindowHandle menu = dlg().Popup(kPopupSlotControl);
         ASSERT_NE(menu, 0u) << "no context menu";
-        // At the click point.
-        EXPECT_EQ(platform::NativeWindow::fromHandle(menu)->pos(), dlg().window()->mapToGlobal(QPoint(x, y)));
+        // At the click point, moved up where it would reach past the window's bottom (6 units
+        // inside its edge, as the other menus keep).
+        const QPoint at = platform::NativeWindow::fromHandle(menu)->pos();
+        const QPoint click = dlg().window()->mapToGlobal(QPoint(x, y));
+        const int height = ui::CProfileRKeyPopup::kEntryCount * ui::Scaled(ui::CProfileRKeyPopup::kRowHeightUnits);
+        const int lowest = dlg().window()->mapToGlobal(QPoint(0, dlg().Height() - ui::Scaled(6))).y() - height;
+        EXPECT_EQ(at, QPoint(click.x(), std::min(click.y(), lowest)));
         chooseRow(menu, operation, ui::CProfileRKeyPopup::kRowHeightUnits);
         EXPECT_FALSE(loop.isWindow(menu)) << "the menu closes with the choice";
         if (runCommand)
@@ -241,6 +246,36 @@ TEST_F(ProfileAreaTest, DeleteMovesTheSlotToTheEndKeepsItsFileAndAddTakesTheFree
     EXPECT_EQ(tabsShown(), (std::vector<int>{0, 2, 3, 4}));
 }
 
+// The lowest tabs' menus would reach past the window's bottom: they open inside it, and their
+// entries still choose what they show.
+TEST_F(ProfileAreaTest, ATabsMenuStaysInsideTheWindow) {
+    start("0", {Form::Wired});
+    addProfile(u"Four");
+    addProfile(u"Five");
+    ASSERT_EQ(tabsShown(), (std::vector<int>{0, 1, 2, 3, 4}));
+    const ui::Rect& tab = area().Tab(4)->rect();
+    const int x = (tab.left + tab.right) / 2, y = (tab.top + tab.bottom) / 2;
+    mouse(dlg(), platform::WM_MOUSEMOVE, x, y);
+    mouse(dlg(), platform::WM_RBUTTONUP, x, y);
+    const platform::WindowHandle menu = dlg().Popup(kPopupSlotControl);
+    ASSERT_NE(menu, 0u);
+    const QRect placed = platform::NativeWindow::fromHandle(menu)->geometry();
+    const QRect window(dlg().window()->mapToGlobal(QPoint(0, 0)), QSize(dlg().Width(), dlg().Height()));
+    EXPECT_TRUE(window.adjusted(ui::Scaled(6), ui::Scaled(6), -ui::Scaled(6), -ui::Scaled(6)).contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+    EXPECT_EQ(placed.left(), dlg().window()->mapToGlobal(QPoint(x, y)).x());
+    EXPECT_LT(placed.top(), dlg().window()->mapToGlobal(QPoint(x, y)).y());
+
+    // A new right-click replaces the menu.
+    DialogScript script;
+    script.then([&](ui::CDlgBase& dialog) {
+        EXPECT_EQ(dialog.GetEditText(ui::CAddProfileDlg::kNameEdit), u"Five");
+        clickIn(dialog, ui::kIdDialogCancel);
+    });
+    chooseInSlotMenu(4, ui::CProfileArea::kRename);
+    EXPECT_TRUE(script.done());
+}
+
 TEST_F(ProfileAreaTest, TheProfileInUseIsNotDeleted) {
     start("0", {Form::Wired});
     area().SelectSlot(2);
@@ -291,6 +326,25 @@ TEST_F(ProfileAreaTest, RenameKeepsTheNameOnEmptyTextAndTakesANameOnOneLine) {
     EXPECT_EQ(stored.PairValue(model::kPairProfileName), u"FastShooter=1");
     // The label names the profile in use, which did not change.
     EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Profile 1");
+    EXPECT_EQ(codesAfterDownload(), Codes{});
+
+    // The button renames the profile in use, whichever slot that is.
+    clickControl(kFirstSlotTab + 1);
+    loop.advance(300);
+    takeCodes();
+    script.then([&](ui::CDlgBase& dialog) {
+        EXPECT_EQ(dialog.GetEditText(ui::CAddProfileDlg::kNameEdit), u"Profile 2");
+        dialog.SetEditText(ui::CAddProfileDlg::kNameEdit, u"Second");
+        clickIn(dialog, ui::kIdDialogOk);
+    });
+    clickControl(kProfileRename);
+    EXPECT_TRUE(script.done());
+    EXPECT_EQ(nameOf(1), u"Second");
+    EXPECT_EQ(nameOf(0), u"Profile 1");
+    EXPECT_EQ(area().Tab(1)->text(), u"Second");
+    EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Second");
+    ASSERT_TRUE(model::ReadProfileRecord(stored, config().ProfileSlotPath(1)));
+    EXPECT_EQ(stored.PairValue(model::kPairProfileName), u"Second");
     EXPECT_EQ(codesAfterDownload(), Codes{});
 }
 
@@ -350,6 +404,38 @@ TEST_F(ProfileAreaTest, AnExportedProfileImportedIntoAnotherSlotGivesTheSameFile
     EXPECT_EQ(allFiles(), files);
 }
 
+// The buttons act on the profile in use and a tab's menu on that tab's profile, whichever slots
+// those are.
+TEST_F(ProfileAreaTest, ExportAndImportGoToTheSlotInUseOrTheTabsSlot) {
+    start("0", {Form::Wired});
+    model::Profile(1).SetPairValue(model::kPairProfileName, u"One");
+    model::Profile(2).SetPairValue(model::kPairProfileName, u"Two");
+    model::Profile(2).DPILevelIndication[0] = 0x0000AA;
+    model::SaveAllProfiles();
+    clickControl(kFirstSlotTab + 1);
+    loop.advance(300);
+    takeCodes();
+    ASSERT_EQ(model::CurrentSlot(), 1);
+    std::string answer;
+    platform::SetFileDialogAnswerer([&](const platform::FileDialogRequest&) { return std::optional(answer); });
+
+    answer = (dir_.path() / "one.psf").string();
+    clickControl(kProfileExport);
+    EXPECT_EQ(readBytes(answer), slotFile(1));
+    answer = (dir_.path() / "two.psf").string();
+    chooseInSlotMenu(2, ui::CProfileArea::kExport);
+    EXPECT_EQ(readBytes(answer), slotFile(2)) << "the tab's slot, not the one in use";
+    EXPECT_NE(slotFile(2), slotFile(1));
+
+    const Bytes slot0 = slotFile(0), slot2 = slotFile(2);
+    clickControl(kProfileImport); // two.psf, into the profile in use
+    EXPECT_EQ(slotFile(1), slot2);
+    EXPECT_EQ(model::Profile(1), model::Profile(2));
+    EXPECT_EQ(slotFile(0), slot0);
+    EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Two");
+    EXPECT_EQ(codesAfterDownload(), Codes{});
+}
+
 TEST_F(ProfileAreaTest, ABrokenFileImportedGivesTheSlotItsFactoryProfile) {
     start("0", {Form::Wired});
     model::Profile(1).SetPairValue(model::kPairProfileName, u"Custom");
@@ -368,6 +454,10 @@ TEST_F(ProfileAreaTest, ABrokenFileImportedGivesTheSlotItsFactoryProfile) {
     EXPECT_EQ(slotFile(1), utf16File(text)) << "the defaults go to the slot's own file";
     EXPECT_EQ(readBytes(broken), brokenBytes) << "the chosen file is left alone";
     EXPECT_EQ(nameOf(1), u"Profile 2");
+    // Nothing goes to the mouse, as with any import.
+    for (std::size_t group = 0; group < device::kSettingGroupCount; ++group)
+        EXPECT_FALSE(marked(SettingGroup(group))) << "group " << group;
+    EXPECT_EQ(codesAfterDownload(), Codes{});
 }
 
 TEST_F(ProfileAreaTest, SelectWritesNoFileAndSendsOnlyWhatDiffers) {
@@ -543,6 +633,37 @@ TEST_F(ProfileAreaTest, TheTrayTipFollowsTheBatteryAndALowLevelIsToldOncePerFall
     mouse_->setStatus(status);
     loop.advance(21000);
     EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — fully charged"));
+}
+
+// The receiver answers for a mouse that is switched off with whatever level it last heard: until
+// the mouse itself is online that is no news, neither in the tip nor as a notice.
+TEST_F(ProfileAreaTest, TheTrayTellsNothingOfAMouseThatIsNotOnline) {
+    services_.trayIcon = true;
+    std::vector<std::u16string> told;
+    services_.notify = [&](const std::u16string&, const std::u16string& text) { told.push_back(text); };
+    auto status = mouse_->status();
+    status.battery = 5;
+    status.chargeState = 0;
+    status.online = false;
+    mouse_->setStatus(status);
+    start("0", {Form::Receiver});
+    ASSERT_NE(dlg().Tray(), nullptr);
+    loop.advance(45000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse"));
+    EXPECT_TRUE(told.empty()) << model::ToUtf8(told.front());
+
+    status.online = true;
+    mouse_->setStatus(status);
+    loop.advance(21000);
+    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 5 %"));
+    EXPECT_EQ(told, std::vector<std::u16string>{u"The mouse battery is at 5 %. Charge the mouse soon."});
+}
+
+// At login the autostart entry often runs before the panel's tray exists: the program makes its
+// icon all the same (Qt puts it in place once a tray appears), here where there is no tray at all.
+TEST_F(ProfileAreaTest, TheProgramMakesItsTrayIconWithoutATrayUp) {
+    ASSERT_FALSE(platform::TrayIcon::Available()) << "offscreen has no tray";
+    EXPECT_TRUE(ui::CQuorvikDlg::DefaultServices().trayIcon);
 }
 
 // The panel as drawn: every tab, the selector and the buttons inside the panel, clear of each

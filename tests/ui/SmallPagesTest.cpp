@@ -120,6 +120,23 @@ TEST_F(PollingRateTest, TheListOpensOnceAndClosesOnASecondClickOrWhenLeft) {
     EXPECT_EQ(profile().PollingRateName, u"500HZ"); // nothing was chosen
 }
 
+TEST_F(PollingRateTest, TheListClosesWithItsPage) {
+    clickControl(kRateSelector);
+    const platform::WindowHandle open = list();
+    ASSERT_NE(open, 0u);
+    // The page's header closes the page while the list still hangs off its selector.
+    clickControl(kHeaderPollingRate);
+    loop.runUntilIdle();
+    ASSERT_FALSE(headerOpen(kHeaderPollingRate));
+    EXPECT_EQ(list(), 0u);
+    EXPECT_FALSE(loop.isWindow(open));
+    // Opened again, one click opens the list again.
+    openPage(kHeaderPollingRate);
+    clickControl(kRateSelector);
+    EXPECT_NE(list(), 0u);
+    EXPECT_EQ(profile().PollingRateName, u"500HZ");
+}
+
 TEST_F(SmallPagesTest, LiftOffChoicesAreSentAndTheHeaderFollowsTheSensor) {
     useLiftOffSensor();
     start("0", {Form::Wired});

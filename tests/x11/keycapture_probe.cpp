@@ -1,8 +1,15 @@
 // Key capture under a real window system: opens a window, runs the keyboard hook on it and prints
-// every event the hook posts, one line each ("press 0xA0", "release 0xA0"), until it has seen
-// the number of events given as its argument or ten seconds have passed.
+// every event the hook posts, one line each ("press 0xA0", "release 0xA0"), until the release of
+// the stop key given as its argument (a virtual-key code) or until ten seconds have passed. The
+// stop key is typed last, so whatever the hook posted before it, repeats of a held key included,
+// is in the output.
 //
-//   keycapture_probe COUNT      exit 0 after COUNT events, 1 on the time limit, 77 without DISPLAY
+//   keycapture_probe STOP_VK    exit 0 after the stop key's release, 1 on the time limit,
+//                               77 without DISPLAY
+//
+// Its last line, "window-system presses N", counts the presses the window system delivered to
+// the window before the hook saw them (repeats included): more presses than the hook posted show
+// that a held key really was repeated.
 //
 // tests/x11/keycapture.sh types keys into it with xdotool under Xvfb.
 #include "platform/Messages.h"
@@ -13,6 +20,7 @@
 #include "ui/skin/DlgBase.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +34,7 @@ constexpr std::uint32_t kGiveUpMs = 10000;
 
 class ProbeDlg : public ui::CDlgBase {
 public:
-    explicit ProbeDlg(int expected) : CDlgBase(900, 0), expected_(expected) {
+    explicit ProbeDlg(unsigned stopKey) : CDlgBase(900, 0), stopKey_(stopKey) {
         width_ = 320;
         height_ = 200;
     }
@@ -37,14 +45,16 @@ public:
             const bool release = (std::uint32_t(lParam) & platform::kHookReleaseBit) != 0;
             std::printf("%s 0x%02X\n", release ? "release" : "press", unsigned(wParam));
             std::fflush(stdout);
-            if (++seen_ == expected_) {
+            ++seen_;
+            if (release && unsigned(wParam) == stopKey_) {
                 exitCode = 0;
                 platform::UiLoop().postQuit();
             }
             return 0;
         }
         if (message == platform::WM_TIMER && wParam == kGiveUpTimer) {
-            std::fprintf(stderr, "keycapture_probe: %d of %d key events after %u ms\n", seen_, expected_, kGiveUpMs);
+            std::fprintf(stderr, "keycapture_probe: no release of 0x%02X after %u ms (%d key events)\n", stopKey_,
+                         kGiveUpMs, seen_);
             platform::UiLoop().postQuit();
             return 0;
         }
@@ -54,8 +64,19 @@ public:
     }
 
 private:
-    int expected_;
+    unsigned stopKey_;
     int seen_ = 0;
+};
+
+// Counts the key presses that reach the program's windows, as the hook's own filter sees them.
+class PressCounter : public QObject {
+public:
+    int presses = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched->isWindowType())
+            ++presses;
+        return false;
+    }
 };
 
 } // namespace
@@ -65,14 +86,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "keycapture_probe: no DISPLAY, skipped\n");
         return 77;
     }
-    const int expected = argc > 1 ? std::atoi(argv[1]) : 1;
+    const unsigned stopKey = argc > 1 ? unsigned(std::strtoul(argv[1], nullptr, 0)) : 0x7B;
     qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     QApplication app(argc, argv);
+    PressCounter counter;
+    app.installEventFilter(&counter);
     platform::RealClockLoop loop;
     platform::SetUiLoop(&loop);
     platform::QtLoopDriver driver(loop);
 
-    ProbeDlg dialog(expected);
+    ProbeDlg dialog(stopKey);
     dialog.Create();
     dialog.window()->setTitle(QStringLiteral("quorvik-keycapture"));
     dialog.window()->showCommand(platform::SW_SHOW);
@@ -83,5 +106,6 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     driver.exec();
     hook.StopHook();
+    std::printf("window-system presses %d\n", counter.presses);
     return dialog.exitCode;
 }

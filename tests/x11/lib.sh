@@ -6,6 +6,8 @@
 #                                XDG_RUNTIME_DIR (mode 700), XDG_CONFIG_HOME and TMPDIR
 # x11_wait SECONDS COMMAND…      runs COMMAND every 50 ms until it succeeds; false on timeout
 # x11_windows PID [NAME]         the visible windows of process PID (named NAME, a regex)
+# x11_main_window PID            true once process PID shows its main window ("Gaming Mouse"), its
+#                                id then in x11_main: for x11_wait
 # x11_geometry WINDOW            "X Y WIDTH HEIGHT" of WINDOW on the screen
 # x11_track PID                  remembers PID; it is killed when the script ends
 #
@@ -32,7 +34,8 @@ x11_start_display() {
     if [ -z "${QV_X11_INSIDE:-}" ]; then
         x11_need xvfb-run xauth
         export QV_X11_INSIDE=1
-        exec xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" "$@"
+        # A display number of its own to start from: two xvfb-run -a started together may pick the same.
+        exec xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 1920x1080x24 -nolisten tcp" "$@"
     fi
     x11_need openbox
     x11_scratch=$(mktemp -d)
@@ -82,6 +85,12 @@ x11_windows() {
     else
         xdotool search --all --onlyvisible --pid "$1" 2>/dev/null || true
     fi
+}
+
+x11_main=""
+x11_main_window() {
+    x11_main=$(x11_windows "$1" '^Gaming Mouse$' | head -n 1)
+    [ -n "$x11_main" ]
 }
 
 x11_geometry() {

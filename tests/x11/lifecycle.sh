@@ -3,13 +3,14 @@
 # (its own XDG_RUNTIME_DIR, XDG_CONFIG_HOME and TMPDIR):
 #  - a second start makes the running one handle the open request (its window, hidden by its close
 #    button, shows again) and exits 0;
+#  - a start beside a running one that does not answer (stopped) says so and exits 1;
 #  - after `kill -9` of the running one (its socket is left behind) a new start becomes the
 #    instance; `quorvik --quit` exits 0 and ends it, and exits 1 when none runs;
-#  - SIGTERM, SIGINT and the end of the desktop session (a test session manager asks the program to
-#    save for a shutdown) while a save is pending: an edit made by a click on a power-saving check
-#    has gone to the virtual mouse and its save is 10 s away; the program ends with status 0 and
-#    the profile file then holds the edit, complete (99 lines, the one line changed, readable by
-#    quorvikctl).
+#  - SIGTERM, SIGINT, `quorvik --quit` and the end of the desktop session (a test session manager
+#    asks the program to save for a shutdown) while a save is pending: an edit made by a click on
+#    a power-saving check has gone to the virtual mouse and its save is 10 s away; the program
+#    ends with status 0 and the profile file then holds the edit, complete (99 lines, the one line
+#    changed, readable by quorvikctl).
 #
 #   tests/x11/lifecycle.sh [BUILD_DIR]     (default: build)
 #
@@ -41,12 +42,8 @@ wake_on_motion=(130 479)
 main=""
 # Waits for the main window of process $1.
 wait_main() {
-    local pid=$1
-    have_main() {
-        main=$(x11_windows "$pid" '^Gaming Mouse$' | head -n 1)
-        [ -n "$main" ]
-    }
-    x11_wait 20 have_main || x11_fail "no main window of process $pid within 20 s"
+    x11_wait 20 x11_main_window "$1" || x11_fail "no main window of process $1 within 20 s"
+    main=$x11_main
 }
 main_hidden() { [ -z "$(x11_windows "$1" '^Gaming Mouse$')" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
@@ -78,6 +75,17 @@ x11_wait 5 shown || x11_fail "the open request did not show the first one's wind
 kill -0 "$first" || x11_fail "the first instance ended"
 echo "second start: exit 0 after $second_ms ms; the first one's hidden window came back"
 
+# ---- a running one that does not answer: the next start says so and exits 1 ----
+kill -STOP "$first"
+code=0
+timeout 20 "$program" 2>"$x11_scratch/stopped.stderr" || code=$?
+kill -CONT "$first"
+[ "$code" = 1 ] || x11_fail "a start beside a stopped instance exited $code, not 1"
+grep -q "does not answer" "$x11_scratch/stopped.stderr" ||
+    x11_fail "a start beside a stopped instance did not say why: $(cat "$x11_scratch/stopped.stderr")"
+kill -0 "$first" || x11_fail "the stopped instance ended"
+echo "a stopped instance: the next start says it does not answer and exits 1"
+
 # ---- a killed instance leaves its socket; the next start takes over ----
 socket=$(find "$XDG_RUNTIME_DIR" -type s | head -n 1)
 [ -n "$socket" ] || x11_fail "no instance socket in XDG_RUNTIME_DIR"
@@ -102,7 +110,7 @@ echo "after kill -9: a new start became the instance; --quit exits 0 and ends it
 
 # ---- an exit request while a save is pending ----
 # $1 case name, $2 "x y" of the check to click, $3 pair name, $4 value before, $5 after, $6 how
-# to end: TERM, INT or session.
+# to end: TERM, INT, quit (`quorvik --quit`) or session.
 pending_save() {
     local name=$1 point=$2 key=$3 before=$4 after=$5 how=$6
     x11_session "$name"
@@ -134,6 +142,7 @@ pending_save() {
     [ "$(pair "$key")" = "$key=$before" ] || x11_fail "$name: saved before the exit request (nothing pending)"
     case "$how" in
     TERM | INT) kill -s "$how" "$pid" ;;
+    quit) "$program" --quit || x11_fail "$name: quorvik --quit found no running program" ;;
     session)
         echo end >&"${SM[1]}"
         read -r -t 10 -u "${SM[0]}" line && [ "$line" = "saved 1" ] ||
@@ -164,6 +173,7 @@ pending_save() {
 
 pending_save sigterm "${wake_on_motion[*]}" MotionWakeup 1 0 TERM 0x0C
 pending_save sigint "${light_on_motion[*]}" MoveLightingOnOffMode 0 1 INT 0x0B
+pending_save quit "${light_on_motion[*]}" MoveLightingOnOffMode 0 1 quit 0x0B
 if [ -x "$manager" ]; then
     pending_save session-end "${wake_on_motion[*]}" MotionWakeup 1 0 session 0x0C
 else

@@ -2,8 +2,9 @@
 # The program in a real window: starts `quorvik --virtual-mouse` in its own Xvfb (1920 × 1080)
 # with openbox, checks the main window's size and place (1127 × 740, centred) and that it is drawn,
 # takes a picture of it, presses the virtual mouse's DPI button, sees the on-screen display appear
-# at the bottom-right corner and go again 1.5 – 1.8 s later, then ends the program with
-# `quorvik --quit` and checks it ended with status 0.
+# at the bottom-right corner and go again 1.5 – 1.8 s later, closes the virtual mouse's panel and
+# sees a later start bring it back, then ends the program with `quorvik --quit` and checks it
+# ended with status 0.
 #
 #   tests/x11/program.sh [BUILD_DIR] [--screenshot FILE]     (default: build)
 #
@@ -42,12 +43,8 @@ started=$SECONDS
 pid=$!
 x11_track "$pid"
 
-main=""
-have_main() {
-    main=$(x11_windows "$pid" '^Gaming Mouse$' | head -n 1)
-    [ -n "$main" ]
-}
-x11_wait 20 have_main || x11_fail "no main window within 20 s"
+x11_wait 20 x11_main_window "$pid" || x11_fail "no main window within 20 s"
+main=$x11_main
 panel=""
 have_panel() {
     panel=$(x11_windows "$pid" '^Virtual mouse$' | head -n 1)
@@ -114,6 +111,17 @@ echo "on-screen display 180 × 140 at 1740, 940: shown $(((shown - pressed) / 10
 # 1.5 – 1.8 s after the change, plus the time xdotool takes to see it (about 0.1 s here).
 [ "$visible_ms" -ge 1400 ] && [ "$visible_ms" -le 2300 ] ||
     x11_fail "the on-screen display was gone after $visible_ms ms, not 1.5 – 1.8 s"
+
+# Closed by the window manager's close (Alt+F4 in openbox), the panel hides; a later start, which
+# opens the program's window, brings it back.
+xdotool windowactivate --sync "$panel"
+xdotool key --clearmodifiers alt+F4
+panel_closed() { [ -z "$(x11_windows "$pid" '^Virtual mouse$')" ]; }
+x11_wait 5 panel_closed || x11_fail "the panel did not close"
+kill -0 "$pid" 2>/dev/null || x11_fail "closing the panel ended the program"
+"$program" || x11_fail "a later start failed"
+x11_wait 5 have_panel || x11_fail "a later start did not bring the panel back"
+echo "virtual mouse panel: closed, and back with a later start"
 
 "$program" --quit || x11_fail "quorvik --quit found no running program"
 ended() { ! kill -0 "$pid" 2>/dev/null; }

@@ -42,23 +42,14 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
     options = CtlOptions{};
     bool haveCommand = false;
     // Options that take a value accept both "--opt value" and "--opt=value".
-    auto takeValue = [&](std::size_t& i, const std::string& arg, const std::string& name, std::string& out) {
-        if (arg.size() > name.size() && arg[name.size()] == '=') {
-            out = arg.substr(name.size() + 1);
-            return true;
-        }
-        if (i + 1 >= args.size()) {
-            error = name + " needs a value";
-            return false;
-        }
-        out = args[++i];
-        return true;
+    auto takeValue = [&](std::size_t& i, const std::string& name, std::string& out) {
+        return app::TakeOptionValue(args, i, name, out, error);
     };
     // A whole number in [low, high] for an option; the message says what the option takes.
-    auto takeInt = [&](std::size_t& i, const std::string& arg, const std::string& name, int low, int high,
-                       const std::string& what, std::optional<int>& out) {
+    auto takeInt = [&](std::size_t& i, const std::string& name, int low, int high, const std::string& what,
+                       std::optional<int>& out) {
         std::string text;
-        if (!takeValue(i, arg, name, text))
+        if (!takeValue(i, name, text))
             return false;
         int parsed = 0;
         if (!parseInt(text, parsed) || parsed < low || parsed > high) {
@@ -68,9 +59,7 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         out = parsed;
         return true;
     };
-    auto isOption = [](const std::string& arg, const std::string& name) {
-        return arg == name || (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0);
-    };
+    using app::IsOption;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -78,43 +67,32 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         if (arg == "-h" || arg == "--help") {
             options.command = Command::Help;
             return true;
-        } else if (arg == "--virtual-mouse") {
-            options.virtualMouse = VirtualMouse::Both;
-        } else if (arg.rfind("--virtual-mouse=", 0) == 0) {
-            std::string form = arg.substr(16);
-            if (form == "wired")
-                options.virtualMouse = VirtualMouse::Wired;
-            else if (form == "receiver")
-                options.virtualMouse = VirtualMouse::Receiver;
-            else if (form == "both")
-                options.virtualMouse = VirtualMouse::Both;
-            else {
-                error = "--virtual-mouse takes wired, receiver or both, not \"" + form + "\"";
+        } else if (IsOption(arg, "--virtual-mouse")) {
+            if (!app::TakeVirtualMouse(arg, options.virtualMouse, error))
                 return false;
-            }
-        } else if (isOption(arg, "--trace")) {
-            if (!takeValue(i, arg, "--trace", options.traceFile))
+        } else if (IsOption(arg, "--trace")) {
+            if (!takeValue(i, "--trace", options.traceFile))
                 return false;
-        } else if (isOption(arg, "--data-dir")) {
-            if (!takeValue(i, arg, "--data-dir", options.dataDir))
+        } else if (IsOption(arg, "--data-dir")) {
+            if (!takeValue(i, "--data-dir", options.dataDir))
                 return false;
-        } else if (isOption(arg, "--slot")) {
-            if (!takeInt(i, arg, "--slot", 0, 4, "a profile slot from 0 to 4", options.slot))
+        } else if (IsOption(arg, "--slot")) {
+            if (!takeInt(i, "--slot", 0, 4, "a profile slot from 0 to 4", options.slot))
                 return false;
-        } else if (isOption(arg, "--sensor")) {
+        } else if (IsOption(arg, "--sensor")) {
             std::uint16_t sensor = 0;
-            if (!takeValue(i, arg, "--sensor", value))
+            if (!takeValue(i, "--sensor", value))
                 return false;
             if (!parseSensor(value, sensor)) {
                 error = "--sensor takes a 16-bit hexadecimal sensor id such as 0x3325, not \"" + value + "\"";
                 return false;
             }
             options.sensor = sensor;
-        } else if (isOption(arg, "--count")) {
-            if (!takeInt(i, arg, "--count", 1, kMaxCount, "a positive number", options.watchCount))
+        } else if (IsOption(arg, "--count")) {
+            if (!takeInt(i, "--count", 1, kMaxCount, "a positive number", options.watchCount))
                 return false;
-        } else if (isOption(arg, "--seconds")) {
-            if (!takeInt(i, arg, "--seconds", 1, kMaxSeconds, "a positive number of seconds", options.watchSeconds))
+        } else if (IsOption(arg, "--seconds")) {
+            if (!takeInt(i, "--seconds", 1, kMaxSeconds, "a positive number of seconds", options.watchSeconds))
                 return false;
         } else if (arg == "--json") {
             options.json = true;

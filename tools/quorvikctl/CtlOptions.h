@@ -1,6 +1,8 @@
 // Command line of quorvikctl: what the user asked for, checked before anything touches the mouse.
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,7 +22,7 @@ enum ExitCode : int {
 };
 
 enum class Command { Help, List, Status, Apply, Reports, Watch, Reset };
-enum class VirtualMouse { None, Wired, Receiver, Both };
+using VirtualMouse = app::VirtualMouse;
 
 struct CtlOptions {
     Command command = Command::Help;

@@ -419,7 +419,10 @@ int resetCommand(const CtlOptions& options, CtlContext& context, device::DeviceC
             return kExitCancelled;
         }
     }
-    core.FactoryReset();
+    if (!core.FactoryReset()) {
+        context.err << "quorvikctl: the mouse did not take the reset; nothing was changed\n";
+        return kExitFailure;
+    }
     context.err << "The mouse was reset to its factory settings.\n";
     return kExitOk;
 }

@@ -352,27 +352,36 @@ void colourFrame(QPainter& p, double w, double h, bool checked) {
 // ---- small icons ----
 
 void folder(QPainter& p, double w, double h, bool open) {
-    QColor body(0xE0, 0xAE, 0x48);
-    QColor back(0xB8, 0x86, 0x2E);
     p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(Qt::NoPen);
-    QPainterPath tab;
-    tab.addRoundedRect(QRectF(1, 2.5, w * 0.42, 3), 1, 1);
-    p.setBrush(back);
-    p.drawPath(tab);
-    p.drawRoundedRect(QRectF(1, 4, w - 2, h - 6.5), 1.5, 1.5);
-    p.setBrush(body);
-    if (open) {
-        QPainterPath lid;
-        lid.moveTo(3.5, 7);
-        lid.lineTo(w - 0.5, 7);
-        lid.lineTo(w - 2.5, h - 2.5);
-        lid.lineTo(1, h - 2.5);
-        lid.closeSubpath();
-        p.drawPath(lid);
-    } else {
-        p.drawRoundedRect(QRectF(1, 6, w - 2, h - 8.5), 1.5, 1.5);
+    if (!open) {
+        // Closed: one flat shape, tab and body in the same mid gold.
+        const QColor body(0xC9, 0x94, 0x35);
+        p.setBrush(body);
+        p.drawRoundedRect(QRectF(1, 2, w * 0.45, 3.5), 1, 1);
+        p.drawRoundedRect(QRectF(1, 4, w - 2, h - 6), 1.5, 1.5);
+        p.setBrush(body.lighter(118)); // a thin edge where the lid meets the body
+        p.drawRect(QRectF(1.5, 4.5, w - 3, 1));
+        p.restore();
+        return;
     }
+    // Open: the dark back with its tab, a sheet inside, and the light front flap tipped forward,
+    // so the opening shows between the back's top edge and the flap.
+    const QColor back(0x7A, 0x55, 0x1C);
+    p.setBrush(back);
+    p.drawRoundedRect(QRectF(1, 2, w * 0.45, 3.5), 1, 1);
+    p.drawRoundedRect(QRectF(1, 4, w - 3, h - 6), 1.5, 1.5);
+    p.setBrush(QColor(0xF4, 0xF1, 0xE8));
+    p.drawRect(QRectF(3, 5, w - 7, 5));
+    QPainterPath flap;
+    flap.moveTo(4.5, 8);
+    flap.lineTo(w - 0.5, 8);
+    flap.lineTo(w - 3, h - 2);
+    flap.lineTo(1, h - 2);
+    flap.closeSubpath();
+    p.setBrush(QColor(0xF6, 0xCF, 0x6E));
+    p.drawPath(flap);
     p.restore();
 }
 

@@ -16,11 +16,15 @@ namespace quorvik::platform {
 using EnvironmentGetter = std::function<const char*(const char* name)>;
 // Sets an environment variable (replacing any value).
 using EnvironmentSetter = std::function<void(const char* name, const char* value)>;
+// Removes an environment variable.
+using EnvironmentUnsetter = std::function<void(const char* name)>;
 
 // QT_QPA_PLATFORM="xcb;wayland" (X11, Wayland only when the X display cannot be opened) when
 // QT_QPA_PLATFORM is unset or empty and DISPLAY is set and not empty; QT_ENABLE_HIGHDPI_SCALING=0
-// always.
-void PrepareDisplayEnvironment(const EnvironmentGetter& get, const EnvironmentSetter& set);
+// always, and Qt's own scale settings (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS,
+// QT_AUTO_SCREEN_SCALE_FACTOR) removed.
+void PrepareDisplayEnvironment(const EnvironmentGetter& get, const EnvironmentSetter& set,
+                               const EnvironmentUnsetter& unset);
 // The same on the process environment. Call before the QApplication is created.
 void PrepareDisplayEnvironment();
 

@@ -3,9 +3,12 @@
 #include "platform/qt/NativeWindow.h"
 
 #include <QFileDialog>
+#include <QPointer>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace quorvik::platform {
 
@@ -16,31 +19,70 @@ FileDialogAnswerer& answerer() {
     return function;
 }
 
+// The desktop dialogs running now, innermost last: their nested loops hold up every loop below
+// them, so the program's exit must be able to end them.
+std::vector<QPointer<QFileDialog>>& runningDialogs() {
+    static std::vector<QPointer<QFileDialog>> dialogs;
+    return dialogs;
+}
+
+struct RunningDialog {
+    explicit RunningDialog(QFileDialog* dialog) : dialog(dialog) { runningDialogs().push_back(dialog); }
+    ~RunningDialog() {
+        auto& dialogs = runningDialogs();
+        // A dialog deleted while it ran is left as a null pointer: that goes too.
+        dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
+                                     [this](const QPointer<QFileDialog>& d) { return d.isNull() || d == dialog; }),
+                      dialogs.end());
+    }
+    QFileDialog* dialog;
+};
+
 std::optional<std::string> askDesktop(const FileDialogRequest& request, const std::string& folder) {
-    QFileDialog dialog(WindowFromHandle(request.owner), QString::fromStdU16String(request.title),
-                       QString::fromStdString(folder));
+    // On the heap and watched: when its owner window goes while the dialog runs (the program is
+    // ending), Qt deletes the dialog with it, and exec() returns Rejected.
+    QPointer<QFileDialog> dialog = new QFileDialog(
+        WindowFromHandle(request.owner), QString::fromStdU16String(request.title), QString::fromStdString(folder));
     const bool save = request.kind == FileDialogRequest::Kind::Save;
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (save && !request.confirmOverwrite)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = QtNameFilters(request.filter);
     if (!filters.isEmpty())
-        dialog.setNameFilters(filters);
+        dialog->setNameFilters(filters);
     // The dialog adds the extension itself, so its overwrite question names the real file.
     if (!request.defaultExtension.empty())
-        dialog.setDefaultSuffix(QString::fromStdU16String(request.defaultExtension));
+        dialog->setDefaultSuffix(QString::fromStdU16String(request.defaultExtension));
     if (!request.fileName.empty())
-        dialog.selectFile(QString::fromStdU16String(request.fileName));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    const QStringList chosen = dialog.selectedFiles();
+        dialog->selectFile(QString::fromStdU16String(request.fileName));
+    int result = QDialog::Rejected;
+    {
+        const RunningDialog running(dialog);
+        result = dialog->exec();
+    }
+    QStringList chosen;
+    if (dialog && result == QDialog::Accepted)
+        chosen = dialog->selectedFiles();
+    delete dialog.data();
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen.front().toStdString();
 }
 
 } // namespace
+
+void CancelRunningFileDialogs() {
+    // Innermost first: each one's loop must end before the one below it can return.
+    const auto dialogs = runningDialogs();
+    for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it)
+        if (*it)
+            (*it)->reject();
+}
+
+std::size_t RunningFileDialogCount() {
+    return runningDialogs().size();
+}
 
 void SetFileDialogAnswerer(FileDialogAnswerer function) {
     answerer() = std::move(function);

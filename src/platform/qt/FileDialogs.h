@@ -43,6 +43,12 @@ struct FileDialogRequest {
 // added where the name had none, or nothing when the user cancelled.
 std::optional<std::string> RunFileDialog(const FileDialogRequest& request);
 
+// The program is ending: every desktop dialog that RunFileDialog is running is cancelled, so its
+// caller gets nothing and the loops below it can end. Dialogs answered by an answerer never wait.
+void CancelRunningFileDialogs();
+// Desktop dialogs running now (tests).
+std::size_t RunningFileDialogCount();
+
 // The answer a person would give: the path they picked or typed (relative paths are taken from
 // the dialog's starting folder), or nothing for Cancel. An empty function restores the desktop's
 // dialog.

@@ -40,7 +40,8 @@ constexpr NativeKey kNativeKeys[] = {
 };
 
 // Keypad keys by their Qt key, when the event carries the keypad modifier. With Num Lock off the
-// keypad sends the navigation keys, which the plain table below names as the original does.
+// keypad sends the navigation keys, and those are recorded as the navigation keys they act as
+// (the plain table below): keypad 7 is Home then.
 constexpr KeyPair kKeypadKeys[] = {
     {Qt::Key_0, 0x60}, {Qt::Key_1, 0x61}, {Qt::Key_2, 0x62}, {Qt::Key_3, 0x63}, {Qt::Key_4, 0x64},
     {Qt::Key_5, 0x65}, {Qt::Key_6, 0x66}, {Qt::Key_7, 0x67}, {Qt::Key_8, 0x68}, {Qt::Key_9, 0x69},

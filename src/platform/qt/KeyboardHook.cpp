@@ -3,13 +3,20 @@
 #include "platform/qt/KeyMapping.h"
 #include "platform/qt/UiLoop.h"
 
-#include <QCoreApplication>
+#include "platform/Messages.h"
+
+#include <QGuiApplication>
 #include <QKeyEvent>
 
 namespace quorvik::platform {
 
 namespace {
 CKeyboardHook* g_active = nullptr;
+
+// What the hook's own window gets when a held-back release is due: this message one loop turn
+// after it (wParam its serial number), or this timer.
+constexpr unsigned kSendHeldRelease = WM_USER + 0x100;
+constexpr unsigned kReleaseWaitTimer = 1;
 } // namespace
 
 // Watches the whole application while a hook runs. Qt hands a key event first to the top-level
@@ -20,16 +27,20 @@ class KeyFilter : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
+        if (type == QEvent::ApplicationDeactivate) {
+            if (g_active)
+                g_active->ForgetKeys();
+            return false;
+        }
         if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWindowType())
             return false;
         const auto* key = static_cast<const QKeyEvent*>(event);
-        // X11 repeats a held key as release-press pairs marked as auto-repeat; the hook reports
-        // the key going down once and coming up once.
+        // Repeats Qt recognised; the others the hook tells by their time stamps.
         if (key->isAutoRepeat())
             return false;
         const unsigned vk = VirtualKeyFromEvent(*key);
         if (vk != 0 && g_active)
-            g_active->Deliver(vk, type == QEvent::KeyRelease);
+            g_active->OnKey(vk, type == QEvent::KeyRelease, key->timestamp());
         return false;
     }
 };
@@ -54,6 +65,11 @@ void removeFilter() {
 }
 } // namespace
 
+CKeyboardHook::CKeyboardHook() {
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        releaseWaitMs_ = kX11ReleaseWaitMs;
+}
+
 CKeyboardHook::~CKeyboardHook() {
     StopHook();
 }
@@ -63,14 +79,24 @@ bool CKeyboardHook::StartHook(WindowHandle window) {
         return false;
     if (g_active && g_active != this)
         g_active->StopHook();
+    SendHeldRelease(); // to the window it belongs to
     target_ = window;
     g_active = this;
+    down_.reset();
+    if (self_ == 0 && HasUiLoop())
+        self_ = UiLoop().registerWindow(this);
     installFilter();
     return true;
 }
 
 void CKeyboardHook::StopHook() {
+    // A release held back happened while the hook ran: it still goes, after everything before it.
+    SendHeldRelease();
     target_ = 0;
+    down_.reset();
+    if (self_ != 0 && HasUiLoop())
+        UiLoop().unregisterWindow(self_);
+    self_ = 0;
     if (g_active != this)
         return;
     g_active = nullptr;
@@ -85,11 +111,63 @@ CKeyboardHook* CKeyboardHook::Active() {
     return g_active;
 }
 
-void CKeyboardHook::Deliver(unsigned vk, bool release) {
+void CKeyboardHook::OnKey(unsigned vk, bool release, unsigned long stamp) {
     if (target_ == 0 || !HasUiLoop())
         return;
-    EventLoop& loop = UiLoop();
-    loop.post(target_, kKeyboardHookMessage, WPARAM(vk & 0xFF), HookEventWord(release, loop.now()));
+    vk &= 0xFF;
+    const std::uint64_t now = UiLoop().now();
+    if (!release) {
+        // The window system's repeat: the key never came up.
+        if (held_ && held_->vk == vk && held_->stamp == stamp) {
+            held_.reset();
+            return;
+        }
+        SendHeldRelease();
+        if (down_.test(vk))
+            return; // a repeat of a key that is held down
+        down_.set(vk);
+        Deliver(vk, false, now);
+        return;
+    }
+    SendHeldRelease();
+    held_ = HeldRelease{vk, stamp, now, ++serial_};
+    if (self_ == 0)
+        SendHeldRelease();
+    else if (releaseWaitMs_ > 0)
+        UiLoop().setTimer(self_, kReleaseWaitTimer, releaseWaitMs_);
+    else
+        UiLoop().post(self_, kSendHeldRelease, held_->serial, 0);
+}
+
+void CKeyboardHook::ForgetKeys() {
+    SendHeldRelease();
+    down_.reset();
+}
+
+void CKeyboardHook::SendHeldRelease() {
+    if (self_ != 0 && HasUiLoop())
+        UiLoop().killTimer(self_, kReleaseWaitTimer);
+    if (!held_)
+        return;
+    const HeldRelease release = *held_;
+    held_.reset();
+    down_.reset(release.vk);
+    Deliver(release.vk, true, release.timeMs);
+}
+
+LRESULT CKeyboardHook::handleMessage(unsigned message, WPARAM wParam, LPARAM) {
+    // Only the release this turn was waiting for: a later one gets its own full turn.
+    if (message == kSendHeldRelease && held_ && held_->serial == wParam)
+        SendHeldRelease();
+    else if (message == WM_TIMER && wParam == kReleaseWaitTimer)
+        SendHeldRelease();
+    return 0;
+}
+
+void CKeyboardHook::Deliver(unsigned vk, bool release, std::uint64_t timeMs) {
+    if (target_ == 0 || !HasUiLoop())
+        return;
+    UiLoop().post(target_, kKeyboardHookMessage, WPARAM(vk & 0xFF), HookEventWord(release, timeMs));
 }
 
 } // namespace quorvik::platform

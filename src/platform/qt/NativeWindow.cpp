@@ -81,7 +81,7 @@ LRESULT NativeWindow::handleMessage(unsigned message, WPARAM wParam, LPARAM lPar
     if (message == WM_TIMER && wParam == kHoverTimerId) {
         loop_.killTimer(handle_, kHoverTimerId);
         if (tracking_ && hoverMs_ > 0) {
-            hoverMs_ = 0; // hover reports once per tracking request, like the original platform
+            hoverMs_ = 0; // hover reports once per tracking request: the controls ask again
             return forward(WM_MOUSEHOVER, 0, MakePointParam(lastPoint_.x(), lastPoint_.y()));
         }
         return 0;
@@ -146,8 +146,8 @@ void NativeWindow::showCommand(int command) {
         raiseAndActivate();
         break;
     default:
-        // A minimised window stays minimised, as on the original platform: activating it would make
-        // an X11 window manager restore it to the screen.
+        // A minimised window stays minimised, as the program expects: activating it would make an
+        // X11 window manager restore it to the screen.
         if (isMinimized()) {
             show();
             break;

@@ -28,6 +28,17 @@ constexpr char kAck = 0x06;
 // A sockaddr_un path holds 107 bytes and the terminating zero.
 constexpr int kMaxSocketPathBytes = 107;
 
+constexpr const char* kDataFolderLockName = "quorvik.lock";
+
+// The socket path the holder of a data folder's lock wrote into it; empty when it is not one.
+QString readHolder(int fd) {
+    char bytes[kMaxSocketPathBytes + 1];
+    const ssize_t n = ::pread(fd, bytes, sizeof bytes, 0);
+    if (n <= 0 || n > kMaxSocketPathBytes)
+        return {};
+    return QFile::decodeName(QByteArray(bytes, static_cast<int>(n)));
+}
+
 QByteArray requestMessage(SingleInstance::Request request) {
     QByteArray message(kRequestTag.data(), static_cast<int>(kRequestTag.size()));
     message.append(static_cast<char>(request));
@@ -72,6 +83,49 @@ SingleInstance::~SingleInstance() {
         server_->close(); // removes the socket file
     if (lockFd_ >= 0)
         ::close(lockFd_);
+    if (folderLockFd_ >= 0)
+        ::close(folderLockFd_);
+}
+
+void SingleInstance::GuardDataFolder(const QString& configFolder) {
+    folderLockPath_ = QDir(configFolder).filePath(QString::fromLatin1(kDataFolderLockName));
+}
+
+bool SingleInstance::claimDataFolder() {
+    if (folderLockPath_.isEmpty() || folderLockFd_ >= 0)
+        return true;
+    QDir().mkpath(QFileInfo(folderLockPath_).path());
+    const QByteArray lockPath = QFile::encodeName(folderLockPath_);
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true; // a data folder we may not write to: nothing to guard (and nothing saved)
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const QString holder = readHolder(fd);
+        ::close(fd);
+        if (!holder.isEmpty())
+            path_ = holder;
+        return false;
+    }
+    // Only the holder writes, and only while it holds the lock: what a reader finds is current.
+    const QByteArray own = QFile::encodeName(path_);
+    const bool written =
+        ::ftruncate(fd, 0) == 0 && ::pwrite(fd, own.constData(), static_cast<std::size_t>(own.size()), 0) == own.size();
+    // Unwritten, the lock still guards the folder; a later start only cannot reach this program.
+    static_cast<void>(written);
+    folderLockFd_ = fd;
+    return true;
+}
+
+QString SingleInstance::dataFolderHolder() const {
+    if (folderLockPath_.isEmpty() || folderLockFd_ >= 0)
+        return {};
+    const int fd = ::open(QFile::encodeName(folderLockPath_).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    // A lock we can take means nobody holds the folder: what the file says is a dead program's.
+    const QString holder = ::flock(fd, LOCK_SH | LOCK_NB) != 0 ? readHolder(fd) : QString();
+    ::close(fd);
+    return holder;
 }
 
 QString SingleInstance::SocketPath(const QString& guardName, const QString& folder, unsigned uid) {
@@ -101,15 +155,15 @@ bool SingleInstance::TryBecomePrimary() {
         const bool ours = peerIsSameUser(probe.socketDescriptor());
         probe.abort();
         // Another user's live socket at our path (possible only in a shared temp folder) is not
-        // ours to talk to or remove: the program then runs unguarded rather than not at all.
-        return !ours;
+        // ours to talk to or remove: the program then runs without a socket rather than not at all.
+        return !ours && claimDataFolder();
     }
     switch (probe.error()) {
     case QLocalSocket::ServerNotFoundError:    // no socket file
     case QLocalSocket::ConnectionRefusedError: // a file nobody listens on: a killed instance's
         break;
     case QLocalSocket::SocketAccessError:
-        return true; // a socket we may not use is not ours to remove either: run unguarded
+        return claimDataFolder(); // a socket we may not use is not ours to remove either
     default:
         // Still connecting when the time ran out (its queue is full) or timed out: alive but not
         // accepting. A hung instance keeps its socket, and this start ends.
@@ -125,6 +179,13 @@ bool SingleInstance::TryBecomePrimary() {
         ::close(lockFd_);
         lockFd_ = -1;
         return false; // another start won the race and is about to listen
+    }
+    // A program started with another socket folder may already use the data folder.
+    if (!claimDataFolder()) {
+        if (lockFd_ >= 0)
+            ::close(lockFd_);
+        lockFd_ = -1;
+        return false;
     }
 
     // Only now, with no one answering and the lock held, is a socket file at the path a leftover
@@ -142,8 +203,15 @@ bool SingleInstance::IsListening() const {
 }
 
 bool SingleInstance::SendToPrimary(Request request) {
+    if (sendTo(path_, request))
+        return true;
+    const QString holder = dataFolderHolder();
+    return !holder.isEmpty() && holder != path_ && sendTo(holder, request);
+}
+
+bool SingleInstance::sendTo(const QString& path, Request request) const {
     QLocalSocket socket;
-    socket.connectToServer(path_);
+    socket.connectToServer(path);
     if (!socket.waitForConnected(timeoutMs_) || !peerIsSameUser(socket.socketDescriptor()))
         return false;
 

@@ -14,6 +14,11 @@
 // both become primary; the kernel drops the lock with the process. Both sides check
 // the peer's credentials: a socket served by another user is never trusted, and requests from
 // another user are never obeyed.
+//
+// The socket folder depends on the environment a program was started in (a start from cron or
+// over ssh has no XDG_RUNTIME_DIR), so two programs could miss each other and both use one data
+// folder. So the primary also holds a lock on "quorvik.lock" in the data folder's config/, with
+// its socket path written in it; a start that finds that lock held is that program's client.
 #pragma once
 
 #include <QObject>
@@ -50,17 +55,24 @@ public:
 
     QString socketPath() const { return path_; }
 
+    // The config/ folder of the data folder this start will use (created when missing). Call before
+    // TryBecomePrimary and SendToPrimary.
+    void GuardDataFolder(const QString& configFolder);
+
     // True when no other instance of this user answers: a socket left behind by a killed instance
     // is removed and this instance starts listening. False when one answers, or when one holds the
     // socket but does not accept in time (a hung instance is still alive: its socket stays).
     // True, but without listening, when the socket at the path is served by another user.
+    // False also when another program holds the guarded data folder: socketPath() is then that
+    // program's socket (as it wrote it), so SendToPrimary reaches it.
     bool TryBecomePrimary();
     // After TryBecomePrimary returned true: whether later starts can reach this instance (false when
     // the socket could not be created, e.g. the folder is not writable, or another user holds the
     // path; the program runs anyway).
     bool IsListening() const;
 
-    // Sends one request to the running instance; true when it acknowledged receipt in time.
+    // Sends one request to the running instance; true when it acknowledged receipt in time. When
+    // nobody answers at socketPath(), the program holding the guarded data folder is asked.
     bool SendToPrimary(Request request);
 
     // Called on this object's thread (the GUI thread) for each request a later start sends.
@@ -72,11 +84,20 @@ public:
 private:
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
+    bool sendTo(const QString& path, Request request) const;
+    // Takes the data folder's lock for this instance; false, with path_ set to the holder's
+    // socket, when another program holds it. True without a lock when there is none to take.
+    bool claimDataFolder();
+    // The socket path written by the program holding the data folder's lock; empty when none does.
+    QString dataFolderHolder() const;
 
     QString path_;
     int timeoutMs_ = 2000;
     // Held by the primary for its whole life: settles two starts racing for the socket.
     int lockFd_ = -1;
+    QString folderLockPath_;
+    // Held by the primary for its whole life: the data folder is this program's.
+    int folderLockFd_ = -1;
     std::unique_ptr<QLocalServer> server_;
     std::function<void(Request)> handler_;
 };

@@ -97,20 +97,30 @@ int CEditShowList::iconWidth() const {
     return w > 0 ? w : 16;
 }
 
+int CEditShowList::indent() const {
+    return int((iconWidth() + 3) * platform::DisplayScaleFactor());
+}
+
+QRect CEditShowList::FolderIconRect(const QRect& line, int depth, bool open) const {
+    const double scale = platform::DisplayScaleFactor();
+    const SkinImage& icon = open ? folderOpen_ : folderClosed_;
+    const int iw = int((icon.width() > 0 ? icon.width() : iconWidth()) * scale);
+    const int ih = int((icon.height() > 0 ? icon.height() : iconWidth()) * scale);
+    return QRect(line.left() + Scaled(3) + depth * indent(), line.top() + (line.height() - ih) / 2, iw, ih);
+}
+
+std::pair<int, int> CEditShowList::FolderIconColumn(int depth) const {
+    const int left = rect_.left + depth * indent();
+    return {left, left + indent()};
+}
+
 void CEditShowList::Draw(QPainter& p, const Rect&) {
     auto rows = Rows();
-    const double scale = platform::DisplayScaleFactor();
-    const int indent = int((iconWidth() + 3) * scale);
     drawRows(p, rect_.toQRect(), first_, int(rows.size()), selected_, [&](int r, const QRect& line) {
         const Row& row = rows[std::size_t(r)];
-        int x = line.left() + Scaled(3) + row.depth * indent;
-        if (row.folder) {
-            const SkinImage& icon = row.open ? folderOpen_ : folderClosed_;
-            int iw = int(icon.width() * scale);
-            int ih = int(icon.height() * scale);
-            icon.draw(p, QRect(x, line.top() + (line.height() - ih) / 2, iw, ih));
-        }
-        x += indent;
+        if (row.folder)
+            (row.open ? folderOpen_ : folderClosed_).draw(p, FolderIconRect(line, row.depth, row.open));
+        const int x = line.left() + Scaled(3) + (row.depth + 1) * indent();
         DrawSingleLine(p, QRect(x, line.top(), line.right() - x, line.height()), QString::fromStdU16String(row.name),
                        Rgb(0xFFFFFF), font_, Qt::AlignLeft);
     });
@@ -139,12 +149,15 @@ bool CEditShowList::OnLButtonDown(unsigned, int x, int y) {
         return false;
     auto rows = Rows();
     int row = selectAt(y, rows);
+    flippedByPress_.reset();
     if (row >= 0) {
         const Row& r = rows[std::size_t(row)];
-        // The folder icon column of its depth opens and closes the folder.
-        double iconArea = iconWidth() * platform::DisplayScaleFactor() * (r.depth + 1);
-        if (r.folder && x - rect_.left < iconArea)
+        // The icon, where its depth indents it, opens and closes the folder.
+        const auto [left, right] = FolderIconColumn(r.depth);
+        if (r.folder && x >= left && x < right) {
             flipOpen(r);
+            flippedByPress_ = r.location;
+        }
     }
     return true;
 }
@@ -168,9 +181,13 @@ bool CEditShowList::OnLButtonDblClk(unsigned, int x, int y) {
         return false;
     auto rows = Rows();
     int row = rowAt(rect_, first_, y);
+    const std::optional<MacroLocation> flipped = std::exchange(flippedByPress_, std::nullopt);
     if (row < 0 || row >= int(rows.size()))
         return false;
-    flipOpen(rows[std::size_t(row)]);
+    // A double-click on the icon ends with the folder flipped once: its first press did it.
+    const Row& r = rows[std::size_t(row)];
+    if (!(flipped && *flipped == r.location))
+        flipOpen(r);
     NotifySelf(kCodeDoubleClick);
     return true;
 }

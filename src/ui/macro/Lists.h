@@ -4,6 +4,8 @@
 #include "macro/MacroLibrary.h"
 #include "ui/skin/ControlBase.h"
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace quorvik::ui {
@@ -42,6 +44,11 @@ public:
     void SetSelectedRow(int row) { selected_ = row; }
     // The row of a location, or -1 when it is not listed (free, or under a closed folder).
     int RowOf(const macro::MacroLocation& location) const;
+    // Where the folder icon of a row at `depth` is drawn, in the row `line` (client pixels).
+    QRect FolderIconRect(const QRect& line, int depth, bool open) const;
+    // The column a row's folder icon stands in, indented by its depth: a press there opens or
+    // closes the folder. Left and right edge in client pixels.
+    std::pair<int, int> FolderIconColumn(int depth) const;
 
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnLButtonDown(unsigned keys, int x, int y) override;
@@ -52,6 +59,7 @@ public:
 
 private:
     int iconWidth() const;
+    int indent() const;
     // Selects the row under the pointer (or nothing below the last row) and makes it the current
     // location; returns the row or -1.
     int selectAt(int y, const std::vector<Row>& rows);
@@ -63,6 +71,9 @@ private:
     int first_ = 0;
     int selected_ = -1;
     ClickPoint clickPoint_;
+    // The folder the last press flipped on its icon: the double-click that may follow that press
+    // is the same gesture and does not flip it back.
+    std::optional<macro::MacroLocation> flippedByPress_;
 };
 
 // The actions of one macro, one row each, with the action's icon and text.

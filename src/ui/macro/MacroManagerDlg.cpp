@@ -11,6 +11,7 @@
 #include "ui/macro/MacroPopups.h"
 #include "ui/macro/MacroSmallDlg.h"
 #include "ui/skin/AttentionDlg.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/ProgramWords.h"
 
 #include <QRegularExpressionValidator>
@@ -67,12 +68,15 @@ CMacroManagerDlg::CMacroManagerDlg(WindowHandle parent) : CDlgBase(kTemplate, pa
 }
 
 CMacroManagerDlg::~CMacroManagerDlg() {
+    // Destroyed while open: the window goes now, while its WM_DESTROY still reaches this class.
+    DestroyWindow();
     hook_.StopHook();
 }
 
 bool CMacroManagerDlg::OnInitDialog() {
     SetFrameBitmap(SkinFile("Frame_Macro_Manager.bmp"));
     recording_ = false;
+    finished_ = false;
     pendingInsert_ = pendingItem_ = false;
     bool ok = CDlgBase::OnInitDialog();
     refreshTree();
@@ -100,11 +104,7 @@ model::MacroRecord* CMacroManagerDlg::SelectedMacro() const {
 void CMacroManagerDlg::CreateControls(const Rect&) {
     const WindowHandle h = hwnd();
     auto R = [](double l, double t, double r, double b) { return ScaledRect(l, t, r, b); };
-    auto button = [&](int id, const Rect& rect, int label) {
-        auto b = std::make_unique<CImageButton>(h, id, rect, text(label));
-        b->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-        AddControl(1, std::move(b));
-    };
+    auto button = [&](int id, const Rect& rect, int label) { AddControl(1, MakeTextButton(h, id, rect, text(label))); };
     auto heading = [&](int id, double l, double t, double r, int label) {
         AddControl(3, std::make_unique<CHeadingText>(h, id, R(l, t, r, t + 18), text(label), Rgb(kAccent)));
     };
@@ -112,9 +112,7 @@ void CMacroManagerDlg::CreateControls(const Rect&) {
     // Title bar.
     AddControl(3, std::make_unique<CHeadingText>(h, 2100, R(14, 2, 400, 30), text(kTextManagerTitle), Rgb(kTitleText),
                                                  Scaled(18)));
-    auto close = std::make_unique<CImageButton>(h, kIdMacroClose, R(498, 4, 520, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
+    AddControl(1, MakeCloseButton(h, kIdMacroClose, R(498, 4, 520, 26)));
 
     // The library.
     heading(2103, kTreePanel.left + 8, 45, kTreePanel.right - 8, kTextMacrosHeading);
@@ -595,20 +593,27 @@ void CMacroManagerDlg::OnOK() {
 }
 
 void CMacroManagerDlg::OnCancel() {
-    // Closed from outside (the main window closing every dialog): nothing is saved.
+    // Closed from outside (Alt+F4, the main window closing every dialog): saved all the same.
+    finish();
+    EndDialog(IDCANCEL);
+}
+
+void CMacroManagerDlg::finish() {
+    // The hook goes first, so that no key arrives behind the saved file's back.
     hook_.StopHook();
     recording_ = false;
-    EndDialog(IDCANCEL);
+    macro::CurrentMacroLocation() = MacroLocation::None();
+    if (finished_)
+        return;
+    finished_ = true;
+    macro::SaveMacroLibraryFile();
 }
 
 LRESULT CMacroManagerDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kIdMacroClose:
         if (lParam == kCodeClick) {
-            hook_.StopHook();
-            recording_ = false;
-            macro::CurrentMacroLocation() = MacroLocation::None();
-            macro::SaveMacroLibraryFile();
+            finish();
             EndDialog(IDOK);
         }
         return 0;
@@ -726,10 +731,8 @@ LRESULT CMacroManagerDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM 
         return r;
     }
     case WM_DESTROY:
-        // Every way out stops the recording's hook and forgets the selection.
-        hook_.StopHook();
-        recording_ = false;
-        macro::CurrentMacroLocation() = MacroLocation::None();
+        // Every way out ends here, the program quitting under the manager too.
+        finish();
         break;
     default:
         break;

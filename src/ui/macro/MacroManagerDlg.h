@@ -1,11 +1,13 @@
 // The macro manager: the library as a tree, the actions of the selected macro, recording from
 // the keyboard, single-step editing, the loop options and the item commands (new, rename, delete,
 // export, import). It edits the program's library in place and saves it to the library file when
-// a recording stops and when its close button closes it; closed any other way it saves nothing.
+// a recording stops and whenever the manager ends: by its close button, by WM_CLOSE (Alt+F4, or
+// the main window closing every dialog on its way out) or by the program quitting. Ending stops
+// the hook first and forgets the selection, so the file's location line is stage -1.
 //
 //   CMacroManagerDlg manager(mainWindow);
 //   manager.DoModal();                 // returns when the user closes it (or WM_CLOSE arrives)
-//   macro::ReadMacroLibraryAtStartup(); // the library as saved; unsaved edits are dropped
+//   macro::ReadMacroLibraryAtStartup(); // the library as the manager saved it
 //
 // Menu choices run after the window has repainted: the painting hands them to the loop.
 #pragma once
@@ -113,6 +115,8 @@ private:
                                        const char16_t* extension, std::u16string name);
 
     int attention(int text);
+    // Every way out: hook stopped, selection forgotten, library saved (once).
+    void finish();
 
     platform::CKeyboardHook hook_;
     bool recording_ = false;
@@ -124,6 +128,7 @@ private:
     // The location the action list and loop controls show.
     macro::MacroLocation shown_ = macro::MacroLocation::None();
     bool showingLoopCount_ = false;
+    bool finished_ = false;
 };
 
 // Stops the manager's hook while a command runs (a dialog may capture keys with its own, and only

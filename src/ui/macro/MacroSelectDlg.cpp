@@ -9,6 +9,7 @@
 #include "ui/macro/MacroIds.h"
 #include "ui/macro/MacroSmallDlg.h"
 #include "ui/skin/AttentionDlg.h"
+#include "ui/skin/DialogParts.h"
 
 namespace quorvik::ui {
 
@@ -38,9 +39,7 @@ void CMacroSelectDlg::CreateControls(const Rect&) {
     const WindowHandle h = hwnd();
     AddControl(3, std::make_unique<CHeadingText>(h, 2100, ScaledRect(14, 2, 220, 30),
                                                  model::LanguageText(kTextSelectTitle), Rgb(0xE6E6E6), Scaled(18)));
-    auto close = std::make_unique<CImageButton>(h, kIdDialogClose, ScaledRect(232, 4, 254, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
+    AddControl(1, MakeCloseButton(h, kIdDialogClose, ScaledRect(232, 4, 254, 26)));
 
     auto tree = std::make_unique<CEditShowList>(h, kIdMacroTree, ScaledRect(kListLeft, kListTop, kBarLeft, kListBottom),
                                                 macro::TheMacroLibrary());
@@ -49,10 +48,7 @@ void CMacroSelectDlg::CreateControls(const Rect&) {
     AddControl(1,
                std::make_unique<CVScrollBar>(h, kIdTreeScroll, ScaledRect(kBarLeft, kListTop, kBarRight, kListBottom)));
 
-    auto ok =
-        std::make_unique<CImageButton>(h, kIdDialogOk, ScaledRect(90, 306, 170, 330), model::LanguageText(kTextOk));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
+    AddControl(1, MakeTextButton(h, kIdDialogOk, ScaledRect(90, 306, 170, 330), model::LanguageText(kTextOk)));
 }
 
 void CMacroSelectDlg::DrawBackground(QPainter& p, const Rect& client) {

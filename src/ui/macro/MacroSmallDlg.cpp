@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 #include "ui/macro/MacroIds.h"
 #include "ui/skin/AttentionDlg.h"
+#include "ui/skin/DialogParts.h"
 
 namespace quorvik::ui {
 
@@ -31,14 +32,7 @@ void CMacroSmallDlg::CreateControls(const Rect&) {
     AddControl(2, std::make_unique<CHeadingText>(hwnd(), kIdDialogTitle, ScaledRect(16, 7, 303, 27),
                                                  model::LanguageText(titleText_), Rgb(kAccent)));
 
-    auto ok =
-        std::make_unique<CImageButton>(hwnd(), kIdDialogOk, ScaledRect(72, 70, 152, 94), model::LanguageText(kTextOk));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
-    auto cancel = std::make_unique<CImageButton>(hwnd(), kIdDialogCancel, ScaledRect(167, 70, 247, 94),
-                                                 model::LanguageText(kTextCancel));
-    cancel->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(cancel));
+    AddOkCancel(*this, kIdDialogOk, ScaledRect(72, 70, 152, 94), kIdDialogCancel, ScaledRect(167, 70, 247, 94));
     CreateBody();
 }
 

@@ -28,8 +28,6 @@ constexpr int kSelectorHeight = 26;
 
 constexpr int kTextLastLeftButton = 151;
 constexpr std::uint32_t kLeftButtonWarningMs = 100;
-// A press on the selector takes the menu's activation and clicks a moment later.
-constexpr std::uint64_t kCloseClickWindowMs = 500;
 
 constexpr int kPictureCount = 9;
 
@@ -158,9 +156,7 @@ void CButtonSelectors::onSelector(int id, LPARAM code) {
     }
     if (code != kCodeClick)
         return;
-    const bool justFolded = closedOnSelector_ == id && UiLoop().now() - closedOnSelectorAt_ <= kCloseClickWindowMs;
-    closedOnSelector_ = 0;
-    if (justFolded)
+    if (closingClick_.IsClosingClick(id, UiLoop().now()))
         return;
     const bool sameSelector = menuOpen() && openSelector_ == id;
     closeMenus();
@@ -243,10 +239,8 @@ void CButtonSelectors::bringPopupsForward() {
 void CButtonSelectors::onMenuLostActivation(int id) {
     // The user went elsewhere: the menu and its submenus fold. When that was a press on the menu's
     // own selector, the click that follows must not open it again at once.
-    if (id != 0 && openSelector_ == id && host_.Window().HotControl() == selectorById(id)) {
-        closedOnSelector_ = id;
-        closedOnSelectorAt_ = UiLoop().now();
-    }
+    if (id != 0 && openSelector_ == id && host_.Window().HotControl() == selectorById(id))
+        closingClick_.ListClosed(id, UiLoop().now());
     const int selector = openSelector_ ? openSelector_ : id;
     closeMenus();
     if (CComboButton* combo = selectorById(selector); combo && !anyPopupOpen())

@@ -7,6 +7,7 @@
 
 #include "ui/main/Page.h"
 #include "ui/rules/ButtonAssignment.h"
+#include "ui/rules/ClosingClick.h"
 
 #include <QImage>
 
@@ -67,8 +68,7 @@ private:
     // The selector a dialog opened from the menu stores its result for.
     int dialogSelector_ = 0;
     // The menu lost the activation to a press on its own selector: that press's click only folds it.
-    int closedOnSelector_ = 0;
-    std::uint64_t closedOnSelectorAt_ = 0;
+    rules::ClosingClick closingClick_;
     std::array<QImage, 9> pictures_;
     int picture_ = 1;
 };

@@ -5,7 +5,7 @@
 #include "platform/Messages.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/skin/AttentionDlg.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
 
 #include <QLineEdit>
 
@@ -111,14 +111,8 @@ bool CColorPaletteDlg::OnInitDialog() {
 }
 
 void CColorPaletteDlg::CreateControls(const Rect&) {
-    auto close = std::make_unique<CImageButton>(hwnd(), kCloseId, ScaledRect(472, 3, 494, 25), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
-
-    auto ok =
-        std::make_unique<CImageButton>(hwnd(), kOkId, ScaledRect(393, 246, 473, 270), model::LanguageText(kTextOk));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
+    AddControl(1, MakeCloseButton(hwnd(), kCloseId, ScaledRect(472, 3, 494, 25)));
+    AddControl(1, MakeTextButton(hwnd(), kOkId, ScaledRect(393, 246, 473, 270), model::LanguageText(kTextOk)));
 
     for (int k = 0; k < 3; ++k) {
         const double top = kFieldTop + k * kFieldPitch;

@@ -73,6 +73,7 @@ void CDebouncePage::CreateControls() {
 void CDebouncePage::Refresh(const model::ProfileRecord& record) {
     const int position = PositionOfMs(record.PairNumber(model::kPairKeyDebounce));
     slider_->SetValue(position);
+    shown_.Shown(position);
     showPosition(position);
 }
 
@@ -81,7 +82,9 @@ void CDebouncePage::showPosition(int position) {
 }
 
 void CDebouncePage::Collect(model::ProfileRecord& record) {
-    record.SetPairValue(model::kPairKeyDebounce, slider_->GetValue() * kMsPerPosition);
+    const long stored = record.PairNumber(model::kPairKeyDebounce);
+    if (shown_.Writes(slider_->GetValue(), stored == long(PositionOfMs(stored) * kMsPerPosition)))
+        record.SetPairValue(model::kPairKeyDebounce, slider_->GetValue() * kMsPerPosition);
 }
 
 bool CDebouncePage::HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {

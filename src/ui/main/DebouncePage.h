@@ -19,6 +19,7 @@ public:
 
     void CreateControls() override;
     void Refresh(const model::ProfileRecord& record) override;
+    // The slider's time, once it was moved or when the stored time is one of its positions.
     void Collect(model::ProfileRecord& record) override;
     bool HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
@@ -31,6 +32,7 @@ private:
 
     CSliderControl* slider_ = nullptr;
     CStaticText* value_ = nullptr;
+    ShownValue shown_;
 };
 
 } // namespace quorvik::ui

@@ -5,7 +5,7 @@
 #include "platform/Messages.h"
 #include "ui/rules/DpiLevelRule.h"
 #include "ui/skin/AttentionDlg.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/Displays.h"
 #include "ui/skin/Sliders.h"
 
@@ -16,9 +16,6 @@ namespace quorvik::ui {
 using namespace platform;
 
 namespace {
-constexpr std::uint32_t kCaptionColour = 0xBEBEBE;
-// "Frame_common.bmp" has a title bar 30 units high.
-constexpr double kTitleBarUnits = 30;
 // The knob of "Slider_Circle.png" is 16 units wide: half of it on either side of a stop.
 constexpr double kKnobHalfUnits = 8;
 // The DPI readout above the slider is drawn large.
@@ -46,19 +43,8 @@ bool CDPIValueSettingDlg::OnInitDialog() {
 }
 
 void CDPIValueSettingDlg::CreateControls(const Rect&) {
-    auto close = std::make_unique<CImageButton>(hwnd(), kCloseId, ScaledRect(401, 4, 423, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
-
-    auto ok =
-        std::make_unique<CImageButton>(hwnd(), kOkId, ScaledRect(119.5, 104, 199.5, 128), model::LanguageText(kOkText));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
-
-    auto cancel = std::make_unique<CImageButton>(hwnd(), kCancelId, ScaledRect(229.5, 104, 309.5, 128),
-                                                 model::LanguageText(kCancelText));
-    cancel->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(cancel));
+    AddControl(1, MakeCommonFrameClose(hwnd(), kCloseId));
+    AddOkCancel(*this, kOkId, ScaledRect(119.5, 104, 199.5, 128), kCancelId, ScaledRect(229.5, 104, 309.5, 128));
 
     auto readout = std::make_unique<CStaticText>(hwnd(), kDpiTextId, ScaledRect(24, 36, 405, 62), u"", Rgb(kTextHover),
                                                  Qt::AlignHCenter);
@@ -83,9 +69,7 @@ void CDPIValueSettingDlg::CreateControls(const Rect&) {
 void CDPIValueSettingDlg::DrawBackground(QPainter& p, const Rect& client) {
     p.fillRect(client.toQRect(), BackgroundColour());
     DrawFrame(p);
-    const QRect caption(Scaled(12), 0, Scaled(380), Scaled(kTitleBarUnits));
-    DrawSingleLine(p, caption, QString::fromStdU16String(model::LanguageText(kCaptionText)), Rgb(kCaptionColour),
-                   DialogFont(), Qt::AlignLeft);
+    DrawCommonFrameCaption(p, *this, model::LanguageText(kCaptionText));
     DrawControls(p, client);
 }
 

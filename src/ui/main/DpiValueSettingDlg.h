@@ -25,10 +25,8 @@ public:
     static constexpr int kEditId = 2022;
     static constexpr int kWidthUnits = 429;
     static constexpr int kHeightUnits = 140;
-    // Language texts: the caption, OK, Cancel, and the message for input that is not a number.
+    // Language texts: the caption and the message for input that is not a number.
     static constexpr int kCaptionText = 273;
-    static constexpr int kOkText = 4;
-    static constexpr int kCancelText = 5;
     static constexpr int kNotANumberText = 370;
 
     // `step` is the value box's step; `stepValues` the sensor's step value table, of which the

@@ -8,7 +8,7 @@
 #include "ui/main/MainIds.h"
 #include "ui/rules/ButtonAssignment.h"
 #include "ui/skin/AttentionDlg.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -25,8 +25,6 @@ constexpr int kTextShotsNote = 173;
 constexpr int kTextIntervalRange = 174;
 constexpr int kTextDigitsOnly = 175;
 constexpr int kTextShotsRange = 176;
-constexpr int kTextOk = 4;
-constexpr int kTextCancel = 5;
 
 constexpr const char16_t* kIntervalStart = u"50";
 constexpr const char16_t* kShotsStart = u"0";
@@ -89,9 +87,7 @@ void CFireKeyDlg::CreateControls(const Rect&) {
     const WindowHandle h = hwnd();
     AddControl(3, std::make_unique<CHeadingText>(h, 2100, ScaledRect(14, 2, 380, 30), model::LanguageText(kTextTitle),
                                                  Rgb(0xE6E6E6), Scaled(18)));
-    auto close = std::make_unique<CImageButton>(h, kCloseId, ScaledRect(401, 4, 423, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
+    AddControl(1, MakeCommonFrameClose(h, kCloseId));
 
     AddControl(2, std::make_unique<CStaticText>(h, 2101, ScaledRect(16, 44, 130, 68),
                                                 model::LanguageText(kTextInterval), Rgb(kTextNormal), Qt::AlignRight));
@@ -107,13 +103,7 @@ void CFireKeyDlg::CreateControls(const Rect&) {
         if (QLineEdit* edit = AddEdit(id, rect, text))
             edit->installEventFilter(filter_.get());
 
-    auto ok = std::make_unique<CImageButton>(h, kOkId, ScaledRect(126, 104, 206, 128), model::LanguageText(kTextOk));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
-    auto cancel =
-        std::make_unique<CImageButton>(h, kCancelId, ScaledRect(222, 104, 302, 128), model::LanguageText(kTextCancel));
-    cancel->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(cancel));
+    AddOkCancel(*this, kOkId, ScaledRect(126, 104, 206, 128), kCancelId, ScaledRect(222, 104, 302, 128));
 }
 
 void CFireKeyDlg::DrawBackground(QPainter& p, const Rect& client) {

@@ -2,18 +2,12 @@
 
 #include "model/LanguageTable.h"
 #include "platform/Messages.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/Displays.h"
 
 namespace quorvik::ui {
 
 using namespace platform;
-
-namespace {
-constexpr std::uint32_t kCaptionColour = 0xBEBEBE;
-// "Frame_common.bmp" has a title bar 30 units high.
-constexpr double kTitleBarUnits = 30;
-} // namespace
 
 CFirmwareResetDlg::CFirmwareResetDlg(WindowHandle parent) : CDlgBase(kTemplate, parent) {
     width_ = Scaled(kWidthUnits);
@@ -31,19 +25,8 @@ bool CFirmwareResetDlg::OnInitDialog() {
 }
 
 void CFirmwareResetDlg::CreateControls(const Rect&) {
-    auto close = std::make_unique<CImageButton>(hwnd(), kCloseId, ScaledRect(401, 4, 423, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
-
-    auto ok =
-        std::make_unique<CImageButton>(hwnd(), kOkId, ScaledRect(119.5, 104, 199.5, 128), model::LanguageText(kOkText));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
-
-    auto cancel = std::make_unique<CImageButton>(hwnd(), kCancelId, ScaledRect(229.5, 104, 309.5, 128),
-                                                 model::LanguageText(kCancelText));
-    cancel->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(cancel));
+    AddControl(1, MakeCommonFrameClose(hwnd(), kCloseId));
+    AddOkCancel(*this, kOkId, ScaledRect(119.5, 104, 199.5, 128), kCancelId, ScaledRect(229.5, 104, 309.5, 128));
 
     auto text = std::make_unique<CStaticText>(hwnd(), kMessageId, ScaledRect(30, 38, 399, 98),
                                               model::LanguageText(kMessageText), Rgb(kTextNormal), Qt::AlignHCenter);
@@ -55,9 +38,7 @@ void CFirmwareResetDlg::DrawBackground(QPainter& p, const Rect& client) {
     p.fillRect(client.toQRect(), BackgroundColour());
     DrawFrame(p);
     // The title bar names the action the question is about.
-    const QRect caption(Scaled(12), 0, Scaled(380), Scaled(kTitleBarUnits));
-    DrawSingleLine(p, caption, QString::fromStdU16String(model::LanguageText(kCaptionText)), Rgb(kCaptionColour),
-                   DialogFont(), Qt::AlignLeft);
+    DrawCommonFrameCaption(p, *this, model::LanguageText(kCaptionText));
     DrawControls(p, client);
 }
 

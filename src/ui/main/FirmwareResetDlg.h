@@ -16,10 +16,8 @@ public:
     static constexpr int kMessageId = 2013;
     static constexpr int kWidthUnits = 429;
     static constexpr int kHeightUnits = 140;
-    // Language texts: the question, the two buttons and the caption of the title bar.
+    // Language texts: the question and the caption of the title bar.
     static constexpr int kMessageText = 140;
-    static constexpr int kOkText = 4;
-    static constexpr int kCancelText = 5;
     static constexpr int kCaptionText = 7;
 
     explicit CFirmwareResetDlg(WindowHandle parent);

@@ -51,7 +51,9 @@ void CLiftOffPage::CreateControls() {
 }
 
 void CLiftOffPage::Refresh(const model::ProfileRecord& record) {
-    SelectRadio(record.PairNumber(model::kPairLiftDetectionHeight) == kLiftLowValue ? kLiftLow : kLiftHigh);
+    const bool low = record.PairNumber(model::kPairLiftDetectionHeight) == kLiftLowValue;
+    SelectRadio(low ? kLiftLow : kLiftHigh);
+    shown_.Shown(low);
     showChoice();
 }
 
@@ -62,8 +64,10 @@ void CLiftOffPage::showChoice() {
 }
 
 void CLiftOffPage::Collect(model::ProfileRecord& record) {
-    record.SetPairValue(model::kPairLiftDetectionHeight,
-                        int(radios_[0]->IsSelected() ? kLiftLowValue : kLiftHighValue));
+    const long stored = record.PairNumber(model::kPairLiftDetectionHeight);
+    const bool low = radios_[0]->IsSelected();
+    if (shown_.Writes(low, stored == kLiftLowValue || stored == kLiftHighValue))
+        record.SetPairValue(model::kPairLiftDetectionHeight, int(low ? kLiftLowValue : kLiftHighValue));
 }
 
 bool CLiftOffPage::HandleMessage(unsigned message, WPARAM, LPARAM lParam) {

@@ -27,6 +27,7 @@ private:
 
     std::array<CRadioButton*, 2> radios_{};
     std::array<CStaticText*, 2> texts_{};
+    ShownValue shown_; // 1 for the low choice
 };
 
 } // namespace quorvik::ui

@@ -56,6 +56,9 @@ constexpr int kSwatchInset = 3; // the swatch shows inside the frame picture
 constexpr int kArrow = 26;
 constexpr int kArrowPitch = 34;
 constexpr int kSliderMargin = 8; // half the knob: the first and last stops sit this far in
+constexpr int kEndGap = 10;      // from the last control shown to the page's end
+static_assert(kFirstRowTop + (CLightingPage::kMostRows - 1) * kRowPitch + kLineTop + kLineHeight + kEndGap ==
+              CLightingPage::kContentHeightUnits);
 
 // Effects (bit e) that show a group of the page; effects 10 and up select nothing and show none.
 constexpr std::uint16_t effects(std::initializer_list<int> list) {
@@ -205,6 +208,9 @@ void CLightingPage::showEffect(std::optional<int> effect) {
     for (int row = 0; row < kRowCount; ++row)
         if (rows[std::size_t(row)])
             placeRow(Row(row), next++);
+    // The panel ends below the last row shown; the pages below it move up or down with it.
+    const bool resized = next != shownRows_;
+    shownRows_ = next;
 
     for (int row = 0; row < kRowCount; ++row)
         SetContentVisible(captions_[std::size_t(row)], rows[std::size_t(row)]);
@@ -216,6 +222,14 @@ void CLightingPage::showEffect(std::optional<int> effect) {
         SetContentVisible(c, rows[kBrightnessRow]);
     SetContentVisible(up_, rows[kDirectionRow]);
     SetContentVisible(down_, rows[kDirectionRow]);
+    if (resized)
+        host_.RelayoutPages();
+}
+
+int CLightingPage::ContentHeightUnits() const {
+    const int lastBottom = shownRows_ == 0 ? kSelectorTop + kSelectorHeight
+                                           : kFirstRowTop + (shownRows_ - 1) * kRowPitch + kLineTop + kLineHeight;
+    return lastBottom + kEndGap;
 }
 
 void CLightingPage::showSpeedText() {
@@ -229,16 +243,24 @@ void CLightingPage::showBrightnessText() {
 void CLightingPage::Refresh(const model::ProfileRecord& record) {
     selector_->SetText(record.EffectName(1));
     const std::optional<int> effect = record.SelectedEffect();
+    // A click waiting to toggle a slot meant the slot of the effect it was made on, on the open page.
+    if (!IsOpen() || effect != shownEffect_)
+        dropPendingToggles();
     showEffect(effect);
+    shownEffect_ = effect;
     if (effect) {
         const std::size_t e = std::size_t(*effect);
         speed_->SetValue(record.Lighting1Speed[e]);
+        shownSpeed_.Shown(speed_->GetValue());
         brightness_->SetValue(record.Lighting1Brightness[e]);
+        shownBrightness_.Shown(brightness_->GetValue());
         for (int k = 0; k < kSlotCount; ++k) {
             checks_[std::size_t(k)]->SetColor(record.Lighting1FixedColor[e][std::size_t(k)]);
             checks_[std::size_t(k)]->SetChecked(record.Lighting1ColorSelected[e][std::size_t(k)] != 0);
         }
-        SelectRadio(record.Lighting1Direction[e] == 0 ? kDirectionUp : kDirectionDown);
+        const bool up = record.Lighting1Direction[e] == 0;
+        SelectRadio(up ? kDirectionUp : kDirectionDown);
+        shownUp_.Shown(up);
     }
     showSpeedText();
     showBrightnessText();
@@ -249,12 +271,19 @@ void CLightingPage::Refresh(const model::ProfileRecord& record) {
 
 void CLightingPage::Collect(model::ProfileRecord& record) {
     const std::optional<int> effect = record.SelectedEffect();
-    if (!effect)
+    // The controls show the effect of the last refresh; another effect's values are not theirs.
+    if (!effect || effect != shownEffect_)
         return;
     const std::size_t e = std::size_t(*effect);
-    record.Lighting1Speed[e] = std::uint8_t(speed_->GetValue());
-    record.Lighting1Brightness[e] = std::uint8_t(brightness_->GetValue());
-    record.Lighting1Direction[e] = up_->IsSelected() ? 0 : 1;
+    const int speed = speed_->GetValue();
+    if (shownSpeed_.Writes(speed, record.Lighting1Speed[e] < speed_->Stops()))
+        record.Lighting1Speed[e] = std::uint8_t(speed);
+    const int brightness = brightness_->GetValue();
+    if (shownBrightness_.Writes(brightness, record.Lighting1Brightness[e] < brightness_->Stops()))
+        record.Lighting1Brightness[e] = std::uint8_t(brightness);
+    const bool up = up_->IsSelected();
+    if (shownUp_.Writes(up, record.Lighting1Direction[e] <= 1))
+        record.Lighting1Direction[e] = up ? 0 : 1;
 }
 
 // ---- messages ----
@@ -300,8 +329,23 @@ bool CLightingPage::OnTimer(unsigned id) {
     if (id < kTimerColourFirst || id > kTimerColourLast)
         return false;
     host_.KillTimer(id); // one-shot
-    toggleSlot(int(id - kTimerColourFirst));
+    const int slot = int(id - kTimerColourFirst);
+    const std::optional<int> clickedOn = pendingToggle_[std::size_t(slot)];
+    pendingToggle_[std::size_t(slot)].reset();
+    if (!clickedOn || !IsOpen() || host_.CurrentRecord().SelectedEffect() != clickedOn) {
+        syncCheck(slot); // the click went with its effect or its page
+        return true;
+    }
+    toggleSlot(slot);
     return true;
+}
+
+void CLightingPage::dropPendingToggles() {
+    for (int k = 0; k < kSlotCount; ++k)
+        if (pendingToggle_[std::size_t(k)]) {
+            host_.KillTimer(kTimerColourFirst + unsigned(k));
+            pendingToggle_[std::size_t(k)].reset();
+        }
 }
 
 // ---- effect selector ----
@@ -413,10 +457,12 @@ void CLightingPage::onColourCheck(int slot, LPARAM code) {
             return;
         }
         // A second click may follow and make it a double-click: wait before toggling.
+        pendingToggle_[k] = host_.CurrentRecord().SelectedEffect();
         host_.SetTimer(kTimerColourFirst + unsigned(slot), kToggleDelayMs);
         break;
     case kCodeDoubleClick:
         host_.KillTimer(kTimerColourFirst + unsigned(slot));
+        pendingToggle_[k].reset();
         swallowClick_[k] = true;
         editSlotColour(slot);
         break;

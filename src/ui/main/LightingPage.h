@@ -22,15 +22,20 @@ class CStaticImage;
 class CLightingPage : public CColumnPage {
 public:
     static constexpr int kHeaderText = 12;
+    // The height with the most rows an effect shows (two); with fewer rows the page is shorter.
     static constexpr int kContentHeightUnits = 146;
+    static constexpr int kMostRows = 2;
     // A click on a colour slot waits this long for a second click before it toggles the slot.
     static constexpr std::uint32_t kToggleDelayMs = 150;
 
     explicit CLightingPage(PageHost& host);
 
+    // The selector and the rows the selected effect shows.
+    int ContentHeightUnits() const override;
     void CreateControls() override;
     void Refresh(const model::ProfileRecord& record) override;
-    // The speed, brightness and direction shown, into the selected effect.
+    // The speed, brightness and direction shown, into the selected effect: each once the user moved
+    // it since the refresh, or when the stored value is one the control shows exactly.
     void Collect(model::ProfileRecord& record) override;
     bool HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
     bool OnTimer(unsigned id) override;
@@ -49,6 +54,8 @@ private:
     void onSlider(bool speed, WPARAM wParam, LPARAM code);
     void onColourCheck(int slot, LPARAM code);
     void toggleSlot(int slot);
+    // Forgets the clicks still waiting to toggle their slots.
+    void dropPendingToggles();
     // The check of `slot` as the record has it.
     void syncCheck(int slot);
     void editSlotColour(int slot);
@@ -73,6 +80,13 @@ private:
     std::uint64_t foldUntil_ = 0; // a click on the selector until then closes, not opens
     // After a double-click the release that follows it is no click of its own.
     std::array<bool, 8> swallowClick_{};
+    // Per slot: the effect a click was made on while it waits to toggle the slot.
+    std::array<std::optional<int>, 8> pendingToggle_{};
+    std::optional<int> shownEffect_;
+    int shownRows_ = kMostRows;
+    ShownValue shownSpeed_;
+    ShownValue shownBrightness_;
+    ShownValue shownUp_;
 };
 
 } // namespace quorvik::ui

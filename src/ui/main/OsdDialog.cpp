@@ -32,11 +32,11 @@ OsdTextPositions OsdLayout(std::u16string_view face, const device::OsdTexts& tex
     return at;
 }
 
-// The display asks for fonts the way the original platform does: a cell height (ascent plus
-// descent) and an average character width. Qt takes an em size and a stretch instead. The em
+// The display asks for fonts by a cell height (ascent plus descent) and an average character
+// width. Qt takes an em size and a stretch instead. The em
 // size follows the toolkit's rule for cell heights (13/16 of the cell, as ControlFont); the
 // stretch is chosen so that the font's average character width comes out as the asked width,
-// which is also what the original's font mapper does with a width.
+// which is what a font asked for by its width should look like.
 QFont OsdFont(const OsdFontRequest& request, const std::u16string& face, double scale) {
     const double cell = request.height * scale;
     const double width = request.width * scale;
@@ -74,7 +74,7 @@ void COSDDialog::DrawBackground(QPainter& p, const Rect& client) {
     const QFont big = OsdFont(kOsdValueFont, face, scale);
     const OsdTextPositions at = OsdLayout(face, texts_);
 
-    // Each position is the top of the text's cell, as the original draws; Qt draws on the
+    // Each position is the top of the text's cell, as the layout gives it; Qt draws on the
     // baseline, one ascent lower.
     auto draw = [&](const QPoint& topLeft, const QFont& font, const std::u16string& text) {
         p.setFont(font);

@@ -11,6 +11,31 @@
 
 namespace quorvik::ui {
 
+// What one control showed at the page's last refresh. A file may hold a value the control can
+// only approximate (an odd debounce time, a speed beyond a slider's end); collecting the page's
+// values, which other pages' edits run, must not put the approximation in its place. So the
+// control's value is written back only once the user has moved the control away from what the
+// refresh showed (it stays moved until the next refresh, even when dragged back), or when the
+// stored value is one the control shows exactly.
+class ShownValue {
+public:
+    void Shown(int value) {
+        shown_ = value;
+        moved_ = false;
+    }
+    // Whether the control, now at `current`, has been moved since the refresh.
+    bool Moved(int current) {
+        moved_ = moved_ || current != shown_;
+        return moved_;
+    }
+    // Whether collecting writes `current` over a stored value that the control shows `exactly`.
+    bool Writes(int current, bool exactly) { return Moved(current) || exactly; }
+
+private:
+    int shown_ = 0;
+    bool moved_ = false;
+};
+
 class CPage {
 public:
     explicit CPage(PageHost& host) : host_(host) {}

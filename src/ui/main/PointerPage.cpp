@@ -146,24 +146,44 @@ void CPointerPage::Refresh(const model::ProfileRecord& record) {
     for (int row = 0; row < kRowCount; ++row) {
         const RowSetup& setup = kRowSetups[std::size_t(row)];
         const long position = std::clamp(record.PairNumber(setup.pair), 0L, long(setup.positions - 1));
-        rows_[std::size_t(row)].slider->SetValue(int(position));
+        SliderRow& r = rows_[std::size_t(row)];
+        r.slider->SetValue(int(position));
+        r.shown.Shown(int(position));
         showValue(Row(row), int(position));
     }
     acceleration_->SetChecked(record.PairNumber(model::kPairAccelerationEnable) != 0);
-    SelectRadio(record.PairNumber(model::kPairScrollWheelPageEnable) != 0 ? kWheelPage : kWheelLines);
+    shownAcceleration_.Shown(acceleration_->IsChecked());
+    const bool pages = record.PairNumber(model::kPairScrollWheelPageEnable) != 0;
+    SelectRadio(pages ? kWheelPage : kWheelLines);
+    shownWheelPage_.Shown(pages);
     showWheelMode();
 }
+
+namespace {
+
+bool isFlag(long stored) {
+    return stored == 0 || stored == 1;
+}
+
+} // namespace
 
 void CPointerPage::Collect(model::ProfileRecord& record) {
     for (int row = 0; row < kRowCount; ++row) {
         const RowSetup& setup = kRowSetups[std::size_t(row)];
-        const int position = rows_[std::size_t(row)].slider->GetValue();
-        record.SetPairValue(setup.pair, position);
-        if (setup.secondPair >= 0)
+        SliderRow& r = rows_[std::size_t(row)];
+        const int position = r.slider->GetValue();
+        const long stored = record.PairNumber(setup.pair);
+        if (r.shown.Writes(position, stored >= 0 && stored < setup.positions))
+            record.SetPairValue(setup.pair, position);
+        // The tilt wheel's own value from a file stays until the user chooses the lines.
+        if (setup.secondPair >= 0 && r.shown.Moved(position))
             record.SetPairValue(setup.secondPair, position);
     }
-    record.SetPairFlag(model::kPairAccelerationEnable, acceleration_->IsChecked());
-    record.SetPairFlag(model::kPairScrollWheelPageEnable, wheelPage_->IsSelected());
+    if (shownAcceleration_.Writes(acceleration_->IsChecked(),
+                                  isFlag(record.PairNumber(model::kPairAccelerationEnable))))
+        record.SetPairFlag(model::kPairAccelerationEnable, acceleration_->IsChecked());
+    if (shownWheelPage_.Writes(wheelPage_->IsSelected(), isFlag(record.PairNumber(model::kPairScrollWheelPageEnable))))
+        record.SetPairFlag(model::kPairScrollWheelPageEnable, wheelPage_->IsSelected());
 }
 
 void CPointerPage::showValue(Row row, int position) {

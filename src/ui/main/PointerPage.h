@@ -23,6 +23,8 @@ public:
 
     void CreateControls() override;
     void Refresh(const model::ProfileRecord& record) override;
+    // What the controls hold, for the ones the user moved since the refresh and the ones that show
+    // the stored value exactly; the tilt wheel's pair only once the lines slider was moved.
     void Collect(model::ProfileRecord& record) override;
     bool HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
@@ -32,6 +34,7 @@ private:
         CSliderControl* slider = nullptr;
         CStaticText* value = nullptr;
         std::array<CStaticText*, 3> texts{}; // label, slow, fast
+        ShownValue shown;
     };
     enum Row { kRowPointerSpeed, kRowWheelLines, kRowDoubleClick, kRowCount };
 
@@ -45,6 +48,8 @@ private:
     CCheckButton* acceleration_ = nullptr;
     CRadioButton* wheelLines_ = nullptr;
     CRadioButton* wheelPage_ = nullptr;
+    ShownValue shownAcceleration_;
+    ShownValue shownWheelPage_;
 };
 
 } // namespace quorvik::ui

@@ -32,9 +32,6 @@ constexpr int kRadioHeight = 24;
 constexpr int kTextTop = kRadioTop + kRadioHeight + 2;
 constexpr int kTextHeight = 16;
 
-// A press on the selector takes the list's activation and clicks a moment later.
-constexpr std::uint64_t kCloseClickWindowMs = 500;
-
 } // namespace
 
 CPollingRatePage::CPollingRatePage(PageHost& host)
@@ -81,6 +78,9 @@ void CPollingRatePage::Refresh(const model::ProfileRecord& record) {
         host_.Window().InvalidateControl(radios_[std::size_t(i)]);
     }
     selector_->SetText(record.PollingRateName);
+    // The list belongs to the open page.
+    if (!IsOpen())
+        closeList();
 }
 
 bool CPollingRatePage::HandleMessage(unsigned message, WPARAM, LPARAM lParam) {
@@ -117,10 +117,7 @@ void CPollingRatePage::onRadio(int code) {
 void CPollingRatePage::onSelector(LPARAM code) {
     if (code != kCodeClick)
         return; // entering and leaving: the selector keeps its own hover look
-    const bool justClosed =
-        listClosedOnSelector_ && platform::UiLoop().now() - listClosedOnSelectorAt_ <= kCloseClickWindowMs;
-    listClosedOnSelector_ = false;
-    if (justClosed)
+    if (closingClick_.IsClosingClick(kRateSelector, platform::UiLoop().now()))
         return;
     if (listOpen()) {
         closeList(); // a click on the selector of an open list closes it
@@ -166,8 +163,7 @@ void CPollingRatePage::onChoice(LPARAM lParam) {
 }
 
 void CPollingRatePage::onListClosed() {
-    listClosedOnSelector_ = host_.Window().HotControl() == selector_;
-    listClosedOnSelectorAt_ = platform::UiLoop().now();
+    closingClick_.ListClosed(host_.Window().HotControl() == selector_ ? kRateSelector : 0, platform::UiLoop().now());
     closeList();
 }
 

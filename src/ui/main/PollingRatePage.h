@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/main/Page.h"
+#include "ui/rules/ClosingClick.h"
 
 #include <array>
 #include <cstdint>
@@ -42,8 +43,7 @@ private:
     WindowHandle list_ = 0; // the drop-down list while it is open
     // When the list lost activation because the selector itself was pressed, that press's click
     // must not open the list again: the click on an open selector closes it.
-    std::uint64_t listClosedOnSelectorAt_ = 0;
-    bool listClosedOnSelector_ = false;
+    rules::ClosingClick closingClick_;
 };
 
 } // namespace quorvik::ui

@@ -15,6 +15,9 @@ using namespace main_ids;
 namespace {
 
 constexpr int kTextMoveLighting = 306;
+// The dial's range of minutes; a file's time outside it shows at the nearer end.
+constexpr long kFirstMinutes = 3;
+constexpr long kLastMinutes = 10;
 constexpr int kTextMotionWake = 307;
 
 // The power panel: the dial at its left, the two checks stacked beside it, both centred on the
@@ -59,15 +62,26 @@ void CPowerControls::CreateControls() {
 }
 
 void CPowerControls::Refresh(const model::ProfileRecord& record) {
-    dial_->SetChoice(int(std::clamp(record.PairNumber(model::kPairPowerDownTime), 3L, 10L)));
+    dial_->SetChoice(int(std::clamp(record.PairNumber(model::kPairPowerDownTime), kFirstMinutes, kLastMinutes)));
+    shownMinutes_.Shown(dial_->GetChoice());
     moveLighting_->SetChecked(record.PairNumber(model::kPairMoveLightingOnOffMode) != 0);
+    shownMoveLighting_.Shown(moveLighting_->IsChecked());
     motionWake_->SetChecked(record.PairNumber(model::kPairMotionWakeup) != 0);
+    shownMotionWake_.Shown(motionWake_->IsChecked());
 }
 
 void CPowerControls::Collect(model::ProfileRecord& record) {
-    record.SetPairValue(model::kPairPowerDownTime, dial_->GetChoice());
-    record.SetPairFlag(model::kPairMoveLightingOnOffMode, moveLighting_->IsChecked());
-    record.SetPairFlag(model::kPairMotionWakeup, motionWake_->IsChecked());
+    const long minutes = record.PairNumber(model::kPairPowerDownTime);
+    if (shownMinutes_.Writes(dial_->GetChoice(), minutes >= kFirstMinutes && minutes <= kLastMinutes))
+        record.SetPairValue(model::kPairPowerDownTime, dial_->GetChoice());
+    collectFlag(record, model::kPairMoveLightingOnOffMode, *moveLighting_, shownMoveLighting_);
+    collectFlag(record, model::kPairMotionWakeup, *motionWake_, shownMotionWake_);
+}
+
+void CPowerControls::collectFlag(model::ProfileRecord& record, int pair, const CCheckButton& check, ShownValue& shown) {
+    const long stored = record.PairNumber(pair);
+    if (shown.Writes(check.IsChecked(), stored == 0 || stored == 1))
+        record.SetPairFlag(pair, check.IsChecked());
 }
 
 bool CPowerControls::HandleMessage(unsigned message, WPARAM, LPARAM lParam) {

@@ -18,9 +18,15 @@ public:
     bool HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // A switch's pair as "1" or "0", unless it holds another number and the switch was not moved.
+    static void collectFlag(model::ProfileRecord& record, int pair, const CCheckButton& check, ShownValue& shown);
+
     CPowerManageButton* dial_ = nullptr;
     CCheckButton* moveLighting_ = nullptr;
     CCheckButton* motionWake_ = nullptr;
+    ShownValue shownMinutes_;
+    ShownValue shownMoveLighting_;
+    ShownValue shownMotionWake_;
 };
 
 } // namespace quorvik::ui

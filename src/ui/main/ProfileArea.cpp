@@ -11,7 +11,7 @@
 #include "ui/main/ProfileNameDlgs.h"
 #include "ui/main/ProfileRKeyPopup.h"
 #include "ui/rules/ProfileSlots.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/Displays.h"
 #include "ui/skin/ProgramWords.h"
 
@@ -53,18 +53,12 @@ constexpr int kButtonLeft = 154;
 constexpr int kNameInset = 8;
 constexpr int kSelectorArrow = 22;
 
-// A press on the selector takes the list's activation and clicks a moment later.
-constexpr std::uint64_t kCloseClickWindowMs = 500;
+// The tabs' context menu keeps this far inside the main window's edges, as the other menus do.
+constexpr int kMenuMarginUnits = 6;
 
 Rect rowRect(int left, int right, int row) {
     const int top = kRowTop + row * kRowPitch;
     return ScaledRect(left, top, right, top + kRowHeight);
-}
-
-std::unique_ptr<CImageButton> textButton(WindowHandle parent, int id, const Rect& rect, int text) {
-    auto button = std::make_unique<CImageButton>(parent, id, rect, model::LanguageText(text));
-    button->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    return button;
 }
 
 // The open and save dialogs of profile files.
@@ -116,8 +110,8 @@ void CProfileArea::CreateControls() {
     const int ids[] = {kProfileAdd, kProfileRename, kProfileImport, kProfileExport};
     const int texts[] = {kTextAdd, kTextRename, kTextImport, kTextExport};
     for (int i = 0; i < 4; ++i)
-        Add(1, textButton(hwnd(), ids[i], rowRect(kButtonLeft, kRight, i), texts[i]));
-    Add(1, textButton(hwnd(), kApplyProfile, rowRect(kButtonLeft, kRight, 4), kTextApply));
+        Add(1, MakeTextButton(hwnd(), ids[i], rowRect(kButtonLeft, kRight, i), model::LanguageText(texts[i])));
+    Add(1, MakeTextButton(hwnd(), kApplyProfile, rowRect(kButtonLeft, kRight, 4), model::LanguageText(kTextApply)));
 }
 
 void CProfileArea::Refresh(const model::ProfileRecord& record) {
@@ -293,9 +287,7 @@ WindowHandle CProfileArea::List() const {
 }
 
 void CProfileArea::onAnchorClick() {
-    const bool justClosed = listClosedOnAnchor_ && platform::UiLoop().now() - listClosedAt_ <= kCloseClickWindowMs;
-    listClosedOnAnchor_ = false;
-    if (justClosed)
+    if (closingClick_.IsClosingClick(kProfileSelector, platform::UiLoop().now()))
         return;
     if (List()) {
         closeList(); // a click on the selector of an open list closes it
@@ -354,8 +346,8 @@ void CProfileArea::onListChoice(LPARAM lParam) {
 
 void CProfileArea::onListClosed() {
     CControlBase* hot = host_.Window().HotControl();
-    listClosedOnAnchor_ = hot == selector_ || hot == listButton_;
-    listClosedAt_ = platform::UiLoop().now();
+    // The selector and the list button are one anchor: either counts as the selector.
+    closingClick_.ListClosed(hot == selector_ || hot == listButton_ ? kProfileSelector : 0, platform::UiLoop().now());
     closeList();
 }
 
@@ -371,7 +363,13 @@ void CProfileArea::openSlotMenu(int slot) {
     if (!tab.contains(at.x(), at.y()))
         at = QPoint(tab.left, tab.bottom);
     const QPoint screen = window.window()->mapToGlobal(at);
-    if (auto* menu = CProfileRKeyPopup::Open(window.hwnd(), screen.x(), screen.y(), kFirstSlotTab + slot)) {
+    // Inside the main window, clear of its edges, like the button-function menu.
+    const Rect client = window.ClientRect();
+    const QPoint origin = window.window()->mapToGlobal(QPoint(client.left, client.top));
+    const int margin = Scaled(kMenuMarginUnits);
+    const Rect bounds{origin.x() + margin, origin.y() + margin, origin.x() + client.width() - margin,
+                      origin.y() + client.height() - margin};
+    if (auto* menu = CProfileRKeyPopup::Open(window.hwnd(), screen.x(), screen.y(), bounds, kFirstSlotTab + slot)) {
         menuSlot_ = slot;
         window.SetPopup(kPopupSlotControl, menu->hwnd());
     }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "ui/main/Page.h"
+#include "ui/rules/ClosingClick.h"
 
 #include <array>
 #include <string>
@@ -73,8 +74,7 @@ private:
     WindowHandle list_ = 0;
     // The list lost its activation to a press on the selector or the list button: the click that
     // follows must not open it again at once.
-    bool listClosedOnAnchor_ = false;
-    std::uint64_t listClosedAt_ = 0;
+    rules::ClosingClick closingClick_;
 
     int menuSlot_ = -1; // the tab whose context menu is open
     int pendingOperation_ = -1;

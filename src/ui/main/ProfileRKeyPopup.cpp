@@ -1,6 +1,7 @@
 #include "ui/main/ProfileRKeyPopup.h"
 
 #include "model/LanguageTable.h"
+#include "ui/rules/WindowPlacement.h"
 
 namespace quorvik::ui {
 
@@ -8,11 +9,13 @@ namespace {
 constexpr int kFirstText = 90; // Import, Export, Rename, Delete
 } // namespace
 
-CProfileRKeyPopup* CProfileRKeyPopup::Open(WindowHandle owner, int screenX, int screenY, int controlId) {
-    // Sized to its entries; the context-menu area is only the room it may take.
-    const Rect area = ContextMenuRect(screenX, screenY);
-    const Rect rect{area.left, area.top, area.left + Scaled(kWidthUnits),
-                    area.top + kEntryCount * Scaled(kRowHeightUnits)};
+CProfileRKeyPopup* CProfileRKeyPopup::Open(WindowHandle owner, int screenX, int screenY, const Rect& bounds,
+                                           int controlId) {
+    // Sized to its entries.
+    const rules::Placement placed =
+        rules::PlaceAtPoint(screenX, screenY, Scaled(kWidthUnits), kEntryCount * Scaled(kRowHeightUnits),
+                            rules::Box{bounds.left, bounds.top, bounds.right, bounds.bottom});
+    const Rect rect{placed.x, placed.y, placed.x + placed.width, placed.y + placed.height};
     auto* popup = new CProfileRKeyPopup();
     if (!popup->Create(owner, rect, kKind, controlId, kChoiceMessage)) {
         delete popup;

@@ -15,9 +15,10 @@ public:
     static constexpr int kRowHeightUnits = 26;
     static constexpr int kWidthUnits = 160;
 
-    // Opens the menu at a screen point, for the tab `controlId`, within the context-menu area of
-    // the point. The popup deletes itself when its window closes.
-    static CProfileRKeyPopup* Open(WindowHandle owner, int screenX, int screenY, int controlId);
+    // Opens the menu at a screen point, for the tab `controlId`, moved in as little as keeps it
+    // within `bounds` (screen pixels: the main window, inside its margin), as the program's other
+    // menus stay inside the window. The popup deletes itself when its window closes.
+    static CProfileRKeyPopup* Open(WindowHandle owner, int screenX, int screenY, const Rect& bounds, int controlId);
 
 protected:
     void BuildItems() override;

@@ -136,10 +136,14 @@ CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
         CMacroManagerDlg manager(parent);
         manager.DoModal();
     };
-    services.trayIcon = platform::TrayIcon::Available();
+    // Not TrayIcon::Available(): at login the autostart entry often runs before the panel's tray
+    // exists, and an icon made then is put in place by Qt once a tray appears.
+    services.trayIcon = true;
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     services.screenWidth = screen.fullWidth;
     services.screenHeight = screen.fullHeight;
+    services.screenLeft = screen.workArea.x();
+    services.screenTop = screen.workArea.y();
     return services;
 }
 
@@ -190,8 +194,8 @@ bool CQuorvikDlg::OnInitDialog() {
 }
 
 void CQuorvikDlg::placeWindow() {
-    const rules::Placement placed =
-        rules::MainWindowPlacement(services_.screenWidth, services_.screenHeight, width_, height_);
+    const rules::Placement placed = rules::MainWindowPlacement(
+        services_.screenLeft, services_.screenTop, services_.screenWidth, services_.screenHeight, width_, height_);
     window()->setPosition(placed.x, placed.y, placed.width, placed.height);
     window()->showCommand(SW_SHOW);
 }
@@ -472,6 +476,12 @@ void CQuorvikDlg::Exit() {
     EndDialog(IDOK);
 }
 
+void CQuorvikDlg::RequestExit() {
+    SavePendingNow();
+    if (hwnd())
+        UiLoop().post(hwnd(), WM_COMMAND, kCmdTrayExit, 0);
+}
+
 void CQuorvikDlg::OnCancel() {
     // The window manager's close: the program keeps running in the tray, as with the close button.
     HideMainWindow();
@@ -532,8 +542,9 @@ void CQuorvikDlg::showWarning(const std::u16string& text) {
     // Modeless and on top: the user may look at the window behind it.
     warning_ = std::make_unique<CAttentionDlg>(text, hwnd());
     warning_->Create();
-    warning_->window()->showCommand(SW_SHOWNORMAL);
+    // On top before it is shown: set afterwards, the flag would unmap and map the window again.
     warning_->window()->setTopmost(true);
+    warning_->window()->showCommand(SW_SHOWNORMAL);
 }
 
 CAttentionDlg* CQuorvikDlg::OpenWarning() const {

@@ -49,13 +49,17 @@ public:
         std::function<bool()> openDocumentation;
         // Runs the macro manager modally over the window.
         std::function<void(WindowHandle parent)> runMacroManager;
-        // Whether to put an icon in the notification area (false where the desktop has none).
+        // Whether to put an icon in the notification area. The program always does: a tray that is
+        // not up yet (a panel that starts after the program at login) takes the icon when it comes.
         bool trayIcon = true;
         // Shows a desktop notification; empty: through the tray icon, where the desktop shows them.
         std::function<void(const std::u16string& title, const std::u16string& text)> notify;
-        // Full-screen size of the screen the window opens on, for its size and place.
+        // Full-screen size of the screen the window opens on, for its size and place, and where
+        // that area's top-left corner is on the desktop.
         int screenWidth = 0;
         int screenHeight = 0;
+        int screenLeft = 0;
+        int screenTop = 0;
     };
     static Services DefaultServices();
 
@@ -71,6 +75,10 @@ public:
         if (core_)
             core_->SavePendingNow();
     }
+    // An exit asked from outside (a signal, the session's end, `quorvik --quit`): what is pending
+    // is saved at once, since a SIGKILL may follow before the loop gets to it, then the tray's
+    // exit is posted.
+    void RequestExit();
 
     device::DeviceCore& Core() { return *core_; }
     CPageColumn& Column() { return column_; }

@@ -6,7 +6,9 @@
 #include "platform/qt/UiLoop.h"
 #include "ui/macro/MacroSmallDlg.h"
 #include "ui/main/MainIds.h"
-#include "ui/skin/Buttons.h"
+#include "ui/skin/DialogParts.h"
+
+#include <QFontMetrics>
 
 namespace quorvik::ui {
 
@@ -14,8 +16,6 @@ using namespace platform;
 
 namespace {
 constexpr int kTextTitle = 180;
-constexpr int kTextOk = 4;
-constexpr int kTextCancel = 5;
 constexpr int kTextNoModifier = 363;
 constexpr int kTextPressKey = 364;
 
@@ -79,9 +79,7 @@ void CShortcutDlg::CreateControls(const Rect&) {
     const WindowHandle h = hwnd();
     AddControl(3, std::make_unique<CHeadingText>(h, 2100, ScaledRect(14, 2, 380, 30), model::LanguageText(kTextTitle),
                                                  Rgb(0xE6E6E6), Scaled(18)));
-    auto close = std::make_unique<CImageButton>(h, kCloseId, ScaledRect(401, 4, 423, 26), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
+    AddControl(1, MakeCommonFrameClose(h, kCloseId));
 
     AddControl(1, makeCheck(h, kNoModifierId, 0, model::LanguageText(kTextNoModifier)));
     for (int i = 0; i < 4; ++i)
@@ -97,13 +95,7 @@ void CShortcutDlg::CreateControls(const Rect&) {
                       h, kPreviewId, ScaledRect(kPanelLeft + 8, kPanelTop + 80, kPanelRight - 8, kPanelTop + 104), u"",
                       Rgb(kAccent), Qt::AlignHCenter));
 
-    auto ok = std::make_unique<CImageButton>(h, kOkId, ScaledRect(126, 168, 206, 192), model::LanguageText(kTextOk));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
-    auto cancel =
-        std::make_unique<CImageButton>(h, kCancelId, ScaledRect(222, 168, 302, 192), model::LanguageText(kTextCancel));
-    cancel->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(cancel));
+    AddOkCancel(*this, kOkId, ScaledRect(126, 168, 206, 192), kCancelId, ScaledRect(222, 168, 302, 192));
 }
 
 void CShortcutDlg::DrawBackground(QPainter& p, const Rect& client) {
@@ -171,8 +163,20 @@ void CShortcutDlg::onHookEvent(WPARAM wParam) {
 
 void CShortcutDlg::showPreview() {
     const auto choice = rules::ShortcutChoice(Input());
-    if (CControlBase* preview = FindControl(kPreviewId))
-        preview->SetText(choice ? choice->name : std::u16string());
+    CControlBase* preview = FindControl(kPreviewId);
+    if (!preview)
+        return;
+    const std::u16string name = choice ? choice->name : std::u16string();
+    // The longest names (four modifiers and "Print Screen") are wider than the panel in the usual
+    // font: the text gets smaller until it fits, down to two thirds of its height.
+    const QString text = QString::fromStdU16String(name);
+    const int usual = model::FontHeight();
+    int cell = usual;
+    while (cell > usual * 2 / 3 && QFontMetrics(ControlFont(cell)).horizontalAdvance(text) > preview->rect().width())
+        --cell;
+    preview->SetFont(cell, {});
+    preview->SetText(name);
+    InvalidateControl(preview);
 }
 
 void CShortcutDlg::OnOK() {

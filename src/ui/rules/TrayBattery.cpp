@@ -27,12 +27,15 @@ std::u16string BatteryTip(const BatteryWords& words, int level, int chargeState)
 }
 
 bool LowBatteryNotice::Update(int level, int chargeState) {
-    const bool low = level < kLowBatteryPercent && chargeState == kNotCharging;
-    if (!low) {
+    if (chargeState != kNotCharging) {
         armed_ = true;
         return false;
     }
-    if (!armed_)
+    if (level < 0 || level > kMaxBatteryPercent)
+        return false;
+    if (level >= kRearmBatteryPercent)
+        armed_ = true;
+    if (level >= kLowBatteryPercent || !armed_)
         return false;
     armed_ = false;
     return true;

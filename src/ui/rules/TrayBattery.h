@@ -9,6 +9,11 @@ namespace quorvik::ui::rules {
 
 // Below this level (percent) the battery counts as low.
 inline constexpr int kLowBatteryPercent = 15;
+// The notice is armed again only once the level is back at this mark (or the mouse charges): a
+// reading that wobbles around the low mark is one fall, not many.
+inline constexpr int kRearmBatteryPercent = 20;
+// Readings above this are no level (a mouse that has not measured yet, a garbled report).
+inline constexpr int kMaxBatteryPercent = 100;
 
 // Charge states as the mouse reports them.
 inline constexpr int kNotCharging = 0;
@@ -32,8 +37,8 @@ std::u16string WithValue(std::u16string_view text, std::u16string_view value);
 class LowBatteryNotice {
 public:
     // A status read: true when it calls for the notification now, that is when the level is below
-    // the mark, the mouse is not charging, and no notification went out since the level was last
-    // at or above the mark (or the mouse charging).
+    // the low mark, the mouse is not charging, and no notification went out since the level was
+    // last at or above the re-arm mark (or the mouse charging). A level above 100 changes nothing.
     bool Update(int level, int chargeState);
     bool Armed() const { return armed_; }
 

@@ -14,6 +14,9 @@ struct Placement {
 
 // `screenWidth` × `screenHeight` is the full-screen size; `width` × `height` the window's.
 Placement MainWindowPlacement(int screenWidth, int screenHeight, int width, int height);
+// The same on a work area whose top-left corner is at (`left`, `top`) of the desktop: a second
+// monitor, or a panel at the top or a dock on the left, moves the window with it.
+Placement MainWindowPlacement(int left, int top, int screenWidth, int screenHeight, int width, int height);
 
 // A rectangle by its edges (right and bottom just outside).
 struct Box {
@@ -28,5 +31,10 @@ struct Box {
 // it when the right has no room; then moved up or down as little as keeps it inside `bounds`
 // (its top stays inside when it is taller than `bounds`).
 Placement PlaceBeside(const Box& anchor, int top, int width, int height, const Box& bounds, int gap);
+
+// Where a context menu of `width` × `height` opened at the point (x, y) goes within `bounds`: its
+// top-left corner at the point, moved left and up as little as keeps it inside (its top-left
+// corner stays inside when it is larger than `bounds`).
+Placement PlaceAtPoint(int x, int y, int width, int height, const Box& bounds);
 
 } // namespace quorvik::ui::rules

@@ -2,6 +2,7 @@
 
 #include "model/LanguageTable.h"
 #include "platform/Messages.h"
+#include "ui/skin/DialogParts.h"
 #include "ui/skin/Displays.h"
 
 #include <QFontMetrics>
@@ -44,17 +45,13 @@ bool CAttentionDlg::OnInitDialog() {
 }
 
 void CAttentionDlg::CreateControls(const Rect&) {
-    auto close = std::make_unique<CImageButton>(hwnd(), kCloseId, ScaledRect(291, 6, 313, 28), u"");
-    close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
-    AddControl(1, std::move(close));
+    AddControl(1, MakeCloseButton(hwnd(), kCloseId, ScaledRect(291, 6, 313, 28)));
 
     const int extra = height_ - Scaled(kHeightUnits);
     const Rect okRect = ScaledRect(119.5, kHeightUnits - kOkTopFromBottom, 199.5, kHeightUnits - kOkBottomFromBottom);
-    auto ok = std::make_unique<CImageButton>(hwnd(), kOkId,
-                                             Rect{okRect.left, okRect.top + extra, okRect.right, okRect.bottom + extra},
-                                             model::LanguageText(4));
-    ok->SetImages(SkinFile("button2_nr.png"), SkinFile("button2_ov.png"));
-    AddControl(1, std::move(ok));
+    AddControl(1,
+               MakeTextButton(hwnd(), kOkId, Rect{okRect.left, okRect.top + extra, okRect.right, okRect.bottom + extra},
+                              model::LanguageText(kOkButtonText)));
 
     Rect box = ScaledRect(kTextLeft, kTextTop, kTextRight, kTextBottom);
     box.bottom += extra;

@@ -154,7 +154,9 @@ void CTabControl::Draw(QPainter& p, const Rect&) {
         p.fillRect(QRect(box.left(), box.bottom() - Scaled(2) + 1, box.width(), Scaled(2)), Rgb(kAccent));
     }
     QColor colour = look == 0 ? Rgb(kTextNormal) : Rgb(kTextHover);
-    DrawSingleLine(p, box, QString::fromStdU16String(text_), colour, font_, Qt::AlignHCenter);
+    const int inset = Scaled(kCaptionInsetUnits);
+    DrawSingleLine(p, box.adjusted(inset, 0, -inset, 0), QString::fromStdU16String(text_), colour, font_,
+                   Qt::AlignHCenter);
 }
 
 bool CTabControl::OnLButtonDown(unsigned, int x, int y) {

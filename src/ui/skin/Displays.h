@@ -66,6 +66,10 @@ private:
 // A tab of one of the two program-wide tab groups.
 class CTabControl : public CControlBase {
 public:
+    // The caption keeps this far (scaled) from the tab's sides, so that a long one, cut off, does
+    // not run into the tab's edge.
+    static constexpr int kCaptionInsetUnits = 4;
+
     CTabControl(WindowHandle parent, int id, const Rect& rect, std::u16string text, bool shown = true,
                 bool active = true, bool disabled = false);
     // Pictures of the looks: normal, hover, selected, and selected under the pointer (group A).

@@ -69,7 +69,7 @@ public:
     // Releases the images of every control (dialogs do it before they close).
     void ReleaseImages();
 
-    // Single-line edit fields: child windows of the dialog (the original's standard edit control).
+    // Single-line edit fields: child windows of the dialog (standard edit controls, not skinned).
     // Every change of the text, typed or set, reaches the dialog as WM_COMMAND with wParam
     // (EN_CHANGE << 16) | id. Enter and Escape typed in a field reach the dialog as keys.
     QLineEdit* AddEdit(int id, const Rect& rect, const std::u16string& text, Qt::Alignment align = Qt::AlignHCenter);

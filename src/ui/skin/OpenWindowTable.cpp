@@ -1,6 +1,7 @@
 #include "ui/skin/OpenWindowTable.h"
 
 #include "platform/Messages.h"
+#include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiLoop.h"
 
 #include <algorithm>
@@ -38,6 +39,8 @@ std::size_t OpenWindowCount() {
 }
 
 void CloseOpenWindows() {
+    // A desktop file dialog is not in the table, but its loop would hold the program's end back.
+    platform::CancelRunningFileDialogs();
     // A closing dialog removes itself and shifts the table: work from a copy.
     auto copy = g_open;
     for (auto window : copy)

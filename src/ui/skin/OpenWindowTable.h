@@ -16,7 +16,8 @@ bool RegisterOpenWindow(platform::WindowHandle window);
 // Removes the handle and moves the later entries down.
 void UnregisterOpenWindow(platform::WindowHandle window);
 std::size_t OpenWindowCount();
-// Sends WM_CLOSE to every listed window (the program's shutdown).
+// Cancels any running desktop file dialog and sends WM_CLOSE to every listed window (the
+// program's shutdown).
 void CloseOpenWindows();
 
 } // namespace quorvik::ui

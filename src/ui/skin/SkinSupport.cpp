@@ -148,7 +148,7 @@ QFont ControlFont(int height, const std::u16string& face) {
     QFont font(QString::fromStdU16String(name));
     font.setStyleHint(QFont::SansSerif); // family swiss
     font.setWeight(QFont::Normal);
-    // The original's positive height is the cell height; the glyphs take about 13/16 of it.
+    // A positive height is the cell height; the glyphs take about 13/16 of it.
     font.setPixelSize(std::max(1, cell * 13 / 16));
     return font;
 }

@@ -13,8 +13,7 @@
 
 namespace quorvik::ui {
 
-// A rectangle in client pixels with the original platform's rule: left and top inside, right and
-// bottom outside.
+// A rectangle in client pixels: left and top inside, right and bottom outside.
 struct Rect {
     int left = 0;
     int top = 0;
@@ -31,7 +30,7 @@ struct Rect {
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// Units times the display scale factor, truncated like the original's integer casts.
+// Units times the display scale factor, truncated towards zero (every layout size is).
 int Scaled(double units);
 // A rectangle given in units, scaled.
 Rect ScaledRect(double left, double top, double right, double bottom);
@@ -102,7 +101,7 @@ void ClearMissingSkinImages();
 QImage BuiltinImage(int resourceId, bool doubleSize = false);
 
 // The font the controls start with: face, height and character set of the language settings.
-// `height` is the cell height in pixels like the original's font height; 0 takes the global one.
+// `height` is the cell height in pixels (ascent plus descent); 0 takes the global one.
 QFont ControlFont(int height = 0, const std::u16string& face = {});
 
 // Mean colour of all pixels, each channel averaged on its own.

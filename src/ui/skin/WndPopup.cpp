@@ -236,7 +236,7 @@ LRESULT CWndPopup::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam)
             window_->destroyWindow();
         return 0;
     case WM_DESTROY:
-        // Like a popup menu of the original platform, the object goes with its window.
+        // Like a popup menu, the object goes with its window.
         closing_ = true;
         window_ = nullptr;
         handle_ = 0;
