@@ -6,14 +6,11 @@
 #include "model/Text.h"
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
-#include "platform/qt/DesktopShell.h"
 #include "platform/qt/TrayIcon.h"
 #include "platform/qt/UiLoop.h"
-#include "ui/macro/MacroManagerDlg.h"
 #include "ui/main/ButtonSelectors.h"
 #include "ui/main/DebouncePage.h"
 #include "ui/main/DpiPage.h"
-#include "ui/main/FirmwareResetDlg.h"
 #include "ui/main/LiftOffPage.h"
 #include "ui/main/LightingPage.h"
 #include "ui/main/MainLayout.h"
@@ -22,18 +19,13 @@
 #include "ui/main/PollingRatePage.h"
 #include "ui/main/PowerControls.h"
 #include "ui/main/ProfileArea.h"
-#include "ui/main/ProgressBarDlg.h"
-#include "ui/rules/TrayBattery.h"
 #include "ui/rules/WindowPlacement.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
 #include "ui/skin/OpenWindowTable.h"
 
 #include <QCursor>
-#include <QDesktopServices>
-#include <QFileInfo>
 #include <QIcon>
-#include <QUrl>
 
 #include <utility>
 
@@ -53,12 +45,6 @@ constexpr int kTextNoMouseSettings = 158;
 constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
-constexpr int kTextNoAccess = 410;
-constexpr int kTextTipLevel = 411;
-constexpr int kTextTipCharging = 412;
-constexpr int kTextTipFull = 413;
-constexpr int kTextLowBatteryTitle = 414;
-constexpr int kTextLowBattery = 415;
 constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
@@ -121,31 +107,6 @@ std::unique_ptr<CCheckButton> panelHeader(WindowHandle parent, int id, int panel
 }
 
 } // namespace
-
-bool OpenDocumentation() {
-    // In the program folder's doc/: share/quorvik/doc/ when installed, bin/doc/ in a build tree.
-    const QString path = QString::fromStdString(platform::ProgramFolder() + "doc/README.md");
-    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
-    Services services;
-    services.openMouseSettings = [] { return platform::OpenMouseSettings(); };
-    services.openDocumentation = [] { return OpenDocumentation(); };
-    services.runMacroManager = [](WindowHandle parent) {
-        CMacroManagerDlg manager(parent);
-        manager.DoModal();
-    };
-    // Not TrayIcon::Available(): at login the autostart entry often runs before the panel's tray
-    // exists, and an icon made then is put in place by Qt once a tray appears.
-    services.trayIcon = true;
-    const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
-    services.screenWidth = screen.fullWidth;
-    services.screenHeight = screen.fullHeight;
-    services.screenLeft = screen.workArea.x();
-    services.screenTop = screen.workArea.y();
-    return services;
-}
 
 CQuorvikDlg::CQuorvikDlg(platform::HidBus& bus, Services services)
     : CDlgBase(kTemplate, 0), bus_(bus), services_(std::move(services)), column_(*this),
@@ -271,43 +232,6 @@ void CQuorvikDlg::createOutsideControls() {
         pages_.push_back(column_.PageAt(page));
     column_.SetLiftOffActive(core_->Tables().ClassFlag() == 1);
     column_.ApplyStartState();
-}
-
-// ---- painting ----
-
-void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
-    DrawFrame(p);
-    for (const auto& panel : layout::kPanels)
-        panel_.draw(
-            p, ScaledRect(layout::kPanelLeft, panel.y, layout::kPanelLeft + layout::kPanelWidth, panel.y + panel.height)
-                   .toQRect());
-    for (const Rect& panel : column_.OpenPanels())
-        panel_.draw(p, panel.toQRect());
-    DrawControls(p, client);
-    if (!painted_) {
-        painted_ = true;
-        // The held download goes once this picture is on the screen (after the paint returns).
-        if (std::exchange(downloadHeld_, false) && UiLoop().hasTimer(hwnd(), device::kTimerDownload))
-            UiLoop().setTimer(hwnd(), device::kTimerDownload, 1);
-        if (firstPaint_)
-            firstPaint_();
-    }
-}
-
-bool CQuorvikDlg::holdDownloadForFirstPaint() {
-    // A download keeps the GUI thread for the mouse's pacing (60 ms a report, 7 reports after the
-    // first scan). The first scan's download falls due 20 ms after the start, mostly before the
-    // desktop has exposed the window: the window would stay blank for half a second. It waits
-    // for the first paint instead; the device link's order and its 20 ms delay stay as they are.
-    if (painted_ || !window() || !window()->isVisible() || window()->isMinimized())
-        return false;
-    const std::uint64_t waited = UiLoop().now() - startedAt_;
-    if (waited >= kFirstPaintWaitMs)
-        return false;
-    downloadHeld_ = true;
-    UiLoop().setTimer(hwnd(), device::kTimerDownload, std::uint32_t(kFirstPaintWaitMs - waited));
-    return true;
 }
 
 // ---- messages ----
@@ -495,159 +419,6 @@ void CQuorvikDlg::onDestroy() {
     if (tray_)
         tray_->Remove();
     osd_->Close();
-}
-
-// ---- MainWindowPort ----
-
-void CQuorvikDlg::HideMainWindow() {
-    if (window())
-        window()->showCommand(SW_HIDE);
-}
-
-void CQuorvikDlg::ShowMainWindowNormal() {
-    if (window())
-        window()->showCommand(SW_SHOWNORMAL);
-}
-
-void CQuorvikDlg::MinimiseMainWindow() {
-    if (window())
-        window()->showCommand(SW_MINIMIZE);
-}
-
-void CQuorvikDlg::CloseOpenWindows() {
-    ui::CloseOpenWindows();
-}
-
-void CQuorvikDlg::QuitProgram() {
-    UiLoop().postQuit();
-}
-
-void CQuorvikDlg::RefreshMainWindow() {
-    RefreshAllPages();
-}
-
-void CQuorvikDlg::ShowWriteProgress(int textIndex) {
-    CProgressBarDlg::Run(textIndex, hwnd());
-}
-
-void CQuorvikDlg::ShowAttention(int textIndex) {
-    showWarning(model::LanguageText(textIndex));
-}
-
-void CQuorvikDlg::ShowNoAccess(const std::string& path) {
-    showWarning(rules::WithValue(model::LanguageText(kTextNoAccess), model::ToU16(path)));
-}
-
-void CQuorvikDlg::showWarning(const std::u16string& text) {
-    // Modeless and on top: the user may look at the window behind it.
-    warning_ = std::make_unique<CAttentionDlg>(text, hwnd());
-    warning_->Create();
-    // On top before it is shown: set afterwards, the flag would unmap and map the window again.
-    warning_->window()->setTopmost(true);
-    warning_->window()->showCommand(SW_SHOWNORMAL);
-}
-
-CAttentionDlg* CQuorvikDlg::OpenWarning() const {
-    return warning_ && warning_->IsOpen() ? warning_.get() : nullptr;
-}
-
-bool CQuorvikDlg::ConfirmFactoryReset() {
-    return CFirmwareResetDlg::Confirm(hwnd());
-}
-
-void CQuorvikDlg::UpdateSensorControls(std::uint8_t classFlag, std::uint16_t) {
-    column_.SetLiftOffActive(classFlag == 1);
-    for (CPage* page : pages_)
-        page->OnSensorChanged(core_->Tables());
-    RefreshAllPages();
-}
-
-void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
-    if (auto* battery = FindControlAs<CBattery>(kBattery))
-        battery->SetStatus(level, chargeState, animationPhase);
-    if (auto* text = FindControl(kBatteryText)) {
-        text->SetText(model::DecimalText(level) + u"%");
-        text->SetShown(chargeState != device::kChargeCharging);
-        InvalidateControl(text);
-    }
-    showTrayBattery(level, chargeState);
-}
-
-void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
-    if (!tray_)
-        return;
-    // Until the mouse has told its status (and while it is not online) the level is no news.
-    const bool known = core_->LastStatusReport() && core_->Online();
-    const rules::BatteryWords words{model::LanguageText(kTextTipLevel), model::LanguageText(kTextTipCharging),
-                                    model::LanguageText(kTextTipFull)};
-    const QString tip =
-        known ? QString::fromStdU16String(rules::BatteryTip(words, level, chargeState)) : QString::fromUtf16(kTrayTip);
-    if (tip != tray_->Tip())
-        tray_->SetTip(tip);
-    if (!known || !lowBattery_.Update(level, chargeState))
-        return;
-    const std::u16string title = model::LanguageText(kTextLowBatteryTitle);
-    const std::u16string text = rules::WithValue(model::LanguageText(kTextLowBattery), model::DecimalText(level));
-    if (services_.notify)
-        services_.notify(title, text);
-    else
-        tray_->ShowMessage(QString::fromStdU16String(title), QString::fromStdU16String(text));
-}
-
-void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {
-    osd_->Show(texts, hwnd());
-}
-
-// ---- PageHost ----
-
-model::ProfileRecord& CQuorvikDlg::CurrentRecord() {
-    return model::Profile(model::CurrentSlot());
-}
-
-void CQuorvikDlg::MarkGroup(device::SettingGroup group) {
-    core_->MarkGroup(group);
-}
-
-void CQuorvikDlg::MarkGroupWithoutDownload(device::SettingGroup group) {
-    core_->Download().Mark(group);
-}
-
-void CQuorvikDlg::StartDownloadTimer() {
-    UiLoop().setTimer(hwnd(), device::kTimerDownload, device::kDownloadDelayMs);
-}
-
-void CQuorvikDlg::DownloadNow() {
-    core_->RunDownload();
-}
-
-void CQuorvikDlg::RefreshAllPages() {
-    const model::ProfileRecord& record = CurrentRecord();
-    for (CPage* page : pages_)
-        page->Refresh(record);
-    InvalidateAll();
-}
-
-void CQuorvikDlg::CollectPageValues() {
-    model::ProfileRecord& record = CurrentRecord();
-    for (CPage* page : pages_)
-        page->Collect(record);
-}
-
-void CQuorvikDlg::RelayoutPages() {
-    column_.Layout();
-}
-
-void CQuorvikDlg::SetTimer(unsigned id, std::uint32_t periodMs) {
-    UiLoop().setTimer(hwnd(), id, periodMs);
-}
-
-void CQuorvikDlg::KillTimer(unsigned id) {
-    UiLoop().killTimer(hwnd(), id);
-}
-
-int CQuorvikDlg::ShowMessage(int textIndex) {
-    CAttentionDlg message(model::LanguageText(textIndex), hwnd());
-    return message.DoModal();
 }
 
 } // namespace quorvik::ui
