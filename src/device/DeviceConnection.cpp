@@ -88,7 +88,7 @@ const char* FormName(Form form) {
 
 DeviceConnection::DeviceConnection(platform::HidBus& bus, platform::EventLoop& loop, platform::WindowHandle mainWindow,
                                    DeviceHost& host)
-    : bus_(bus), loop_(loop), window_(mainWindow), host_(host) {
+    : bus_(bus), loop_(loop), window_(mainWindow), host_(host), queue_(loop) {
     for (auto& form : forms_) {
         form.reader = std::make_shared<ReaderState>();
         form.reader->loop = &loop_;
@@ -191,6 +191,7 @@ void DeviceConnection::noteOpenFailure(Form form, int index, const std::string& 
 }
 
 void DeviceConnection::Scan() {
+    queue_.AbandonAll();
     anyDevice_ = false;
     openFailures_.clear();
     for (auto& form : forms_)
@@ -265,10 +266,14 @@ void DeviceConnection::OnDeviceChange(platform::WPARAM event) {
         host_.SetStatusTickCounter(19);
         if (anyDevice_ && queryOnArrival_) {
             queryOnArrival_ = false;
-            ReadStatus();
+            // Both refreshes follow the answer, which comes after the mouse's pause.
+            ReadStatus([this] {
+                host_.RefreshMainWindow();
+                host_.RefreshMainWindow();
+            });
+        } else {
             host_.RefreshMainWindow();
         }
-        host_.RefreshMainWindow();
     } else if (event == platform::DBT_DEVICEREMOVECOMPLETE) {
         if (!IsPresent(Form::Wired) && !IsPresent(Form::Receiver))
             return;
@@ -313,25 +318,70 @@ bool DeviceConnection::WriteCommand(const Report& report) {
     return noteFeature(device, device && device->setFeature(report));
 }
 
-void DeviceConnection::ReadStatus() {
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        HidDevice* device = targetHandle();
+class DeviceConnection::StatusRead : public WireJob {
+public:
+    explicit StatusRead(DeviceConnection& link) : link_(link) {}
+    ~StatusRead() override {
+        if (link_.statusRead_ == this)
+            link_.statusRead_ = nullptr;
+    }
+
+    void Also(std::function<void()> after) {
+        if (after)
+            after_.push_back(std::move(after));
+    }
+
+    std::optional<std::uint32_t> Step() override {
+        HidDevice* device = link_.targetHandle();
         if (!device)
-            return;
-        if (!noteFeature(device, device->setFeature(BuildStatusRequest(sequence_.Take()))))
-            return;
-        loop_.sleep(kStatusReadDelayMs);
+            return std::nullopt;
+        if (!asked_) {
+            if (!link_.noteFeature(device, device->setFeature(BuildStatusRequest(link_.sequence_.Take()))))
+                return std::nullopt;
+            asked_ = true;
+            return kStatusReadDelayMs;
+        }
+        asked_ = false;
         Report response;
         response.fill(0xFF);
         response[kOffReportId] = kCommandReportId;
-        if (!noteFeature(device, device->getFeature(response)))
-            return;
-        // Payload length 0: the mouse has not answered yet; ask once more.
+        if (!link_.noteFeature(device, device->getFeature(response)))
+            return std::nullopt;
         if (response[kOffLength] != 0) {
-            host_.HandleStatusResponse(response);
-            return;
+            link_.host_.HandleStatusResponse(response);
+            return std::nullopt;
         }
+        // Payload length 0: the mouse has not answered yet; ask once more.
+        return ++attempts_ < 2 ? std::optional<std::uint32_t>(0) : std::nullopt;
     }
+
+    // What was to follow the read follows it whether the mouse answered or not.
+    void Finished() override { done(); }
+    void Abandon() override { done(); }
+
+    void done() {
+        if (link_.statusRead_ == this)
+            link_.statusRead_ = nullptr;
+        for (auto& after : std::exchange(after_, {}))
+            after();
+    }
+
+private:
+    DeviceConnection& link_;
+    std::vector<std::function<void()>> after_;
+    bool asked_ = false;
+    int attempts_ = 0;
+};
+
+void DeviceConnection::ReadStatus(std::function<void()> after) {
+    if (statusRead_ && !queue_.IsRunning(statusRead_)) {
+        statusRead_->Also(std::move(after));
+        return;
+    }
+    auto job = std::make_unique<StatusRead>(*this);
+    job->Also(std::move(after));
+    statusRead_ = job.get();
+    queue_.Push(std::move(job));
 }
 
 bool DeviceConnection::FactoryReset() {

@@ -18,12 +18,14 @@
 
 #include "device/CommandReports.h"
 #include "device/DeviceHost.h"
+#include "device/WireQueue.h"
 #include "platform/EventLoop.h"
 #include "platform/HidBus.h"
 #include "platform/Messages.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -88,7 +90,8 @@ public:
     bool RegisterNotifications();
 
     // Probes the interfaces, records the forms found, starts their readers, opens or closes their
-    // feature handles, and tells the host to start the status timer and schedule a download.
+    // feature handles, and tells the host to start the status timer and schedule a download. What
+    // was on its way to the mouse is abandoned first: its handles may be about to close.
     void Scan();
 
     // WM_DEVICECHANGE of the main window (wParam = event).
@@ -107,13 +110,22 @@ public:
     int LastFeatureError() const { return lastFeatureError_; }
 
     // Status request and read, up to two attempts, the second only when the first got an empty
-    // answer (payload length 0). A non-empty answer goes to the host's status handler.
-    void ReadStatus();
+    // answer (payload length 0). A non-empty answer goes to the host's status handler, then
+    // `after` runs. It waits its turn on the wire (behind a running download) and its pause for
+    // the answer is a timer: the call returns at once. A read asked for while one waits for its
+    // turn joins it.
+    void ReadStatus(std::function<void()> after = {});
+    bool StatusReadPending() const { return statusRead_ != nullptr; }
     // Writes the factory-reset command to the target; nothing is read back.
     bool FactoryReset();
 
     // The running sequence number of this link: builders take their byte 4 from here.
     SequenceNumber& Sequence() { return sequence_; }
+    // Every exchange with the mouse, one at a time and paced (downloads, status reads, resets).
+    WireQueue& Queue() { return queue_; }
+    const WireQueue& Queue() const { return queue_; }
+
+    class StatusRead; // the job of one status read
 
     // State, for the host and for tests.
     bool IsPresent(Form form) const;
@@ -171,6 +183,8 @@ private:
     SequenceNumber sequence_;
     std::vector<OpenFailure> openFailures_;
     int lastFeatureError_ = 0;
+    StatusRead* statusRead_ = nullptr; // the status read that waits for its turn or its answer
+    WireQueue queue_;                  // after what its jobs may use, so it goes first
 };
 
 } // namespace quorvik::device

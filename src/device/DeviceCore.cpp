@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 
 #include <bit>
+#include <memory>
 
 namespace quorvik::device {
 
@@ -47,8 +48,7 @@ DeviceCore::DeviceCore(platform::HidBus& bus, platform::EventLoop& loop, platfor
     : loop_(loop), mainWindow_(mainWindow), window_(window),
       connection_(std::make_unique<DeviceConnection>(bus, loop, mainWindow, static_cast<DeviceHost&>(*this))),
       download_(DownloadPorts{[this](const Report& r) { return connection_->WriteCommand(r); },
-                              [this] { return connection_->HasTarget(); }, connection_->Sequence(),
-                              [this](std::uint32_t ms) { loop_.sleep(ms); }},
+                              [this] { return connection_->HasTarget(); }, connection_->Sequence()},
                 tables_) {}
 
 DeviceCore::~DeviceCore() {
@@ -70,10 +70,8 @@ void DeviceCore::Start() {
     connection_->RegisterNotifications();
     PrimeShadows();
     connection_->Scan();
-    if (connection_->AnyDevice() && connection_->TakeQueryOnArrival()) {
-        connection_->ReadStatus();
-        window_.RefreshMainWindow();
-    }
+    if (connection_->AnyDevice() && connection_->TakeQueryOnArrival())
+        connection_->ReadStatus([this] { window_.RefreshMainWindow(); });
     loop_.setTimer(mainWindow_, kTimerKeepHidden, kKeepHiddenPeriodMs);
     loop_.setTimer(mainWindow_, kTimerNoMouse, kNoMouseDelayMs);
 }
@@ -165,15 +163,67 @@ void DeviceCore::RunDownload() {
     // Nothing reaches the mouse while the window is hidden in the tray; the marks stay for later.
     if (!windowOpen_)
         return;
-    bool written = download_.Run(model::Profile(model::CurrentSlot()), macro::TheMacroLibrary());
-    if (written && !download_.SuppressProgress()) {
-        tickCounter_ = 0;
-        window_.ShowWriteProgress(kTextWriting);
+    if (downloadActive_) {
+        rerunWanted_ = true;
+        return;
     }
+    downloadActive_ = true;
+    DownloadJob::Events events;
+    events.started = [this](const DownloadPlan&) { downloadStarted(); };
+    events.wrote = [this](std::size_t written, std::size_t total) { downloadWrote(written, total); };
+    events.ended = [this](bool completed) { downloadEnded(completed); };
+    connection_->Queue().Push(std::make_unique<DownloadJob>(
+        download_, [this] { return download_.Plan(model::Profile(model::CurrentSlot()), macro::TheMacroLibrary()); },
+        std::move(events)));
+}
+
+void DeviceCore::downloadStarted() {
+    // The download right after a scan shows no progress; the flag is for that one download.
+    progressAllowed_ = !download_.SuppressProgress();
     download_.ClearSuppressProgress();
+    progressShown_ = false;
+    restartSave();
+}
+
+void DeviceCore::downloadWrote(std::size_t written, std::size_t total) {
+    if (!progressAllowed_)
+        return;
+    if (!progressShown_) {
+        progressShown_ = true;
+        tickCounter_ = 0;
+    }
+    window_.ShowWriteProgress(kTextWriting, written, total);
+}
+
+void DeviceCore::downloadEnded(bool completed) {
+    downloadActive_ = false;
+    if (std::exchange(progressShown_, false))
+        window_.EndWriteProgress();
+    // Ten seconds count from the end of the last download.
+    restartSave();
+    window_.RefreshMainWindow();
+    for (const auto& [interval, level] : std::exchange(deferredLevels_, {}))
+        ApplyLevelChange(interval, level);
+    // Edits made while it ran go out in a download of their own, the usual 20 ms later. An abandoned
+    // download leaves that to whatever ended it (a scan schedules its own).
+    if (std::exchange(rerunWanted_, false) && completed)
+        loop_.setTimer(mainWindow_, kTimerDownload, kDownloadDelayMs);
+}
+
+void DeviceCore::restartSave() {
     loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
     savePending_ = true;
-    window_.RefreshMainWindow();
+}
+
+bool DeviceCore::FinishWrites(std::uint32_t maxMs) {
+    if (!Busy())
+        return true;
+    const std::uint64_t deadline = loop_.now() + maxMs;
+    loop_.runUntil([&] { return !Busy() || loop_.now() >= deadline; });
+    if (!Busy())
+        return true;
+    connection_->Queue().AbandonAll();
+    return false;
 }
 
 void DeviceCore::PrimeShadows() {
@@ -193,6 +243,8 @@ void DeviceCore::SavePendingNow() {
 }
 
 void DeviceCore::Shutdown() {
+    // The window is going: what did not go out by now stays pending (its exit waited for it).
+    connection_->Queue().AbandonAll();
     if (savePending_)
         saveNow();
     connection_->Close();
@@ -255,19 +307,24 @@ void DeviceCore::applySensor(std::uint16_t sensor) {
 void DeviceCore::statusPollTick() {
     if (tickCounter_ < kStatusPollTicks) {
         ++tickCounter_;
-    } else {
-        tickCounter_ = 0;
-        // A present form whose reader ended (a failed read) gets a fresh scan, which restarts it.
-        for (Form form : kForms) {
-            if (connection_->IsPresent(form) && !connection_->IsReaderRunning(form)) {
-                connection_->Scan();
-                tickCounter_ = kTickAfterDeviceChange;
-            }
-        }
-        if (!windowOpen_)
-            return;
-        connection_->ReadStatus();
+        showBattery();
+        return;
     }
+    tickCounter_ = 0;
+    // A present form whose reader ended (a failed read) gets a fresh scan, which restarts it.
+    for (Form form : kForms) {
+        if (connection_->IsPresent(form) && !connection_->IsReaderRunning(form)) {
+            connection_->Scan();
+            tickCounter_ = kTickAfterDeviceChange;
+        }
+    }
+    if (!windowOpen_)
+        return;
+    // The gauge of this tick shows what the read brings.
+    connection_->ReadStatus([this] { showBattery(); });
+}
+
+void DeviceCore::showBattery() {
     if (!windowOpen_)
         return;
     battery_ = ShownBatteryLevel();
@@ -296,6 +353,12 @@ void DeviceCore::noMouseWarning() {
 void DeviceCore::ApplyLevelChange(std::uint8_t interval, std::uint8_t level) {
     if (level == 0 || level > kMaxReportedLevel)
         return; // a level of 0 would be stored as 255 and index past the level table
+    if (downloadActive_) {
+        // Its shadows are being written: the mouse's own change is taken in once it is done, as
+        // it always came after the download.
+        deferredLevels_.emplace_back(interval, level);
+        return;
+    }
     auto& profile = model::Profile(model::CurrentSlot());
     deviceLevel_ = level - 1;
     profile.CurrentDPILevelValue = static_cast<std::uint8_t>(level - 1);
@@ -333,9 +396,23 @@ OsdTexts DeviceCore::OnScreenDisplayTexts() const {
 bool DeviceCore::FactoryReset() {
     // Without a mouse to take the reset the profile stays as it is: resetting it (and the shadows)
     // here would leave a mouse plugged in later with settings the window no longer shows.
-    if (!connection_->FactoryReset()) {
+    if (!connection_->HasTarget()) {
         window_.ShowAttention(kTextNoMouse);
         return false;
+    }
+    auto result = std::make_shared<std::optional<bool>>();
+    connection_->Queue().Push(
+        std::make_unique<FunctionJob>([this, result](int turn) { return factoryResetStep(turn, *result); }));
+    return result->value_or(true);
+}
+
+std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optional<bool>& result) {
+    if (turn > 0)
+        return std::nullopt; // its pause is over
+    result = connection_->FactoryReset();
+    if (!*result) {
+        window_.ShowAttention(kTextNoMouse);
+        return std::nullopt;
     }
     int slot = model::CurrentSlot();
     auto& profile = model::Profile(slot);
@@ -347,8 +424,9 @@ bool DeviceCore::FactoryReset() {
     PrimeShadows();
     window_.RefreshMainWindow();
     tickCounter_ = 0;
-    window_.ShowWriteProgress(kTextWriting);
-    return true;
+    window_.ShowWriteProgress(kTextWriting, 1, 1);
+    window_.EndWriteProgress();
+    return kReportPacingMs;
 }
 
 } // namespace quorvik::device

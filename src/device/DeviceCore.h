@@ -15,6 +15,8 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace quorvik::device {
 
@@ -29,6 +31,8 @@ inline constexpr std::uint32_t kKeepHiddenPeriodMs = 100;
 inline constexpr std::uint32_t kDelayedSaveMs = 10000;
 inline constexpr std::uint32_t kNoMouseDelayMs = 2000;
 inline constexpr std::uint32_t kStatusPollPeriodMs = 1000;
+// How long the program's end waits for a download on its way to the mouse.
+inline constexpr std::uint32_t kExitWaitMs = 2000;
 
 // Main-window messages the device link handles.
 inline constexpr unsigned kMsgOnScreenDisplay = 0x42B; // wParam 1
@@ -63,8 +67,17 @@ public:
 
     // A page changed settings of `group`: the download runs 20 ms later.
     void MarkGroup(SettingGroup group);
-    // The download, at once (timer 30, and the main window's apply commands).
+    // The download, at once (timer 30, and the main window's apply commands). It goes out report
+    // by report, paced by the loop, and returns at once: the window stays live meanwhile. Asked
+    // for while one runs, it follows 20 ms after that one ended.
     void RunDownload();
+    // A download is on its way to the mouse (or waits for its turn).
+    bool DownloadRunning() const { return downloadActive_; }
+    // Anything is on its way to the mouse: a download, a status read or a reset.
+    bool Busy() const { return downloadActive_ || connection_->Queue().Busy(); }
+    // Lets the loop run until nothing is on its way to the mouse, at most `maxMs`; what is still
+    // not written then is abandoned (it stays pending). False when it had to abandon something.
+    bool FinishWrites(std::uint32_t maxMs);
     void PrimeShadows();
     // After the macro manager closed: the next download refreshes the buttons' macro copies.
     void RequestMacroRefresh() { download_.RequestMacroRefresh(); }
@@ -72,7 +85,8 @@ public:
     // Tray double-click, tray menu, a second instance: bring the window forward or ask the mouse.
     void OpenRequest();
     // The factory-reset button (after its confirmation). False, with the no-mouse message and
-    // nothing changed, when the reset did not reach the mouse.
+    // nothing changed, when the reset did not reach the mouse. A reset asked for during a download
+    // waits for it (and returns true then; a failure is still told when its turn comes).
     bool FactoryReset();
     // WM_DESTROY of the main window: the pending save, then the handles are closed.
     void Shutdown();
@@ -118,7 +132,13 @@ private:
     void QuitProgram() override;
 
     void onTimer(unsigned id);
+    void downloadStarted();
+    void downloadWrote(std::size_t written, std::size_t total);
+    void downloadEnded(bool completed);
+    void restartSave();
+    std::optional<std::uint32_t> factoryResetStep(int turn, std::optional<bool>& result);
     void statusPollTick();
+    void showBattery();
     void noMouseWarning();
     void saveNow();
     void applySensor(std::uint16_t sensor);
@@ -141,6 +161,12 @@ private:
     int deviceLevel_ = 2;
     bool savePending_ = false;
     std::optional<Report> lastStatus_;
+    bool downloadActive_ = false;
+    bool rerunWanted_ = false;     // a download was asked for while one ran
+    bool progressShown_ = false;   // the running download shows the progress window
+    bool progressAllowed_ = false; // the running download may show it (not after a scan)
+    // Level changes the mouse announced while a download ran: applied once it ended, in order.
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> deferredLevels_;
 };
 
 } // namespace quorvik::device

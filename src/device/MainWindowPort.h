@@ -2,6 +2,7 @@
 // windows and dialogs; the command-line tool prints; tests record the calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -30,8 +31,12 @@ public:
     // Shows the current profile's settings again.
     virtual void RefreshMainWindow() = 0;
 
-    // The write-progress animation with language text `textIndex`; returns when it closed.
-    virtual void ShowWriteProgress(int textIndex) = 0;
+    // The write-progress window with language text `textIndex`: shown when the first report of a
+    // download reached the mouse, then told each report that followed (`written` of `total`). It
+    // never takes the focus or the pointer, and returns at once.
+    virtual void ShowWriteProgress(int textIndex, std::size_t written, std::size_t total) = 0;
+    // The download ended (or stopped): the progress window goes a moment later.
+    virtual void EndWriteProgress() = 0;
     // The attention dialog with language text `textIndex`, modeless and on top.
     virtual void ShowAttention(int textIndex) = 0;
     // The same for a mouse that is plugged in but whose device node `path` this user may not open:

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 #include <span>
+#include <utility>
 
 namespace quorvik::device {
 
@@ -128,6 +129,10 @@ MacroImageBytes MacroImage(std::uint8_t slot, const model::MacroRecord& macro) {
 SettingsDownload::SettingsDownload(DownloadPorts ports, const SensorTables& tables)
     : ports_(std::move(ports)), tables_(tables), slotMap_(macro::kLibrarySlotCount, 0) {}
 
+bool SettingsDownload::AnyMarked() const {
+    return std::find(flags_.begin(), flags_.end(), true) != flags_.end();
+}
+
 void SettingsDownload::MarkAfterScan() {
     Mark(SettingGroup::Buttons);
     Mark(SettingGroup::SensorLighting);
@@ -140,15 +145,17 @@ void SettingsDownload::ForceNextRun() {
     shadows_.Forget();
 }
 
-bool SettingsDownload::Run(model::ProfileRecord& profile, macro::MacroLibrary& library) {
-    somethingWritten_ = false;
+DownloadPlan SettingsDownload::Plan(model::ProfileRecord& profile, macro::MacroLibrary& library) {
+    DownloadPlan plan;
     assignMacroSlots(profile, library);
     // Without a mouse the marked commands stay pending: their shadows are not touched.
     if (ports_.hasTarget())
-        sendCommands(profile);
+        planCommands(plan, profile);
     flags_.fill(false);
-    sendMacros(profile, true);
-    return somethingWritten_;
+    planMacros(plan, profile);
+    for (const DownloadStep& step : plan.steps)
+        plan.reports += step.report ? 1 : 0;
+    return plan;
 }
 
 void SettingsDownload::Prime(model::ProfileRecord& profile, macro::MacroLibrary& library) {
@@ -158,7 +165,7 @@ void SettingsDownload::Prime(model::ProfileRecord& profile, macro::MacroLibrary&
         StoreShadow(shadows_.commands[row], ComparedBytes(command, report));
     }
     assignMacroSlots(profile, library);
-    sendMacros(profile, false);
+    primeMacros(profile);
 }
 
 void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library) {
@@ -188,60 +195,137 @@ void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::Ma
     refreshButtonMacros_ = false;
 }
 
-bool SettingsDownload::writePaced(const Report& report) {
-    bool written = ports_.write(report);
-    if (observer_)
-        observer_(report, written);
-    if (written)
-        somethingWritten_ = true;
-    ports_.sleep(kReportPacingMs);
-    return written;
+namespace {
+
+// A pause with nothing written joins the step before it: the wire sees the same spacing.
+void AddPause(DownloadPlan& plan, std::uint32_t ms) {
+    if (plan.steps.empty())
+        plan.steps.push_back(DownloadStep{std::nullopt, ms});
+    else
+        plan.steps.back().pauseMs += ms;
 }
 
-void SettingsDownload::sendCommands(const model::ProfileRecord& profile) {
+} // namespace
+
+void SettingsDownload::planCommands(DownloadPlan& plan, const model::ProfileRecord& profile) const {
     for (std::size_t row = 0; row < kComparedCommands.size(); ++row) {
         const ComparedCommand& command = kComparedCommands[row];
         if (!IsMarked(command.group))
             continue;
-        // Built with the number it will carry; the number is used up only when the report is written.
+        // Byte 4 is the number the report takes when it is written.
         const Report report = command.build(ports_.sequence.Peek(), profile, tables_);
-        const auto bytes = ComparedBytes(command, report);
-        auto& shadow = shadows_.commands[row];
-        if (MatchesShadow(shadow, bytes)) {
+        if (MatchesShadow(shadows_.commands[row], ComparedBytes(command, report))) {
             if (command.pacedWhenUnchanged)
-                ports_.sleep(kReportPacingMs);
+                AddPause(plan, kReportPacingMs);
             continue;
         }
-        ports_.sequence.Take();
-        // A write that did not reach the mouse leaves the shadow as it was, so the next download
-        // writes this command again.
-        if (writePaced(report))
-            StoreShadow(shadow, bytes);
+        DownloadStep step{report, kReportPacingMs};
+        step.row = int(row);
+        plan.steps.push_back(step);
     }
 }
 
-void SettingsDownload::sendMacros(const model::ProfileRecord& profile, bool writing) {
+void SettingsDownload::planMacros(DownloadPlan& plan, const model::ProfileRecord& profile) const {
+    // What each slot will hold once the plan is written: two buttons with one macro share a slot,
+    // and its image goes out once.
+    std::array<std::optional<MacroImageBytes>, kDeviceMacroSlots> after = shadows_.macros;
+    const bool mouse = ports_.hasTarget();
     for (const auto& button : profile.buttons) {
         if (!button.PlaysMacro())
             continue;
-        std::uint8_t slot = MacroSlotOf(button);
-        auto image = MacroImage(slot, button.Macro);
-        auto& shadow = shadows_.macros[slot & 0x0F];
-        if (!shadow || *shadow != image) {
-            if (!writing) {
-                shadow = image; // priming: the mouse is taken to hold it
-            } else if (ports_.hasTarget()) {
-                bool allWritten = true;
-                for (const Report& chunk : BuildMacroChunks(ports_.sequence, slot, MacroChunkData(button.Macro)))
-                    allWritten = writePaced(chunk) && allWritten;
-                if (allWritten)
-                    shadow = image;
+        const std::uint8_t slot = MacroSlotOf(button);
+        const MacroImageBytes image = MacroImage(slot, button.Macro);
+        auto& shadow = after[slot & 0x0F];
+        // With no mouse the shadow keeps what the mouse last got, so the download after the next
+        // scan that finds it writes the image, as it does the other commands.
+        if (mouse && (!shadow || *shadow != image)) {
+            const std::vector<std::uint8_t> data = MacroChunkData(button.Macro);
+            const std::size_t count = MacroChunkCount(data.size());
+            plan.images.push_back(image);
+            plan.chunkFailed.push_back(false);
+            for (std::size_t i = 0; i < count; ++i) {
+                DownloadStep step{BuildMacroChunk(ports_.sequence.Peek(), slot, data, i), kReportPacingMs};
+                step.macroSlot = slot & 0x0F;
+                step.image = int(plan.images.size() - 1);
+                step.lastChunk = i + 1 == count;
+                plan.steps.push_back(step);
             }
-            // With no mouse the shadow keeps what the mouse last got, so the download after the
-            // next scan that finds it writes the image, as it does the other commands.
+            shadow = image;
         }
-        ports_.sleep(kReportPacingMs);
+        if (mouse)
+            AddPause(plan, kReportPacingMs);
     }
+}
+
+void SettingsDownload::primeMacros(const model::ProfileRecord& profile) {
+    for (const auto& button : profile.buttons) {
+        if (!button.PlaysMacro())
+            continue;
+        const std::uint8_t slot = MacroSlotOf(button);
+        shadows_.macros[slot & 0x0F] = MacroImage(slot, button.Macro); // the mouse is taken to hold it
+    }
+}
+
+bool SettingsDownload::Write(DownloadPlan& plan, const DownloadStep& step) {
+    Report report = *step.report;
+    report[kOffSequence] = ports_.sequence.Take();
+    const bool written = ports_.write(report);
+    if (observer_)
+        observer_(report, written);
+    if (step.row >= 0) {
+        const ComparedCommand& command = kComparedCommands[std::size_t(step.row)];
+        // A write that did not reach the mouse leaves the shadow as it was and the group marked,
+        // so the next download writes this command again.
+        if (written)
+            StoreShadow(shadows_.commands[std::size_t(step.row)], ComparedBytes(command, report));
+        else
+            Mark(command.group);
+    }
+    if (step.image >= 0) {
+        const auto image = std::size_t(step.image);
+        if (!written)
+            plan.chunkFailed[image] = true;
+        // A macro is the mouse's only once every chunk of it arrived.
+        if (step.lastChunk && !plan.chunkFailed[image])
+            shadows_.macros[std::size_t(step.macroSlot)] = plan.images[image];
+    }
+    return written;
+}
+
+void SettingsDownload::Abandon(const DownloadPlan& plan, std::size_t next) {
+    for (std::size_t i = next; i < plan.steps.size(); ++i)
+        if (plan.steps[i].report && plan.steps[i].row >= 0)
+            Mark(kComparedCommands[std::size_t(plan.steps[i].row)].group);
+}
+
+DownloadJob::DownloadJob(SettingsDownload& download, std::function<DownloadPlan()> plan, Events events)
+    : download_(download), makePlan_(std::move(plan)), events_(std::move(events)) {}
+
+std::optional<std::uint32_t> DownloadJob::Step() {
+    if (makePlan_) {
+        // Worked out when the download's turn comes, so edits made while it waited go with it.
+        plan_ = std::exchange(makePlan_, nullptr)();
+        if (events_.started)
+            events_.started(plan_);
+    }
+    if (next_ >= plan_.steps.size())
+        return std::nullopt;
+    const DownloadStep& step = plan_.steps[next_++];
+    if (step.report && download_.Write(plan_, step) && events_.wrote)
+        events_.wrote(++written_, plan_.reports);
+    return step.pauseMs;
+}
+
+void DownloadJob::Finished() {
+    if (events_.ended)
+        events_.ended(true);
+}
+
+void DownloadJob::Abandon() {
+    if (!makePlan_)
+        download_.Abandon(plan_, next_);
+    if (events_.ended)
+        events_.ended(false);
 }
 
 } // namespace quorvik::device

@@ -8,6 +8,7 @@
 
 #include "device/CommandReports.h"
 #include "device/SensorTables.h"
+#include "device/WireQueue.h"
 #include "macro/MacroLibrary.h"
 #include "model/ProfileRecord.h"
 
@@ -62,14 +63,36 @@ struct DeviceShadows {
 MacroImageBytes MacroImage(std::uint8_t slot, const model::MacroRecord& macro);
 
 // What the download needs from around it. The connection writes reports and holds the sequence
-// number; the pacing waits on the process clock.
+// number.
 struct DownloadPorts {
     // Writes one report to the target form; false when nothing was written (no target, or the
     // write failed).
     std::function<bool(const Report&)> write;
     std::function<bool()> hasTarget;
     SequenceNumber& sequence;
-    std::function<void(std::uint32_t ms)> sleep;
+};
+
+// One exchange of a download: a report and the pause after it, or a pause alone (a button
+// position that did not change still gets its pause: the mouse may count on it).
+struct DownloadStep {
+    std::optional<Report> report; // byte 4 is filled when the report is written
+    std::uint32_t pauseMs = kReportPacingMs;
+    // What a written report settles: a row of the compared commands, or one chunk of the macro of
+    // a device slot (the slot's image is the mouse's once its last chunk is written).
+    int row = -1;
+    int macroSlot = -1;
+    int image = -1; // the plan's image this chunk belongs to
+    bool lastChunk = false;
+};
+
+// Everything one download writes, worked out when it starts from the profile and the shadows.
+// Reports are built then and keep their bytes; an edit made meanwhile goes into the next download.
+struct DownloadPlan {
+    std::vector<DownloadStep> steps;
+    std::size_t reports = 0; // steps that write
+    // The macro images the plan writes, and whether a chunk of each failed.
+    std::vector<MacroImageBytes> images;
+    std::vector<bool> chunkFailed;
 };
 
 class SettingsDownload {
@@ -78,18 +101,25 @@ public:
 
     void Mark(SettingGroup group) { flags_[static_cast<std::size_t>(group)] = true; }
     bool IsMarked(SettingGroup group) const { return flags_[static_cast<std::size_t>(group)]; }
+    bool AnyMarked() const;
     void MarkAfterScan(); // buttons, sensor-and-lighting and power; no progress for that download
 
-    // The heart of the download (steps 2 … 6): assigns macro slots, sends the marked groups,
-    // clears the flags, sends the macros. Returns whether anything was written. The caller owns
-    // the window-open check, the progress dialog and the save timer.
-    bool Run(model::ProfileRecord& profile, macro::MacroLibrary& library);
+    // The start of a download: assigns macro slots, compares the marked groups' commands and every
+    // macro button's image with the shadows, clears the flags, and returns what to write. Without a
+    // mouse the marked commands are left out and their shadows untouched.
+    DownloadPlan Plan(model::ProfileRecord& profile, macro::MacroLibrary& library);
+    // Writes the report of `step` (taking the sequence number then), settles its shadow and tells
+    // the observer. True when it reached the mouse.
+    bool Write(DownloadPlan& plan, const DownloadStep& step);
+    // The plan ends before `next`: what it did not write stays pending (its groups are marked
+    // again, its macro images stay unknown to the mouse).
+    void Abandon(const DownloadPlan& plan, std::size_t next);
 
     // Fills every shadow from `profile` without writing (the mouse is taken to hold it).
     void Prime(model::ProfileRecord& profile, macro::MacroLibrary& library);
 
-    // Marks every group and forgets every shadow, so the next Run writes every command and every
-    // macro slot once: for a mouse whose settings are unknown (the command-line tool's "apply").
+    // Marks every group and forgets every shadow, so the next download writes every command and
+    // every macro slot once: for a mouse whose settings are unknown (the command-line tool's "apply").
     void ForceNextRun();
 
     // Told about every report the download tries to write, and whether it reached the mouse.
@@ -106,23 +136,46 @@ public:
 
 private:
     void assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library);
-    // The marked groups' commands, in table order, each written only when it differs from its shadow.
-    void sendCommands(const model::ProfileRecord& profile);
-    void sendMacros(const model::ProfileRecord& profile, bool writing);
-    // Writes a report that differs from its shadow; true when it reached the mouse.
-    bool writePaced(const Report& report);
+    void planCommands(DownloadPlan& plan, const model::ProfileRecord& profile) const;
+    void planMacros(DownloadPlan& plan, const model::ProfileRecord& profile) const;
+    void primeMacros(const model::ProfileRecord& profile);
 
     DownloadPorts ports_;
     const SensorTables& tables_;
     DeviceShadows shadows_;
     std::array<bool, kSettingGroupCount> flags_{};
-    bool somethingWritten_ = false;
     bool suppressProgress_ = false;
     bool refreshButtonMacros_ = false;
     std::function<void(const Report&, bool)> observer_;
     // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
     // whole library: an assignment must find a macro again in constant time.
     std::vector<std::uint8_t> slotMap_;
+};
+
+// A download on the wire: one step of its plan per turn of the queue. The plan is worked out when
+// the download's turn comes.
+class DownloadJob : public WireJob {
+public:
+    struct Events {
+        std::function<void(const DownloadPlan&)> started;
+        // After each report that reached the mouse: how many did so far, of how many planned.
+        std::function<void(std::size_t written, std::size_t total)> wrote;
+        // True when every step ran, false when the download was abandoned.
+        std::function<void(bool completed)> ended;
+    };
+    DownloadJob(SettingsDownload& download, std::function<DownloadPlan()> plan, Events events);
+
+    std::optional<std::uint32_t> Step() override;
+    void Finished() override;
+    void Abandon() override;
+
+private:
+    SettingsDownload& download_;
+    std::function<DownloadPlan()> makePlan_;
+    Events events_;
+    DownloadPlan plan_;
+    std::size_t next_ = 0;
+    std::size_t written_ = 0;
 };
 
 } // namespace quorvik::device

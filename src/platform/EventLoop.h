@@ -60,7 +60,9 @@ public:
     virtual bool runUntil(const std::function<bool()>& done) = 0;
 
     // Runs until a quit is posted (the program's main loop when no GUI drives it).
-    void run() { runUntil([] { return false; }); }
+    void run() {
+        runUntil([] { return false; });
+    }
     virtual bool quitRequested() const = 0;
 
     // Dispatches every message and timer that is due now; returns how many were dispatched.

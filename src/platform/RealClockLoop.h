@@ -21,6 +21,7 @@ public:
 
 protected:
     void waitForWork(std::optional<std::uint64_t> maxMs) override;
+    std::uint64_t timerStart() const override;
 
 private:
     std::chrono::steady_clock::time_point start_;

@@ -17,8 +17,14 @@ public:
     // and delivering posted messages in between.
     void advance(std::uint64_t ms);
 
-    // Delivers posted messages and overdue timers without moving the clock.
-    int runUntilIdle() { return processDue(); }
+    // Delivers posted messages and overdue timers without moving the clock (but see SetPendingWork).
+    int runUntilIdle();
+
+    // Work that tests take as one step, as they did when it blocked the thread (a download on its
+    // way to the mouse, paced by timers): while `pending` says some is under way, `advance` and
+    // `runUntilIdle` move the clock on past their target, timer by timer, until it is done.
+    // Unset (the default), the clock stops where it was told to.
+    void SetPendingWork(std::function<bool()> pending) { pending_ = std::move(pending); }
 
     // Waits (on the wall clock, at most `maxRealMs`) for another thread to post something, then
     // delivers it. Returns false when nothing arrived in time.
@@ -33,7 +39,11 @@ protected:
     void waitForWork(std::optional<std::uint64_t> maxMs) override;
 
 private:
+    // Runs the clock on while pending work is under way.
+    void settle();
+
     std::atomic<std::uint64_t> now_{0};
+    std::function<bool()> pending_;
     std::uint64_t realWaitLimitMs_ = 5000;
 };
 

@@ -21,9 +21,13 @@ DeviceCoreHarness::DeviceCoreHarness(const std::string& needPassword) {
     mouse = std::make_unique<emulator::VirtualMouse>(bus, loop);
     hwnd = loop.registerWindow(this);
     core = std::make_unique<device::DeviceCore>(bus, loop, hwnd, window);
+    // A download, status read or reset the test started runs to its end within the step that
+    // started it; tests that look inside one unset this.
+    loop.SetPendingWork([this] { return core && core->Busy(); });
 }
 
 DeviceCoreHarness::~DeviceCoreHarness() {
+    loop.SetPendingWork(nullptr);
     core.reset();
     mouse.reset(); // unplugging ends the reader threads
     loop.unregisterWindow(hwnd);

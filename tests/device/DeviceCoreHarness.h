@@ -26,7 +26,14 @@ public:
     void CloseOpenWindows() override { calls.push_back("close-windows"); }
     void QuitProgram() override { calls.push_back("quit"); }
     void RefreshMainWindow() override { ++refreshes; }
-    void ShowWriteProgress(int textIndex) override { progress.push_back(textIndex); }
+    // One entry per download that showed the progress window; its last counts in progressCounts.
+    void ShowWriteProgress(int textIndex, std::size_t written, std::size_t total) override {
+        if (!progressOpen)
+            progress.push_back(textIndex);
+        progressOpen = true;
+        progressCounts = {written, total};
+    }
+    void EndWriteProgress() override { progressOpen = false; }
     void ShowAttention(int textIndex) override { attentions.push_back(textIndex); }
     void ShowNoAccess(const std::string& path) override { noAccess.push_back(path); }
     bool ConfirmFactoryReset() override {
@@ -44,6 +51,8 @@ public:
     std::vector<std::string> calls;
     int refreshes = 0;
     std::vector<int> progress;
+    bool progressOpen = false;
+    std::pair<std::size_t, std::size_t> progressCounts{};
     std::vector<int> attentions;
     std::vector<std::string> noAccess;
     std::vector<std::pair<int, int>> sensorUpdates;

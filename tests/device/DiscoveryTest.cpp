@@ -67,9 +67,12 @@ struct DiscoveryTest : ::testing::Test {
 
     void SetUp() override {
         window.link = &link;
+        // A status read runs to its end within the step that started it.
+        loop.SetPendingWork([this] { return link.Queue().Busy(); });
         ASSERT_TRUE(link.RegisterNotifications());
     }
     void TearDown() override {
+        loop.SetPendingWork(nullptr);
         for (Form form : kForms) {
             mouse.unplug(form);
             EXPECT_TRUE(link.WaitForReaderEnd(form));
@@ -238,6 +241,7 @@ TEST_F(DiscoveryTest, StatusReadAsksTwiceWhenUnanswered) {
     mouse.setStatus(status);
     const auto start = loop.now();
     link.ReadStatus();
+    loop.runUntilIdle();
     EXPECT_TRUE(host.statuses.empty());
     const auto trace = mouse.trace();
     ASSERT_EQ(trace.size(), 2u);
@@ -251,6 +255,7 @@ TEST_F(DiscoveryTest, StatusReadAsksTwiceWhenUnanswered) {
     status.battery = 55;
     mouse.setStatus(status);
     link.ReadStatus();
+    loop.runUntilIdle();
     ASSERT_EQ(host.statuses.size(), 1u);
     const auto parsed = ParseStatusResponse(host.statuses[0]);
     ASSERT_TRUE(parsed);

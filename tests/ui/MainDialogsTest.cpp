@@ -19,16 +19,6 @@ using namespace quorvik::platform;
 
 namespace {
 
-// A window of the test that samples the state of a modal dialog on the loop's clock.
-struct Probe : MessageHandler {
-    std::function<void()> onTick;
-    LRESULT handleMessage(unsigned message, WPARAM, LPARAM) override {
-        if (message == WM_TIMER && onTick)
-            onTick();
-        return 0;
-    }
-};
-
 class MainDialogsTest : public quorvik::test::UiTest {
 protected:
     void SetUp() override {
@@ -53,89 +43,79 @@ protected:
     std::string savedDataFolder_;
 };
 
-struct Sample {
-    std::uint64_t at;
-    int progress;
-    bool visible;
-};
+bool Near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
+           std::abs(a.blue() - b.blue()) <= 3;
+}
 
-TEST_F(MainDialogsTest, ProgressFillsInHalfASecondThenClosesItself) {
+TEST_F(MainDialogsTest, ProgressFollowsTheWritesAndClosesAMomentAfterTheLast) {
     CProgressBarDlg dialog(146, 0);
-    std::vector<Sample> samples;
-    QImage halfway;
-    Probe probe;
-    const WindowHandle probeWindow = loop.registerWindow(&probe);
-    const std::uint64_t start = loop.now();
-    probe.onTick = [&] {
-        samples.push_back({loop.now() - start, dialog.Progress(), dialog.window() && dialog.window()->isVisible()});
-        if (loop.now() - start == 255)
-            halfway = dialog.window()->grab().toImage();
-    };
-    CDlgBase::OnNextDialogShown([&](CDlgBase& shown) {
-        EXPECT_EQ(shown.Width(), 429);
-        EXPECT_EQ(shown.Height(), 140);
-        auto* label = shown.FindControlAs<CStaticText>(CProgressBarDlg::kLabelId);
-        ASSERT_NE(label, nullptr);
-        EXPECT_EQ(label->text(), u"Writing...");
-        EXPECT_EQ(label->Colour(), QColor(0xBE, 0xBE, 0xBE));
-        EXPECT_EQ(label->rect(), (Rect{10, 3, 164, 23}));
-        EXPECT_EQ(OpenWindowCount(), 0u); // not one of the windows the shutdown closes
-        EXPECT_EQ(dialog.Progress(), 0);
-        loop.setTimer(probeWindow, 1, 1);
-    });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    loop.unregisterWindow(probeWindow);
+    dialog.ShowProgress(1, 4);
+    ASSERT_TRUE(dialog.IsShown());
+    EXPECT_EQ(dialog.Width(), 429);
+    EXPECT_EQ(dialog.Height(), 140);
+    // It never takes the keyboard or the pointer from the window under it.
+    EXPECT_TRUE(dialog.window()->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(dialog.window()->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(dialog.window()->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_EQ(OpenWindowCount(), 0u); // not one of the windows the shutdown closes
+    auto* label = dialog.FindControlAs<CStaticText>(CProgressBarDlg::kLabelId);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), u"Writing...");
+    EXPECT_EQ(label->Colour(), QColor(0xBE, 0xBE, 0xBE));
+    // Centred in the frame, above the bar.
+    EXPECT_EQ(label->rect().left + label->rect().right, 429);
+    EXPECT_LT(label->rect().bottom, CProgressBarDlg::kBarTopUnits);
+    EXPECT_EQ(dialog.Progress(), 25);
 
-    EXPECT_EQ(loop.now() - start, 520u); // 50 steps of 10 ms, then 20 ms
-    ASSERT_GE(samples.size(), 515u);
-    auto at = [&](std::uint64_t t) {
-        for (const Sample& s : samples)
-            if (s.at == t)
-                return s;
-        ADD_FAILURE() << "no sample at " << t;
-        return Sample{};
-    };
-    EXPECT_EQ(at(5).progress, 0);
-    EXPECT_EQ(at(255).progress, 50);
-    EXPECT_EQ(at(495).progress, 98);
-    EXPECT_EQ(at(505).progress, 100);
-    EXPECT_TRUE(at(515).visible); // full for a moment before it goes
-    EXPECT_FALSE(dialog.IsOpen());
+    dialog.ShowProgress(2, 4);
+    EXPECT_EQ(dialog.Progress(), 50);
+    const QImage halfway = dialog.window()->grab().toImage();
+    loop.advance(1000);
+    EXPECT_TRUE(dialog.IsShown()) << "it stays while reports are still to come";
 
-    // At 50 % the bar is the "_ov" frame's row up to 214 units, the "_nr" frame after it.
-    ASSERT_FALSE(halfway.isNull());
+    // At 50 % the bar is the "_ov" frame's track up to the middle of the track, the "_nr" frame
+    // after it; nothing of it lies on the frame's border.
     const QImage empty =
         QImage(QString::fromStdString(SkinFile("Frame_progress_nr.bmp"))).convertToFormat(QImage::Format_RGB32);
     const QImage full =
         QImage(QString::fromStdString(SkinFile("Frame_progress_ov.bmp"))).convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(CProgressBarDlg::BarWidthUnits(50), 214);
-    auto near = [](QColor a, QColor b) {
-        return std::abs(a.red() - b.red()) <= 3 && std::abs(a.green() - b.green()) <= 3 &&
-               std::abs(a.blue() - b.blue()) <= 3;
-    };
-    for (int x : {2, 100, 212}) {
-        EXPECT_TRUE(near(halfway.pixelColor(x, 72), full.pixelColor(x, 72))) << "x " << x;
-        EXPECT_FALSE(near(halfway.pixelColor(x, 72), empty.pixelColor(x, 72))) << "x " << x;
+    for (int x : {20, 100, 210}) {
+        EXPECT_TRUE(Near(halfway.pixelColor(x, 72), full.pixelColor(x, 72))) << "x " << x;
+        EXPECT_FALSE(Near(halfway.pixelColor(x, 72), empty.pixelColor(x, 72))) << "x " << x;
     }
-    for (int x : {216, 300, 427})
-        EXPECT_TRUE(near(halfway.pixelColor(x, 72), empty.pixelColor(x, 72))) << "x " << x;
-    EXPECT_TRUE(near(halfway.pixelColor(100, 60), empty.pixelColor(100, 60))); // above the bar
+    for (int x : {0, 8, 220, 300, 420, 428})
+        EXPECT_TRUE(Near(halfway.pixelColor(x, 72), empty.pixelColor(x, 72))) << "x " << x;
+    EXPECT_TRUE(Near(halfway.pixelColor(100, 60), empty.pixelColor(100, 60))); // above the bar
+    EXPECT_TRUE(Near(full.pixelColor(0, 72), empty.pixelColor(0, 72))) << "the frame's border has no bar";
+
+    dialog.ShowProgress(4, 4);
+    EXPECT_EQ(dialog.Progress(), 100);
+    loop.advance(CProgressBarDlg::kCloseMs - 1);
+    EXPECT_TRUE(dialog.IsShown()) << "a full bar for a moment";
+    loop.advance(1);
+    EXPECT_FALSE(dialog.IsShown());
+
+    // Shown again by the next download, from its own count; a download that stops short closes it too.
+    dialog.ShowProgress(1, 3);
+    EXPECT_TRUE(dialog.IsShown());
+    EXPECT_EQ(dialog.Progress(), 33);
+    dialog.Finish();
+    loop.advance(CProgressBarDlg::kCloseMs);
+    EXPECT_FALSE(dialog.IsShown());
 }
 
 TEST_F(MainDialogsTest, ProgressBarScalesWithTheDisplay) {
     SetDisplayScaleFactor(1.5);
     CProgressBarDlg dialog(std::u16string(u"Scaled"), 0);
-    QImage finished;
-    CDlgBase::OnNextDialogShown([&](CDlgBase& shown) {
-        EXPECT_EQ(shown.Width(), 643);
-        EXPECT_EQ(shown.Height(), 210);
-        EXPECT_EQ(shown.FindControl(CProgressBarDlg::kLabelId)->rect(), (Rect{15, 4, 246, 34}));
-        loop.advance(500);
-        EXPECT_EQ(dialog.Progress(), 100);
-        finished = shown.window()->grab().toImage();
-    });
-    EXPECT_EQ(dialog.DoModal(), IDOK);
-    // The whole bar is uncovered, to the right edge: the filled row differs from the empty one.
+    dialog.ShowProgress(7, 7);
+    ASSERT_TRUE(dialog.IsShown());
+    EXPECT_EQ(dialog.Width(), 643);
+    EXPECT_EQ(dialog.Height(), 210);
+    EXPECT_EQ(dialog.FindControl(CProgressBarDlg::kLabelId)->rect(),
+              ScaledRect(0, CProgressBarDlg::kLabelTopUnits, 429, CProgressBarDlg::kLabelBottomUnits));
+    const QImage finished = dialog.window()->grab().toImage();
+    // The whole track is filled, to its right end and no further.
     ASSERT_EQ(finished.size(), QSize(643, 210));
     SkinImage empty;
     empty.load(SkinFile("Frame_progress_nr.bmp"));
@@ -145,8 +125,10 @@ TEST_F(MainDialogsTest, ProgressBarScalesWithTheDisplay) {
         empty.draw(p, QRect(0, 0, 643, 210));
     }
     const int barY = int(72 * 1.5);
-    EXPECT_NE(finished.pixelColor(640, barY), reference.pixelColor(640, barY));
-    EXPECT_NE(finished.pixelColor(5, barY), reference.pixelColor(5, barY));
+    EXPECT_NE(finished.pixelColor(615, barY), reference.pixelColor(615, barY));
+    EXPECT_NE(finished.pixelColor(30, barY), reference.pixelColor(30, barY));
+    EXPECT_EQ(finished.pixelColor(640, barY), reference.pixelColor(640, barY));
+    EXPECT_EQ(finished.pixelColor(2, barY), reference.pixelColor(2, barY));
 }
 
 // What the reset confirmation answers to each way of leaving it.

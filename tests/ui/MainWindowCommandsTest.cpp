@@ -85,7 +85,9 @@ TEST_F(MainWindowTest, ApplyMarksButtonsAndSensorLightingAndDownloadsAtOnce) {
     profile().SetPairValue(model::kPairKeyDebounce, 20);
     profile().buttons[1].Value = model::KeyFunctionCode{{0x10, 0x01, 0x00}};
     clickControl(kApplyProfile);
-    // No clock has moved: the download ran within the click.
+    // No download timer: the download starts within the click, and goes out report by report.
+    EXPECT_TRUE(core().DownloadRunning());
+    loop.runUntilIdle();
     const std::vector<std::uint8_t> codes = codesOf(takeReports());
     EXPECT_NE(std::find(codes.begin(), codes.end(), device::kCmdButton), codes.end());
     EXPECT_NE(std::find(codes.begin(), codes.end(), device::kCmdDebounce), codes.end());

@@ -199,6 +199,7 @@ TEST_F(MainWindowTest, TheMacroManagerIsFollowedByADownloadWhenAButtonPlaysAMacr
     button.MacroKeyIndex = 77;
     clickControl(kMacroManager);
     EXPECT_EQ(button.Value, model::KeyFunctionCode{});
+    loop.runUntilIdle(); // the download that started goes out report by report
     EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{device::kCmdButton});
 }
 

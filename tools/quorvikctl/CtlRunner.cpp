@@ -117,7 +117,8 @@ public:
         context_.loop.postQuit();
     }
     void RefreshMainWindow() override {}
-    void ShowWriteProgress(int) override {}
+    void ShowWriteProgress(int, std::size_t, std::size_t) override {}
+    void EndWriteProgress() override {}
     void ShowAttention(int) override {}
     void ShowNoAccess(const std::string&) override {} // the commands say it themselves
     bool ConfirmFactoryReset() override { return true; }
@@ -284,6 +285,7 @@ int statusCommand(const CtlOptions& options, CtlContext& context, device::Device
     if (int code = connect(core, context))
         return code;
     core.Connection().ReadStatus();
+    context.loop.runUntil([&] { return !core.Busy(); });
     const auto& raw = core.LastStatusReport();
     if (!raw) {
         context.err << "quorvikctl: the mouse did not answer the status request\n";
@@ -327,10 +329,13 @@ std::vector<Report> planReports(model::ProfileRecord profile, const device::Sens
                                            reports.push_back(r);
                                            return true;
                                        },
-                                       [] { return true; }, sequence, [](std::uint32_t) {}},
+                                       [] { return true; }, sequence},
                                       tables);
     download.ForceNextRun();
-    download.Run(profile, macro::TheMacroLibrary());
+    device::DownloadPlan plan = download.Plan(profile, macro::TheMacroLibrary());
+    for (const device::DownloadStep& step : plan.steps)
+        if (step.report)
+            download.Write(plan, step);
     return reports;
 }
 
@@ -367,8 +372,19 @@ int applyCommand(const CtlOptions& options, CtlContext& context, device::DeviceC
                     << (written ? "" : " FAILED") << "\n";
     });
     download.ForceNextRun();
-    download.Run(profile, macro::TheMacroLibrary());
+    // Paced on the loop as the program paces it: a report, then the mouse's pause.
+    bool ended = false;
+    device::DownloadJob::Events events;
+    events.ended = [&](bool) { ended = true; };
+    core.Connection().Queue().Push(std::make_unique<device::DownloadJob>(
+        download, [&] { return download.Plan(profile, macro::TheMacroLibrary()); }, std::move(events)));
+    context.loop.runUntil([&] { return ended; });
     download.SetWriteObserver(nullptr);
+    if (!ended) {
+        // The loop was ended (the mouse went away): what was not tried did not reach it either.
+        core.Connection().Queue().AbandonAll();
+        failed += total > done ? total - done : 0;
+    }
     if (failed) {
         context.err << "quorvikctl: the mouse did not take " << failed << " of " << total << " reports\n";
         return kExitFailure;

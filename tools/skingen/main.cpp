@@ -137,19 +137,28 @@ void framePanel(QPainter& p, double w, double h, bool titleBar) {
     p.drawRect(QRectF(0.5, 0.5, w - 1, h - 1));
 }
 
+// The bar's track lies inside the frame, 16 units from each side (the progress window copies the
+// filled track from that inset on).
 void progressFrame(QPainter& p, double w, double h, bool filled) {
     framePanel(p, w, h, false);
-    QRectF bar(0, 66, w, 12);
+    constexpr double kInset = 16;
+    QRectF bar(kInset, 66, w - 2 * kInset, 12);
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath track;
+    track.addRoundedRect(bar, 3, 3);
+    p.setClipPath(track);
     if (filled) {
         QLinearGradient g(bar.topLeft(), bar.topRight());
         g.setColorAt(0, kAccentDeep);
         g.setColorAt(1, kAccent);
         p.fillRect(bar, g);
-        p.fillRect(QRectF(0, 66, w, 3), QColor(255, 255, 255, 50));
+        p.fillRect(QRectF(kInset, 66, w - 2 * kInset, 3), QColor(255, 255, 255, 50));
     } else {
         p.fillRect(bar, QColor(0x0C, 0x0D, 0x0F));
-        p.fillRect(QRectF(0, 77, w, 1), kBorder);
+        p.fillRect(QRectF(kInset, 77, w - 2 * kInset, 1), kBorder);
     }
+    p.restore();
 }
 
 // ---- buttons ----

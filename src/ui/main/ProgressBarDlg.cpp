@@ -2,6 +2,7 @@
 
 #include "model/LanguageTable.h"
 #include "platform/Messages.h"
+#include "platform/qt/NativeWindow.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/skin/Displays.h"
 
@@ -13,69 +14,88 @@ using namespace platform;
 
 namespace {
 constexpr std::uint32_t kLabelColour = 0xBEBEBE;
+// The track of the frame pictures starts this far in from each side.
+constexpr int kBarInsetUnits = 16;
+constexpr int kBarWidthUnits = CProgressBarDlg::kWidthUnits - 2 * kBarInsetUnits;
 } // namespace
 
 CProgressBarDlg::CProgressBarDlg(int textIndex, WindowHandle parent)
     : CProgressBarDlg(model::LanguageText(textIndex), parent) {}
 
 CProgressBarDlg::CProgressBarDlg(std::u16string text, WindowHandle parent)
-    : CDlgBase(kTemplate, parent), text_(std::move(text)) {
+    : CDlgBase(kTemplate, parent), owner_(parent), text_(std::move(text)) {
     width_ = Scaled(kWidthUnits);
     height_ = Scaled(kHeightUnits);
-}
-
-int CProgressBarDlg::Run(int textIndex, WindowHandle parent) {
-    CProgressBarDlg dialog(textIndex, parent);
-    return dialog.DoModal();
 }
 
 bool CProgressBarDlg::OnInitDialog() {
     SetFrameBitmap(SkinFile("Frame_progress_nr.bmp"));
     full_.load(SkinFile("Frame_progress_ov.bmp"));
-    progress_ = 0;
-    bool ok = CDlgBase::OnInitDialog();
-    // Each step is a timer tick on the window's own loop, so the bar moves on the same clock
-    // as everything else and nothing runs beside the UI thread.
-    UiLoop().setTimer(hwnd(), kTimerStep, kStepMs);
-    return ok;
+    return CDlgBase::OnInitDialog();
 }
 
 void CProgressBarDlg::CreateControls(const Rect&) {
-    AddControl(1, std::make_unique<CStaticText>(hwnd(), kLabelId, ScaledRect(10, 3, 164, 23), text_, Rgb(kLabelColour),
-                                                Qt::AlignLeft));
+    AddControl(1, std::make_unique<CStaticText>(hwnd(), kLabelId,
+                                                ScaledRect(0, kLabelTopUnits, kWidthUnits, kLabelBottomUnits), text_,
+                                                Rgb(kLabelColour), Qt::AlignHCenter));
+}
+
+bool CProgressBarDlg::IsShown() const {
+    return window() && window()->isVisible();
+}
+
+void CProgressBarDlg::ShowProgress(std::size_t written, std::size_t total) {
+    if (!window())
+        Create();
+    const int percent = total == 0 ? 100 : int(std::min(written, total) * 100 / total);
+    setProgress(percent);
+    if (!window()->isVisible()) {
+        // Over the middle of the window it belongs to, wherever that is now.
+        if (auto* owner = WindowFromHandle(owner_))
+            window()->move(owner->geometry().center() - QPoint(width_ / 2, height_ / 2));
+        window()->showCommand(SW_SHOWNOACTIVATE);
+    }
+    if (percent >= 100)
+        UiLoop().setTimer(hwnd(), kTimerClose, kCloseMs);
+    else
+        UiLoop().killTimer(hwnd(), kTimerClose);
+}
+
+void CProgressBarDlg::Finish() {
+    if (IsShown() && !UiLoop().hasTimer(hwnd(), kTimerClose))
+        UiLoop().setTimer(hwnd(), kTimerClose, kCloseMs);
+}
+
+void CProgressBarDlg::setProgress(int percent) {
+    if (percent == progress_)
+        return;
+    const QRect before = BarRect();
+    progress_ = percent;
+    if (window())
+        window()->invalidate(before.united(BarRect()));
 }
 
 QRect CProgressBarDlg::BarRect() const {
-    return QRect(0, Scaled(kBarTopUnits), Scaled(BarWidthUnits(progress_)), Scaled(kBarHeightUnits));
+    const int width = progress_ * kBarWidthUnits / 100;
+    return QRect(Scaled(kBarInsetUnits), Scaled(kBarTopUnits), Scaled(width), Scaled(kBarHeightUnits));
 }
 
 void CProgressBarDlg::DrawBackground(QPainter& p, const Rect& client) {
     p.fillRect(client.toQRect(), BackgroundColour());
     DrawFrame(p);
-    const int barWidth = BarWidthUnits(progress_);
+    const int barWidth = progress_ * kBarWidthUnits / 100;
     if (barWidth > 0)
-        full_.draw(p, BarRect(), QRectF(0, kBarTopUnits, barWidth, kBarHeightUnits));
+        full_.draw(p, BarRect(), QRectF(kBarInsetUnits, kBarTopUnits, barWidth, kBarHeightUnits));
     DrawControls(p, client);
 }
 
-void CProgressBarDlg::OnStep() {
-    progress_ = std::min(100, progress_ + kStepPercent);
-    if (window())
-        window()->invalidate(BarRect());
-    if (progress_ >= 100) {
-        UiLoop().killTimer(hwnd(), kTimerStep);
-        UiLoop().setTimer(hwnd(), kTimerClose, kCloseMs);
-    }
-}
-
 LRESULT CProgressBarDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kTimerStep) {
-        OnStep();
-        return 0;
-    }
     if (message == WM_TIMER && wParam == kTimerClose) {
         UiLoop().killTimer(hwnd(), kTimerClose);
-        EndDialog(IDOK);
+        // Hidden, not destroyed: the next download shows the same window again.
+        if (window())
+            window()->showCommand(SW_HIDE);
+        setProgress(0);
         return 0;
     }
     return CDlgBase::handleMessage(message, wParam, lParam);

@@ -19,6 +19,7 @@
 #include "ui/main/PollingRatePage.h"
 #include "ui/main/PowerControls.h"
 #include "ui/main/ProfileArea.h"
+#include "ui/main/ProgressBarDlg.h"
 #include "ui/rules/WindowPlacement.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
@@ -397,6 +398,10 @@ void CQuorvikDlg::onApplyProfile() {
 
 void CQuorvikDlg::Exit() {
     ui::CloseOpenWindows();
+    // What is on its way to the mouse goes out first (a few seconds at most); the window stays
+    // live meanwhile, then the end of the window saves.
+    if (core_)
+        core_->FinishWrites(device::kExitWaitMs);
     EndDialog(IDOK);
 }
 
@@ -419,6 +424,8 @@ void CQuorvikDlg::onDestroy() {
     if (tray_)
         tray_->Remove();
     osd_->Close();
+    if (progress_)
+        progress_->DestroyWindow();
 }
 
 } // namespace quorvik::ui

@@ -30,6 +30,7 @@ class TrayIcon;
 namespace quorvik::ui {
 
 class COsdDisplay;
+class CProgressBarDlg;
 class CButtonSelectors;
 class CPowerControls;
 class CProfileArea;
@@ -96,7 +97,8 @@ public:
     void CloseOpenWindows() override;
     void QuitProgram() override;
     void RefreshMainWindow() override;
-    void ShowWriteProgress(int textIndex) override;
+    void ShowWriteProgress(int textIndex, std::size_t written, std::size_t total) override;
+    void EndWriteProgress() override;
     void ShowAttention(int textIndex) override;
     void ShowNoAccess(const std::string& path) override;
     bool ConfirmFactoryReset() override;
@@ -119,6 +121,8 @@ public:
     void KillTimer(unsigned id) override;
     int ShowMessage(int textIndex) override;
 
+    // The write-progress window, for tests; null until a download first wrote.
+    CProgressBarDlg* WriteProgress() const { return progress_.get(); }
     // The modeless warning shown last (no-mouse), for tests; null when none is open.
     CAttentionDlg* OpenWarning() const;
     COsdDisplay& Osd() { return *osd_; }
@@ -159,6 +163,7 @@ private:
     std::unique_ptr<COsdDisplay> osd_;
     std::unique_ptr<platform::TrayIcon> tray_;
     std::unique_ptr<CAttentionDlg> warning_;
+    std::unique_ptr<CProgressBarDlg> progress_; // made at the first write, then shown again
     rules::LowBatteryNotice lowBattery_;
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;

@@ -133,8 +133,15 @@ void CQuorvikDlg::RefreshMainWindow() {
     RefreshAllPages();
 }
 
-void CQuorvikDlg::ShowWriteProgress(int textIndex) {
-    CProgressBarDlg::Run(textIndex, hwnd());
+void CQuorvikDlg::ShowWriteProgress(int textIndex, std::size_t written, std::size_t total) {
+    if (!progress_)
+        progress_ = std::make_unique<CProgressBarDlg>(textIndex, hwnd());
+    progress_->ShowProgress(written, total);
+}
+
+void CQuorvikDlg::EndWriteProgress() {
+    if (progress_)
+        progress_->Finish();
 }
 
 void CQuorvikDlg::ShowAttention(int textIndex) {
