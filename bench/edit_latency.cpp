@@ -9,7 +9,8 @@
 //   default: 200 edits alternating between the DPI level checks of levels 2 and 3 (3261, 3262),
 //   or, while the window has none, the power-saving check "wake on motion" (3504), which each
 //   click toggles. Runs on $QT_QPA_PLATFORM (offscreen when unset). Each edit waits until the
-//   write-progress dialog the download opens has closed before the next click.
+//   download it caused has ended (its last report's pause for the mouse is over) before the next
+//   click, so that every click finds the link to the mouse idle.
 #include "app/StartupLoad.h"
 #include "device/CommandReports.h"
 #include "emulator/VirtualMouse.h"
@@ -191,8 +192,7 @@ int main(int argc, char** argv) {
             loop.post(window.hwnd(), platform::WM_MOUSEMOVE, 0, at);
             loop.post(window.hwnd(), platform::WM_LBUTTONDOWN, platform::MK_LBUTTON, at);
             loop.post(window.hwnd(), platform::WM_LBUTTONUP, 0, at);
-            // The write-progress dialog runs its own loop inside the download: this returns once
-            // it has closed, or after a second without a write.
+            // Returns at the first write, or after a second without one.
             bool late = false;
             QTimer limit;
             limit.setSingleShot(true);
@@ -204,6 +204,7 @@ int main(int argc, char** argv) {
                 continue;
             }
             latencies.push_back(std::chrono::duration<double, std::milli>(*writes.first - clicked).count());
+            loop.runUntil([&] { return !window.Core().Busy(); });
             runFor(loop, 30); // the window settles (repaints) before the next click
         }
         window.Exit();

@@ -3,13 +3,15 @@
 #   startup  bench_startup on xcb and on offscreen: process start to first paint and peak
 #            resident memory, against a bare Qt Widgets window (15 runs each)
 #   latency  bench_edit_latency: click to first byte at the virtual mouse, 200 edits
+#   stall    bench_stall: the main thread's largest delay during whole-profile downloads, against
+#            as long with the window idle
 #   idle     CPU time of the running program over 60 s with its window hidden: (1) with the
 #            virtual mouse, the window closed to the tray by its close button; (2) without a
 #            mouse, NeedPassword=2 (the window never opens); beside them the baseline: a bare Qt
 #            Widgets window hidden after its first paint, with one do-nothing 100 ms timer (the
 #            least a hidden program that keeps the keep-hidden timer can cost)
 #
-#   bench/program.sh [BUILD_DIR] [startup] [latency] [idle]     (default: build, all three)
+#   bench/program.sh [BUILD_DIR] [startup] [latency] [stall] [idle]     (default: build, all four)
 #
 # Figures vary with the machine's load: each part prints the load average it ran at.
 set -euo pipefail
@@ -21,11 +23,11 @@ build=build
 parts=()
 for arg in "$@"; do
     case "$arg" in
-    startup | latency | idle) parts+=("$arg") ;;
+    startup | latency | stall | idle) parts+=("$arg") ;;
     *) build=$arg ;;
     esac
 done
-[ ${#parts[@]} -gt 0 ] || parts=(startup latency idle)
+[ ${#parts[@]} -gt 0 ] || parts=(startup latency stall idle)
 build=$(realpath "$build")
 bin="$build/bin"
 x11_need xdotool xprop
@@ -71,6 +73,11 @@ for part in "${parts[@]}"; do
         echo "== edit latency (load average $(load))"
         x11_session latency
         QT_QPA_PLATFORM=offscreen "$bin/bench_edit_latency" --edits 200
+        ;;
+    stall)
+        echo "== main-thread stall during downloads (load average $(load))"
+        x11_session stall
+        QT_QPA_PLATFORM=xcb "$bin/bench_stall" --downloads 5
         ;;
     idle)
         echo "== idle, window hidden (load average $(load))"

@@ -83,7 +83,8 @@ void WireQueue::pump() {
         }
         if (*pause == 0)
             continue;
-        quietUntil_ = loop_.now() + *pause;
+        // A pause is a minimum: a clock of whole milliseconds may fire its timer up to one early.
+        quietUntil_ = loop_.now() + *pause + loop_.timerGranularityMs();
         armFor(quietUntil_);
         break;
     }

@@ -31,6 +31,10 @@ public:
 
     // Milliseconds on this loop's clock since an arbitrary start.
     virtual std::uint64_t now() const = 0;
+    // How much earlier than its period a timer may fire, in ms: a clock that counts whole
+    // milliseconds of a finer one may be up to one short. Waits that are minimums (the mouse's
+    // pause between two reports) add it.
+    virtual std::uint32_t timerGranularityMs() const { return 0; }
 
     // Handles are never reused within a process, so a stale handle can never reach a new window.
     virtual WindowHandle registerWindow(MessageHandler* handler) = 0;

@@ -51,7 +51,7 @@ void LoopCore::postQuit() {
 void LoopCore::setTimer(WindowHandle window, unsigned id, std::uint32_t periodMs) {
     // A zero period would spin: it is raised to the minimum of 1 ms.
     std::uint32_t period = std::max<std::uint32_t>(periodMs, 1);
-    timers_[{window, id}] = Timer{timerStart() + period, period, timerOrder_++};
+    timers_[{window, id}] = Timer{now() + period, period, timerOrder_++};
     wake();
 }
 
@@ -111,7 +111,7 @@ bool LoopCore::fireOneDueTimer() {
     Timer& timer = (*best)->second;
     // Rescheduled before the handler runs, so a handler that kills or restarts it wins. Periods
     // missed during a blocking wait are not made up: one WM_TIMER, then the normal rhythm.
-    timer.due = timerStart() + timer.period;
+    timer.due = now() + timer.period;
     timer.order = timerOrder_++;
     send(key.first, WM_TIMER, key.second, 0);
     return true;

@@ -51,10 +51,6 @@ protected:
 
     // Blocks until a post arrives or `maxMs` passes (none = no timer pending).
     virtual void waitForWork(std::optional<std::uint64_t> maxMs) = 0;
-    // The time a timer set now counts its period from. A clock that counts whole milliseconds
-    // down from a finer one gives the next one up, so a timer never fires before its full period
-    // has passed (the mouse's pauses between two reports are minimums).
-    virtual std::uint64_t timerStart() const { return now(); }
 
     bool dispatchOnePost();
     bool fireOneDueTimer();

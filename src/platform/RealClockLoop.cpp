@@ -11,12 +11,6 @@ std::uint64_t RealClockLoop::now() const {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
-std::uint64_t RealClockLoop::timerStart() const {
-    auto elapsed = std::chrono::steady_clock::now() - start_;
-    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
-    return static_cast<std::uint64_t>((us + 999) / 1000);
-}
-
 void RealClockLoop::sleep(std::uint32_t ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }

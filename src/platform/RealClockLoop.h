@@ -13,6 +13,7 @@ public:
     RealClockLoop();
 
     std::uint64_t now() const override;
+    std::uint32_t timerGranularityMs() const override { return 1; }
     void sleep(std::uint32_t ms) override;
 
     // Replaces the plain wait of `runUntil` (the GUI processes its own events there). The hook
@@ -21,7 +22,6 @@ public:
 
 protected:
     void waitForWork(std::optional<std::uint64_t> maxMs) override;
-    std::uint64_t timerStart() const override;
 
 private:
     std::chrono::steady_clock::time_point start_;
