@@ -195,8 +195,17 @@ void DeviceCore::downloadWrote(std::size_t written, std::size_t total) {
     window_.ShowWriteProgress(kTextWriting, written, total);
 }
 
+void DeviceCore::RequestMacroRefresh() {
+    if (downloadActive_)
+        macroRefreshAfter_ = true;
+    else
+        download_.RequestMacroRefresh();
+}
+
 void DeviceCore::downloadEnded(bool completed) {
     downloadActive_ = false;
+    if (std::exchange(macroRefreshAfter_, false))
+        download_.RequestMacroRefresh();
     if (std::exchange(progressShown_, false))
         window_.EndWriteProgress();
     // Ten seconds count from the end of the last download.

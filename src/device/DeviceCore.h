@@ -79,8 +79,9 @@ public:
     // not written then is abandoned (it stays pending). False when it had to abandon something.
     bool FinishWrites(std::uint32_t maxMs);
     void PrimeShadows();
-    // After the macro manager closed: the next download refreshes the buttons' macro copies.
-    void RequestMacroRefresh() { download_.RequestMacroRefresh(); }
+    // After the macro manager closed: the next download refreshes the buttons' macro copies (the
+    // one after the download running or waiting now, which the closing itself started).
+    void RequestMacroRefresh();
 
     // Tray double-click, tray menu, a second instance: bring the window forward or ask the mouse.
     void OpenRequest();
@@ -165,6 +166,7 @@ private:
     bool rerunWanted_ = false;     // a download was asked for while one ran
     bool progressShown_ = false;   // the running download shows the progress window
     bool progressAllowed_ = false; // the running download may show it (not after a scan)
+    bool macroRefreshAfter_ = false; // asked for while a download was on its way
     // Level changes the mouse announced while a download ran: applied once it ended, in order.
     std::vector<std::pair<std::uint8_t, std::uint8_t>> deferredLevels_;
 };

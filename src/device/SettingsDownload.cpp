@@ -5,6 +5,8 @@
 #include "model/LanguageTable.h"
 
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <optional>
 #include <span>
 #include <utility>
@@ -169,7 +171,10 @@ void SettingsDownload::Prime(model::ProfileRecord& profile, macro::MacroLibrary&
 }
 
 void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::MacroLibrary& library) {
-    std::fill(slotMap_.begin(), slotMap_.end(), 0);
+    // Only the entries the last assignment set are cleared: at most one per button.
+    for (std::size_t index : slotsSet_)
+        slotMap_[index] = 0;
+    slotsSet_.clear();
     std::uint8_t nextSlot = 1;
     for (int k = 0; k < model::kButtonCount; ++k) {
         auto& button = profile.buttons[std::size_t(k)];
@@ -182,8 +187,10 @@ void SettingsDownload::assignMacroSlots(model::ProfileRecord& profile, macro::Ma
             button.Value = model::KeyFunctionCode{};
             continue;
         }
-        if (slotMap_[*found] == 0)
+        if (slotMap_[*found] == 0) {
             slotMap_[*found] = nextSlot++;
+            slotsSet_.push_back(*found);
+        }
         const model::MacroRecord& source = *library.SlotByIndex(*found).macro;
         if (refreshButtonMacros_)
             button.Macro.CopyFrom(source);
@@ -225,24 +232,49 @@ void SettingsDownload::planCommands(DownloadPlan& plan, const model::ProfileReco
     }
 }
 
+const MacroImageBytes& SettingsDownload::imageOf(int button, std::uint8_t slot, const model::MacroRecord& macro) const {
+    PackedImage& packed = packed_[std::size_t(button)];
+    const std::size_t count = macro.ValidActionCount();
+    const auto first = macro.actions.begin();
+    const auto last = first + static_cast<std::ptrdiff_t>(count);
+    // Actions are four plain bytes each: one memcmp compares them all.
+    static_assert(sizeof(model::MacroAction) == 4 && std::is_trivially_copyable_v<model::MacroAction>);
+    if (!packed.valid || packed.slot != slot || packed.events != macro.MacroCommandActionNum ||
+        packed.count != count ||
+        std::memcmp(macro.actions.data(), packed.actions.data(), count * sizeof(model::MacroAction)) != 0) {
+        packed.valid = true;
+        packed.slot = slot;
+        packed.events = macro.MacroCommandActionNum;
+        packed.count = count;
+        std::copy(first, last, packed.actions.begin());
+        packed.image = MacroImage(slot, macro);
+    }
+    return packed.image;
+}
+
 void SettingsDownload::planMacros(DownloadPlan& plan, const model::ProfileRecord& profile) const {
     // What each slot will hold once the plan is written: two buttons with one macro share a slot,
-    // and its image goes out once.
-    std::array<std::optional<MacroImageBytes>, kDeviceMacroSlots> after = shadows_.macros;
+    // and its image goes out once. Index into plan.images, or -1: the slot keeps its shadow.
+    std::array<int, kDeviceMacroSlots> planned;
+    planned.fill(-1);
     const bool mouse = ports_.hasTarget();
-    for (const auto& button : profile.buttons) {
+    for (int k = 0; k < model::kButtonCount; ++k) {
+        const auto& button = profile.buttons[std::size_t(k)];
         if (!button.PlaysMacro())
             continue;
         const std::uint8_t slot = MacroSlotOf(button);
-        const MacroImageBytes image = MacroImage(slot, button.Macro);
-        auto& shadow = after[slot & 0x0F];
+        const MacroImageBytes& image = imageOf(k, slot, button.Macro);
+        const int index = planned[slot & 0x0F];
+        const auto& shadow = shadows_.macros[slot & 0x0F];
+        const bool held = index >= 0 ? plan.images[std::size_t(index)] == image : shadow && *shadow == image;
         // With no mouse the shadow keeps what the mouse last got, so the download after the next
         // scan that finds it writes the image, as it does the other commands.
-        if (mouse && (!shadow || *shadow != image)) {
+        if (mouse && !held) {
             const std::vector<std::uint8_t> data = MacroChunkData(button.Macro);
             const std::size_t count = MacroChunkCount(data.size());
             plan.images.push_back(image);
             plan.chunkFailed.push_back(false);
+            planned[slot & 0x0F] = int(plan.images.size() - 1);
             for (std::size_t i = 0; i < count; ++i) {
                 DownloadStep step{BuildMacroChunk(ports_.sequence.Peek(), slot, data, i), kReportPacingMs};
                 step.macroSlot = slot & 0x0F;
@@ -250,7 +282,6 @@ void SettingsDownload::planMacros(DownloadPlan& plan, const model::ProfileRecord
                 step.lastChunk = i + 1 == count;
                 plan.steps.push_back(step);
             }
-            shadow = image;
         }
         if (mouse)
             AddPause(plan, kReportPacingMs);
@@ -258,11 +289,12 @@ void SettingsDownload::planMacros(DownloadPlan& plan, const model::ProfileRecord
 }
 
 void SettingsDownload::primeMacros(const model::ProfileRecord& profile) {
-    for (const auto& button : profile.buttons) {
+    for (int k = 0; k < model::kButtonCount; ++k) {
+        const auto& button = profile.buttons[std::size_t(k)];
         if (!button.PlaysMacro())
             continue;
         const std::uint8_t slot = MacroSlotOf(button);
-        shadows_.macros[slot & 0x0F] = MacroImage(slot, button.Macro); // the mouse is taken to hold it
+        shadows_.macros[slot & 0x0F] = imageOf(k, slot, button.Macro); // the mouse is taken to hold it
     }
 }
 

@@ -139,6 +139,8 @@ private:
     void planCommands(DownloadPlan& plan, const model::ProfileRecord& profile) const;
     void planMacros(DownloadPlan& plan, const model::ProfileRecord& profile) const;
     void primeMacros(const model::ProfileRecord& profile);
+    // Button `button`'s image for device slot `slot`, packed again only when its macro changed.
+    const MacroImageBytes& imageOf(int button, std::uint8_t slot, const model::MacroRecord& macro) const;
 
     DownloadPorts ports_;
     const SensorTables& tables_;
@@ -150,6 +152,18 @@ private:
     // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
     // whole library: an assignment must find a macro again in constant time.
     std::vector<std::uint8_t> slotMap_;
+    std::vector<std::size_t> slotsSet_; // the entries of slotMap_ that are not 0
+    // The last image packed for each button, with what it was packed from: every download compares
+    // every macro button, and an image changes only with its macro or its slot.
+    struct PackedImage {
+        bool valid = false;
+        std::uint8_t slot = 0;
+        std::uint8_t events = 0; // MacroCommandActionNum
+        std::size_t count = 0;   // valid actions
+        std::array<model::MacroAction, model::kMaxMacroActions> actions{};
+        MacroImageBytes image{};
+    };
+    mutable std::array<PackedImage, model::kButtonCount> packed_{};
 };
 
 // A download on the wire: one step of its plan per turn of the queue. The plan is worked out when

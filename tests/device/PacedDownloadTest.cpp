@@ -256,3 +256,25 @@ TEST(PacedDownload, TheProgramsEndWaitsNoLongerThanItsBound) {
     EXPECT_FALSE(h.window.progressOpen);
     EXPECT_TRUE(h.core->SavePending()) << "what was edited is still saved";
 }
+
+TEST(PacedDownload, AMacroChangedInPlaceOrMovedToAnotherSlotIsWrittenAgain) {
+    DeviceCoreHarness h;
+    giveButtonAMacro(h.profile(), 3, u"Same length", 4);
+    h.start({Form::Wired});
+    h.takeReports();
+    // The packed image of an unchanged macro is kept between downloads; one action changed in
+    // place (the same count) must still be seen.
+    h.profile().buttons[3].Macro.actions[2] = model::MakeKeyEvent(0x42, false);
+    h.core->MarkGroup(SettingGroup::Wake);
+    h.advance(20);
+    EXPECT_EQ(h.takeCodes(), Codes{device::kCmdMacroChunk});
+    EXPECT_EQ(h.mouse->state().macros[1].data[3 * 1 + 2], 0x05) << "the second event is B";
+
+    // A second macro button before it takes device slot 1: the first button's macro moves to 2.
+    giveButtonAMacro(h.profile(), 1, u"Other", 2);
+    h.core->MarkGroup(SettingGroup::Buttons);
+    h.advance(20);
+    const auto codes = h.takeCodes();
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), device::kCmdMacroChunk), 2);
+    EXPECT_EQ(h.mouse->state().macros[2].data.size(), 12u) << "four events in slot 2";
+}
