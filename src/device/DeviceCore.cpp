@@ -72,7 +72,8 @@ void DeviceCore::Start() {
     connection_->Scan();
     if (connection_->AnyDevice() && connection_->TakeQueryOnArrival())
         connection_->ReadStatus([this] { window_.RefreshMainWindow(); });
-    loop_.setTimer(mainWindow_, kTimerKeepHidden, kKeepHiddenPeriodMs);
+    // The window was shown (or minimised) while it started: hidden within 100 ms when not open.
+    WindowShown();
     loop_.setTimer(mainWindow_, kTimerNoMouse, kNoMouseDelayMs);
 }
 
@@ -93,6 +94,10 @@ bool DeviceCore::HandleMessage(unsigned message, platform::WPARAM wParam, platfo
     case platform::WM_DEVICECHANGE:
         connection_->OnDeviceChange(wParam);
         return true;
+    case platform::WM_SHOWWINDOW:
+        if (wParam)
+            WindowShown();
+        return false; // the window's own handling goes on
     case kLevelChangeMessage:
         ApplyLevelChange(static_cast<std::uint8_t>(wParam), static_cast<std::uint8_t>(lParam));
         return true;
@@ -127,6 +132,7 @@ void DeviceCore::onTimer(unsigned id) {
         RunDownload();
         break;
     case kTimerKeepHidden:
+        loop_.killTimer(mainWindow_, kTimerKeepHidden);
         if (!windowOpen_)
             window_.HideMainWindow();
         break;
@@ -193,6 +199,17 @@ void DeviceCore::downloadWrote(std::size_t written, std::size_t total) {
         tickCounter_ = 0;
     }
     window_.ShowWriteProgress(kTextWriting, written, total);
+}
+
+void DeviceCore::SetWindowOpen(bool open) {
+    windowOpen_ = open;
+    if (!open)
+        WindowShown(); // a window that shows must go
+}
+
+void DeviceCore::WindowShown() {
+    if (!windowOpen_ && !loop_.hasTimer(mainWindow_, kTimerKeepHidden))
+        loop_.setTimer(mainWindow_, kTimerKeepHidden, kKeepHiddenPeriodMs);
 }
 
 void DeviceCore::RequestMacroRefresh() {

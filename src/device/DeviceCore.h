@@ -22,7 +22,7 @@ namespace quorvik::device {
 
 // Main-window timers the device link uses.
 inline constexpr unsigned kTimerDownload = 30;    // 20 ms after an edit, one-shot
-inline constexpr unsigned kTimerKeepHidden = 40;  // 100 ms, periodic
+inline constexpr unsigned kTimerKeepHidden = 40;  // 100 ms after the window shows while not open for use
 inline constexpr unsigned kTimerDelayedSave = 70; // 10 s after the last download, one-shot
 inline constexpr unsigned kTimerNoMouse = 80;     // 2 s after start-up, one-shot
 inline constexpr unsigned kTimerStatusPoll = 110; // 1 s, periodic
@@ -113,7 +113,11 @@ public:
     // The last status response read (any tag), for tools that show it as it is.
     const std::optional<Report>& LastStatusReport() const { return lastStatus_; }
     // Forces the window-open state (a program started with the window already open for use).
-    void SetWindowOpen(bool open) { windowOpen_ = open; }
+    void SetWindowOpen(bool open);
+    // The main window was shown (or came back from minimised): while it is not open for use it
+    // is hidden again 100 ms later. A reaction, not a periodic check: a hidden program does not
+    // wake up for it.
+    void WindowShown();
 
     DeviceConnection& Connection() { return *connection_; }
     SettingsDownload& Download() { return download_; }
@@ -127,7 +131,7 @@ private:
     void ScheduleDownloadAfterScan() override;
     void RefreshMainWindow() override { window_.RefreshMainWindow(); }
     void HandleStatusResponse(const Report& response) override;
-    void ClearWindowOpenState() override { windowOpen_ = false; }
+    void ClearWindowOpenState() override { SetWindowOpen(false); }
     void HideMainWindow() override { window_.HideMainWindow(); }
     void CloseOpenWindows() override { window_.CloseOpenWindows(); }
     void QuitProgram() override;

@@ -156,5 +156,31 @@ TEST_F(MainWindowTest, TheNoMouseWarningIsOnTopFromItsFirstShow) {
     EXPECT_EQ(counter.hides, 0) << "made topmost after it was shown, it was unmapped and mapped again";
 }
 
+TEST_F(MainWindowTest, AWindowNotOpenForUseIsHiddenWheneverItShowsWithoutAPeriodicWakeUp) {
+    auto status = mouse_->status();
+    status.online = false;
+    mouse_->setStatus(status);
+    start("2", {Form::Receiver});
+    loop.advance(200);
+    ASSERT_FALSE(native()->isVisible());
+    EXPECT_FALSE(loop.hasTimer(dlg().hwnd(), device::kTimerKeepHidden)) << "nothing wakes the hidden program for it";
+
+    // Shown from outside (the window manager, the taskbar): hidden again within 100 ms.
+    native()->show();
+    ASSERT_TRUE(native()->isVisible());
+    loop.advance(device::kKeepHiddenPeriodMs - 1);
+    EXPECT_TRUE(native()->isVisible());
+    loop.advance(1);
+    EXPECT_FALSE(native()->isVisible());
+    EXPECT_FALSE(loop.hasTimer(dlg().hwnd(), device::kTimerKeepHidden));
+
+    // Open for use, it stays.
+    status.online = true;
+    mouse_->setStatus(status);
+    post(device::kMsgOpenRequest);
+    loop.advance(500);
+    EXPECT_TRUE(native()->isVisible());
+}
+
 } // namespace
 } // namespace quorvik::test

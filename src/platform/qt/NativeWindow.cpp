@@ -334,6 +334,15 @@ void NativeWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && handle_)
         forward(WM_ACTIVATE, isActiveWindow() ? WA_ACTIVE : WA_INACTIVE, 0);
+    // Back from minimised (the taskbar, the window manager) is shown again too.
+    if (event->type() == QEvent::WindowStateChange && handle_ && isVisible())
+        forward(WM_SHOWWINDOW, 1, 0);
+}
+
+void NativeWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (handle_)
+        forward(WM_SHOWWINDOW, 1, 0);
 }
 
 void NativeWindow::focusOutEvent(QFocusEvent* event) {

@@ -3,7 +3,8 @@
 // It registers itself with the UI loop and forwards what Qt reports to its owner's handler as the
 // messages the skinned windows expect: WM_PAINT (with `painter()` valid during the call), mouse
 // buttons, double-clicks, moves, WM_MOUSELEAVE / WM_MOUSEHOVER while tracking is on, WM_ACTIVATE
-// and WM_KILLFOCUS on losing activation, WM_CLOSE, WM_KEYDOWN and WM_DESTROY. Messages sent or
+// and WM_KILLFOCUS on losing activation, WM_SHOWWINDOW when it is shown (or back from
+// minimised), WM_CLOSE, WM_KEYDOWN and WM_DESTROY. Messages sent or
 // posted to its handle (timers included) reach the owner the same way.
 #pragma once
 
@@ -85,6 +86,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
