@@ -74,9 +74,8 @@ int main(int argc, char** argv) {
     tables.Rebuild(0x3325);
     device::SequenceNumber sequence;
     std::size_t written = 0;
-    device::SettingsDownload download({[&](const device::Report&) { return ++written, true; }, [] { return true; },
-                                       sequence},
-                                      tables);
+    device::SettingsDownload download(
+        {[&](const device::Report&) { return ++written, true; }, [] { return true; }, sequence}, tables);
     auto& library = macro::TheMacroLibrary();
 
     model::ProfileRecord factory;

@@ -1,5 +1,7 @@
 #include "emulator/VirtualMouse.h"
 
+#include <functional>
+
 #include "emulator/Descriptors.h"
 
 #include <algorithm>
@@ -47,6 +49,7 @@ struct VirtualMouse::Core {
     std::uint8_t lastCommand = 0;
     std::uint8_t lastSequence = 0;
     bool lastAccepted = false;
+    std::function<void()> onReport; // called after each report, outside the lock
 
     // Everything below runs with `mutex` held.
     bool apply(std::span<const std::uint8_t> r);
@@ -69,8 +72,16 @@ public:
     FeatureEndpoint(std::shared_ptr<VirtualMouse::Core> core, Form form) : core_(std::move(core)), form_(form) {}
 
     bool onSetFeature(std::span<const std::uint8_t> report) override {
-        std::lock_guard lock(core_->mutex);
-        return core_->record(form_, report);
+        std::function<void()> notify;
+        bool accepted;
+        {
+            std::lock_guard lock(core_->mutex);
+            accepted = core_->record(form_, report);
+            notify = core_->onReport;
+        }
+        if (notify)
+            notify();
+        return accepted;
     }
     bool onGetFeature(std::span<std::uint8_t> report) override {
         if (report.size() != kReportLength || report[0] != kCommandReportId)
@@ -409,6 +420,11 @@ bool VirtualMouse::writeTrace(const std::string& path) const {
         return false;
     out << traceText();
     return static_cast<bool>(out.flush());
+}
+
+void VirtualMouse::setReportObserver(std::function<void()> observer) {
+    std::lock_guard lock(core_->mutex);
+    core_->onReport = std::move(observer);
 }
 
 bool VirtualMouse::handleCommand(Form form, std::span<const std::uint8_t> report) {

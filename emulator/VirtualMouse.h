@@ -25,6 +25,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -143,6 +144,9 @@ public:
     std::vector<TraceEntry> trace(std::size_t from) const;
     std::size_t traceSize() const;
     void clearTrace();
+    // Called after every report the mouse receives through the bus (on the writing thread), so a
+    // viewer need not poll.
+    void setReportObserver(std::function<void()> observer);
     // One line per report: "<ms> <form> <66 hex digits>".
     std::string traceText() const;
     bool writeTrace(const std::string& path) const;

@@ -20,7 +20,6 @@ namespace quorvik::app {
 
 namespace {
 
-constexpr int kPollMs = 200;
 constexpr int kShownReports = 40;
 
 // What each command sets, for the list of received reports.
@@ -126,9 +125,23 @@ VirtualMousePanel::VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* par
     connect(online_, &QCheckBox::toggled, this, [this] { applyStatus(); });
     connect(battery_, &QSpinBox::valueChanged, this, [this] { applyStatus(); });
     connect(charge_, &QComboBox::currentIndexChanged, this, [this] { applyStatus(); });
-    connect(&poll_, &QTimer::timeout, this, [this] { refresh(); });
-    poll_.start(kPollMs);
+    // Told of every report instead of looking every so often: the panel costs nothing while the
+    // mouse gets nothing. A burst of reports is one refresh.
+    mouse_.setReportObserver([this] {
+        if (!refreshQueued_.exchange(true))
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    refreshQueued_.store(false);
+                    refresh();
+                },
+                Qt::QueuedConnection);
+    });
     refresh();
+}
+
+VirtualMousePanel::~VirtualMousePanel() {
+    mouse_.setReportObserver(nullptr);
 }
 
 void VirtualMousePanel::ShowBeside(const QRect& mainWindow) {

@@ -5,8 +5,9 @@
 
 #include "emulator/VirtualMouse.h"
 
-#include <QTimer>
 #include <QWidget>
+
+#include <atomic>
 
 class QCheckBox;
 class QComboBox;
@@ -19,6 +20,7 @@ namespace quorvik::app {
 class VirtualMousePanel : public QWidget {
 public:
     explicit VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* parent = nullptr);
+    ~VirtualMousePanel() override;
 
     // Shows the panel at the left of `mainWindow` (screen pixels), or at the screen's left edge.
     void ShowBeside(const QRect& mainWindow);
@@ -42,7 +44,7 @@ private:
     QComboBox* charge_;
     QLabel* state_;
     QListWidget* reports_;
-    QTimer poll_;
+    std::atomic<bool> refreshQueued_{false};
     std::size_t shownTrace_ = 0;
 };
 

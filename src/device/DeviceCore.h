@@ -167,9 +167,9 @@ private:
     bool savePending_ = false;
     std::optional<Report> lastStatus_;
     bool downloadActive_ = false;
-    bool rerunWanted_ = false;     // a download was asked for while one ran
-    bool progressShown_ = false;   // the running download shows the progress window
-    bool progressAllowed_ = false; // the running download may show it (not after a scan)
+    bool rerunWanted_ = false;       // a download was asked for while one ran
+    bool progressShown_ = false;     // the running download shows the progress window
+    bool progressAllowed_ = false;   // the running download may show it (not after a scan)
     bool macroRefreshAfter_ = false; // asked for while a download was on its way
     // Level changes the mouse announced while a download ran: applied once it ended, in order.
     std::vector<std::pair<std::uint8_t, std::uint8_t>> deferredLevels_;

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 #include <optional>
 #include <span>
+#include <type_traits>
 #include <utility>
 
 namespace quorvik::device {
@@ -239,8 +239,7 @@ const MacroImageBytes& SettingsDownload::imageOf(int button, std::uint8_t slot, 
     const auto last = first + static_cast<std::ptrdiff_t>(count);
     // Actions are four plain bytes each: one memcmp compares them all.
     static_assert(sizeof(model::MacroAction) == 4 && std::is_trivially_copyable_v<model::MacroAction>);
-    if (!packed.valid || packed.slot != slot || packed.events != macro.MacroCommandActionNum ||
-        packed.count != count ||
+    if (!packed.valid || packed.slot != slot || packed.events != macro.MacroCommandActionNum || packed.count != count ||
         std::memcmp(macro.actions.data(), packed.actions.data(), count * sizeof(model::MacroAction)) != 0) {
         packed.valid = true;
         packed.slot = slot;

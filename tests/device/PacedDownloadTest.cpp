@@ -70,9 +70,8 @@ emulator::MouseState stateAfterEverything(const model::ProfileRecord& profile, c
     loop.runUntilIdle();
     auto device = bus.open(*bus.interfacePath(emulator::kCommandInterface));
     device::SequenceNumber sequence;
-    device::SettingsDownload download({[&](const device::Report& r) { return device->setFeature(r); },
-                                       [] { return true; }, sequence},
-                                      tables);
+    device::SettingsDownload download(
+        {[&](const device::Report& r) { return device->setFeature(r); }, [] { return true; }, sequence}, tables);
     model::ProfileRecord copy = profile;
     download.ForceNextRun();
     device::DownloadPlan plan = download.Plan(copy, macro::TheMacroLibrary());

@@ -195,3 +195,23 @@ TEST_F(VirtualMouseTest, FreshFromTheFactoryItHoldsWhatTheFactoryProfileProgramm
     EXPECT_EQ(fresh.enabledLevels, mouse.state().enabledLevels);
     EXPECT_EQ(fresh.reportInterval, mouse.state().reportInterval);
 }
+
+TEST_F(VirtualMouseTest, AViewerIsToldOfEveryReportThatArrivesThroughTheBus) {
+    int told = 0;
+    std::size_t traceWhenTold = 0;
+    mouse.setReportObserver([&] {
+        ++told;
+        traceWhenTold = mouse.traceSize(); // the trace already holds the report, and the lock is free
+    });
+    mouse.plug(Form::Wired);
+    loop.runUntilIdle();
+    auto device = bus.open(*bus.interfacePath(kCommandInterface));
+    ASSERT_NE(device, nullptr);
+    ASSERT_TRUE(device->setFeature(BuildReportRateReport(1, 2)));
+    ASSERT_TRUE(device->setFeature(BuildDebounceReport(2, 8)));
+    EXPECT_EQ(told, 2);
+    EXPECT_EQ(traceWhenTold, 2u);
+    mouse.setReportObserver(nullptr);
+    ASSERT_TRUE(device->setFeature(BuildDebounceReport(3, 6)));
+    EXPECT_EQ(told, 2);
+}

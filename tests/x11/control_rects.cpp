@@ -7,8 +7,8 @@
 // --click ID clicks control ID first (a page header that opens its page moves the ones below it),
 // so a script can ask where a control will be after the clicks it makes. Exit 1 for an unknown id.
 #include "app/StartupLoad.h"
-#include "platform/ProcessGlobals.h"
 #include "platform/Messages.h"
+#include "platform/ProcessGlobals.h"
 #include "platform/SimulatedHidBus.h"
 #include "platform/VirtualClockLoop.h"
 #include "platform/qt/UiLoop.h"
