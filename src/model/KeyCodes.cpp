@@ -134,15 +134,15 @@ constexpr ReadyMadeCode kReadyMade[] = {
     {Office, 5, 64, {}, MakeCode(0x70, 0x01, 0x11)}, // Ctrl+N
     {Office, 6, 65, {}, MakeCode(0x70, 0x01, 0x16)}, // Ctrl+S
     {Office, 7, 66, {}, MakeCode(0x70, 0x01, 0x13)}, // Ctrl+P
-    {Office, 8, 67, {}, MakeCode(0x70, 0x08, 0x08)}, // Win+E
+    {Office, 8, 67, {}, MakeCode(0x70, 0x08, 0x08)}, // Super+E
     {Office, 9, 68, {}, MakeCode(0x70, 0x01, 0x1D)}, // Ctrl+Z
 
     {WindowManagement, 1, 75, {}, MakeCode(0x80, 0x94, 0x01)}, // 0x0194 AL Local Machine Browser
     {WindowManagement, 2, 76, {}, MakeCode(0x70, 0x04, 0x3D)}, // Alt+F4
-    {WindowManagement, 3, 77, {}, MakeCode(0x70, 0x08, 0x07)}, // Win+D
-    {WindowManagement, 4, 78, {}, MakeCode(0x70, 0x08, 0x15)}, // Win+R
-    {WindowManagement, 5, 79, {}, MakeCode(0x70, 0x08, 0x51)}, // Win+Down Arrow
-    {WindowManagement, 6, 80, {}, MakeCode(0x70, 0x08, 0x52)}, // Win+Up Arrow
+    {WindowManagement, 3, 77, {}, MakeCode(0x70, 0x08, 0x07)}, // Super+D
+    {WindowManagement, 4, 78, {}, MakeCode(0x70, 0x08, 0x15)}, // Super+R
+    {WindowManagement, 5, 79, {}, MakeCode(0x70, 0x08, 0x51)}, // Super+Down Arrow
+    {WindowManagement, 6, 80, {}, MakeCode(0x70, 0x08, 0x52)}, // Super+Up Arrow
 };
 static_assert(std::size(kReadyMade) == 8 + 3 + 11 + 10 + 9 + 6);
 
