@@ -112,8 +112,8 @@ TEST_F(LanguageFilesTest, ChineseFileHasEveryTextAndSetsChineseFont) {
     quorvik::platform::SetDisplayScaleFactor(1.5);
     ASSERT_TRUE(LoadLanguageTables());
     EXPECT_EQ(LanguageText(0), u"中文");
-    EXPECT_EQ(FontFace(), u"宋体");
-    EXPECT_EQ(FontHeight(), 18);
+    EXPECT_EQ(FontFace(), u"WenQuanYi Micro Hei");
+    EXPECT_EQ(FontHeight(), 24);
     EXPECT_EQ(FontCharSet(), 134);
     expectEveryUsedTextPresent();
 }
