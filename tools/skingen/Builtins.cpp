@@ -1,5 +1,7 @@
 #include "Pictures.h"
 
+#include "ui/main/MainLayout.h"
+
 #include <QImage>
 #include <QLineF>
 #include <QPainterPath>
@@ -16,11 +18,13 @@ void mainBackground(QPainter& p, double w, double h) {
     p.setPen(QPen(QColor(255, 255, 255, 6), 1));
     for (double x = -h; x < w; x += 14)
         p.drawLine(QPointF(x, h), QPointF(x + h, 0));
-    QRectF bar(0, 0, w, 46);
+    // The title bar ends above the first panel's header.
+    const double divider = quorvik::ui::layout::kTitleBarHeight - 1;
+    QRectF bar(0, 0, w, divider);
     p.fillRect(bar, vertical(bar, QColor(0x22, 0x25, 0x2B), QColor(0x19, 0x1B, 0x20)));
-    p.fillRect(QRectF(0, 46, w, 1), kBorder);
+    p.fillRect(QRectF(0, divider, w, 1), kBorder);
     p.fillRect(QRectF(0, 0, w, 2), kAccent);
-    text(p, QRectF(20, 0, 400, 46), QStringLiteral("GAMING MOUSE"), kWhite, 18, Qt::AlignLeft | Qt::AlignVCenter,
+    text(p, QRectF(20, 1, 400, divider), QStringLiteral("GAMING MOUSE"), kWhite, 17, Qt::AlignLeft | Qt::AlignVCenter,
          QFont::Bold);
     QRadialGradient glow(QPointF(w * 0.47, h * 0.52), h * 0.45);
     glow.setColorAt(0, QColor(0x35, 0xA0, 0xDE, 38));

@@ -42,7 +42,7 @@ void textButton(QPainter& p, double w, double h, int look) {
     if (look == 0)
         roundRect(p, r, h / 4, vertical(r, QColor(0x2C, 0x30, 0x36), QColor(0x22, 0x25, 0x2A)), kBorder);
     else
-        roundRect(p, r, h / 4, vertical(r, kAccent, kAccentDeep), kAccent.lighter(120));
+        roundRect(p, r, h / 4, vertical(r, kAccentFill, kAccentDeep), kAccentFill);
 }
 
 void exitButton(QPainter& p, double w, double h, bool hover) {
@@ -159,8 +159,7 @@ void profileTab(QPainter& p, double w, double h, int look) {
         roundRect(p, r, 3, QColor(0x28, 0x2C, 0x33), QColor(0x4A, 0x50, 0x59));
         break;
     default:
-        roundRect(p, r, 3, vertical(r, look == 3 ? kAccent.lighter(115) : kAccent, kAccentDeep),
-                  kAccent.lighter(look == 3 ? 140 : 120));
+        roundRect(p, r, 3, vertical(r, kAccentFill, kAccentDeep), look == 3 ? kAccent.lighter(140) : kAccent);
         break;
     }
 }
@@ -185,7 +184,7 @@ void menuRow(QPainter& p, double w, double h, bool hover, bool sub) {
     if (hover) {
         QLinearGradient g(r.topLeft(), r.topRight());
         g.setColorAt(0, kAccentDeep);
-        g.setColorAt(1, kAccent);
+        g.setColorAt(1, kAccentFill);
         p.fillRect(r, g);
     } else {
         p.fillRect(r, QColor(0x1A, 0x1C, 0x20));
@@ -198,7 +197,7 @@ void menuRow(QPainter& p, double w, double h, bool hover, bool sub) {
 void rateButton(QPainter& p, double w, double h, const QString& rate, bool checked) {
     QRectF r(0, 0, w, h);
     if (checked)
-        roundRect(p, r, h / 2, vertical(r, kAccent, kAccentDeep), kAccent.lighter(115));
+        roundRect(p, r, h / 2, vertical(r, kAccentFill, kAccentDeep), kAccent);
     else
         roundRect(p, r, h / 2, QColor(0x1E, 0x21, 0x26), kBorder);
     text(p, r, rate, checked ? kWhite : kText, h * 0.46);
@@ -298,8 +297,9 @@ void macroArrow(QPainter& p, double w, double h, bool up) {
 
 void clock(QPainter& p, double w, double h) {
     p.save();
+    // A dark face: the clock stays in sight on a selected (accent) row as on a plain one.
     p.setPen(QPen(kAccent, 1.3));
-    p.setBrush(Qt::NoBrush);
+    p.setBrush(kDeep);
     p.drawEllipse(QRectF(0.8, 0.8, w - 1.6, h - 1.6));
     p.setPen(QPen(kWhite, 1.2, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(w / 2, h / 2), QPointF(w / 2, h * 0.22));

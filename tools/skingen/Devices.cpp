@@ -83,7 +83,10 @@ void powerDial(QPainter& p, double w, double h, int minutes) {
         QPointF label = quorvik::ui::DialPoint(box, quorvik::ui::DialRadius(box) * 0.71,
                                                (quorvik::ui::DialSectorStart(k) + quorvik::ui::DialSectorEnd(k)) / 2);
         text(p, QRectF(label.x() - 9, label.y() - 7, 18, 14), QString::number(choice),
-             choice <= minutes ? kWhite : QColor(0x80, 0x86, 0x8E), w * 0.085);
+             choice == minutes  ? kDeep
+             : choice < minutes ? kWhite
+                                : QColor(0x9A, 0xA0, 0xA8),
+             w * 0.085);
     }
     QRectF hub = box.adjusted(w * 0.3, h * 0.3, -w * 0.3, -h * 0.3);
     p.setPen(QPen(kBorder, 1));
@@ -121,7 +124,10 @@ void mousePicture(QPainter& p, double w, double h, int n) {
         QPointF callout;
     };
     double bw = body.width();
-    const std::array<Part, 9> parts{{
+    // The seven buttons the program sets, numbered as the selectors are: left, right, middle,
+    // forward, back, the DPI button behind the wheel, the fire key on the right side. Pictures 8
+    // and 9 (for the two selectors the window keeps hidden) light none.
+    const std::array<Part, 7> parts{{
         {QRectF(body.left() + 6, body.top() + 8, bw / 2 - 10, split - body.top() - 12), QPointF(w * 0.1, h * 0.12)},
         {QRectF(cx + 4, body.top() + 8, bw / 2 - 10, split - body.top() - 12), QPointF(w * 0.9, h * 0.12)},
         {QRectF(cx - 6, body.top() + h * 0.1, 12, h * 0.12), QPointF(w * 0.5, h * 0.02 + 6)},
@@ -129,10 +135,8 @@ void mousePicture(QPainter& p, double w, double h, int n) {
         {QRectF(body.left() - 3, h * 0.56, 6, h * 0.09), QPointF(w * 0.08, h * 0.6)},
         {QRectF(cx - 5, split + h * 0.03, 10, h * 0.07), QPointF(w * 0.9, h * 0.46)},
         {QRectF(body.right() - 3, h * 0.48, 6, h * 0.1), QPointF(w * 0.92, h * 0.62)},
-        {QRectF(cx - 12, body.bottom() - h * 0.2, 24, h * 0.06), QPointF(w * 0.9, h * 0.8)},
-        {QRectF(cx - 14, body.bottom() - h * 0.04 - 4, 28, 5), QPointF(w * 0.1, h * 0.86)},
     }};
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < int(parts.size()); ++i) {
         const Part& part = parts[std::size_t(i)];
         bool lit = i + 1 == n;
         p.setPen(QPen(lit ? kAccent : QColor(0x4A, 0x4F, 0x56), 1.2));
@@ -142,7 +146,7 @@ void mousePicture(QPainter& p, double w, double h, int n) {
         p.drawLine(part.area.center(), part.callout);
         QRectF dot(part.callout.x() - 8, part.callout.y() - 8, 16, 16);
         p.setPen(QPen(lit ? kAccent : QColor(0x5A, 0x5F, 0x66), 1.2));
-        p.setBrush(lit ? kAccent : QColor(0x1A, 0x1C, 0x20));
+        p.setBrush(lit ? kAccentFill : QColor(0x1A, 0x1C, 0x20));
         p.drawEllipse(dot);
         text(p, dot, QString::number(i + 1), lit ? kWhite : kText, 10);
     }

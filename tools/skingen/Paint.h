@@ -14,6 +14,9 @@ namespace quorvik::skingen {
 
 inline const QColor kAccent(0x35, 0xA0, 0xDE);
 inline const QColor kAccentDeep(0x1F, 0x6F, 0x9E);
+// The accent where text lies on it (a pressed button, the profile in use, a menu row under the
+// pointer): from here down to kAccentDeep white and yellow text keep 4.5 : 1 or more.
+inline const QColor kAccentFill(0x24, 0x79, 0xAA);
 inline const QColor kDeep(0x10, 0x11, 0x13);
 inline const QColor kPanel(0x1A, 0x1C, 0x20);
 inline const QColor kPanelHi(0x26, 0x29, 0x2F);
