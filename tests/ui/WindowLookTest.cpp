@@ -16,6 +16,7 @@
 #include "ui/main/ComboPopup.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/MainLayout.h"
+#include "ui/main/ShortcutDlg.h"
 #include "ui/rules/ButtonAssignment.h"
 #include "ui/skin/AttentionDlg.h"
 #include "ui/skin/OpenWindowTable.h"
@@ -95,10 +96,13 @@ protected:
             EXPECT_EQ(LowContrast(MeasureTexts(window, r.toQRect())), "") << what << ", row " << i;
         }
     }
-    // A modal dialog that `open` opens, measured as it shows and then cancelled.
-    void expectReadableDialog(const std::string& what, const std::function<void()>& open) {
+    // A modal dialog that `open` opens, measured as it shows (after `prepare`) and cancelled.
+    void expectReadableDialog(const std::string& what, const std::function<void()>& open,
+                              const std::function<void(ui::CDlgBase&)>& prepare = {}) {
         DialogScript script;
         script.then([&](ui::CDlgBase& dialog) {
+            if (prepare)
+                prepare(dialog);
             expectReadable(dialog, what);
             dialog.EndDialog(platform::IDCANCEL);
         });
@@ -191,6 +195,13 @@ TEST_P(WindowLookTest, TheMainWindowsDialogsAreReadable) {
     };
     expectReadableDialog("fire key dialog", [&] { chooseEntry(6); });
     expectReadableDialog("shortcut dialog", [&] { chooseEntry(9); });
+    // With "no modifier keys" the four checks are dimmed, and still read.
+    expectReadableDialog(
+        "shortcut dialog without modifiers", [&] { chooseEntry(9); },
+        [&](ui::CDlgBase& dialog) {
+            const ui::Rect r = dialog.FindControl(ui::CShortcutDlg::kNoModifierId)->rect();
+            click(dialog, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        });
     expectReadableDialog("macro select dialog", [&] { chooseEntry(8); });
     expectReadableDialog("DPI value dialog", [&] { clickControl(kDpiValueBox); });
     expectReadableDialog("colour palette", [&] { clickControl(kDpiColourButton); });

@@ -45,8 +45,8 @@ constexpr Modifier kModifiers[] = {
 };
 
 const TextColours kEnabledColours{};
-// A check that "no modifier keys" switched off still shows its state, dimmed.
-const TextColours kDisabledColours{Rgb(0x5A5F66), Rgb(0x5A5F66), Rgb(0x8C8C5A)};
+// A check that "no modifier keys" switched off still shows its state, dimmed but readable.
+const TextColours kDisabledColours{Rgb(0x80858C), Rgb(0x80858C), Rgb(0x8C8C5A)};
 
 std::unique_ptr<CCheckButton> makeCheck(WindowHandle parent, int id, int row, std::u16string caption) {
     const int top = kCheckTop + row * kCheckPitch;
