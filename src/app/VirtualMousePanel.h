@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QSpinBox;
+class QWindow;
 
 namespace quorvik::app {
 
@@ -20,8 +21,10 @@ class VirtualMousePanel : public QWidget {
 public:
     explicit VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* parent = nullptr);
 
-    // Shows the panel at the left of `mainWindow` (screen pixels), or at the screen's left edge.
-    void ShowBeside(const QRect& mainWindow);
+    // Shows the panel beside `mainWindow` (screen pixels) on the side with more room; where the
+    // screen has room on neither side, over the window's middle (the mouse picture) and kept
+    // above the window (`mainHandle` becomes its transient parent).
+    void ShowBeside(const QRect& mainWindow, QWindow* mainHandle);
 
     // The lines of the report list (newest first), for tests.
     QStringList ReportLines() const;
