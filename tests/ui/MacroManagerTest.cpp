@@ -145,44 +145,6 @@ TEST_F(MacroManagerTest, HoldingAKeyRecordsOnePressAndDelaysAreCapped) {
     EXPECT_EQ(actionList()->RowCount(), 5);
 }
 
-TEST_F(MacroManagerTest, DelaysAreTheKeysOwnTimesHoweverLateTheBusyWindowHandlesThem) {
-    const MacroLocation m = addMacro(u"Timed");
-    open();
-    selectRow(m);
-    clickControl(*manager, kIdRecord);
-    // Keys as the window system hands them over, each with its own time stamp (the X server's).
-    auto stamped = [&](QEvent::Type type, int qtKey, unsigned long stamp) {
-        QKeyEvent event(type, qtKey, Qt::NoModifier, 0, 0, 0);
-        event.setTimestamp(stamp);
-        QCoreApplication::sendEvent(manager->window()->windowHandle(), &event);
-    };
-    stamped(QEvent::KeyPress, Qt::Key_A, 40000);
-    loop.runUntilIdle();
-    // The window was busy for 700 ms (a status read, a download) while the key went up 150 ms
-    // after it went down: the release is handled late, the pause stays 150 ms.
-    loop.advance(700);
-    stamped(QEvent::KeyRelease, Qt::Key_A, 40150);
-    loop.runUntilIdle();
-    // Two keys typed 90 ms apart while the window was busy arrive in one go.
-    loop.advance(2000);
-    stamped(QEvent::KeyPress, Qt::Key_B, 41000);
-    stamped(QEvent::KeyRelease, Qt::Key_B, 41090);
-    loop.runUntilIdle();
-    // The server's clock wraps after 2^32 ms; the pause across it is still the keys' own.
-    stamped(QEvent::KeyPress, Qt::Key_C, 0xFFFFFFF0ul);
-    stamped(QEvent::KeyRelease, Qt::Key_C, 0x10ul);
-    loop.runUntilIdle();
-
-    const model::MacroRecord& macro = *manager->SelectedMacro();
-    const std::vector<MacroAction> actions = actionsOf(macro);
-    ASSERT_EQ(actions.size(), 11u);
-    EXPECT_EQ(actions[1], MakeDelay(150));
-    EXPECT_EQ(actions[3], MakeDelay(850));
-    EXPECT_EQ(actions[5], MakeDelay(90));
-    EXPECT_EQ(actions[9], MakeDelay(32));
-    EXPECT_EQ(actions[10], MakeKeyEvent('C', true));
-}
-
 TEST_F(MacroManagerTest, RecordingWithoutDelaysAndTheControlsItSwitchesOff) {
     const MacroLocation m = addMacro(u"Fast");
     open();
