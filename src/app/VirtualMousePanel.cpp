@@ -1,6 +1,10 @@
 #include "app/VirtualMousePanel.h"
 
 #include "device/CommandReports.h"
+#include "platform/ProcessGlobals.h"
+#include "ui/main/MainLayout.h"
+#include "ui/rules/WindowPlacement.h"
+#include "ui/skin/SkinSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,7 +18,10 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QWindow>
+
 #include <algorithm>
+#include <cmath>
 
 namespace quorvik::app {
 
@@ -66,12 +73,30 @@ QString reportLine(const emulator::TraceEntry& entry) {
         .arg(bytes.trimmed());
 }
 
+// The panel is a plain Qt window, which the program's own scaling does not reach: its text,
+// spacing and check marks are sized by the display factor here, as the skins are.
+void scaleForDisplay(QWidget& panel, double factor) {
+    if (factor == 1.0)
+        return;
+    const int text = int(std::lround(QFontInfo(panel.font()).pixelSize() * factor));
+    const int mark = int(std::lround(13 * factor));
+    panel.setStyleSheet(
+        QStringLiteral("QWidget { font-size: %1px; } QCheckBox::indicator { width: %2px; height: %2px; }")
+            .arg(text)
+            .arg(mark));
+}
+
 } // namespace
 
 VirtualMousePanel::VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* parent)
     : QWidget(parent, Qt::Window), mouse_(mouse) {
     setWindowTitle(QStringLiteral("Virtual mouse"));
+    const double factor = platform::DisplayScaleFactor();
+    scaleForDisplay(*this, factor);
     auto* layout = new QVBoxLayout(this);
+    const int margin = int(std::lround(9 * factor));
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(int(std::lround(6 * factor)));
 
     auto* buttons = new QGroupBox(QStringLiteral("Buttons on the mouse"));
     auto* buttonRow = new QHBoxLayout(buttons);
@@ -108,7 +133,7 @@ VirtualMousePanel::VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* par
     layout->addWidget(new QLabel(QStringLiteral("Reports received (newest first):")));
     reports_ = new QListWidget;
     reports_->setFont(QFont(QStringLiteral("monospace")));
-    reports_->setMinimumSize(260, 220);
+    reports_->setMinimumSize(int(260 * factor), int(220 * factor));
     layout->addWidget(reports_, 1);
 
     const emulator::StatusSettings status = mouse_.status();
@@ -144,21 +169,31 @@ VirtualMousePanel::~VirtualMousePanel() {
     mouse_.setReportObserver(nullptr);
 }
 
-void VirtualMousePanel::ShowBeside(const QRect& mainWindow) {
+void VirtualMousePanel::ShowBeside(const QRect& mainWindow, QWindow* mainHandle) {
     adjustSize();
     const QRect area =
         QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry() : QRect();
-    // On the side of the main window with more room, narrowed to that room where it can be; a
-    // screen too small for both gets the panel at its left edge, over the window.
-    const int gap = 8;
-    const int leftRoom = mainWindow.left() - area.left() - gap;
-    const int rightRoom = area.right() - mainWindow.right() - gap;
-    const int room = std::max(leftRoom, rightRoom);
-    if (room >= minimumSizeHint().width())
-        resize(std::min(width(), room), height());
-    int x = leftRoom >= rightRoom ? mainWindow.left() - gap - width() : mainWindow.right() + gap;
-    x = std::clamp(x, area.left(), std::max(area.left(), area.right() - width()));
-    move(x, std::max(area.top(), mainWindow.top()));
+    using ui::rules::Box;
+    const Box main{mainWindow.left(), mainWindow.top(), mainWindow.left() + mainWindow.width(),
+                   mainWindow.top() + mainWindow.height()};
+    // Where it hides the least of the window: the mouse picture, between the buttons' panels
+    // and the settings column, under the title bar.
+    namespace layout = ui::layout;
+    const Box middle{main.left + ui::Scaled(layout::kPanelLeft + layout::kPanelWidth),
+                     main.top + ui::Scaled(layout::kTitleBarHeight + 4), main.left + ui::Scaled(layout::kColumnLeft),
+                     main.bottom};
+    const Box screen{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
+    const ui::rules::CompanionPlacement placed =
+        ui::rules::PlaceCompanion(main, middle, width(), minimumSizeHint().width(), height(), screen, ui::Scaled(8));
+    resize(placed.at.width, placed.at.height);
+    move(placed.at.x, placed.at.y);
+    if (placed.overWindow && mainHandle) {
+        // A window it covers would be raised over it at every click. A dialog transient for the
+        // window the window manager keeps above it (X11 marks only dialogs and tools transient).
+        setWindowFlag(Qt::Dialog);
+        winId();
+        windowHandle()->setTransientParent(mainHandle);
+    }
     show();
 }
 

@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QSpinBox;
+class QWindow;
 
 namespace quorvik::app {
 
@@ -22,8 +23,10 @@ public:
     explicit VirtualMousePanel(emulator::VirtualMouse& mouse, QWidget* parent = nullptr);
     ~VirtualMousePanel() override;
 
-    // Shows the panel at the left of `mainWindow` (screen pixels), or at the screen's left edge.
-    void ShowBeside(const QRect& mainWindow);
+    // Shows the panel beside `mainWindow` (screen pixels) on the side with more room; where the
+    // screen has room on neither side, over the window's middle (the mouse picture) and kept
+    // above the window (`mainHandle` becomes its transient parent).
+    void ShowBeside(const QRect& mainWindow, QWindow* mainHandle);
 
     // The lines of the report list (newest first), for tests.
     QStringList ReportLines() const;

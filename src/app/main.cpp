@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
             &qtApp,
             [&] {
                 if (window.window())
-                    panel->ShowBeside(window.window()->geometry());
+                    panel->ShowBeside(window.window()->geometry(), window.window()->windowHandle());
             },
             Qt::QueuedConnection);
     }

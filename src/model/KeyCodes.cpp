@@ -30,7 +30,7 @@ constexpr std::array<std::u16string_view, 256> kVirtualKeyNames = {
     u"H", u"I", u"J", u"K", u"L", u"M", u"N", u"O",
     // 0x50
     u"P", u"Q", u"R", u"S", u"T", u"U", u"V", u"W",
-    u"X", u"Y", u"Z", u"Win_L", u"Win_R", u"App", u"Undefined", u"Sleep",
+    u"X", u"Y", u"Z", u"Super_L", u"Super_R", u"App", u"Undefined", u"Sleep",
     // 0x60
     u"Num0", u"Num1", u"Num2", u"Num3", u"Num4", u"Num5", u"Num6", u"Num7",
     u"Num8", u"Num9", u"Multiply", u"Add", u"Separator", u"Subtract", u"Decimal", u"Divide",
@@ -134,15 +134,15 @@ constexpr ReadyMadeCode kReadyMade[] = {
     {Office, 5, 64, {}, MakeCode(0x70, 0x01, 0x11)}, // Ctrl+N
     {Office, 6, 65, {}, MakeCode(0x70, 0x01, 0x16)}, // Ctrl+S
     {Office, 7, 66, {}, MakeCode(0x70, 0x01, 0x13)}, // Ctrl+P
-    {Office, 8, 67, {}, MakeCode(0x70, 0x08, 0x08)}, // Win+E
+    {Office, 8, 67, {}, MakeCode(0x70, 0x08, 0x08)}, // Super+E
     {Office, 9, 68, {}, MakeCode(0x70, 0x01, 0x1D)}, // Ctrl+Z
 
     {WindowManagement, 1, 75, {}, MakeCode(0x80, 0x94, 0x01)}, // 0x0194 AL Local Machine Browser
     {WindowManagement, 2, 76, {}, MakeCode(0x70, 0x04, 0x3D)}, // Alt+F4
-    {WindowManagement, 3, 77, {}, MakeCode(0x70, 0x08, 0x07)}, // Win+D
-    {WindowManagement, 4, 78, {}, MakeCode(0x70, 0x08, 0x15)}, // Win+R
-    {WindowManagement, 5, 79, {}, MakeCode(0x70, 0x08, 0x51)}, // Win+Down Arrow
-    {WindowManagement, 6, 80, {}, MakeCode(0x70, 0x08, 0x52)}, // Win+Up Arrow
+    {WindowManagement, 3, 77, {}, MakeCode(0x70, 0x08, 0x07)}, // Super+D
+    {WindowManagement, 4, 78, {}, MakeCode(0x70, 0x08, 0x15)}, // Super+R
+    {WindowManagement, 5, 79, {}, MakeCode(0x70, 0x08, 0x51)}, // Super+Down Arrow
+    {WindowManagement, 6, 80, {}, MakeCode(0x70, 0x08, 0x52)}, // Super+Up Arrow
 };
 static_assert(std::size(kReadyMade) == 8 + 3 + 11 + 10 + 9 + 6);
 
@@ -159,15 +159,17 @@ constexpr std::array<FixedName, 3> kProfileCodeNames = {{
 
 struct Modifier {
     std::uint8_t bit;
-    std::u16string_view prefix;
+    std::u16string_view name; // empty: the Super key's name of the language
 };
-// Display order of the prefixes, whatever the bit order.
-constexpr std::array<Modifier, 4> kModifierPrefixes = {{
-    {kModCtrl, u"Ctrl+"},
-    {kModShift, u"Shift+"},
-    {kModAlt, u"Alt+"},
-    {kModWin, u"Win+"},
+// Display order of the modifiers, whatever the bit order.
+constexpr std::array<Modifier, 4> kModifierNames = {{
+    {kModCtrl, u"Ctrl"},
+    {kModShift, u"Shift"},
+    {kModAlt, u"Alt"},
+    {kModWin, u""},
 }};
+
+constexpr int kTextSuperKey = 366;
 
 } // namespace
 
@@ -244,11 +246,16 @@ std::u16string KnownCodeDisplayName(const KeyFunctionCode& code) {
     return {};
 }
 
+std::u16string SuperKeyName() {
+    const std::u16string& text = LanguageText(kTextSuperKey);
+    return text.empty() ? u"Super" : text;
+}
+
 std::u16string ShortcutDisplayName(std::uint8_t modifiers, std::optional<std::uint8_t> vk) {
     std::u16string name;
-    for (const auto& mod : kModifierPrefixes) {
+    for (const auto& mod : kModifierNames) {
         if (modifiers & mod.bit)
-            name += mod.prefix;
+            name += (mod.name.empty() ? SuperKeyName() : std::u16string(mod.name)) + u"+";
     }
     if (vk)
         name += VirtualKeyName(*vk);

@@ -107,8 +107,13 @@ std::u16string ReadyMadeLabel(const ReadyMadeCode& entry);
 // shortcuts and macros take their names from the dialog that made them.
 std::u16string KnownCodeDisplayName(const KeyFunctionCode& code);
 
-// Display name of a keyboard shortcut: "Ctrl+", "Shift+", "Alt+", "Win+" for the set bits of
-// `modifiers` in that order, then the key's name; the trailing "+" goes when there is no key.
+// What the desktop calls the logo key, modifier bit 0x08 of a shortcut: the language's word
+// (language text 366), "Super" without one.
+std::u16string SuperKeyName();
+
+// Display name of a keyboard shortcut: "Ctrl+", "Shift+", "Alt+", the Super key's name and "+"
+// for the set bits of `modifiers` in that order, then the key's name; the trailing "+" goes when
+// there is no key.
 std::u16string ShortcutDisplayName(std::uint8_t modifiers, std::optional<std::uint8_t> vk);
 
 } // namespace quorvik::model

@@ -10,12 +10,19 @@ namespace quorvik::model {
 
 namespace {
 
-const std::u16string kInitialFace = u"宋体";
-constexpr int kInitialHeight = 12;
+// The Chinese interface font: a face Linux desktops have (Debian's fonts-wqy-microhei, which the
+// program's installation asks for), as tall as the other languages' text. Windows' "宋体" at
+// 12 pixels is a bitmap face made for that size; no Linux font is, and 12 pixels draw it at
+// about 9, too small to read.
+const std::u16string kChineseFace = u"WenQuanYi Micro Hei";
+constexpr int kChineseHeight = 16;
 constexpr int kChineseCharSet = 134; // GB2312
 constexpr int kDefaultCharSet = 1;
 const std::u16string kOtherFace = u"Tahoma";
 constexpr int kOtherHeight = 16;
+// Before a language file is read: the Chinese font, as the program starts in Chinese.
+const std::u16string& kInitialFace = kChineseFace;
+constexpr int kInitialHeight = kChineseHeight;
 
 // Text 0 names the language; this value means the Chinese file was loaded.
 const std::u16string kChineseName = u"中文";
@@ -72,8 +79,8 @@ bool LoadLanguageTables() {
     }
     double scale = platform::DisplayScaleFactor();
     if (g_texts[0] == kChineseName) {
-        g_fontFace = kInitialFace;
-        g_fontHeight = static_cast<int>(scale * kInitialHeight);
+        g_fontFace = kChineseFace;
+        g_fontHeight = static_cast<int>(scale * kChineseHeight);
         g_fontCharSet = kChineseCharSet;
     } else {
         g_fontFace = kOtherFace;

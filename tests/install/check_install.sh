@@ -190,6 +190,10 @@ quit_program "$gui"
 
 step "started as at login, without a mouse online: hidden"
 check "the autostart entry runs quorvik" grep -q '^Exec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+# A removed but not purged package leaves the entry behind: sessions skip it when TryExec finds no
+# program on the PATH, and find the installed one.
+check "the autostart entry tries for quorvik first" grep -q '^TryExec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+check "TryExec finds the installed program" env PATH="$prefix/bin" /bin/sh -c 'command -v quorvik' > /dev/null
 # At login the panel's tray may not be up yet: the sessions are asked to start the program after it.
 check "the autostart entry waits for GNOME's panel" grep -q '^X-GNOME-Autostart-Delay=5$' "$prefix/etc/xdg/autostart/quorvik.desktop"
 check "the autostart entry waits for KDE's panel" grep -q '^X-KDE-autostart-after=panel$' "$prefix/etc/xdg/autostart/quorvik.desktop"

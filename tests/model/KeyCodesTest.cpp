@@ -184,9 +184,9 @@ TEST(KeyCodes, ShortcutDisplayNames) {
     };
     const Case cases[] = {
         {kModCtrl | kModAlt, 0x2E, u"Ctrl+Alt+Del"},
-        {kModWin, std::nullopt, u"Win"},
-        {kModWin | kModAlt | kModShift | kModCtrl, 0x41, u"Ctrl+Shift+Alt+Win+A"},
-        {kModShift | kModWin, std::nullopt, u"Shift+Win"},
+        {kModWin, std::nullopt, u"Super"},
+        {kModWin | kModAlt | kModShift | kModCtrl, 0x41, u"Ctrl+Shift+Alt+Super+A"},
+        {kModShift | kModWin, std::nullopt, u"Shift+Super"},
         {0, 0x70, u"F1"},
         {0, 0x10, u"Shift"},
         {0, std::nullopt, u""},

@@ -38,8 +38,8 @@ protected:
     }
 
     void expectInitialFont() {
-        EXPECT_EQ(FontFace(), u"宋体");
-        EXPECT_EQ(FontHeight(), 12);
+        EXPECT_EQ(FontFace(), u"WenQuanYi Micro Hei");
+        EXPECT_EQ(FontHeight(), 16);
         EXPECT_EQ(FontCharSet(), 134);
     }
 
@@ -88,9 +88,10 @@ TEST_F(LanguageTableTest, FontFollowsLanguageAndScale) {
         int charSet;
     };
     const Case cases[] = {
-        {1.0, u"[Setting]\n0=中文\n", u"宋体", 12, 134},
-        {1.5, u"[Setting]\n0=中文\n", u"宋体", 18, 134},
-        {2.0, u"[Setting]\n0=中文\n", u"宋体", 24, 134},
+        // Chinese as tall as the other languages' text, in a face Linux desktops have.
+        {1.0, u"[Setting]\n0=中文\n", u"WenQuanYi Micro Hei", 16, 134},
+        {1.5, u"[Setting]\n0=中文\n", u"WenQuanYi Micro Hei", 24, 134},
+        {2.0, u"[Setting]\n0=中文\n", u"WenQuanYi Micro Hei", 32, 134},
         {1.0, u"[Setting]\n0=English\n", u"Tahoma", 16, 1},
         {1.5, u"[Setting]\n0=English\n", u"Tahoma", 24, 1},
         {1.0, u"[Setting]\n", u"Tahoma", 16, 1},

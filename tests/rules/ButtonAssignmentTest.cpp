@@ -209,12 +209,12 @@ TEST_F(ButtonAssignmentRules, ShortcutsTakeModifiersInTheirOrderAndKeysButNeverS
     ShortcutInput win;
     win.win = true;
     EXPECT_EQ(ShortcutChoice(win)->code, MakeCode(0x70, 0x08, 0x00));
-    EXPECT_EQ(ShortcutChoice(win)->name, u"Win");
+    EXPECT_EQ(ShortcutChoice(win)->name, u"Super");
 
     ShortcutInput all;
     all.ctrl = all.shift = all.alt = all.win = true;
     all.key = 'Z';
-    EXPECT_EQ(ShortcutChoice(all)->name, u"Ctrl+Shift+Alt+Win+Z");
+    EXPECT_EQ(ShortcutChoice(all)->name, u"Ctrl+Shift+Alt+Super+Z");
     EXPECT_EQ(ShortcutChoice(all)->code, MakeCode(0x70, 0x0F, 0x1D));
     // "No modifier keys" leaves the checks out, whatever they say.
     all.noModifier = true;

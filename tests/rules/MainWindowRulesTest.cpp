@@ -101,6 +101,30 @@ TEST(WindowPlacement, TheWorkAreaOriginMovesTheWindowWithIt) {
     EXPECT_EQ(MainWindowPlacement(-2560, 0, 2560, 1440, 1690, 1110), (Placement{-2125, 165, 1690, 1110}));
 }
 
+TEST(WindowPlacement, TheVirtualMousePanelGoesBesideTheWindowOrAboveItsMiddle) {
+    // 1920 × 1080 at factor 1: room on both sides; the right has a pixel more.
+    const Box screen{0, 0, 1920, 1080};
+    const Box main1{396, 170, 1523, 910};
+    const Box middle1{696, 201, 1232, 910};
+    CompanionPlacement p = PlaceCompanion(main1, middle1, 300, 260, 600, screen, 8);
+    EXPECT_FALSE(p.overWindow);
+    EXPECT_EQ(p.at, (Placement{1531, 170, 300, 600}));
+    // A wide panel is narrowed to the room; a window at the right edge gets it at its left.
+    EXPECT_EQ(PlaceCompanion(main1, middle1, 500, 260, 600, screen, 8).at, (Placement{1531, 170, 389, 600}));
+    EXPECT_EQ(PlaceCompanion(Box{793, 170, 1920, 910}, middle1, 300, 260, 600, screen, 8).at,
+              (Placement{485, 170, 300, 600}));
+    EXPECT_EQ(PlaceCompanion(Box{0, 170, 1127, 910}, middle1, 300, 260, 600, screen, 8).at,
+              (Placement{1135, 170, 300, 600}));
+    // 2600 × 1700 at factor 2: 173 pixels on either side, too little. Above the window's middle,
+    // which it must then stay above, and no taller than the screen.
+    const Box wide{0, 0, 2600, 1700};
+    p = PlaceCompanion(Box{173, 110, 2427, 1590}, Box{773, 172, 1845, 1590}, 600, 520, 1900, wide, 16);
+    EXPECT_TRUE(p.overWindow);
+    EXPECT_EQ(p.at, (Placement{1009, 0, 600, 1700}));
+    p = PlaceCompanion(Box{173, 110, 2427, 1590}, Box{773, 172, 1845, 1590}, 600, 520, 1200, wide, 16);
+    EXPECT_EQ(p.at, (Placement{1009, 172, 600, 1200}));
+}
+
 TEST(ClosingClick, OnlyTheFirstClickOnThatSelectorWithinHalfASecondIsSpent) {
     ClosingClick click;
     EXPECT_FALSE(click.IsClosingClick(7, 0)) << "nothing closed yet";

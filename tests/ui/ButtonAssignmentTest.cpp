@@ -564,14 +564,17 @@ TEST_F(ButtonAssignmentTest, TheShortcutDialogTakesModifiersFromItsChecksAndTheK
     EXPECT_EQ(name(5), u"Ctrl+Alt+Del");
     EXPECT_EQ(buttonReportsOfTheDownload(), (std::vector<ButtonReport>{{5, {0x70, 0x05, 0x4C}}}));
 
-    // Win alone.
+    // The logo key alone, under the name Linux desktops give it.
+    std::u16string superCaption;
     script.then([&](ui::CDlgBase& dialog) {
+        superCaption = dialog.FindControl(ui::CShortcutDlg::kWinId)->text();
         clickIn(dialog, ui::CShortcutDlg::kWinId);
         clickIn(dialog, ui::CShortcutDlg::kOkId);
     });
     choose(2, kEntryShortcut);
     EXPECT_EQ(code(2), (Code{0x70, 0x08, 0x00}));
-    EXPECT_EQ(name(2), u"Win");
+    EXPECT_EQ(name(2), u"Super");
+    EXPECT_EQ(superCaption, u"Super");
     EXPECT_EQ(buttonReportsOfTheDownload(), (std::vector<ButtonReport>{{2, {0x70, 0x08, 0x00}}}));
 
     // "No modifier keys" switches the four off; with no key OK closes without a choice.
@@ -624,7 +627,7 @@ TEST_F(ButtonAssignmentTest, TheLongestShortcutNameFitsItsPreview) {
         auto* preview = dialog.FindControl(ui::CShortcutDlg::kPreviewId);
         const int usual = QFontMetrics(preview->font()).height();
         hookKey(dialog, 0x2C);
-        EXPECT_EQ(preview->text(), u"Ctrl+Shift+Alt+Win+Print Screen");
+        EXPECT_EQ(preview->text(), u"Ctrl+Shift+Alt+Super+Print Screen");
         const QString shown = QString::fromStdU16String(preview->text());
         EXPECT_LE(QFontMetrics(preview->font()).horizontalAdvance(shown), preview->rect().width());
         EXPECT_GE(QFontMetrics(preview->font()).height(), usual * 2 / 3) << "still readable";

@@ -47,6 +47,25 @@ TEST_F(DialogTest, DraggingTheBackgroundMovesTheDialogButNotOnAControl) {
     SendMouse(w, QEvent::MouseMove, afterDrag + QPoint(90, 90), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(w->pos(), afterDrag);
 
+    // A click whose request arrives while the button is still down: released without a move, no
+    // move ever started, and the pointer moving afterwards takes nothing along.
+    SendMouse(w, QEvent::MouseButtonPress, afterDrag + QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
+    loop.runUntilIdle();
+    SendMouse(w, QEvent::MouseButtonRelease, afterDrag + QPoint(20, 20), Qt::LeftButton, Qt::NoButton);
+    SendMouse(w, QEvent::MouseMove, afterDrag + QPoint(90, 90), Qt::NoButton, Qt::NoButton);
+    SendMouse(w, QEvent::MouseMove, afterDrag + QPoint(95, 90), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(w->pos(), afterDrag);
+    // Held, the window stays for a jitter of a pixel or two and moves once the pointer has gone
+    // a few pixels, the pressed point under the pointer.
+    SendMouse(w, QEvent::MouseButtonPress, afterDrag + QPoint(20, 20), Qt::LeftButton, Qt::LeftButton);
+    loop.runUntilIdle();
+    SendMouse(w, QEvent::MouseMove, afterDrag + QPoint(22, 21), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(w->pos(), afterDrag);
+    SendMouse(w, QEvent::MouseMove, afterDrag + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(w->pos(), afterDrag + QPoint(10, 0));
+    SendMouse(w, QEvent::MouseButtonRelease, afterDrag + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+    w->move(afterDrag);
+
     // On a control the press goes to the control and the window stays.
     const QPoint moved = w->pos();
     SendMouse(w, QEvent::MouseMove, moved + QPoint(110, 110), Qt::NoButton, Qt::NoButton);

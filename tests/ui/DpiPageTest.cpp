@@ -99,6 +99,11 @@ protected:
     }
 };
 
+// The labels: the current level red, the others grey, a level that is off dimmer.
+const QColor kRed(0xFF, 0x40, 0x40);
+const QColor kOn(0xB4, 0xB4, 0xB4);
+const QColor kOff(0x80, 0x85, 0x8C);
+
 TEST_F(DpiPageTest, TurningLevel3OffSendsOnlyTheLevelsAndKeepsLevel2Current) {
     open();
     ASSERT_EQ(profile().DPIOffOnFlagValue, 0x3F);
@@ -108,7 +113,8 @@ TEST_F(DpiPageTest, TurningLevel3OffSendsOnlyTheLevelsAndKeepsLevel2Current) {
     EXPECT_EQ(profile().CurrentDPILevelValue, 1); // level 2 is below level 3: it stays current
     EXPECT_TRUE(marked());
     EXPECT_TRUE(label(2).isDisabled());
-    EXPECT_EQ(label(1).TextColour(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(label(1).TextColour(), kRed);
+    EXPECT_EQ(label(2).TextColour(), kOff) << "a level that is off looks off";
 
     const auto reports = takeReports();
     EXPECT_TRUE(reports.empty()); // nothing before the 20 ms have passed
@@ -143,9 +149,10 @@ TEST_F(DpiPageTest, TheCurrentLevelFollowsTheLevelRule) {
         EXPECT_EQ(profile().DPIOffOnFlagValue, c.mask) << c.level;
         EXPECT_EQ(profile().CurrentDPILevelValue, c.current) << c.level;
         EXPECT_EQ(page().CurrentLevel(), c.current);
-        for (int k = 0; k < ui::CDpiPage::kLevels; ++k)
-            EXPECT_EQ(label(k).TextColour(), k == c.red ? QColor(0xFF, 0, 0) : QColor(0xB4, 0xB4, 0xB4))
-                << c.level << " " << k;
+        for (int k = 0; k < ui::CDpiPage::kLevels; ++k) {
+            const bool on = (c.mask >> k) & 1;
+            EXPECT_EQ(label(k).TextColour(), k == c.red ? kRed : on ? kOn : kOff) << c.level << " " << k;
+        }
         EXPECT_EQ(download(), std::vector<std::uint8_t>{device::kCmdDpiLevels}) << c.level;
         EXPECT_EQ(mouse_->state().currentLevel, c.current + 1);
     }

@@ -71,7 +71,10 @@ protected:
     void clickPopupItem(int slot, int item) {
         const WindowHandle popup = manager->Popup(slot);
         ASSERT_NE(popup, WindowHandle(0));
-        const int y = item * Scaled(kMacroMenuRowUnits) + Scaled(kMacroMenuRowUnits) / 2;
+        const auto* menu = dynamic_cast<CWndPopup*>(NativeWindow::fromHandle(popup)->owner());
+        ASSERT_NE(menu, nullptr);
+        const Rect& row = menu->Items().at(std::size_t(item)).rect;
+        const int y = (row.top + row.bottom) / 2;
         loop.send(popup, WM_MOUSEMOVE, 0, MakePointParam(20, y));
         loop.send(popup, WM_LBUTTONDOWN, MK_LBUTTON, MakePointParam(20, y));
         loop.send(popup, WM_LBUTTONUP, 0, MakePointParam(20, y));
@@ -799,7 +802,7 @@ TEST_F(MacroManagerTest, TheFolderIconFlipsOnAPressAndADoubleClickOnItFlipsOnce)
     EXPECT_TRUE(isOpen(inner));
 }
 
-TEST_F(MacroManagerTest, TheManagerIsItsSizeTimesTheDisplayScale) {
+TEST_F(MacroManagerTest, TheManagerIsItsSizeTimesTheDisplayScaleAndItsInsertMenuEndsInsideIt) {
     for (double scale : {1.0, 2.0}) {
         SetDisplayScaleFactor(scale);
         manager = std::make_unique<CMacroManagerDlg>(0);
@@ -807,6 +810,17 @@ TEST_F(MacroManagerTest, TheManagerIsItsSizeTimesTheDisplayScale) {
         EXPECT_EQ(manager->Width(), int(528 * scale)) << scale;
         EXPECT_EQ(manager->Height(), int(365 * scale)) << scale;
         EXPECT_EQ(manager->window()->size(), QSize(int(528 * scale), int(365 * scale))) << scale;
+        // The insert menu hangs under its button, inside the manager's frame.
+        clickControl(*manager, kIdInsert);
+        const WindowHandle insert = manager->Popup(kInsertMenuSlot);
+        ASSERT_NE(insert, WindowHandle(0));
+        const QRect menu = NativeWindow::fromHandle(insert)->geometry();
+        const QRect frame = manager->window()->geometry();
+        EXPECT_TRUE(frame.contains(menu)) << scale << ": menu to " << menu.bottom() << ", frame to " << frame.bottom();
+        const Rect button = manager->FindControl(kIdInsert)->rect();
+        EXPECT_EQ(menu.top(), frame.top() + button.bottom + Scaled(2)) << scale;
+        manager->ClosePopup(kInsertMenuSlot);
+        loop.runUntilIdle();
         manager.reset();
     }
     SetDisplayScaleFactor(1.0);

@@ -192,15 +192,15 @@ TEST_F(OsdTest, PaintsWhiteTextOnItsOwnColour) {
     EXPECT_EQ(LeftmostText(image, 0, 19), -1);
 
     // Value and rate move by their length: texts that begin with the same glyph start exactly as
-    // far apart as their places (default face "宋体": 50, 44, 34; rates 57 and 50).
+    // far apart as their places (the interface faces: 50, 34, 16; rates 57 and 50).
     const QImage three = Render(main, OsdTexts{u"DPI-3", u"160", u"100Hz"});
     const QImage four = Render(main, OsdTexts{u"DPI-3", u"1600", u"1000Hz"});
     const QImage five = Render(main, OsdTexts{u"DPI-3", u"12000", u"125Hz"});
     auto valueAt = [](const QImage& i) { return LeftmostText(i, 44, 92); };
     auto rateAt = [](const QImage& i) { return LeftmostText(i, 92, 120); };
     ASSERT_GE(valueAt(three), 50);
-    EXPECT_EQ(valueAt(three) - valueAt(four), 6);
-    EXPECT_EQ(valueAt(three) - valueAt(five), 16);
+    EXPECT_EQ(valueAt(three) - valueAt(four), 16);
+    EXPECT_EQ(valueAt(three) - valueAt(five), 34);
     ASSERT_GE(rateAt(three), 57);
     EXPECT_EQ(rateAt(three) - rateAt(four), 7);
     EXPECT_EQ(rateAt(three), rateAt(five));

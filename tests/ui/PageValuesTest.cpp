@@ -266,8 +266,10 @@ TEST_F(PageRoundTripTest, DpiAndLightingEditsShowAgainAtTheNextStart) {
         EXPECT_EQ(control<ui::CCheckButton>(kDpiLevelCheck + k)->IsChecked(), ((0xBE >> k) & 1) != 0) << k;
         EXPECT_EQ(control<ui::CVerticalSliderControl>(kDpiSlider + k)->GetValue(), edited.XYSetting[std::size_t(k)])
             << k;
+        // The current level red, the other levels grey, dimmer where they are off.
+        const bool on = ((0xBE >> k) & 1) != 0;
         EXPECT_EQ(control<ui::CDPIRadioButton>(kDpiLabel + k)->TextColour(),
-                  k == 1 ? QColor(255, 0, 0) : QColor(0xB4, 0xB4, 0xB4))
+                  k == 1 ? QColor(0xFF, 0x40, 0x40) : on ? QColor(0xB4, 0xB4, 0xB4) : QColor(0x80, 0x85, 0x8C))
             << k;
     }
     EXPECT_EQ(control<ui::CControlBase>(kDpiLabel + 1)->text(), u"900");

@@ -60,10 +60,10 @@ TEST_F(PollingRateTest, ARateButtonIsSentAtOnceWithItsOwnName) {
         EXPECT_EQ(control<ui::CRadioButton>(kRateRadio + i)->IsSelected(), i == 2) << i;
     EXPECT_EQ(control<ui::CStaticText>(kRateText + 2)->Colour(), ui::Rgb(ui::kTextHover));
     EXPECT_EQ(control<ui::CStaticText>(kRateText + 1)->Colour(), ui::Rgb(ui::kTextNormal));
-    EXPECT_EQ(selector()->text(), u"500HZ");
+    EXPECT_EQ(selector()->text(), model::LanguageText(302));
 }
 
-TEST_F(PollingRateTest, TheSelectorsChoiceWaitsForTheNextDownloadOfItsGroup) {
+TEST_F(PollingRateTest, TheListsChoiceIsSentAtOnceWithItsOwnNameShownAsTheButtonsWriteIt) {
     clickControl(kRateSelector);
     ASSERT_NE(list(), 0u);
     const platform::WindowHandle opened = list();
@@ -72,18 +72,24 @@ TEST_F(PollingRateTest, TheSelectorsChoiceWaitsForTheNextDownloadOfItsGroup) {
     EXPECT_EQ(profile().PollingRateValue[0], 0);
     EXPECT_FALSE(loop.isWindow(opened)); // the list closed with the choice
     EXPECT_EQ(list(), 0u);
-    EXPECT_EQ(selector()->text(), u"125Hz");
     EXPECT_TRUE(control<ui::CRadioButton>(kRateRadio)->IsSelected());
-    EXPECT_FALSE(marked(SettingGroup::SensorLighting));
-    EXPECT_EQ(codesAfterDownload(), Codes{});
-    const std::uint8_t before = mouse_->state().reportInterval;
-
-    // The next download of the sensor-and-lighting group takes it along.
-    openPage(kHeaderDebounce);
-    dragSlider(kDebounceSlider, 3);
-    EXPECT_EQ(codesAfterDownload(), (Codes{device::kCmdReportRate, device::kCmdDebounce}));
-    EXPECT_NE(before, 8);
+    EXPECT_TRUE(marked(SettingGroup::SensorLighting));
+    EXPECT_EQ(codesAfterDownload(), Codes{device::kCmdReportRate});
     EXPECT_EQ(mouse_->state().reportInterval, 8);
+
+    // Whichever control stored the name, the page writes the rate one way: as its labels do.
+    const std::u16string caption = model::LanguageText(300);
+    ASSERT_FALSE(caption.empty());
+    EXPECT_EQ(selector()->text(), caption);
+    EXPECT_EQ(control<ui::CStaticText>(kRateText)->text(), caption);
+    clickControl(kRateRadio);
+    EXPECT_EQ(profile().PollingRateName, u"125HZ");
+    EXPECT_EQ(selector()->text(), caption);
+    clickControl(kRateSelector);
+    auto* rows = dynamic_cast<ui::CComboPollingRatePopup*>(platform::NativeWindow::fromHandle(list())->owner());
+    ASSERT_NE(rows, nullptr);
+    ASSERT_EQ(rows->Items().size(), 4u);
+    EXPECT_EQ(rows->Items()[3].text, model::LanguageText(303));
 }
 
 TEST_F(PollingRateTest, TheListOpensOnceAndClosesOnASecondClickOrWhenLeft) {
@@ -348,7 +354,7 @@ TEST_F(SmallPagesTest, ARunsEditsSurviveTheProgramsEndAndShowAgainAtTheNextStart
     EXPECT_EQ(profile().PollingRateName, u"1000Hz");
     EXPECT_EQ(profile().PollingRateValue, edited.PollingRateValue);
     EXPECT_TRUE(control<ui::CRadioButton>(kRateRadio + 3)->IsSelected());
-    EXPECT_EQ(control<ui::CComboButton>(kRateSelector)->text(), u"1000Hz");
+    EXPECT_EQ(control<ui::CComboButton>(kRateSelector)->text(), model::LanguageText(303));
     EXPECT_TRUE(control<ui::CRadioButton>(kLiftLow)->IsSelected());
     EXPECT_EQ(control<ui::CSliderControl>(kDebounceSlider)->GetValue(), 4);
     EXPECT_EQ(control<ui::CStaticText>(kDebounceText)->text(), u"8ms");

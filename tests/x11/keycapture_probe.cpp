@@ -9,7 +9,10 @@
 //
 // Its last line, "window-system presses N", counts the presses the window system delivered to
 // the window before the hook saw them (repeats included): more presses than the hook posted show
-// that a held key really was repeated.
+// that a held key really was repeated. The first press of A keeps the probe's main thread busy
+// for two seconds, as a slow status read or download would; the release of A then prints
+// "held-ms N", the time between the two events the hook posted, which must be the time the key
+// was held, not the time the busy window took to handle them.
 //
 // tests/x11/keycapture.sh types keys into it with xdotool under Xvfb.
 #include "platform/Messages.h"
@@ -22,8 +25,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <thread>
 
 using namespace quorvik;
 
@@ -31,6 +37,8 @@ namespace {
 
 constexpr unsigned kGiveUpTimer = 1;
 constexpr std::uint32_t kGiveUpMs = 10000;
+constexpr unsigned kBusyKey = 0x41; // A
+constexpr auto kBusy = std::chrono::seconds(2);
 
 class ProbeDlg : public ui::CDlgBase {
 public:
@@ -46,6 +54,13 @@ public:
             std::printf("%s 0x%02X\n", release ? "release" : "press", unsigned(wParam));
             std::fflush(stdout);
             ++seen_;
+            if (unsigned(wParam) == kBusyKey && !release && !busyWord_) {
+                busyWord_ = std::uint32_t(lParam);
+                std::this_thread::sleep_for(kBusy);
+            } else if (unsigned(wParam) == kBusyKey && release && busyWord_) {
+                const std::uint32_t held = (std::uint32_t(lParam) - *busyWord_) & platform::kHookTimeMask;
+                std::printf("held-ms %u\n", held);
+            }
             if (release && unsigned(wParam) == stopKey_) {
                 exitCode = 0;
                 platform::UiLoop().postQuit();
@@ -66,6 +81,7 @@ public:
 private:
     unsigned stopKey_;
     int seen_ = 0;
+    std::optional<std::uint32_t> busyWord_; // the first press of the busy key
 };
 
 // Counts the key presses that reach the program's windows, as the hook's own filter sees them.

@@ -1,7 +1,8 @@
 # Shared by the scripts that run the built program under a real X server (sourced, not run).
 #
-# x11_start_display SCRIPT ARGS…  re-runs SCRIPT inside its own Xvfb (1920 × 1080) through
-#                                xvfb-run, once; inside, it starts openbox as the window manager
+# x11_start_display SCRIPT ARGS…  re-runs SCRIPT inside its own Xvfb (1920 × 1080, or the
+#                                WIDTHxHEIGHT in QV_X11_SCREEN) through xvfb-run, once; inside,
+#                                it starts openbox as the window manager
 # x11_session NAME               a fresh desktop session for one run of the program: its own
 #                                XDG_RUNTIME_DIR (mode 700), XDG_CONFIG_HOME and TMPDIR
 # x11_wait SECONDS COMMAND…      runs COMMAND every 50 ms until it succeeds; false on timeout
@@ -35,7 +36,7 @@ x11_start_display() {
         x11_need xvfb-run xauth
         export QV_X11_INSIDE=1
         # A display number of its own to start from: two xvfb-run -a started together may pick the same.
-        exec xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 1920x1080x24 -nolisten tcp" "$@"
+        exec xvfb-run -a -n $((200 + RANDOM % 500)) -s "-screen 0 ${QV_X11_SCREEN:-1920x1080}x24 -nolisten tcp" "$@"
     fi
     x11_need openbox
     x11_scratch=$(mktemp -d)

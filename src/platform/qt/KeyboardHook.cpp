@@ -115,7 +115,9 @@ void CKeyboardHook::OnKey(unsigned vk, bool release, unsigned long stamp) {
     if (target_ == 0 || !HasUiLoop())
         return;
     vk &= 0xFF;
-    const std::uint64_t now = UiLoop().now();
+    // The key's own time: when the main thread was busy, keys typed meanwhile arrive together
+    // later, and the loop's clock would squeeze the pauses between them.
+    const std::uint64_t now = stamp != 0 ? std::uint64_t(stamp) : UiLoop().now();
     if (!release) {
         // The window system's repeat: the key never came up.
         if (held_ && held_->vk == vk && held_->stamp == stamp) {

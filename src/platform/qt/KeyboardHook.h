@@ -3,8 +3,11 @@
 // Between StartHook(window) and StopHook() every key pressed or released while one of the
 // program's windows has the keyboard is posted to `window` as message 0x401:
 //   wParam  the key's Windows virtual-key code (0 … 255, nothing above the low byte)
-//   lParam  bit 31 set for a release; bits 0 … 30 the time of the event in milliseconds on the
-//           platform clock (UiLoop().now()), which grows and wraps around after 2^31 ms
+//   lParam  bit 31 set for a release; bits 0 … 30 the time of the event in milliseconds: the
+//           window system's own time stamp of the key (under X11 the server's time, when the key
+//           went down or up), so that work on the main thread between two keys does not stretch
+//           or shrink the pause a recording keeps; the platform clock (UiLoop().now()) for an event
+//           that carries no stamp. It grows and wraps around after 2^31 ms.
 // A key held down is one press: the window system's auto-repeat is not passed on. X11 repeats a
 // held key as a release and a press with one time stamp, and Qt does not always mark them as
 // repeats (it may even hand the two over in separate deliveries), so a release is held back: a
@@ -71,7 +74,7 @@ private:
     struct HeldRelease {
         unsigned vk;
         unsigned long stamp;
-        std::uint64_t timeMs; // loop time of the release, which the posted event carries
+        std::uint64_t timeMs; // the time the posted event carries
         WPARAM serial;
     };
 

@@ -1,6 +1,7 @@
 #include "platform/qt/NativeWindow.h"
 
 #include "platform/Messages.h"
+#include "platform/ProcessGlobals.h"
 #include "platform/qt/KeyMapping.h"
 #include "platform/qt/UiLoop.h"
 
@@ -10,11 +11,16 @@
 #include <QMouseEvent>
 #include <QWindow>
 
+#include <algorithm>
 #include <map>
 
 namespace quorvik::platform {
 
 namespace {
+// How far the pointer goes with the button held on the free area before the window moves, in
+// pixels at display factor 1.
+constexpr int kMoveThresholdPx = 4;
+
 std::map<WindowHandle, NativeWindow*>& windowTable() {
     static std::map<WindowHandle, NativeWindow*> table;
     return table;
@@ -260,17 +266,35 @@ LPARAM NativeWindow::pointOf(const QMouseEvent* event) const {
 }
 
 void NativeWindow::beginCaptionDrag(LPARAM screenPoint) {
-    // The request is posted: a quick click may be over by the time it arrives, and a move started
-    // then would stick to the pointer.
+    // The request is posted: a quick click may be over by the time it arrives.
     if (!leftDown_)
         return;
-    // The window manager moves the window where it can (Wayland allows nothing else); elsewhere,
-    // and offscreen, we follow the pointer ourselves until the button comes up.
-    if (windowHandle() && windowHandle()->startSystemMove())
-        return;
-    dragging_ = true;
+    // Nothing moves yet. Handed to the window manager at the press, a click whose release the
+    // window manager no longer sees (it came before the move began) leaves the window stuck to
+    // the pointer; the first moves with the button held start it instead.
+    movePending_ = true;
     dragAnchor_ = QPoint(PointX(screenPoint), PointY(screenPoint));
+}
+
+bool NativeWindow::startPendingMove(const QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) {
+        movePending_ = false;
+        return false;
+    }
+    const QPoint at = event->globalPosition().toPoint();
+    const int threshold = std::max(1, int(kMoveThresholdPx * DisplayScaleFactor()));
+    if ((at - dragAnchor_).manhattanLength() < threshold)
+        return false;
+    movePending_ = false;
+    // The window manager moves the window where it can (Wayland allows nothing else); elsewhere,
+    // and offscreen, we follow the pointer ourselves until the button comes up, the pressed point
+    // staying under it.
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return true;
+    dragging_ = true;
     dragOrigin_ = pos();
+    move(dragOrigin_ + (at - dragAnchor_));
+    return true;
 }
 
 void NativeWindow::mousePressEvent(QMouseEvent* event) {
@@ -287,6 +311,7 @@ void NativeWindow::mouseReleaseEvent(QMouseEvent* event) {
     lastPoint_ = event->position().toPoint();
     if (event->button() == Qt::LeftButton) {
         leftDown_ = false;
+        movePending_ = false;
         if (dragging_) {
             dragging_ = false;
             return;
@@ -313,6 +338,8 @@ void NativeWindow::mouseMoveEvent(QMouseEvent* event) {
             dragging_ = false;
         return;
     }
+    if (movePending_ && startPendingMove(event))
+        return;
     if (!handle_)
         return; // destroyed, waiting for Qt to delete it: the loop may be gone already
     lastPoint_ = event->position().toPoint();

@@ -98,6 +98,8 @@ private:
     WPARAM keyState(const QMouseEvent* event) const;
     LPARAM pointOf(const QMouseEvent* event) const;
     void beginCaptionDrag(LPARAM screenPoint);
+    // The pointer moved while a move is pending: starts it past the threshold. True once started.
+    bool startPendingMove(const QMouseEvent* event);
     void raiseAndActivate();
 
     MessageHandler* owner_;
@@ -111,6 +113,9 @@ private:
     unsigned hoverMs_ = 0;
     QPoint lastPoint_{-1, -1};
     bool leftDown_ = false;
+    // A press on the free area asked for a move; it starts once the pointer has gone a few
+    // pixels with the button held, so a click never hands the window to the window manager.
+    bool movePending_ = false;
     bool dragging_ = false;
     QPoint dragAnchor_;
     QPoint dragOrigin_;

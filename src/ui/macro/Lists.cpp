@@ -9,6 +9,10 @@ using macro::MacroLocation;
 
 // Rows of both lists: 20 units high, counted from the first visible row.
 namespace {
+// The selected row: the accent, deep enough under white text for 4.5 : 1 (the bright accent
+// #35A0DE gives 2.9 : 1).
+constexpr std::uint32_t kSelectedRowFill = 0x2479AA;
+
 int rowHeight() {
     return std::max(1, Scaled(kListRowUnits));
 }
@@ -18,7 +22,7 @@ int rowAt(const Rect& box, int first, int y) {
 }
 
 // Fills the list's background and hands each row in view to `drawRow(row, line)`, the selected
-// one on the accent colour, clipped to the list.
+// one on the accent, clipped to the list.
 template <class DrawRow>
 void drawRows(QPainter& p, const QRect& box, int first, int count, int selected, DrawRow&& drawRow) {
     p.fillRect(box, Rgb(kListBackground));
@@ -29,7 +33,7 @@ void drawRows(QPainter& p, const QRect& box, int first, int count, int selected,
     for (int r = first; r < count && (r - first) < visible + 1; ++r) {
         QRect line(box.left(), box.top() + (r - first) * height, box.width(), height);
         if (r == selected)
-            p.fillRect(line, Rgb(kAccent));
+            p.fillRect(line, Rgb(kSelectedRowFill));
         drawRow(r, line);
     }
     p.restore();

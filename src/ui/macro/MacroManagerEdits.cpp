@@ -235,7 +235,7 @@ void CMacroManagerDlg::openInsertMenu() {
     const Rect r = button->rect();
     const QPoint corner = window()->mapToGlobal(QPoint(r.left, r.bottom + Scaled(2)));
     const Rect screen{corner.x(), corner.y(), corner.x() + r.width(),
-                      corner.y() + CComboActionInsertPopup::kItemCount * Scaled(kMacroMenuRowUnits)};
+                      corner.y() + CComboActionInsertPopup::kItemCount * Scaled(kInsertMenuRowUnits)};
     auto* popup = new CComboActionInsertPopup();
     if (popup->Create(hwnd(), screen, kInsertMenuKind, kIdInsert, kMsgInsertChoice))
         SetPopup(kInsertMenuSlot, popup->hwnd());

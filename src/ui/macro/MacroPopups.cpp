@@ -8,7 +8,7 @@ namespace quorvik::ui {
 void CComboActionInsertPopup::BuildItems() {
     for (int i = 0; i < kItemCount; ++i)
         AddItem(model::LanguageText(kTextInsertFirst + i), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"));
-    LayoutRows(Scaled(kMacroMenuRowUnits), 0);
+    LayoutRows(Scaled(kInsertMenuRowUnits), 0);
 }
 
 std::vector<int> CMacroListPopup::ItemIds(ItemMenuRow row) {

@@ -8,8 +8,11 @@
 
 namespace quorvik::ui {
 
-// Row height of both menus, in units.
+// Row height of the item menu, in units.
 inline constexpr int kMacroMenuRowUnits = 26;
+// The insert menu's rows, a little lower: its nine hang under the insert button and end inside
+// the manager, above the bottom of its panels.
+inline constexpr int kInsertMenuRowUnits = 24;
 inline constexpr int kMacroMenuWidthUnits = 160;
 
 // Nine entries in the order of the insert commands: three clicks, delay, key, four moves. The

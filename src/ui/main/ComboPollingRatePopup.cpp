@@ -1,10 +1,13 @@
 #include "ui/main/ComboPollingRatePopup.h"
 
+#include "model/LanguageTable.h"
+
 #include <array>
 
 namespace quorvik::ui {
 
 namespace {
+constexpr int kFirstRateText = 300; // "125 Hz" … "1000 Hz"
 // The selector's own spelling of the rates, unlike the radio buttons' "125HZ".
 constexpr std::array<std::u16string_view, CComboPollingRatePopup::kEntryCount> kEntries = {u"125Hz", u"250Hz", u"500Hz",
                                                                                            u"1000Hz"};
@@ -14,6 +17,13 @@ std::u16string CComboPollingRatePopup::EntryText(int index) {
     if (index < 0 || index >= kEntryCount)
         return {};
     return std::u16string(kEntries[std::size_t(index)]);
+}
+
+std::u16string CComboPollingRatePopup::EntryCaption(int index) {
+    if (index < 0 || index >= kEntryCount)
+        return {};
+    const std::u16string& caption = model::LanguageText(kFirstRateText + index);
+    return caption.empty() ? EntryText(index) : caption;
 }
 
 CComboPollingRatePopup* CComboPollingRatePopup::Open(WindowHandle owner, const Rect& selectorOnScreen, int controlId,
@@ -30,7 +40,7 @@ CComboPollingRatePopup* CComboPollingRatePopup::Open(WindowHandle owner, const R
 
 void CComboPollingRatePopup::BuildItems() {
     for (int i = 0; i < kEntryCount; ++i)
-        AddItem(EntryText(i), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"));
+        AddItem(EntryCaption(i), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"));
     LayoutRows(Scaled(kRowHeightUnits), 0);
 }
 

@@ -20,8 +20,11 @@ using namespace main_ids;
 
 namespace {
 
-constexpr std::uint32_t kCurrentLevelColour = 0xFF0000;
+// Red, light enough to read on the page (pure #FF0000 gives 4.4 : 1 on its panel).
+constexpr std::uint32_t kCurrentLevelColour = 0xFF4040;
 constexpr std::uint32_t kOtherLevelColour = 0xB4B4B4;
+// The label of a level that is off: dimmer than those that are on, still readable.
+constexpr std::uint32_t kOffLevelColour = 0x80858C;
 // The bar of a level that is off: still movable, but drawn muted.
 constexpr std::uint32_t kOffLevelBar = 0x3E5A6B;
 
@@ -111,7 +114,7 @@ void CDpiPage::Refresh(const model::ProfileRecord& record) {
         Level& level = levels_[std::size_t(k)];
         const bool on = (record.DPIOffOnFlagValue >> k) & 1;
         level.check->SetChecked(on);
-        level.label->SetTextColour(Rgb(active == k ? kCurrentLevelColour : kOtherLevelColour));
+        level.label->SetTextColour(Rgb(active == k ? kCurrentLevelColour : on ? kOtherLevelColour : kOffLevelColour));
         level.label->SetDisabled(!on);
         level.slider->SetStops(steps);
         level.slider->SetBarColour(on ? Rgb(kAccent) : Rgb(kOffLevelBar));

@@ -5,6 +5,11 @@
 
 namespace quorvik::ui::layout {
 
+// The title bar along the top, drawn in the background picture, with its divider line as its
+// last row: the window's title, battery, minimise and close buttons sit in it, everything else
+// below it.
+inline constexpr int kTitleBarHeight = 31;
+
 // The settings column at the right.
 inline constexpr int kColumnLeft = 846;
 inline constexpr int kColumnWidth = 260;

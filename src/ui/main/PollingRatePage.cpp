@@ -1,6 +1,5 @@
 #include "ui/main/PollingRatePage.h"
 
-#include "model/LanguageTable.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/main/ComboPollingRatePopup.h"
 #include "ui/main/MainIds.h"
@@ -15,7 +14,6 @@ using namespace main_ids;
 namespace {
 
 constexpr int kHeaderText = 13;
-constexpr int kFirstRateText = 300; // "125 Hz" … "1000 Hz"
 constexpr std::array<const char*, 4> kRateImages = {"125hz", "250hz", "500hz", "1000hz"};
 constexpr std::array<std::u16string_view, 4> kRadioNames = {u"125HZ", u"250HZ", u"500HZ", u"1000HZ"};
 
@@ -62,7 +60,7 @@ void CPollingRatePage::CreateControls() {
         // Each label is centred under its button, two units wider on either side.
         auto text = std::make_unique<CStaticText>(
             hwnd(), kRateText + i, ScaledRect(left - 2, kTextTop, left + kRadioWidth + 2, kTextTop + kTextHeight),
-            model::LanguageText(kFirstRateText + i), Rgb(kTextNormal), Qt::AlignHCenter);
+            CComboPollingRatePopup::EntryCaption(i), Rgb(kTextNormal), Qt::AlignHCenter);
         texts_[std::size_t(i)] = AddContent(2, std::move(text));
     }
 }
@@ -77,7 +75,9 @@ void CPollingRatePage::Refresh(const model::ProfileRecord& record) {
         texts_[std::size_t(i)]->SetColour(code == i ? Rgb(kTextHover) : Rgb(kTextNormal));
         host_.Window().InvalidateControl(radios_[std::size_t(i)]);
     }
-    selector_->SetText(record.PollingRateName);
+    // One spelling on the page, whichever control stored the name; a file's own name where its
+    // code is not a rate.
+    selector_->SetText(code ? CComboPollingRatePopup::EntryCaption(*code) : record.PollingRateName);
     // The list belongs to the open page.
     if (!IsOpen())
         closeList();
@@ -160,6 +160,8 @@ void CPollingRatePage::onChoice(LPARAM lParam) {
     record.PollingRateValue[0] = std::uint8_t(choice->index);
     closeList();
     host_.RefreshAllPages();
+    // Sent as the rate buttons are: the window must not show a rate the mouse does not run at.
+    host_.MarkGroup(device::SettingGroup::SensorLighting);
 }
 
 void CPollingRatePage::onListClosed() {

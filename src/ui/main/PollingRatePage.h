@@ -1,6 +1,6 @@
 // The polling-rate page: four rate buttons, and the rate selector with its drop-down list. A rate
-// button is sent to the mouse at once; a choice in the list only goes into the profile and reaches
-// the mouse with the next download of the sensor-and-lighting group.
+// button and a choice in the list are both sent to the mouse at once; each stores its own spelling
+// of the rate's name, and the page shows one.
 #pragma once
 
 #include "ui/main/Page.h"

@@ -34,19 +34,19 @@ constexpr int kFrameTitleBar = 31;
 
 struct Modifier {
     int id;
-    const char16_t* caption;
+    const char16_t* caption; // null: the Super key's name of the language
 };
 // Top to bottom in the order the name spells them.
 constexpr Modifier kModifiers[] = {
     {CShortcutDlg::kCtrlId, u"Ctrl"},
     {CShortcutDlg::kShiftId, u"Shift"},
     {CShortcutDlg::kAltId, u"Alt"},
-    {CShortcutDlg::kWinId, u"Win"},
+    {CShortcutDlg::kWinId, nullptr},
 };
 
 const TextColours kEnabledColours{};
-// A check that "no modifier keys" switched off still shows its state, dimmed.
-const TextColours kDisabledColours{Rgb(0x5A5F66), Rgb(0x5A5F66), Rgb(0x8C8C5A)};
+// A check that "no modifier keys" switched off still shows its state, dimmed but readable.
+const TextColours kDisabledColours{Rgb(0x80858C), Rgb(0x80858C), Rgb(0x8C8C5A)};
 
 std::unique_ptr<CCheckButton> makeCheck(WindowHandle parent, int id, int row, std::u16string caption) {
     const int top = kCheckTop + row * kCheckPitch;
@@ -83,7 +83,8 @@ void CShortcutDlg::CreateControls(const Rect&) {
 
     AddControl(1, makeCheck(h, kNoModifierId, 0, model::LanguageText(kTextNoModifier)));
     for (int i = 0; i < 4; ++i)
-        AddControl(1, makeCheck(h, kModifiers[i].id, i + 1, kModifiers[i].caption));
+        AddControl(1, makeCheck(h, kModifiers[i].id, i + 1,
+                                kModifiers[i].caption ? kModifiers[i].caption : model::SuperKeyName()));
 
     AddControl(2, std::make_unique<CStaticText>(
                       h, 2101, ScaledRect(kPanelLeft + 8, kPanelTop + 8, kPanelRight - 8, kPanelTop + 28),

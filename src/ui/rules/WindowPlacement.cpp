@@ -42,4 +42,26 @@ Placement PlaceAtPoint(int x, int y, int width, int height, const Box& bounds) {
     return p;
 }
 
+CompanionPlacement PlaceCompanion(const Box& main, const Box& middle, int width, int minWidth, int height,
+                                  const Box& area, int gap) {
+    CompanionPlacement p;
+    p.at.height = std::min(height, area.bottom - area.top);
+    const int leftRoom = main.left - gap - area.left;
+    const int rightRoom = area.right - gap - main.right;
+    const int room = std::max(leftRoom, rightRoom);
+    if (room >= minWidth) {
+        p.at.width = std::min(width, room);
+        p.at.x = leftRoom >= rightRoom ? main.left - gap - p.at.width : main.right + gap;
+        p.at.y = main.top;
+    } else {
+        p.overWindow = true;
+        p.at.width = std::min(width, area.right - area.left);
+        p.at.x = (middle.left + middle.right - p.at.width) / 2;
+        p.at.y = middle.top;
+    }
+    p.at.x = std::max(area.left, std::min(p.at.x, area.right - p.at.width));
+    p.at.y = std::max(area.top, std::min(p.at.y, area.bottom - p.at.height));
+    return p;
+}
+
 } // namespace quorvik::ui::rules

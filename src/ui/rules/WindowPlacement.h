@@ -37,4 +37,17 @@ Placement PlaceBeside(const Box& anchor, int top, int width, int height, const B
 // corner stays inside when it is larger than `bounds`).
 Placement PlaceAtPoint(int x, int y, int width, int height, const Box& bounds);
 
+// Where a companion window of `width` × `height` (the virtual mouse's panel) goes beside the main
+// window `main` on the work area `area`: on the side with more room, `gap` pixels from the window,
+// narrowed to that room when at least `minWidth` fits there, its top level with the window's.
+// When neither side has room for `minWidth` it goes over the window, centred on `middle` (the
+// part of the window it hides least) and `overWindow` is set: it must then stay above the window.
+// Its height is cut to the work area's.
+struct CompanionPlacement {
+    Placement at;
+    bool overWindow = false;
+};
+CompanionPlacement PlaceCompanion(const Box& main, const Box& middle, int width, int minWidth, int height,
+                                  const Box& area, int gap);
+
 } // namespace quorvik::ui::rules

@@ -175,8 +175,9 @@ QLineEdit* CDlgBase::AddEdit(int id, const Rect& rect, const std::u16string& tex
     edit->setAlignment(align | Qt::AlignVCenter);
     edit->setFont(ControlFont());
     edit->setFrame(false);
+    // Selected text stays white on the accent deep enough for it (4.5 : 1 and more).
     edit->setStyleSheet(QStringLiteral("QLineEdit { background: #1A1C20; color: #FFFFFF; border: 1px solid #3A3F46;"
-                                       " selection-background-color: #35A0DE; }"
+                                       " selection-background-color: #2479AA; }"
                                        "QLineEdit:focus { border: 1px solid #35A0DE; }"));
     QObject::connect(edit, &QLineEdit::textChanged, edit, [this, id] {
         if (handle_)
