@@ -195,6 +195,41 @@ TEST_F(SettingsLoadTest, MatchingPreSTChangesNothing) {
     EXPECT_EQ(test::readBytes(slotFile(4)), profileBefore);
 }
 
+// A sensor the program has no factory codes for stays the configured one: the first start sets
+// PreST up for it (resetting the rest of the DPI block once), and no later start resets anything.
+TEST_F(SettingsLoadTest, UnknownSensorKeepsTheDpiCodesAndSettlesAfterOneStart) {
+    startWithSensorPair(u"0xF123", u"0xCCDA", u"1");
+    const Codes custom{0x01, 0x05, 0x09, 0x0D, 0x11, 0x15, 0x19, 0x1D};
+    for (int s = 0; s < kProfileSlotCount; ++s) {
+        Profile(s).XYSetting = custom;
+        Profile(s).DPIOffOnFlagValue = 0x07;
+        ASSERT_TRUE(WriteProfile(s, Config().ProfileSlotPath(s)));
+    }
+
+    LoadResult r = LoadSettingsModel(paths_);
+    EXPECT_TRUE(r.sensorReset);
+    EXPECT_EQ(SensorIdentifier(), 0xF123);
+    ConfigPairs onDisk;
+    ASSERT_TRUE(onDisk.Read(data("config/config.ini").string()));
+    EXPECT_EQ(onDisk.Value(kCfgSensor), u"0xF123");
+    EXPECT_EQ(onDisk.Value(kCfgPreST), u"0x EDC");
+    for (int s = 0; s < kProfileSlotCount; ++s) {
+        ProfileRecord back;
+        ASSERT_TRUE(ReadProfileRecord(back, slotFile(s).string()));
+        EXPECT_EQ(back.XYSetting, custom) << s;
+        EXPECT_EQ(back.DPIOffOnFlagValue, 0x3F) << "the rest of the block is set up once";
+    }
+
+    const Snapshot settled = snapshot(data("config"));
+    for (int start = 0; start < 2; ++start) {
+        Config() = ConfigPairs{}; // as in a new process
+        r = LoadSettingsModel(paths_);
+        EXPECT_FALSE(r.sensorReset) << start;
+        EXPECT_EQ(SensorIdentifier(), 0xF123);
+        EXPECT_EQ(snapshot(data("config")), settled) << "nothing written at start " << start;
+    }
+}
+
 TEST_F(SettingsLoadTest, MalformedConfigurationRecreatesConfigurationAndProfiles) {
     LoadSettingsModel(paths_);
     Profile(1).SetPairValue(kPairProfileName, std::u16string(u"Custom"));

@@ -224,22 +224,30 @@ TEST(Quorvikctl, ReportsForAFactoryProfileFileAndAnotherSensor) {
 }
 
 // The configuration the program saved (or a hand-edited one) never keeps the tool from running:
-// pairs left out keep their factory text, and a sensor the program has no tables for is taken as
-// the default sensor.
+// pairs left out keep their factory text, and a sensor the program has no tables for stays the
+// configured one while the default sensor's tables encode the codes.
 TEST(Quorvikctl, NoConfigurationValueStopsTheTool) {
     CtlHarness h;
     ASSERT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
     const std::string factoryReports = h.out.str();
-    for (const char16_t* text : {u"[Setting]\n", u"[Setting]\nNeedPassword=1\nSensor=0x0000\n",
-                                 u"[Setting]\nNeedPassword=1\nSensor=junk\n", u"[Setting]\nA=1\nSensor=0x1234\n"}) {
+    const std::pair<const char16_t*, std::uint16_t> configs[] = {
+        {u"[Setting]\n", model::kDefaultSensor},
+        {u"[Setting]\nNeedPassword=1\nSensor=0x0000\n", 0x0000},
+        {u"[Setting]\nNeedPassword=1\nSensor=junk\n", 0x0000},
+        {u"[Setting]\nA=1\nSensor=0x1234\n", 0x1234},
+        {u"[Setting]\nA=1\nSensor=0xF123\n", 0xF123},
+    };
+    for (const auto& [text, sensor] : configs) {
         SCOPED_TRACE(model::ToUtf8(text));
         test::writeBytes(model::ConfigFilePath(), test::utf16File(text));
         model::Config() = model::ConfigPairs{}; // as in a new process
         ASSERT_TRUE(app::LoadSettingsModel({QV_BIN_DIR "/", h.dir.str()}).configurationRead);
-        EXPECT_EQ(model::SensorIdentifier(), model::kDefaultSensor);
+        EXPECT_EQ(model::SensorIdentifier(), sensor);
         EXPECT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
         EXPECT_EQ(h.out.str(), factoryReports);
     }
+    EXPECT_EQ(h.run({"reports", "--slot", "1", "--sensor", "0xF123"}), ctl::kExitBadArguments)
+        << "a sensor asked for by name must have tables";
 }
 
 // Profile numbers are the digits a value starts with: a sign or a space makes the value 0, so

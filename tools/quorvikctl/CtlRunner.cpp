@@ -339,9 +339,10 @@ int reportsCommand(const CtlOptions& options, CtlContext& context) {
     if (!loadProfile(options, context, profile))
         return kExitBadProfile;
     device::SensorTables tables;
-    std::uint16_t sensor = options.sensor.value_or(model::SensorIdentifier());
-    if (!tables.Rebuild(sensor)) {
-        context.err << "quorvikctl: no DPI table for sensor " << hex4(sensor) << "\n";
+    // A sensor asked for must have tables; the configured one may be any (the default sensor's
+    // tables then encode the codes, as the program does).
+    if (!tables.Rebuild(options.sensor.value_or(model::SensorIdentifier())) && options.sensor) {
+        context.err << "quorvikctl: no DPI table for sensor " << hex4(*options.sensor) << "\n";
         return kExitBadArguments;
     }
     for (const Report& report : planReports(profile, tables))
