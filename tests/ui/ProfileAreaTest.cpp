@@ -246,6 +246,47 @@ TEST_F(ProfileAreaTest, DeleteMovesTheSlotToTheEndKeepsItsFileAndAddTakesTheFree
     EXPECT_EQ(tabsShown(), (std::vector<int>{0, 2, 3, 4}));
 }
 
+// A show list from a file that is no permutation (a slot twice, a count of 0) is used as written,
+// and Add hands out only a slot that is neither shown nor in use: a profile is never reset under
+// the user.
+TEST_F(ProfileAreaTest, AddNeverResetsAShownProfileWhateverTheShowList) {
+    start("0", {Form::Wired});
+    const std::vector<int> repeated{0, 1, 2, 2, 4};
+    for (int position = 0; position < 5; ++position)
+        config().SetProfileShowList(position, repeated[std::size_t(position)]);
+    config().SetProfileShowCount(3);
+    ASSERT_TRUE(model::WriteConfiguration());
+    const Bytes written = readBytes(model::ConfigFilePath());
+    model::Profile(2).SetPairValue(model::kPairProfileName, u"Shown");
+    dlg().RefreshAllPages();
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(readBytes(model::ConfigFilePath()), written) << "the list stays as written until an Add saves it";
+
+    addProfile(u"New");
+    EXPECT_EQ(nameOf(3), u"New") << "slot 3: the first slot neither shown nor current";
+    EXPECT_EQ(nameOf(2), u"Shown");
+    EXPECT_EQ(tabsShown(), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(savedConfig().ProfileShowCount(), 4);
+    EXPECT_EQ(savedConfig().ProfileShowList(3), 3);
+
+    // Slots 0..3 shown and slot 4 current: no slot is free, so Add says the limit is reached.
+    area().SelectSlot(4);
+    DialogScript script;
+    script.then(attention(kTextLimit));
+    clickControl(kProfileAdd);
+    EXPECT_TRUE(script.done());
+
+    // A count of 0 shows nothing; Add still leaves the profile in use alone.
+    area().SelectSlot(0);
+    config().SetProfileShowCount(0);
+    model::Profile(0).SetPairValue(model::kPairProfileName, u"In use");
+    addProfile(u"Other");
+    EXPECT_EQ(nameOf(0), u"In use");
+    EXPECT_EQ(nameOf(1), u"Other");
+    EXPECT_EQ(tabsShown(), (std::vector<int>{1}));
+    EXPECT_EQ(showList(), (std::vector<int>{1, 0, 2, 3, 4})) << "the slot changes places with the one at position 0";
+}
+
 // The lowest tabs' menus would reach past the window's bottom: they open inside it, and their
 // entries still choose what they show.
 TEST_F(ProfileAreaTest, ATabsMenuStaysInsideTheWindow) {

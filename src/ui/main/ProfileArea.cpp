@@ -219,7 +219,7 @@ void CProfileArea::SelectSlot(int slot) {
 
 void CProfileArea::AddProfile() {
     model::ConfigPairs& config = model::Config();
-    const std::optional<int> slot = rules::SlotForNewProfile(config);
+    const std::optional<int> slot = rules::SlotForNewProfile(config, model::CurrentSlot());
     if (!slot) {
         host_.ShowMessage(kTextLimit);
         return;
@@ -334,7 +334,7 @@ void CProfileArea::onListChoice(LPARAM lParam) {
     const int entry = choice->index;
     if (entry == rules::kPopupAddEntry) {
         closeList();
-        runLater(rules::SlotForNewProfile(model::Config()) ? kAdd : kLimitMessage, -1);
+        runLater(rules::SlotForNewProfile(model::Config(), model::CurrentSlot()) ? kAdd : kLimitMessage, -1);
         return;
     }
     const std::optional<int> slot = rules::SlotOfPopupEntry(model::Config(), entry);
