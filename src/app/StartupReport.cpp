@@ -19,6 +19,10 @@ std::string MissingSkinsReport(const std::vector<std::string>& missing, const st
     return report;
 }
 
+std::string SaveFailureLine(const model::SaveFailure& failure) {
+    return "quorvik: cannot save " + failure.path + ": " + model::FileProblemText(failure.problem) + "\n";
+}
+
 std::string LanguageReport(const LoadResult& loaded, const StartupPaths& paths) {
     if (loaded.languageLoaded)
         return {};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/StartupLoad.h"
+#include "model/FileProblems.h"
 
 #include <string>
 #include <vector>
@@ -12,6 +13,9 @@ namespace quorvik::app {
 // The skin pictures that could not be loaded, in `programFolder` + "skins/": a count and the first
 // few paths, one per line. Empty when none is missing.
 std::string MissingSkinsReport(const std::vector<std::string>& missing, const std::string& programFolder);
+
+// "quorvik: cannot save <file>: <reason>" for a failed save of a settings file.
+std::string SaveFailureLine(const model::SaveFailure& failure);
 
 // Why the interface texts are missing, when they are: no data folder, or no language file the
 // start-up could read (naming where the delivered ones were looked for). Empty when they loaded.

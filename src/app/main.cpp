@@ -6,6 +6,7 @@
 #include "app/StartupReport.h"
 #include "app/VirtualMousePanel.h"
 #include "emulator/VirtualMouse.h"
+#include "model/FileProblems.h"
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
 #include "platform/RealClockLoop.h"
@@ -95,6 +96,20 @@ int main(int argc, char** argv) {
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     platform::SetScreenFactors(screen.fullWidth, screen.fullHeight, screen.textFactor);
 
+    // A settings file that cannot be saved is named on standard error and in the window, once for
+    // each kind of fault until it saves again. What the start-up load could not save waits for
+    // the window.
+    ui::CQuorvikDlg* shownIn = nullptr;
+    std::vector<model::SaveFailure> earlyFailures;
+    model::SetSaveFailureHandler([&](const model::SaveFailure& failure) {
+        if (!failure.repeated)
+            std::cerr << app::SaveFailureLine(failure);
+        if (shownIn)
+            shownIn->ShowSaveFailure(failure);
+        else
+            earlyFailures.push_back(failure);
+    });
+
     std::cerr << app::LanguageReport(app::LoadSettingsModel(paths), paths);
 
     std::unique_ptr<platform::HidBus> bus;
@@ -116,6 +131,9 @@ int main(int argc, char** argv) {
 
     ui::CQuorvikDlg::Services services = ui::CQuorvikDlg::DefaultServices();
     ui::CQuorvikDlg window(*bus, services);
+    shownIn = &window;
+    for (const model::SaveFailure& failure : earlyFailures)
+        window.ShowSaveFailure(failure);
 
     // A later start, a signal or the end of the session: the same paths as the tray's.
     auto postToWindow = [&](unsigned message, platform::WPARAM wParam) {
@@ -159,6 +177,8 @@ int main(int argc, char** argv) {
     }
 
     window.DoModal();
+    // The window is gone; a failure of the last save is told on standard error only.
+    shownIn = nullptr;
 
     panel.reset();
     int code = app::kAppExitOk;

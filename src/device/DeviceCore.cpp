@@ -1,5 +1,7 @@
 #include "device/DeviceCore.h"
 
+#include "macro/MacroFiles.h"
+
 #include "macro/MacroLibrary.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
@@ -182,9 +184,21 @@ void DeviceCore::PrimeShadows() {
 
 void DeviceCore::saveNow() {
     loop_.killTimer(mainWindow_, kTimerDelayedSave);
-    savePending_ = false;
-    model::SaveConfiguration();
-    model::SaveAllProfiles();
+    bool saved = model::SaveConfiguration();
+    saved = model::SaveAllProfiles() && saved;
+    // A library whose last save failed goes with the settings until it saves again.
+    if (model::SaveFailing(macro::MacroLibraryFilePath()))
+        saved = macro::SaveMacroLibraryFile() && saved;
+    // A save that failed (the user was told) keeps the edits in memory: it is tried again 10 s
+    // later, and at the end.
+    savePending_ = !saved;
+    if (!saved)
+        loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
+}
+
+void DeviceCore::ScheduleSave() {
+    savePending_ = true;
+    loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
 }
 
 void DeviceCore::SavePendingNow() {
@@ -342,7 +356,7 @@ bool DeviceCore::FactoryReset() {
     std::u16string name = profile.PairValue(model::kPairProfileName);
     profile.ResetToFactory(static_cast<unsigned>(slot));
     profile.SetPairValue(model::kPairProfileName, name);
-    model::WriteProfile(slot, model::Config().ProfileSlotPath(slot));
+    model::SaveProfile(slot);
     // The mouse now holds its factory settings, which equal the reset record.
     PrimeShadows();
     window_.RefreshMainWindow();

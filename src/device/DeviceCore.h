@@ -78,6 +78,8 @@ public:
     void Shutdown();
     // The delayed save at once, when one is pending (the desktop session is ending).
     void SavePendingNow();
+    // The settings are saved 10 s from now (and at the end): a save made elsewhere failed.
+    void ScheduleSave();
 
     // Applied on the main thread for each level-change report (bytes 3 and 4).
     void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);

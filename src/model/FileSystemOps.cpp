@@ -98,8 +98,10 @@ int createTemp(const std::string& target, const struct stat* old, std::string& t
         const int error = errno;
         ::close(created);
         ::unlink(creating.c_str());
-        if (error != EEXIST) // only a name taken by a leftover is worth another try
+        if (error != EEXIST) { // only a name taken by a leftover is worth another try
+            errno = error;
             return -1;
+        }
     }
     if (fd < 0)
         return -1;

@@ -100,7 +100,8 @@ CopyAside KeepCopyAside(const std::string& path, std::string_view suffix) {
     const std::string copy = source + std::string(suffix);
     if (!S_ISREG(st.st_mode) || !MayReplaceFile(path) || !MayReplaceFile(copy))
         return CopyAside::Failed;
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without blocking: a pipe put in the file's place meanwhile must not hang the copy.
+    const int fd = ::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return CopyAside::Failed;
     const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && replaceWithCopy(fd, st, copy);

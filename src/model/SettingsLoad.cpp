@@ -38,7 +38,7 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
                 // cannot be copied stays as it is.
                 const std::string slotPath = config.ProfileSlotPath(s);
                 if (KeepCopyAside(slotPath, kReplacedSuffix) != CopyAside::Failed)
-                    WriteProfile(s, slotPath);
+                    SaveProfile(s);
             }
         }
     }

@@ -39,29 +39,66 @@ bool CStdioFileEx::OpenForReadOnly(const std::string& path) {
 bool CStdioFileEx::OpenExisting(const std::string& path, const char* mode) {
     if (file_)
         Close();
-    file_ = std::fopen(path.c_str(), mode);
     writing_ = false;
     failed_ = false;
+    problem_ = {};
     bufferBegin_ = bufferEnd_ = 0;
     readPos_ = 0;
+    fetched_ = 0;
+    const bool readWrite = mode[1] == '+';
+    // Only a regular file is read, and that is checked on the file opened: a pipe would block the
+    // open (or every read) for ever, a device such as /dev/zero never ends. Opened without
+    // blocking, so that a pipe cannot hang the open itself.
+    const int fd = ::open(path.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        problem_ = ProblemFromErrno(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        problem_ = ProblemFromErrno(errno);
+    else if (!S_ISREG(st.st_mode))
+        problem_ = {FileFault::NotAFile};
+    else if (readLimit_ && std::uint64_t(st.st_size) > readLimit_)
+        problem_ = {FileFault::TooLarge, 0, readLimit_};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (!problem_ && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0))
+        problem_ = ProblemFromErrno(errno);
+    if (!problem_) {
+        file_ = ::fdopen(fd, mode);
+        if (!file_)
+            problem_ = ProblemFromErrno(errno);
+    }
+    if (!file_)
+        ::close(fd);
     return file_ != nullptr;
 }
 
 bool CStdioFileEx::OpenForWrite(const std::string& path) {
     if (file_)
         Close();
+    problem_ = {};
     const std::string target = replacedPath(path);
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
     // The rename would succeed over a file the user made read-only; writing it in place would not.
-    if (exists && (!S_ISREG(old.st_mode) || !userMay(target, W_OK)))
+    if (exists && !S_ISREG(old.st_mode)) {
+        problem_ = {FileFault::NotAFile};
         return false;
+    }
+    if (exists && !userMay(target, W_OK)) {
+        problem_ = ProblemFromErrno(errno);
+        return false;
+    }
     std::string temp;
     const int fd = createTemp(target, exists ? &old : nullptr, temp);
-    if (fd < 0)
+    if (fd < 0) {
+        problem_ = ProblemFromErrno(errno);
         return false;
+    }
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
+        problem_ = ProblemFromErrno(errno);
         ::close(fd);
         ::unlink(temp.c_str());
         return false;
@@ -73,19 +110,25 @@ bool CStdioFileEx::OpenForWrite(const std::string& path) {
     return true;
 }
 
+void CStdioFileEx::noteWriteError() {
+    if (!failed_)
+        problem_ = ProblemFromErrno(errno ? errno : EIO);
+    failed_ = true;
+}
+
 bool CStdioFileEx::WriteString(std::u16string_view text) {
     if (!file_ || !writing_)
         return false;
     if (failed_)
         return false;
     if (std::ftell(file_) == 0 && std::fwrite(kByteOrderMark, 1, 2, file_) != 2)
-        failed_ = true;
+        noteWriteError();
     if (text.empty())
         return !failed_;
     if constexpr (std::endian::native == std::endian::little) {
         // The code units in memory already are the file's bytes, low byte first.
         if (std::fwrite(text.data(), sizeof(char16_t), text.size(), file_) != text.size())
-            failed_ = true;
+            noteWriteError();
     } else {
         std::string bytes(text.size() * 2, '\0');
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -93,7 +136,7 @@ bool CStdioFileEx::WriteString(std::u16string_view text) {
             bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
         }
         if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
-            failed_ = true;
+            noteWriteError();
     }
     return !failed_;
 }
@@ -108,7 +151,17 @@ std::size_t CStdioFileEx::FillReadBuffer() {
     if (available == 1)
         readBuffer_[0] = readBuffer_[bufferBegin_];
     bufferBegin_ = 0;
-    bufferEnd_ = available + std::fread(readBuffer_.data() + available, 1, kReadBufferBytes - available, file_);
+    std::size_t wanted = kReadBufferBytes - available;
+    if (readLimit_)
+        wanted = std::size_t(std::min<std::uint64_t>(wanted, readLimit_ - fetched_));
+    const std::size_t got = wanted ? std::fread(readBuffer_.data() + available, 1, wanted, file_) : 0;
+    fetched_ += got;
+    if (got < wanted && std::ferror(file_) && !problem_)
+        problem_ = ProblemFromErrno(errno ? errno : EIO);
+    // A file that grew past the bound after it was opened ends there.
+    if (readLimit_ && fetched_ == readLimit_ && !problem_ && std::fgetc(file_) != EOF)
+        problem_ = {FileFault::TooLarge, 0, readLimit_};
+    bufferEnd_ = available + got;
     return bufferEnd_;
 }
 
@@ -180,6 +233,8 @@ bool CStdioFileEx::Close() {
     // Renamed while still open, so the lock covers the file until it has its final name; the data
     // is already on disk, so closing afterwards cannot lose any of it.
     ok = ok && std::rename(tempPath_.c_str(), target_.c_str()) == 0;
+    if (!ok && !failed_)
+        noteWriteError();
     std::fclose(file_);
     file_ = nullptr;
     if (ok)

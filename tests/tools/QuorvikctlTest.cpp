@@ -1,7 +1,6 @@
 // quorvikctl end to end: its commands run against the virtual mouse on the virtual clock, after the
 // same settings load as the program.
-#include "CtlOptions.h"
-#include "CtlRunner.h"
+#include "CtlHarness.h"
 
 #include "app/StartupLoad.h"
 #include "device/ProfileReports.h"
@@ -27,43 +26,6 @@ using ctl::CtlOptions;
 using device::Form;
 
 namespace {
-
-struct CtlHarness {
-    CtlHarness() {
-        macro::TheMacroLibrary().Clear();
-        macro::TheMacroLibrary().SetNextMacroIndex(1);
-        model::SetCurrentSlot(0);
-        app::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
-    }
-
-    int run(const std::vector<std::string>& args, const std::string& input = "") {
-        CtlOptions options;
-        std::string error;
-        if (!ctl::ParseCtlArgs(args, options, error)) {
-            err << error;
-            return ctl::kExitBadArguments;
-        }
-        out.str("");
-        err.str("");
-        std::istringstream in(input);
-        ctl::CtlContext context{loop, bus, out, err, in, nullptr, onWatching};
-        return ctl::RunCommand(options, context);
-    }
-
-    std::vector<std::string> traceLines() const {
-        std::vector<std::string> lines;
-        for (const auto& entry : mouse.trace())
-            lines.push_back(ctl::HexLine(entry.bytes.data(), entry.bytes.size()));
-        return lines;
-    }
-
-    test::TempDir dir;
-    platform::VirtualClockLoop loop;
-    platform::SimulatedHidBus bus;
-    emulator::VirtualMouse mouse{bus, loop};
-    std::ostringstream out, err;
-    std::function<void()> onWatching;
-};
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;

@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
         std::cerr << "quorvikctl: no data folder: set HOME or XDG_CONFIG_HOME, or give --data-dir\n";
         return ctl::kExitBadArguments;
     }
+    // A settings file the start-up load could not save is named, and the tool ends with failure.
+    ctl::SaveFailureReport startupSaves(std::cerr);
     app::LoadResult loaded = app::LoadSettingsModel(paths);
     if (!loaded.dataFolderReady) {
         std::cerr << "quorvikctl: cannot create the data folder " << paths.dataFolder << "\n";
@@ -73,6 +75,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, onInterrupt);
     ctl::CtlContext context{loop, *bus, std::cout, std::cerr, std::cin, &g_interrupted, {}};
     int code = ctl::RunCommand(options, context);
+    if (code == ctl::kExitOk && startupSaves.Any())
+        code = ctl::kExitFailure;
 
     if (mouse && !options.traceFile.empty() && !mouse->writeTrace(options.traceFile)) {
         std::cerr << "quorvikctl: cannot write the trace to " << options.traceFile << "\n";
