@@ -1,5 +1,7 @@
 #include "app/StartupReport.h"
 
+#include <unistd.h>
+
 namespace quorvik::app {
 
 namespace {
@@ -17,6 +19,15 @@ std::string MissingSkinsReport(const std::vector<std::string>& missing, const st
     if (missing.size() > kListedPaths)
         report += "  ... and " + std::to_string(missing.size() - kListedPaths) + " more\n";
     return report;
+}
+
+std::string ForeignDataFolderReport(const platform::ForeignFolder& folder, const std::string& program) {
+    const unsigned me = ::geteuid();
+    const std::string owner = platform::UserName(folder.owner);
+    return program + ": the data folder " + folder.path + " belongs to the user " + owner + " (uid " +
+           std::to_string(folder.owner) + "), not to " + platform::UserName(me) + " (uid " + std::to_string(me) +
+           "), the user " + program + " runs as; it works only on a data folder of its own user: run it as " + owner +
+           ", or give it a folder of your own (XDG_CONFIG_HOME or --data-dir)\n";
 }
 
 std::string SaveFailureLine(const model::SaveFailure& failure) {

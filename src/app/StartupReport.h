@@ -4,6 +4,7 @@
 
 #include "app/StartupLoad.h"
 #include "model/FileProblems.h"
+#include "platform/DataFolders.h"
 
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@ namespace quorvik::app {
 // The skin pictures that could not be loaded, in `programFolder` + "skins/": a count and the first
 // few paths, one per line. Empty when none is missing.
 std::string MissingSkinsReport(const std::vector<std::string>& missing, const std::string& programFolder);
+
+// Why `program` refuses to work on a data folder of another user, and what to do instead.
+std::string ForeignDataFolderReport(const platform::ForeignFolder& folder, const std::string& program);
 
 // "quorvik: cannot save <file>: <reason>" for a failed save of a settings file.
 std::string SaveFailureLine(const model::SaveFailure& failure);

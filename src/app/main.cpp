@@ -7,6 +7,9 @@
 #include "app/VirtualMousePanel.h"
 #include "emulator/VirtualMouse.h"
 #include "model/FileProblems.h"
+#include "model/LanguageTable.h"
+#include "model/Text.h"
+#include "platform/DataFolders.h"
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
 #include "platform/RealClockLoop.h"
@@ -20,6 +23,8 @@
 #include "platform/qt/UiLoop.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/QuorvikDlg.h"
+#include "ui/skin/AttentionDlg.h"
+#include "ui/skin/FileMessages.h"
 #include "ui/skin/SkinSupport.h"
 
 #include <QApplication>
@@ -36,6 +41,30 @@ namespace {
 // The name of the single-instance guard; the socket name is made from it and the user.
 constexpr const char* kInstanceGuard = "20210610 Mouse 33XX";
 constexpr unsigned kMsgOpenRequest = 0xBB7;
+
+// The attention dialog saying that the data folder is another user's, in the words of the
+// language delivered with the program (the user's own choice lives in that folder). Nothing is
+// shown without a screen (the offscreen platform).
+void showForeignFolderMessage(const platform::ForeignFolder& foreign, const app::StartupPaths& paths) {
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal"))
+        return;
+    platform::RealClockLoop loop;
+    platform::SetUiLoop(&loop);
+    platform::QtLoopDriver driver(loop);
+    const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
+    platform::SetScreenFactors(screen.fullWidth, screen.fullHeight, screen.textFactor);
+    platform::SetProgramFolder(paths.programFolder);
+    platform::SetDataFolder(paths.programFolder);
+    model::LoadLanguageTables();
+    platform::SetDataFolder("");
+    ui::CAttentionDlg message(
+        ui::WithValues(model::LanguageText(ui::kTextForeignDataFolder),
+                       {model::ToU16(foreign.path), model::ToU16(platform::UserName(foreign.owner))}),
+        0);
+    message.DoModal();
+    platform::SetUiLoop(nullptr);
+}
 
 } // namespace
 
@@ -73,6 +102,16 @@ int main(int argc, char** argv) {
     app::StartupPaths paths = app::DefaultStartupPaths();
     if (!options.dataDir.empty())
         paths.dataFolder = options.dataDir;
+
+    // Another user's data folder is not worked on: that user's links would steer the writes
+    // (a profile linked to a system file). Said on standard error, and in the window's words
+    // where there is a screen to show them on.
+    if (const auto foreign = platform::ForeignDataFolder(paths.dataFolder)) {
+        std::cerr << app::ForeignDataFolderReport(*foreign, "quorvik");
+        if (options.action != app::AppAction::Quit)
+            showForeignFolderMessage(*foreign, paths);
+        return app::kAppExitFailure;
+    }
 
     platform::SingleInstance instance(QString::fromLatin1(kInstanceGuard));
     // One program per data folder too, whatever socket folder each start finds.

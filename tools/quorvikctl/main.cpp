@@ -3,6 +3,7 @@
 #include "CtlRunner.h"
 
 #include "app/StartupLoad.h"
+#include "app/StartupReport.h"
 #include "emulator/VirtualMouse.h"
 #include "platform/DataFolders.h"
 #include "platform/RealClockLoop.h"
@@ -47,6 +48,11 @@ int main(int argc, char** argv) {
     if (paths.dataFolder.empty()) {
         std::cerr << "quorvikctl: no data folder: set HOME or XDG_CONFIG_HOME, or give --data-dir\n";
         return ctl::kExitBadArguments;
+    }
+    // Another user's data folder is not worked on: that user's links would steer the writes.
+    if (const auto foreign = platform::ForeignDataFolder(paths.dataFolder)) {
+        std::cerr << app::ForeignDataFolderReport(*foreign, "quorvikctl");
+        return ctl::kExitFailure;
     }
     // A settings file the start-up load could not save is named, and the tool ends with failure.
     ctl::SaveFailureReport startupSaves(std::cerr);
