@@ -31,6 +31,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -192,9 +193,26 @@ int main(int argc, char** argv) {
     });
     // Every exit from outside saves what is pending at once, then goes the tray's way.
     platform::ExitRequests exitRequests([&](platform::ExitReason) { window.RequestExit(); });
-    // By the first paint the window has loaded its skins: a broken installation is named once.
+    // Once the window has loaded its skins (the loop runs after its initialisation), a damaged
+    // installation is named file by file on standard error, and told once in the window.
+    QMetaObject::invokeMethod(
+        &qtApp,
+        [&] {
+            std::vector<app::BrokenFile> broken;
+            const std::string skins = platform::ProgramFolder() + "skins/";
+            if (!std::filesystem::is_directory(skins))
+                broken.push_back({skins, "missing"});
+            else
+                for (const ui::SkinProblem& problem : ui::SkinImageProblems())
+                    broken.push_back({problem.path, problem.what});
+            const std::vector<app::BrokenFile> language = app::LanguageFileProblems(platform::ProgramFolder());
+            broken.insert(broken.end(), language.begin(), language.end());
+            std::cerr << app::BrokenFilesReport(broken, "quorvik");
+            if (!broken.empty())
+                window.ShowFileNotice(ui::BrokenInstallationMessage(int(broken.size()), broken.front().path));
+        },
+        Qt::QueuedConnection);
     window.SetFirstPaintHook([&] {
-        std::cerr << app::MissingSkinsReport(ui::MissingSkinImages(), platform::ProgramFolder());
         if (options.printStartupMs) {
             std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
             std::fflush(stdout);

@@ -15,6 +15,7 @@
 #include "ui/main/ProfileNameDlgs.h"
 #include "ui/skin/AttentionDlg.h"
 #include "ui/skin/FileMessages.h"
+#include "ui/skin/SkinSupport.h"
 
 #include <sys/stat.h>
 
@@ -178,6 +179,51 @@ TEST_F(FileNoticesTest, FailuresOfOneMomentAreGroupedByReasonAndFolder) {
               u"The settings could not be saved to /a/config/ (config.ini, default0.psf): the disk is full" + tail +
                   u"\n\nThe settings could not be saved to /b/mine.psf: this user may not read or write it" + tail);
     EXPECT_EQ(ui::WithValues(u"%1 and %2, %3", {u"%2", u"x"}), u"%2 and x, %3") << "values are not read again";
+}
+
+// A picture of the skins that is there but unusable is named with what is wrong with it, whether
+// it is decoded at once or only looked at until it is first shown.
+TEST_F(FileNoticesTest, BrokenSkinPicturesAreNamedWithWhatIsWrong) {
+    ui::ClearMissingSkinImages();
+    const fs::path skins = dir_.path() / "skins";
+    fs::create_directories(skins);
+    writeBytes(skins / "empty.png", {});
+    const auto good = readBytes(std::string(QV_BIN_DIR) + "/skins/button2_nr.png");
+    writeBytes(skins / "cut.png", std::vector<unsigned char>(good.begin(), good.begin() + long(good.size() / 2)));
+    writeBytes(skins / "text.png", {'h', 'e', 'l', 'l', 'o'});
+    ui::SkinImage image;
+    for (const char* name : {"empty.png", "cut.png", "text.png", "gone.png"})
+        EXPECT_FALSE(image.load((skins / name).string())) << name;
+    EXPECT_FALSE(ui::SkinFilePresent((skins / "empty.png").string())) << "already named, named once";
+    writeBytes(skins / "later.png", {'x'});
+    EXPECT_FALSE(ui::SkinFilePresent((skins / "later.png").string()));
+    EXPECT_TRUE(ui::SkinFilePresent(std::string(QV_BIN_DIR) + "/skins/button2_nr.png"));
+
+    std::vector<std::pair<std::string, std::string>> found;
+    for (const ui::SkinProblem& p : ui::SkinImageProblems())
+        found.push_back({fs::path(p.path).filename().string(), p.what.substr(0, p.what.find(" ("))});
+    EXPECT_EQ(found, (std::vector<std::pair<std::string, std::string>>{
+                         {"empty.png", "empty"},
+                         {"cut.png", "cannot be read as a picture"},
+                         {"text.png", "not a picture"},
+                         {"gone.png", "missing"},
+                         {"later.png", "not a picture"},
+                     }));
+    EXPECT_EQ(ui::MissingSkinImages().size(), 5u);
+    ui::ClearMissingSkinImages();
+}
+
+TEST_F(FileNoticesTest, ADamagedInstallationIsToldOnceInTheWindow) {
+    start("0", {device::Form::Wired});
+    dlg().ShowFileNotice(ui::BrokenInstallationMessage(3, "/p/skins/exit_nr.png"));
+    EXPECT_EQ(dlg().OpenFileNotice(), nullptr);
+    loop.runUntilIdle();
+    EXPECT_EQ(noticeText(), u"The installation is damaged: 3 of its files are missing or broken, among them "
+                            u"/p/skins/exit_nr.png. Reinstall the program; standard error names each file and what "
+                            u"is wrong with it.");
+    // Without the language's words (the language file is among the damage) it is said in English.
+    model::ResetLanguageTables();
+    EXPECT_EQ(ui::BrokenInstallationMessage(3, "/p/skins/exit_nr.png"), noticeText());
 }
 
 } // namespace

@@ -108,4 +108,12 @@ std::u16string SaveFailureMessage(const std::vector<model::SaveFailure>& failure
     return message;
 }
 
+std::u16string BrokenInstallationMessage(int fileCount, const std::string& firstPath) {
+    std::u16string text = model::LanguageText(kTextBrokenInstallation);
+    if (text.empty())
+        text = u"The installation is damaged: %1 of its files are missing or broken, among them %2. Reinstall the "
+               u"program; standard error names each file and what is wrong with it.";
+    return WithValues(text, {model::DecimalText(fileCount), model::ToU16(firstPath)});
+}
+
 } // namespace quorvik::ui

@@ -40,4 +40,8 @@ std::u16string ImportRefusedMessage(const std::string& path, const model::FilePr
 // their names.
 std::u16string SaveFailureMessage(const std::vector<model::SaveFailure>& failures);
 
+// "The installation is damaged: …", told once at start; in English when the language file
+// itself is among the damage and has no words for it.
+std::u16string BrokenInstallationMessage(int fileCount, const std::string& firstPath);
+
 } // namespace quorvik::ui
