@@ -42,6 +42,8 @@ std::u16string ProblemWords(const model::FileProblem& problem) {
     case FileFault::NotAFile:
         return model::LanguageText(kTextReasonNotAFile);
     case FileFault::TooLarge:
+        if (!problem.limit)
+            break; // the system's own bound on a file's size, in its words
         return WithValues(model::LanguageText(kTextReasonTooLarge),
                           {model::DecimalText(long((problem.limit + model::kMiB - 1) / model::kMiB))});
     case FileFault::NoAccess:
