@@ -153,7 +153,8 @@ Qt's own options (-platform NAME, -display DISPLAY, -style NAME, ...) are passed
 
 Exit codes:
   0 success (also when a running program was asked to open its window), 1 --quit found no running
-  program, or a running program did not answer, 2 bad arguments
+  program, a running program did not answer, or the data folder belongs to another user, 2 bad
+  arguments
 )";
 }
 

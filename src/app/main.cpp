@@ -6,6 +6,10 @@
 #include "app/StartupReport.h"
 #include "app/VirtualMousePanel.h"
 #include "emulator/VirtualMouse.h"
+#include "model/FileProblems.h"
+#include "model/LanguageTable.h"
+#include "model/Text.h"
+#include "platform/DataFolders.h"
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
 #include "platform/RealClockLoop.h"
@@ -19,12 +23,15 @@
 #include "platform/qt/UiLoop.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/QuorvikDlg.h"
+#include "ui/skin/AttentionDlg.h"
+#include "ui/skin/FileMessages.h"
 #include "ui/skin/SkinSupport.h"
 
 #include <QApplication>
 #include <QDir>
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -35,6 +42,30 @@ namespace {
 // The name of the single-instance guard; the socket name is made from it and the user.
 constexpr const char* kInstanceGuard = "20210610 Mouse 33XX";
 constexpr unsigned kMsgOpenRequest = 0xBB7;
+
+// The attention dialog saying that the data folder is another user's, in the words of the
+// language delivered with the program (the user's own choice lives in that folder). Nothing is
+// shown without a screen (the offscreen platform).
+void showForeignFolderMessage(const platform::ForeignFolder& foreign, const app::StartupPaths& paths) {
+    const QString platformName = QGuiApplication::platformName();
+    if (platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal"))
+        return;
+    platform::RealClockLoop loop;
+    platform::SetUiLoop(&loop);
+    platform::QtLoopDriver driver(loop);
+    const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
+    platform::SetScreenFactors(screen.fullWidth, screen.fullHeight, screen.textFactor);
+    platform::SetProgramFolder(paths.programFolder);
+    platform::SetDataFolder(paths.programFolder);
+    model::LoadLanguageTables();
+    platform::SetDataFolder("");
+    ui::CAttentionDlg message(
+        ui::WithValues(model::LanguageText(ui::kTextForeignDataFolder),
+                       {model::ToU16(foreign.path), model::ToU16(platform::UserName(foreign.owner))}),
+        0);
+    message.DoModal();
+    platform::SetUiLoop(nullptr);
+}
 
 } // namespace
 
@@ -73,6 +104,16 @@ int main(int argc, char** argv) {
     if (!options.dataDir.empty())
         paths.dataFolder = options.dataDir;
 
+    // Another user's data folder is not worked on: that user's links would steer the writes
+    // (a profile linked to a system file). Said on standard error, and in the window's words
+    // where there is a screen to show them on.
+    if (const auto foreign = platform::ForeignDataFolder(paths.dataFolder)) {
+        std::cerr << app::ForeignDataFolderReport(*foreign, "quorvik");
+        if (options.action != app::AppAction::Quit)
+            showForeignFolderMessage(*foreign, paths);
+        return app::kAppExitFailure;
+    }
+
     platform::SingleInstance instance(QString::fromLatin1(kInstanceGuard));
     // One program per data folder too, whatever socket folder each start finds.
     if (!paths.dataFolder.empty())
@@ -95,6 +136,20 @@ int main(int argc, char** argv) {
     const platform::ScreenMetrics screen = platform::PrimaryScreenMetrics();
     platform::SetScreenFactors(screen.fullWidth, screen.fullHeight, screen.textFactor);
 
+    // A settings file that cannot be saved is named on standard error and in the window, once for
+    // each kind of fault until it saves again. What the start-up load could not save waits for
+    // the window.
+    ui::CQuorvikDlg* shownIn = nullptr;
+    std::vector<model::SaveFailure> earlyFailures;
+    model::SetSaveFailureHandler([&](const model::SaveFailure& failure) {
+        if (!failure.repeated)
+            std::cerr << app::SaveFailureLine(failure);
+        if (shownIn)
+            shownIn->ShowSaveFailure(failure);
+        else
+            earlyFailures.push_back(failure);
+    });
+
     std::cerr << app::LanguageReport(app::LoadSettingsModel(paths), paths);
 
     std::unique_ptr<platform::HidBus> bus;
@@ -116,6 +171,9 @@ int main(int argc, char** argv) {
 
     ui::CQuorvikDlg::Services services = ui::CQuorvikDlg::DefaultServices();
     ui::CQuorvikDlg window(*bus, services);
+    shownIn = &window;
+    for (const model::SaveFailure& failure : earlyFailures)
+        window.ShowSaveFailure(failure);
 
     // A later start, a signal or the end of the session: the same paths as the tray's.
     auto postToWindow = [&](unsigned message, platform::WPARAM wParam) {
@@ -135,9 +193,26 @@ int main(int argc, char** argv) {
     });
     // Every exit from outside saves what is pending at once, then goes the tray's way.
     platform::ExitRequests exitRequests([&](platform::ExitReason) { window.RequestExit(); });
-    // By the first paint the window has loaded its skins: a broken installation is named once.
+    // Once the window has loaded its skins (the loop runs after its initialisation), a damaged
+    // installation is named file by file on standard error, and told once in the window.
+    QMetaObject::invokeMethod(
+        &qtApp,
+        [&] {
+            std::vector<app::BrokenFile> broken;
+            const std::string skins = platform::ProgramFolder() + "skins/";
+            if (!std::filesystem::is_directory(skins))
+                broken.push_back({skins, "missing"});
+            else
+                for (const ui::SkinProblem& problem : ui::SkinImageProblems())
+                    broken.push_back({problem.path, problem.what});
+            const std::vector<app::BrokenFile> language = app::LanguageFileProblems(platform::ProgramFolder());
+            broken.insert(broken.end(), language.begin(), language.end());
+            std::cerr << app::BrokenFilesReport(broken, "quorvik");
+            if (!broken.empty())
+                window.ShowFileNotice(ui::BrokenInstallationMessage(int(broken.size()), broken.front().path));
+        },
+        Qt::QueuedConnection);
     window.SetFirstPaintHook([&] {
-        std::cerr << app::MissingSkinsReport(ui::MissingSkinImages(), platform::ProgramFolder());
         if (options.printStartupMs) {
             std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
             std::fflush(stdout);
@@ -159,6 +234,8 @@ int main(int argc, char** argv) {
     }
 
     window.DoModal();
+    // The window is gone; a failure of the last save is told on standard error only.
+    shownIn = nullptr;
 
     panel.reset();
     int code = app::kAppExitOk;

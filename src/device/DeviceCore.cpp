@@ -1,5 +1,7 @@
 #include "device/DeviceCore.h"
 
+#include "macro/MacroFiles.h"
+
 #include "macro/MacroLibrary.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
@@ -188,7 +190,7 @@ void DeviceCore::downloadStarted() {
     progressAllowed_ = !download_.SuppressProgress();
     download_.ClearSuppressProgress();
     progressShown_ = false;
-    restartSave();
+    ScheduleSave();
 }
 
 void DeviceCore::downloadWrote(std::size_t written, std::size_t total) {
@@ -226,7 +228,7 @@ void DeviceCore::downloadEnded(bool completed) {
     if (std::exchange(progressShown_, false))
         window_.EndWriteProgress();
     // Ten seconds count from the end of the last download.
-    restartSave();
+    ScheduleSave();
     window_.RefreshMainWindow();
     for (const auto& [interval, level] : std::exchange(deferredLevels_, {}))
         ApplyLevelChange(interval, level);
@@ -234,11 +236,6 @@ void DeviceCore::downloadEnded(bool completed) {
     // download leaves that to whatever ended it (a scan schedules its own).
     if (std::exchange(rerunWanted_, false) && completed)
         loop_.setTimer(mainWindow_, kTimerDownload, kDownloadDelayMs);
-}
-
-void DeviceCore::restartSave() {
-    loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
-    savePending_ = true;
 }
 
 bool DeviceCore::FinishWrites(std::uint32_t maxMs) {
@@ -258,9 +255,21 @@ void DeviceCore::PrimeShadows() {
 
 void DeviceCore::saveNow() {
     loop_.killTimer(mainWindow_, kTimerDelayedSave);
-    savePending_ = false;
-    model::SaveConfiguration();
-    model::SaveAllProfiles();
+    bool saved = model::SaveConfiguration();
+    saved = model::SaveAllProfiles() && saved;
+    // A library whose last save failed goes with the settings until it saves again.
+    if (model::SaveFailing(macro::MacroLibraryFilePath()))
+        saved = macro::SaveMacroLibraryFile() && saved;
+    // A save that failed (the user was told) keeps the edits in memory: it is tried again 10 s
+    // later, and at the end.
+    savePending_ = !saved;
+    if (!saved)
+        loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
+}
+
+void DeviceCore::ScheduleSave() {
+    savePending_ = true;
+    loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
 }
 
 void DeviceCore::SavePendingNow() {
@@ -445,7 +454,7 @@ std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optiona
     std::u16string name = profile.PairValue(model::kPairProfileName);
     profile.ResetToFactory(static_cast<unsigned>(slot));
     profile.SetPairValue(model::kPairProfileName, name);
-    model::WriteProfile(slot, model::Config().ProfileSlotPath(slot));
+    model::SaveProfile(slot);
     // The mouse now holds its factory settings, which equal the reset record.
     PrimeShadows();
     window_.RefreshMainWindow();

@@ -93,6 +93,8 @@ public:
     void Shutdown();
     // The delayed save at once, when one is pending (the desktop session is ending).
     void SavePendingNow();
+    // The settings are saved 10 s from now (and at the end): a save made elsewhere failed.
+    void ScheduleSave();
 
     // Applied on the main thread for each level-change report (bytes 3 and 4).
     void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);
@@ -140,7 +142,6 @@ private:
     void downloadStarted();
     void downloadWrote(std::size_t written, std::size_t total);
     void downloadEnded(bool completed);
-    void restartSave();
     std::optional<std::uint32_t> factoryResetStep(int turn, std::optional<bool>& result);
     void statusPollTick();
     void showBattery();

@@ -1,5 +1,7 @@
 #include "device/SensorTables.h"
 
+#include "model/ProfileRecord.h"
+
 #include <algorithm>
 
 namespace quorvik::device {
@@ -38,8 +40,11 @@ constexpr std::array<SensorRow, 10> kSensors = {{
 bool SensorTables::Rebuild(std::uint16_t sensor) {
     const auto row =
         std::find_if(kSensors.begin(), kSensors.end(), [&](const SensorRow& r) { return r.sensor == sensor; });
-    if (row == kSensors.end())
+    if (row == kSensors.end()) {
+        if (!sensor_)
+            Rebuild(model::kDefaultSensor);
         return false;
+    }
     std::size_t n = 0;
     for (const Run& run : row->runs) {
         if (run.first == 0)

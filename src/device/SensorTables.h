@@ -15,8 +15,9 @@ inline constexpr int kDpiPerStepUnit = 50;
 
 class SensorTables {
 public:
-    // Rebuilds every table for `sensor`. For a sensor without tables nothing changes (the previous
-    // tables stay) and false is returned.
+    // Rebuilds every table for `sensor`. For a sensor without tables of its own the previous tables
+    // stay and false is returned; when none were built yet, the default sensor's are taken, so that
+    // every DPI code can still be encoded and shown (a configuration may name any sensor).
     bool Rebuild(std::uint16_t sensor);
 
     std::uint16_t StepCount() const { return stepCount_; }

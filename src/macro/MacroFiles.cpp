@@ -5,6 +5,7 @@
 #include "platform/ProcessGlobals.h"
 
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <string_view>
 
@@ -243,15 +244,21 @@ std::string MacroLibraryFilePath() {
     return platform::DataFolder() + "config/MacroLibraryFile.mlf";
 }
 
-bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location) {
+bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location,
+                           model::FileProblem* problem) {
+    auto fail = [&](model::FileProblem why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
     if (!g_uncopiedDamagedFile.empty() && path == g_uncopiedDamagedFile) {
         if (model::KeepCopyAside(path, model::kUnreadableSuffix) == model::CopyAside::Failed)
-            return false;
+            return fail({model::FileFault::NotCopied});
         g_uncopiedDamagedFile.clear();
     }
     CStdioFileEx file;
     if (!file.OpenForWrite(path))
-        return false;
+        return fail(file.Problem());
     LineWriter w(file);
     w.Put(kSectionLine);
     w.EndLine();
@@ -280,24 +287,53 @@ bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path,
         if (library.SubtreeInUse(int(i)))
             putRange(kDepth2Base + i * n60 * n60, kDepth2Base + (i + 1) * n60 * n60);
     const bool written = w.Flush();
-    return file.Close() && written;
+    if (!file.Close() || !written)
+        return fail(file.Problem() ? file.Problem() : model::ProblemFromErrno(EIO));
+    return true;
 }
 
 bool SaveMacroLibraryFile() {
-    return WriteMacroLibraryFile(TheMacroLibrary(), MacroLibraryFilePath(), MacroLocation::None());
+    const std::string path = MacroLibraryFilePath();
+    model::FileProblem problem;
+    const bool saved = WriteMacroLibraryFile(TheMacroLibrary(), path, MacroLocation::None(), &problem);
+    model::NoteSettingsSave(path, problem);
+    return saved;
 }
 
-ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation) {
+namespace {
+ReadStatus readLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation, bool import,
+                       model::FileProblem* problem) {
     if (fileLocation)
         *fileLocation = MacroLocation::None();
     CStdioFileEx file;
-    if (!file.OpenForRead(path))
+    if (import)
+        file.SetReadLimit(model::kMacroFileLimit);
+    if (!(import ? file.OpenForReadOnly(path) : file.OpenForRead(path))) {
+        if (problem)
+            *problem = file.Problem();
         return ReadStatus::NotOpened;
+    }
     target.Clear();
     LibraryReader reader(file, target);
     const bool complete = reader.Run(fileLocation);
     file.Close();
+    if (problem)
+        *problem = file.Problem();
+    // An import that grew past its bound while read is refused as a whole.
+    if (import && file.Problem())
+        return ReadStatus::NotOpened;
     return complete ? ReadStatus::Complete : ReadStatus::Damaged;
+}
+} // namespace
+
+ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation,
+                            model::FileProblem* problem) {
+    return readLibrary(target, path, fileLocation, false, problem);
+}
+
+ReadStatus ReadMacroImportFile(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation,
+                               model::FileProblem* problem) {
+    return readLibrary(target, path, fileLocation, true, problem);
 }
 
 bool ReadMacroLibraryAtStartup() {

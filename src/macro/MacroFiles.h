@@ -18,6 +18,7 @@
 #pragma once
 
 #include "macro/MacroLibrary.h"
+#include "model/FileProblems.h"
 
 #include <string>
 
@@ -32,9 +33,11 @@ std::string MacroLibraryFilePath();
 
 // Writes the whole library with `location` on the location line (stage -1 for the library file,
 // the selection for export files). False when the file could not be created or not completely
-// written; the previous file is then left as it was.
-bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location);
-// The program's library to its file, location line stage -1.
+// written; the previous file is then left as it was, and `problem` says why.
+bool WriteMacroLibraryFile(const MacroLibrary& library, const std::string& path, const MacroLocation& location,
+                           model::FileProblem* problem = nullptr);
+// The program's library to its file, location line stage -1; the outcome goes to the settings'
+// save reporting.
 bool SaveMacroLibraryFile();
 
 enum class ReadStatus {
@@ -46,8 +49,14 @@ enum class ReadStatus {
 // Clears `target` once the file is open, then fills it from the file, trusting the file's
 // locations (items outside the tree, and folders at the deepest level, are dropped). The next macro
 // index comes from the file.
-// `fileLocation` receives the location line (stage -1 when the file ends before it).
-ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation);
+// `fileLocation` receives the location line (stage -1 when the file ends before it). Only a
+// regular file is read; `problem` says why one was not opened, or what failed while reading.
+ReadStatus ReadMacroLibrary(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation,
+                            model::FileProblem* problem = nullptr);
+// The same for an export file the user gives to import: opened for reading only, and refused
+// (NotOpened) when it is larger than kMacroFileLimit, also should it grow so while being read.
+ReadStatus ReadMacroImportFile(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation,
+                               model::FileProblem* problem);
 inline bool ReadMacroLibraryFile(MacroLibrary& target, const std::string& path, MacroLocation* fileLocation) {
     return ReadMacroLibrary(target, path, fileLocation) == ReadStatus::Complete;
 }

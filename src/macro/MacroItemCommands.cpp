@@ -95,8 +95,9 @@ ItemCommandOutcome ImportMacro(MacroLibrary& library, MacroLibrary& importTree, 
                                const std::string& path) {
     ImportTreeScope scope(importTree);
     MacroLocation fileLocation;
-    if (ReadMacroLibrary(importTree, path, &fileLocation) == ReadStatus::NotOpened)
-        return {ItemCommandResult::FileUnreadable, current};
+    model::FileProblem problem;
+    if (ReadMacroImportFile(importTree, path, &fileLocation, &problem) == ReadStatus::NotOpened)
+        return {ItemCommandResult::FileUnreadable, current, problem};
     const MacroLibrary& tree = importTree; // looked at only
     // Files the program writes point at a macro; anything else (a folder, a free slot, no slot)
     // is not imported.
@@ -115,8 +116,9 @@ ItemCommandOutcome ImportItems(MacroLibrary& library, MacroLibrary& importTree, 
                                const std::string& path) {
     ImportTreeScope scope(importTree);
     MacroLocation fileLocation;
-    if (ReadMacroLibrary(importTree, path, &fileLocation) == ReadStatus::NotOpened)
-        return {ItemCommandResult::FileUnreadable, current};
+    model::FileProblem problem;
+    if (ReadMacroImportFile(importTree, path, &fileLocation, &problem) == ReadStatus::NotOpened)
+        return {ItemCommandResult::FileUnreadable, current, problem};
     const MacroLibrary& tree = importTree; // looked at only
 
     // The items in slot order: every top-level item, a folder alone, or a run of siblings.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "macro/MacroLibrary.h"
+#include "model/FileProblems.h"
 
 #include <string>
 
@@ -15,13 +16,14 @@ enum class ItemCommandResult {
     NameExists,      // an imported name is taken at the target (the manager shows language text 241)
     NotAdded,        // the target level is full or takes no items: nothing changed, nothing shown
     NothingToImport, // the file holds nothing at the place it points to
-    FileUnreadable,  // the file could not be opened
+    FileUnreadable,  // the file could not be opened as a macro file: `problem` says why
     WriteFailed,     // the export file could not be written
 };
 
 struct ItemCommandOutcome {
     ItemCommandResult result;
-    MacroLocation current; // the new current location (unchanged unless something was added)
+    MacroLocation current;        // the new current location (unchanged unless something was added)
+    model::FileProblem problem{}; // for FileUnreadable
 };
 
 // "<name>.mkf" for the macro at the current location; empty when it holds no macro.

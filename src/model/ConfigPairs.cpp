@@ -95,6 +95,7 @@ void ConfigPairs::SetFactory(const std::string& dataFolder) {
 
 bool ConfigPairs::Read(const std::string& path) {
     CStdioFileEx file;
+    file.SetReadLimit(kSmallFileLimit);
     // Read-only is enough: a configuration the user made read-only is used as it stands (its
     // saves fail). Read as missing, it would give the factory sensor at every start, and the
     // mouse's own sensor would then reset the DPI levels of every profile each time.
@@ -115,16 +116,23 @@ bool ConfigPairs::Read(const std::string& path) {
     return true;
 }
 
-bool ConfigPairs::Write(const std::string& path) const {
+bool ConfigPairs::Write(const std::string& path, FileProblem* problem) const {
+    auto fail = [&](FileProblem why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
     // A pair the reader would reject (it makes the whole file malformed, and the next start then
     // re-creates all five profiles) is never written: the old file stays.
     for (const auto& pair : pairs) {
         if (!pairReadsBack(pair))
-            return false;
+            return fail({FileFault::Damaged});
     }
     CStdioFileEx file;
-    if (path.empty() || !file.OpenForWrite(path))
-        return false;
+    if (path.empty())
+        return fail({FileFault::Missing});
+    if (!file.OpenForWrite(path))
+        return fail(file.Problem());
     std::u16string text;
     text.reserve(1024);
     text.append(kSectionLine).push_back(u'\n');
@@ -132,7 +140,9 @@ bool ConfigPairs::Write(const std::string& path) const {
         text.append(pair.name).append(u"=").append(pair.value).push_back(u'\n');
     }
     file.WriteString(text);
-    return file.Close();
+    if (!file.Close())
+        return fail(file.Problem());
+    return true;
 }
 
 std::uint16_t ConfigPairs::SensorValue() const {
@@ -210,7 +220,11 @@ std::string ConfigFilePath() {
 }
 
 bool WriteConfiguration() {
-    return g_config.Write(ConfigFilePath());
+    const std::string path = ConfigFilePath();
+    FileProblem problem;
+    const bool written = g_config.Write(path, &problem);
+    NoteSettingsSave(path, problem);
+    return written;
 }
 
 bool SaveConfiguration() {

@@ -2,6 +2,7 @@
 // positional name/value text pairs and stored as "config/config.ini" in the data folder.
 #pragma once
 
+#include "model/FileProblems.h"
 #include "model/ProfileRecord.h"
 
 #include <array>
@@ -47,8 +48,9 @@ public:
     // contents.
     bool Read(const std::string& path);
     // The whole table to `path`; false when the file could not be written, or when a pair would not
-    // read back (an empty name or value, a name holding "=", a line feed), which leaves the old file.
-    bool Write(const std::string& path) const;
+    // read back (an empty name or value, a name holding "=", a line feed), which leaves the old file;
+    // `problem` then says why.
+    bool Write(const std::string& path, FileProblem* problem = nullptr) const;
 
     // Typed views. Numbers are read as decimal (leading digits, bad text 0); hex values with or
     // without "0x".
@@ -83,7 +85,7 @@ ConfigPairs& Config();
 
 // DataFolder() + "config/config.ini"; empty while there is no data folder.
 std::string ConfigFilePath();
-// Writes Config() to the configuration file.
+// Writes Config() to the configuration file; the outcome goes to the settings' save reporting.
 bool WriteConfiguration();
 // CurrentProfile from the in-memory current slot, then the configuration file.
 bool SaveConfiguration();

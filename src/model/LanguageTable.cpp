@@ -4,7 +4,11 @@
 #include "model/Text.h"
 #include "platform/ProcessGlobals.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 namespace quorvik::model {
 
@@ -24,6 +28,8 @@ constexpr int kOtherHeight = 16;
 const std::u16string& kInitialFace = kChineseFace;
 constexpr int kInitialHeight = kChineseHeight;
 
+constexpr char16_t kLineFeed = u'\n';
+
 // Text 0 names the language; this value means the Chinese file was loaded.
 const std::u16string kChineseName = u"中文";
 
@@ -32,6 +38,8 @@ constexpr const char* kEnglishFile = "config/Lan_EN.txt";
 constexpr const char* kDefaultFile = "config/Lan.txt";
 
 std::array<std::u16string, kLanguageTextCount> g_texts;
+std::string g_loadedFile;
+std::string g_loadedProblem;
 std::u16string g_fontFace = kInitialFace;
 int g_fontHeight = kInitialHeight;
 int g_fontCharSet = kChineseCharSet;
@@ -63,8 +71,12 @@ std::u16string languageChoice() {
 
 bool LoadLanguageTables() {
     const char* name = languageChoice() == u"EN" ? kEnglishFile : kDefaultFile;
+    g_loadedFile = platform::DataFolder() + name;
+    // Looked at whole first, so that a damaged file is named with what is wrong with it.
+    g_loadedProblem = CheckLanguageFile(g_loadedFile).problem;
     CStdioFileEx file;
-    if (!file.OpenForRead(platform::DataFolder() + name))
+    file.SetReadLimit(kSmallFileLimit);
+    if (!file.OpenForRead(g_loadedFile))
         return false;
     std::u16string line;
     if (!file.ReadString(line) || line != u"[Setting]")
@@ -108,11 +120,98 @@ int FontCharSet() {
 }
 
 void ResetLanguageTables() {
+    g_loadedFile.clear();
+    g_loadedProblem.clear();
     for (auto& text : g_texts)
         text.clear();
     g_fontFace = kInitialFace;
     g_fontHeight = kInitialHeight;
     g_fontCharSet = kChineseCharSet;
+}
+
+const std::string& LoadedLanguageFile() {
+    return g_loadedFile;
+}
+const std::string& LoadedLanguageProblem() {
+    return g_loadedProblem;
+}
+
+LanguageFileCheck CheckLanguageFile(const std::string& path) {
+    LanguageFileCheck check;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::error_code ec;
+        check.problem = std::filesystem::exists(path, ec) ? "cannot be read" : "missing";
+        return check;
+    }
+    std::string bytes;
+    bytes.resize(kSmallFileLimit + 1);
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(std::size_t(in.gcount()));
+    if (bytes.empty()) {
+        check.problem = "empty";
+        return check;
+    }
+    if (bytes.size() > kSmallFileLimit) {
+        check.problem = "larger than 1 MiB";
+        return check;
+    }
+    if (bytes.size() < 2 || std::uint8_t(bytes[0]) != 0xFF || std::uint8_t(bytes[1]) != 0xFE) {
+        char begins[16];
+        std::snprintf(begins, sizeof begins, "%02X %02X", std::uint8_t(bytes[0]),
+                      bytes.size() > 1 ? std::uint8_t(bytes[1]) : 0);
+        check.problem = std::string("not UTF-16 with a byte-order mark (it begins with the bytes ") + begins + ")";
+        return check;
+    }
+    if (bytes.size() % 2) {
+        check.problem = "an odd number of bytes: cut short";
+        return check;
+    }
+    std::u16string text(bytes.size() / 2 - 1, u'\0');
+    for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = char16_t(std::uint8_t(bytes[2 + 2 * i]) | (std::uint8_t(bytes[3 + 2 * i]) << 8));
+    std::size_t lineNumber = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        ++lineNumber;
+        const std::size_t end = text.find(kLineFeed, start);
+        if (end == std::u16string::npos) {
+            check.problem = "it ends in the middle of line " + std::to_string(lineNumber) + ": cut short";
+            return check;
+        }
+        const std::u16string_view line(text.data() + start, end - start);
+        start = end + 1;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const bool high = line[i] >= 0xD800 && line[i] <= 0xDBFF, low = line[i] >= 0xDC00 && line[i] <= 0xDFFF;
+            if (low || (high && (i + 1 >= line.size() || line[i + 1] < 0xDC00 || line[i + 1] > 0xDFFF))) {
+                check.problem = "line " + std::to_string(lineNumber) + " is not valid UTF-16";
+                return check;
+            }
+            i += high;
+        }
+        if (lineNumber == 1) {
+            if (line != u"[Setting]") {
+                check.problem = "its first line is not [Setting]";
+                return check;
+            }
+            continue;
+        }
+        const std::size_t p = valueSeparator(std::u16string(line));
+        if (p == std::u16string::npos) {
+            check.problem = "line " + std::to_string(lineNumber) +
+                            " is not a numbered text (number=text): the texts from there on are not read";
+            return check;
+        }
+        const long index = ParseDecimal(line.substr(0, p));
+        if (index >= 0 && index < kLanguageTextCount)
+            check.indices.push_back(int(index));
+    }
+    if (lineNumber == 0) {
+        check.problem = "it holds nothing but its byte-order mark";
+        return check;
+    }
+    std::sort(check.indices.begin(), check.indices.end());
+    check.indices.erase(std::unique(check.indices.begin(), check.indices.end()), check.indices.end());
+    return check;
 }
 
 } // namespace quorvik::model

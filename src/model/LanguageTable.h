@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quorvik::model {
 
@@ -21,5 +22,19 @@ int FontCharSet();
 
 // Back to the state before any load (tests, and a reload).
 void ResetLanguageTables();
+
+// A language file looked at as its loader reads it, for a report of a damaged installation.
+struct LanguageFileCheck {
+    // Empty when the file is sound; else what is wrong: "missing", "empty", "not UTF-16 …",
+    // "line 12 is not a numbered text …", "it ends in the middle of a line (cut short)", ….
+    std::string problem;
+    std::vector<int> indices; // the text numbers it holds, up to the first fault, ascending
+};
+LanguageFileCheck CheckLanguageFile(const std::string& path);
+
+// The language file the last load chose (full path), and what was wrong with it (empty when it
+// was sound).
+const std::string& LoadedLanguageFile();
+const std::string& LoadedLanguageProblem();
 
 } // namespace quorvik::model

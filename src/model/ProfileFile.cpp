@@ -366,54 +366,98 @@ std::u16string FormatProfileText(const ProfileRecord& record) {
     return text;
 }
 
-bool WriteProfileRecord(const ProfileRecord& record, const std::string& path) {
-    std::u16string text;
-    if (path.empty() || !formatProfile(record, text))
+bool WriteProfileRecord(const ProfileRecord& record, const std::string& path, FileProblem* problem) {
+    auto fail = [&](FileProblem why) {
+        if (problem)
+            *problem = why;
         return false;
+    };
+    std::u16string text;
+    if (path.empty())
+        return fail({FileFault::Missing});
+    if (!formatProfile(record, text))
+        return fail({FileFault::Damaged});
     CStdioFileEx file;
     if (!file.OpenForWrite(path))
-        return false;
+        return fail(file.Problem());
     file.WriteString(text);
-    return file.Close();
+    if (!file.Close())
+        return fail(file.Problem());
+    return true;
 }
 
-bool ReadProfileRecord(ProfileRecord& record, const std::string& path, ReadAccess access) {
-    CStdioFileEx file;
+bool ReadProfileRecord(ProfileRecord& record, const std::string& path, ReadAccess access, FileProblem* problem) {
+    auto fail = [&](FileProblem why) {
+        if (problem)
+            *problem = why;
+        return false;
+    };
     if (path.empty())
-        return false;
+        return fail({FileFault::Missing});
+    CStdioFileEx file;
+    file.SetReadLimit(kProfileFileLimit);
     if (!(access == ReadAccess::ReadOnly ? file.OpenForReadOnly(path) : file.OpenForRead(path)))
-        return false;
+        return fail(file.Problem());
     Reader reader(file);
-    return walkLayout(reader, record);
+    if (!walkLayout(reader, record))
+        return fail(file.Problem() ? file.Problem() : FileProblem{FileFault::Damaged});
+    return true;
 }
 
 bool WriteProfile(int slot, const std::string& path) {
     return WriteProfileRecord(Profile(slot), path);
 }
 
-bool ReadProfile(int slot, const std::string& path) {
-    ProfileRecord& record = Profile(slot);
-    const std::string slotPath = Config().ProfileSlotPath(slot);
-    const bool ownFile = isSameFile(path, slotPath);
-    // Nothing is ever written to an imported file: it need not be writable.
-    if (ReadProfileRecord(record, path, ownFile ? ReadAccess::ReadWrite : ReadAccess::ReadOnly))
-        return true;
-    record.ResetToFactory(unsigned(slot));
-    // What the slot's own file holds is kept beside its factory replacement: the file that failed
-    // to read (one bad line of a hand-edited file must not lose the rest), or, when another file
-    // failed to import, the slot's readable profile. A file that could not be copied (or cannot be
-    // replaced at all, such as a read-only one) stays as it is; the slot has factory settings in
-    // memory only.
+bool SaveProfile(int slot) {
+    const std::string path = Config().ProfileSlotPath(slot);
+    FileProblem problem;
+    const bool saved = WriteProfileRecord(Profile(slot), path, &problem);
+    NoteSettingsSave(path, problem);
+    return saved;
+}
+
+namespace {
+// The slot's factory profile after `path` failed to read into it. What the slot's own file holds
+// is kept beside its factory replacement: the file that failed to read (one bad line of a
+// hand-edited file must not lose the rest), or, when another file failed to import, the slot's
+// readable profile. A file that could not be copied (or cannot be replaced at all, such as a
+// read-only one) stays as it is; the slot has factory settings in memory only.
+void fallBackToFactory(int slot, bool ownFile) {
+    Profile(slot).ResetToFactory(unsigned(slot));
     const std::string_view copySuffix = ownFile ? kUnreadableSuffix : kBeforeImportSuffix;
-    if (KeepCopyAside(slotPath, copySuffix) != CopyAside::Failed)
-        WriteProfileRecord(record, slotPath);
+    if (KeepCopyAside(Config().ProfileSlotPath(slot), copySuffix) != CopyAside::Failed)
+        SaveProfile(slot);
+}
+} // namespace
+
+bool ReadProfile(int slot, const std::string& path) {
+    const bool ownFile = isSameFile(path, Config().ProfileSlotPath(slot));
+    // Nothing is ever written to an imported file: it need not be writable.
+    if (ReadProfileRecord(Profile(slot), path, ownFile ? ReadAccess::ReadWrite : ReadAccess::ReadOnly))
+        return true;
+    fallBackToFactory(slot, ownFile);
     return false;
+}
+
+FileProblem ImportProfile(int slot, const std::string& path) {
+    const bool ownFile = isSameFile(path, Config().ProfileSlotPath(slot));
+    // Read into a copy: a file refused before anything was read leaves the slot as it was, and the
+    // buttons' macro copies keep their serial numbers and loop settings, which files do not hold.
+    ProfileRecord read = Profile(slot);
+    FileProblem problem;
+    if (ReadProfileRecord(read, path, ownFile ? ReadAccess::ReadWrite : ReadAccess::ReadOnly, &problem)) {
+        Profile(slot) = std::move(read);
+        return {};
+    }
+    if (problem.fault == FileFault::Damaged)
+        fallBackToFactory(slot, ownFile);
+    return problem;
 }
 
 bool SaveAllProfiles() {
     bool all = true;
     for (int s = 0; s < kProfileSlotCount; ++s)
-        all = WriteProfile(s, Config().ProfileSlotPath(s)) && all;
+        all = SaveProfile(s) && all;
     return all;
 }
 

@@ -124,7 +124,15 @@ bool sameButton(const ProfileButton& a, const ProfileButton& b) {
     return a.Name == b.Name && a.Value == b.Value && a.MacroKeyIndex == b.MacroKeyIndex && sameMacro(a.Macro, b.Macro);
 }
 
-std::array<ProfileRecord, kProfileSlotCount> g_profiles;
+// The records start with the default sensor's DPI codes: a sensor without factory codes keeps the
+// codes a record has, and a slot whose file is missing must not get code 0 at every level.
+std::array<ProfileRecord, kProfileSlotCount> makeProfiles() {
+    std::array<ProfileRecord, kProfileSlotCount> profiles;
+    for (ProfileRecord& record : profiles)
+        record.XYSetting = *FactoryDpiCodes(kDefaultSensor);
+    return profiles;
+}
+std::array<ProfileRecord, kProfileSlotCount> g_profiles = makeProfiles();
 std::uint16_t g_sensor = kDefaultSensor;
 int g_currentSlot = 0;
 

@@ -13,14 +13,6 @@ void resetAllDpiBlocks() {
         Profile(s).ApplySensorDpiDefaults();
 }
 
-// The sensor `Sensor` names, or the default sensor when the program has no tables for it (an
-// empty, zero or unknown value): the device tables and factory DPI codes then exist, so no
-// configuration value can leave the mouse with another sensor's register values or stop a tool.
-std::uint16_t configuredSensor(const ConfigPairs& config) {
-    const std::uint16_t sensor = config.SensorValue();
-    return FactoryDpiCodes(sensor) ? sensor : kDefaultSensor;
-}
-
 } // namespace
 
 ConfigurationLoad LoadConfigurationAndProfiles() {
@@ -38,7 +30,7 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
         // the old configuration stays on disk with the profiles it names: they are read below
         // instead of being overwritten with defaults.
         if (KeepCopyAside(path, kUnreadableSuffix) != CopyAside::Failed && WriteConfiguration()) {
-            SetSensorIdentifier(configuredSensor(config));
+            SetSensorIdentifier(config.SensorValue());
             for (int s = 0; s < kProfileSlotCount; ++s) {
                 Profile(s).ResetToFactory(unsigned(s));
                 // The profiles are re-created too, although they may be perfectly readable: each
@@ -46,7 +38,7 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
                 // cannot be copied stays as it is.
                 const std::string slotPath = config.ProfileSlotPath(s);
                 if (KeepCopyAside(slotPath, kReplacedSuffix) != CopyAside::Failed)
-                    WriteProfile(s, slotPath);
+                    SaveProfile(s);
             }
         }
     }
@@ -55,8 +47,11 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
     SetCurrentSlot(config.CurrentProfileSlot());
 
     // Before the profiles: a profile file that is missing or unreadable is re-created with the
-    // configured sensor's DPI codes.
-    const std::uint16_t sensor = configuredSensor(config);
+    // configured sensor's DPI codes. A sensor the program has no tables for is kept as configured:
+    // taken as another one, the check below would find PreST wrong at every start and reset the
+    // DPI levels each time. Its profiles keep their codes, and the device tables fall back to the
+    // default sensor's wherever a code is encoded or shown.
+    const std::uint16_t sensor = config.SensorValue();
     SetSensorIdentifier(sensor);
     for (int s = 0; s < kProfileSlotCount; ++s) {
         result.profilesRead[s] = ReadProfile(s, config.ProfileSlotPath(s));

@@ -21,7 +21,7 @@ struct ConfigurationLoad {
 // factory profile files, the old files kept beside them as "config.ini.unreadable" and
 // "<profile>.replaced"; pairs the file leaves out keep their factory text), the five profile
 // files, the sensor check. The in-memory current slot is taken from CurrentProfile (range-checked);
-// the in-memory sensor from Sensor, or the default sensor when the program has no tables for it.
+// the in-memory sensor from Sensor, as written (a sensor without factory codes keeps the codes).
 ConfigurationLoad LoadConfigurationAndProfiles();
 
 // The mouse reports `sensor`. A new sensor becomes the in-memory one, is written to Sensor and

@@ -8,6 +8,9 @@
 // replaces what the user protected.
 #pragma once
 
+#include "model/FileProblems.h"
+
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -65,8 +68,9 @@ public:
     CStdioFileEx(const CStdioFileEx&) = delete;
     CStdioFileEx& operator=(const CStdioFileEx&) = delete;
 
-    // Opens an existing file for reading. It opens for reading and writing, so it fails when the
-    // file exists but cannot be opened for writing.
+    // Opens an existing regular file for reading (a folder, a device, a pipe or a socket is
+    // refused without blocking). It opens for reading and writing, so it fails when the file
+    // exists but cannot be opened for writing.
     bool OpenForRead(const std::string& path);
     // Opens an existing file for reading only: for a file the user may read but not write.
     bool OpenForReadOnly(const std::string& path);
@@ -75,6 +79,13 @@ public:
     // when the temporary file cannot be created (a folder the user may not write).
     bool OpenForWrite(const std::string& path);
     bool IsOpen() const { return file_ != nullptr; }
+
+    // Files opened for reading after this are refused when larger than `bytes` (0: no bound), and
+    // reading one stops there, should it grow meanwhile (Problem() then says so).
+    void SetReadLimit(std::uint64_t bytes) { readLimit_ = bytes; }
+    // Why the last open failed, or what went wrong since: a read error, reading beyond the bound,
+    // or a write that could not be stored. None while all is well.
+    const FileProblem& Problem() const { return problem_; }
 
     // Writes the code units exactly; the byte-order mark goes first when the file is still empty.
     // Returns false once any write has failed (the target will then not be replaced).
@@ -95,6 +106,8 @@ private:
     // Makes at least two bytes available in the read buffer unless the file has ended; returns
     // the number available.
     std::size_t FillReadBuffer();
+    // Records errno as the problem of a write that failed (the first one counts).
+    void noteWriteError();
 
     std::FILE* file_ = nullptr;
     // Reading goes through our own buffer instead of one library call per byte; readPos_ is the
@@ -103,6 +116,9 @@ private:
     std::size_t bufferBegin_ = 0;
     std::size_t bufferEnd_ = 0;
     long long readPos_ = 0;
+    std::uint64_t readLimit_ = 0;
+    std::uint64_t fetched_ = 0; // bytes taken from the stream, for the bound
+    FileProblem problem_;
     bool writing_ = false;
     bool failed_ = false;
     std::string target_;

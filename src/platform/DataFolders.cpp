@@ -6,8 +6,10 @@
 #include <fstream>
 #include <iterator>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace quorvik::platform {
 
@@ -106,6 +108,29 @@ bool EnsureDataFolder(const std::string& dataFolder) {
         return false;
     bool ok = ensureFolder(dataFolder);
     return ensureFolder(fs::path(dataFolder) / "config") && ok;
+}
+
+std::optional<ForeignFolder> ForeignDataFolder(const std::string& dataFolder) {
+    if (dataFolder.empty())
+        return std::nullopt;
+    const uid_t me = ::geteuid();
+    // Followed: a link to a folder of the user's own is theirs to make, and it is the folder
+    // linked to that the program would write in.
+    for (const fs::path& folder : {fs::path(dataFolder), fs::path(dataFolder) / "config"}) {
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) == 0 && st.st_uid != me)
+            return ForeignFolder{folder.string(), unsigned(st.st_uid)};
+    }
+    return std::nullopt;
+}
+
+std::string UserName(unsigned uid) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(uid_t(uid), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_name)
+        return found->pw_name;
+    return std::to_string(uid);
 }
 
 int CopyDeliveredFiles(const std::string& programFolder, const std::string& dataFolder) {

@@ -1,6 +1,7 @@
 // Where the program and the user's data live, and preparing the data folder on a first start.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace quorvik::platform {
@@ -25,6 +26,19 @@ std::string ResolveDataFolder();
 
 // Creates `dataFolder` and its "config/" when missing. True when both exist afterwards.
 bool EnsureDataFolder(const std::string& dataFolder);
+
+// A folder of the data that belongs to another user than the one the program runs as (its
+// effective user: root too works only on root's own data). Working there would let that user's
+// links steer the program's writes (a profile linked to a system file), so it is refused.
+struct ForeignFolder {
+    std::string path;
+    unsigned owner = 0;
+};
+// The data folder, or else its "config/", when it exists and its owner is not the effective user;
+// none when both are this user's own or are still to be made.
+std::optional<ForeignFolder> ForeignDataFolder(const std::string& dataFolder);
+// The login name of user `uid`, or its number when it has none.
+std::string UserName(unsigned uid);
 
 // Copies each regular file of programFolder + "config/" that dataFolder + "config/" lacks (the
 // language files delivered with the program: no package installer writes into a user's home).

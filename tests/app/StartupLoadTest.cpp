@@ -1,113 +1,9 @@
-#include "app/StartupLoad.h"
-#include "macro/MacroFiles.h"
-#include "model/ConfigPairs.h"
-#include "model/LanguageTable.h"
-#include "model/ProfileFile.h"
-#include "platform/ProcessGlobals.h"
-#include "support/TestSupport.h"
+// The start-up load of the settings model: folders, language, configuration and the five profiles,
+// and what it does with files that are missing, damaged or read-only.
+#include "SettingsLoadSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <csignal>
-#include <ctime>
-#include <fcntl.h>
-#include <filesystem>
-#include <map>
-#include <random>
-#include <set>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-namespace quorvik::model {
+namespace quorvik::model::startup_test {
 namespace {
-
-using app::LoadResult;
-using app::LoadSettingsModel;
-using app::StartupPaths;
-
-namespace fs = std::filesystem;
-
-using Codes = std::array<std::uint16_t, kDpiLevelCount>;
-const Codes k3325Codes{0x06, 0x0E, 0x16, 0x22, 0x30, 0x3A, 0x3A, 0x32};
-const Codes k3389Codes{0x03, 0x07, 0x0F, 0x1F, 0x31, 0x3B, 0x3B, 0x3B};
-const Codes k3212Codes{0x06, 0x0A, 0x0E, 0x16, 0x21, 0x0C, 0x0C, 0x0C};
-
-using Snapshot = std::map<std::string, std::vector<unsigned char>>;
-
-// Every file of a folder by name, with its bytes.
-Snapshot snapshot(const fs::path& folder) {
-    Snapshot files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files[entry.path().filename().string()] = test::readBytes(entry.path());
-    return files;
-}
-
-unsigned modeOf(const fs::path& file) {
-    struct stat st {};
-    return ::stat(file.c_str(), &st) == 0 ? unsigned(st.st_mode & 0777) : 0u;
-}
-
-// Names in `folder` that look like a save's temporary file.
-std::set<std::string> saveLeftovers(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.find(".saving-") != std::string::npos)
-            names.insert(name);
-    }
-    return names;
-}
-
-// A program folder with delivered language files, and a data folder that does not exist yet.
-class SettingsLoadTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fs::create_directories(root_.path() / "program/config");
-        writeU16(root_.path() / "program/config/LanSetting.ini", u"[ChangeLanguage]\nLanguage=EN\n");
-        writeU16(root_.path() / "program/config/Lan_EN.txt",
-                 u"[Setting]\n0=English\n20=Left\n21=Right\n22=Middle\n23=Forward\n24=Back\n26=Fire\n42=DPI+\n"
-                 u"85=Game\n86=Work\n87=Office\n88=Movie\n89=Spare\n100=Breathing\n");
-        writeU16(root_.path() / "program/config/Lan.txt", u"[Setting]\n0=中文\n");
-        paths_ = {(root_.path() / "program/").string(), (root_.path() / "data/").string()};
-        ResetLanguageTables();
-        SetSensorIdentifier(kDefaultSensor);
-        SetCurrentSlot(0);
-        macro::TheMacroLibrary().Clear();
-    }
-    void TearDown() override {
-        ResetLanguageTables();
-        SetSensorIdentifier(kDefaultSensor);
-        SetCurrentSlot(0);
-        macro::TheMacroLibrary().Clear();
-    }
-
-    static void writeU16(const fs::path& file, const std::u16string& text) {
-        test::writeBytes(file, test::utf16File(text));
-    }
-    fs::path data(const std::string& rel) const { return root_.path() / "data" / rel; }
-    fs::path slotFile(int s) const { return data("config/default" + std::to_string(s) + ".psf"); }
-
-    // A first start, then the configuration file with `sensor` and `preST` in place of the factory ones.
-    void startWithSensorPair(const std::u16string& sensor, const std::u16string& preST, const std::u16string& current) {
-        LoadSettingsModel(paths_);
-        Config().SetValue(kCfgSensor, sensor);
-        Config().SetValue(kCfgPreST, preST);
-        Config().SetValue(kCfgCurrentProfile, current);
-        ASSERT_TRUE(WriteConfiguration());
-    }
-
-    // Slot `s` on disk with a name of its own and a DPI code the factory does not use.
-    void customiseSlotFile(int s, const std::u16string& name) {
-        Profile(s).SetPairValue(kPairProfileName, name);
-        Profile(s).XYSetting[7] = 0x07;
-        ASSERT_TRUE(WriteProfile(s, Config().ProfileSlotPath(s)));
-    }
-
-    test::TempDir root_;
-    StartupPaths paths_;
-};
 
 TEST_F(SettingsLoadTest, FirstStartCreatesTheDataFolderConfigurationAndFiveFactoryProfiles) {
     const LoadResult r = LoadSettingsModel(paths_);
@@ -154,45 +50,6 @@ TEST_F(SettingsLoadTest, SecondStartReadsWhatTheUserChangedAndKeepsDeliveredFile
     EXPECT_EQ(Profile(3).PairValue(kPairProfileName), u"Mine");
     EXPECT_EQ(Profile(3).Lighting1Speed[2], 9);
     EXPECT_EQ(CurrentSlot(), 3);
-}
-
-TEST_F(SettingsLoadTest, SensorChangeSincePreSTResetsEveryProfileDpiBlockAndKeepsTheCurrentSlot) {
-    startWithSensorPair(u"0x3389", u"0xCCDA", u"3");
-    for (int s = 0; s < kProfileSlotCount; ++s) {
-        Profile(s).SetPairValue(kPairPointerSpeed, 10 + s);
-        Profile(s).DPIOffOnFlagValue = 0x01;
-        ASSERT_TRUE(WriteProfile(s, Config().ProfileSlotPath(s)));
-    }
-
-    const LoadResult r = LoadSettingsModel(paths_);
-    EXPECT_TRUE(r.sensorReset);
-    EXPECT_EQ(SensorIdentifier(), 0x3389);
-    EXPECT_EQ(CurrentSlot(), 3);
-    ConfigPairs onDisk;
-    ASSERT_TRUE(onDisk.Read(data("config/config.ini").string()));
-    EXPECT_EQ(onDisk.Value(kCfgPreST), u"0xCC76");
-    EXPECT_EQ(onDisk.Value(kCfgSensor), u"0x3389");
-    EXPECT_EQ(onDisk.Value(kCfgCurrentProfile), u"3") << "the start-up save must keep the user's slot";
-    for (int s = 0; s < kProfileSlotCount; ++s) {
-        ProfileRecord back;
-        ASSERT_TRUE(ReadProfileRecord(back, slotFile(s).string()));
-        EXPECT_EQ(back.XYSetting, k3389Codes) << s;
-        EXPECT_EQ(back.DPIOffOnFlagValue, 0x3F) << s;
-        EXPECT_EQ(back.PairNumber(kPairPointerSpeed), 10 + s) << "only the DPI block is reset";
-    }
-}
-
-TEST_F(SettingsLoadTest, MatchingPreSTChangesNothing) {
-    startWithSensorPair(u"0x3389", u"0xCC76", u"2");
-    const auto configBefore = test::readBytes(data("config/config.ini"));
-    const auto profileBefore = test::readBytes(slotFile(4));
-
-    const LoadResult r = LoadSettingsModel(paths_);
-    EXPECT_FALSE(r.sensorReset);
-    EXPECT_EQ(SensorIdentifier(), 0x3389);
-    EXPECT_EQ(Profile(4).XYSetting, k3325Codes) << "codes set up earlier stay";
-    EXPECT_EQ(test::readBytes(data("config/config.ini")), configBefore);
-    EXPECT_EQ(test::readBytes(slotFile(4)), profileBefore);
 }
 
 TEST_F(SettingsLoadTest, MalformedConfigurationRecreatesConfigurationAndProfiles) {
@@ -467,74 +324,6 @@ TEST_F(SettingsLoadTest, FilesWhoseCopyCannotBeMadeAreNotReplaced) {
         GTEST_SKIP() << why;
 }
 
-// Saves killed at random moments leave temporary files beside their targets; the next start
-// clears them all, and every file still reads.
-TEST_F(SettingsLoadTest, KilledSavesLeaveNoLeftoverAfterTheNextStart) {
-    LoadSettingsModel(paths_);
-    ASSERT_TRUE(macro::SaveMacroLibraryFile());
-    std::mt19937 random(12345);
-    for (int kill = 0; kill < 100; ++kill) {
-        int ready[2];
-        ASSERT_EQ(::pipe(ready), 0);
-        const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(ready[0]);
-            (void)!::write(ready[1], "r", 1);
-            for (;;) {
-                SaveAllProfiles();
-                SaveConfiguration();
-                macro::SaveMacroLibraryFile();
-            }
-        }
-        ::close(ready[1]);
-        char c = 0;
-        ASSERT_EQ(::read(ready[0], &c, 1), 1);
-        ::close(ready[0]);
-        // A kill at a random point of the first few saves: a busy wait, since the child runs on
-        // real time.
-        const auto until = std::chrono::steady_clock::now() +
-                           std::chrono::microseconds(std::uniform_int_distribution<int>(0, 3000)(random));
-        while (std::chrono::steady_clock::now() < until) {
-        }
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-    }
-    const std::size_t left = saveLeftovers(data("config")).size();
-    EXPECT_GT(left, 0u) << "no kill landed inside a save; the test proves nothing";
-    RecordProperty("leftovers", int(left));
-
-    const LoadResult r = LoadSettingsModel(paths_);
-    EXPECT_EQ(std::size_t(r.leftoversRemoved), left);
-    EXPECT_TRUE(saveLeftovers(data("config")).empty());
-    EXPECT_TRUE(r.configurationRead);
-    EXPECT_TRUE(r.macroLibraryLoaded);
-    EXPECT_EQ(r.profilesRead, (std::array<bool, 5>{true, true, true, true, true}));
-}
-
-// Earlier builds named their temporary files "<name>.XXXXXX"; old ones of our own files go at the
-// next start, a user's copy with such a name stays.
-TEST_F(SettingsLoadTest, StartRemovesOldLeftoversOfEarlierBuildsButNotTheUsersCopies) {
-    LoadSettingsModel(paths_);
-    const fs::path leftovers[] = {data("config/config.ini.k3Jd9Q"), data("config/default4.psf.Zp0wX1"),
-                                  data("config/MacroLibraryFile.mlf.aa00BB")};
-    const fs::path copy = data("config/default1.psf.backup");
-    for (const fs::path& file : leftovers)
-        test::writeBytes(file, test::utf16File(u"[Setting]\n"));
-    test::writeBytes(copy, test::readBytes(slotFile(1)));
-    const timespec old{std::time(nullptr) - 3600, 0};
-    const timespec times[2] = {old, old};
-    for (const fs::path& file : {leftovers[0], leftovers[1], leftovers[2], copy})
-        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-
-    const LoadResult r = LoadSettingsModel(paths_);
-    EXPECT_EQ(r.leftoversRemoved, 3);
-    for (const fs::path& file : leftovers)
-        EXPECT_FALSE(fs::exists(file)) << file;
-    EXPECT_TRUE(fs::exists(copy));
-}
-
 // A configuration holding only its section line loads, and what the program then saves loads
 // again as written: the pairs it left out keep their factory text, nothing is written as "Name=",
 // and neither start touches the profiles.
@@ -571,45 +360,6 @@ TEST_F(SettingsLoadTest, ConfigurationWithOnlyItsSectionLineSurvivesTwoStarts) {
     EXPECT_EQ(Config().pairs, factory.pairs);
 }
 
-// The profiles are read after the sensor is known: a missing slot file is re-created with the DPI
-// codes of the configured sensor, not those of the default one.
-TEST_F(SettingsLoadTest, MissingProfileIsRecreatedForTheConfiguredSensor) {
-    startWithSensorPair(u"0x3212", u"0xCDED", u"0");
-    fs::remove(slotFile(3));
-    const LoadResult r = LoadSettingsModel(paths_);
-    EXPECT_FALSE(r.sensorReset);
-    EXPECT_FALSE(r.profilesRead[3]);
-    EXPECT_EQ(Profile(3).XYSetting, k3212Codes);
-    ProfileRecord back;
-    ASSERT_TRUE(ReadProfileRecord(back, slotFile(3).string()));
-    EXPECT_EQ(back.XYSetting, k3212Codes);
-    EXPECT_EQ(Profile(2).XYSetting, k3325Codes) << "files that were read keep their codes";
-}
-
-TEST_F(SettingsLoadTest, RunTimeSensorChangeRewritesConfigurationAndProfiles) {
-    LoadSettingsModel(paths_);
-    SetCurrentSlot(1);
-    const auto before = test::readBytes(slotFile(0));
-    EXPECT_FALSE(ChangeSensor(0x3325));
-    EXPECT_EQ(test::readBytes(slotFile(0)), before);
-
-    Profile(2).XYSetting[0] = 0x20;
-    EXPECT_TRUE(ChangeSensor(0x3212));
-    EXPECT_EQ(SensorIdentifier(), 0x3212);
-    ConfigPairs onDisk;
-    ASSERT_TRUE(onDisk.Read(data("config/config.ini").string()));
-    EXPECT_EQ(onDisk.Value(kCfgSensor), u"0x3212");
-    EXPECT_EQ(onDisk.Value(kCfgPreST), u"0xCDED");
-    EXPECT_EQ(onDisk.Value(kCfgCurrentProfile), u"1");
-    for (int s = 0; s < kProfileSlotCount; ++s) {
-        ProfileRecord back;
-        ASSERT_TRUE(ReadProfileRecord(back, slotFile(s).string()));
-        EXPECT_EQ(back.XYSetting, (Codes{0x06, 0x0A, 0x0E, 0x16, 0x21, 0x0C, 0x0C, 0x0C})) << s;
-    }
-    // The next start agrees with what was saved: no second reset.
-    EXPECT_FALSE(LoadSettingsModel(paths_).sensorReset);
-}
-
 TEST_F(SettingsLoadTest, UnusableDataFolderStillLoadsFactorySettingsInMemory) {
     test::writeBytes(root_.path() / "blocked", {1});
     const LoadResult r = LoadSettingsModel({paths_.programFolder, (root_.path() / "blocked/").string()});
@@ -629,4 +379,4 @@ TEST_F(SettingsLoadTest, NoDataFolderGivesFactorySettingsThatAreNeverWrittenAnyw
 }
 
 } // namespace
-} // namespace quorvik::model
+} // namespace quorvik::model::startup_test

@@ -1,23 +1,48 @@
 #include "app/StartupReport.h"
 
+#include "support/TestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace quorvik::app {
 namespace {
 
-TEST(StartupReportTest, MissingSkinsAreCountedAndListedUpToTen) {
-    EXPECT_EQ(MissingSkinsReport({}, "/usr/share/quorvik/"), "");
-    EXPECT_EQ(MissingSkinsReport({"/p/skins/exit_nr.png"}, "/p/"),
-              "quorvik: 1 skin picture missing from /p/skins/:\n  /p/skins/exit_nr.png\n");
+TEST(StartupReportTest, BrokenFilesAreNamedEachWithWhatIsWrong) {
+    EXPECT_EQ(BrokenFilesReport({}, "quorvik"), "");
+    EXPECT_EQ(BrokenFilesReport({{"/p/skins/exit_nr.png", "empty"}}, "quorvik"),
+              "quorvik: the installation is damaged: 1 file is missing or broken:\n  /p/skins/exit_nr.png: empty\n");
+    const std::string two = BrokenFilesReport({{"/p/a.png", "missing"}, {"/p/config/Lan.txt", "cut short"}}, "quorvik");
+    EXPECT_EQ(two, "quorvik: the installation is damaged: 2 files are missing or broken:\n  /p/a.png: missing\n"
+                   "  /p/config/Lan.txt: cut short\n");
+}
 
-    std::vector<std::string> all;
-    for (int i = 0; i < 12; ++i)
-        all.push_back("/p/skins/" + std::to_string(i) + ".png");
-    const std::string report = MissingSkinsReport(all, "/p/");
-    EXPECT_EQ(report.rfind("quorvik: 12 skin pictures missing from /p/skins/:\n", 0), 0u) << report;
-    EXPECT_NE(report.find("  /p/skins/9.png\n"), std::string::npos);
-    EXPECT_EQ(report.find("/p/skins/10.png"), std::string::npos);
-    EXPECT_NE(report.find("  ... and 2 more\n"), std::string::npos);
+// The delivered language files hold the same numbers: one that lost lines at its end (nothing
+// else wrong with it) is found by what the other one has.
+TEST(StartupReportTest, DeliveredLanguageFilesAreCheckedAgainstEachOther) {
+    test::TempDir program;
+    std::filesystem::create_directories(program.path() / "config");
+    const auto write = [&](const char* name, const std::u16string& text) {
+        test::writeBytes(program.path() / "config" / name, test::utf16File(text));
+    };
+    write("LanSetting.ini", u"[ChangeLanguage]\nLanguage=EN\n");
+    write("Lan_EN.txt", u"[Setting]\n0=English\n4=OK\n5=Cancel\n");
+    write("Lan.txt", u"[Setting]\n0=中文\n4=确定\n5=取消\n");
+    EXPECT_EQ(LanguageFileProblems(program.str()), std::vector<BrokenFile>{});
+
+    write("Lan_EN.txt", u"[Setting]\n0=English\n");
+    std::filesystem::remove(program.path() / "config/LanSetting.ini");
+    EXPECT_EQ(LanguageFileProblems(program.str()),
+              (std::vector<BrokenFile>{
+                  {program.str() + "config/Lan_EN.txt", "2 texts of Lan.txt are missing (text 4 first): cut short"},
+                  {program.str() + "config/LanSetting.ini", "missing"}}));
+
+    test::writeBytes(program.path() / "config/Lan.txt", {'[', 'S'});
+    const auto problems = LanguageFileProblems(program.str());
+    ASSERT_FALSE(problems.empty());
+    EXPECT_EQ(problems[0].path, program.str() + "config/Lan.txt");
+    EXPECT_EQ(problems[0].what, "not UTF-16 with a byte-order mark (it begins with the bytes 5B 53)");
 }
 
 TEST(StartupReportTest, LanguageReportNamesWhereTheFilesWereLookedFor) {

@@ -338,9 +338,14 @@ TEST(SensorTables, StepCountsValuesAndRegisters) {
 TEST(SensorTables, UnknownSensorKeepsTablesAndCodesAreClamped) {
     SensorTables t;
     EXPECT_EQ(t.RegisterValue(5), 0); // nothing built yet
-    ASSERT_TRUE(t.Rebuild(0x3325));
+    ASSERT_TRUE(t.Rebuild(0x3360));
     EXPECT_FALSE(t.Rebuild(0x1234));
-    EXPECT_EQ(t.Sensor(), 0x3325);
+    EXPECT_EQ(t.Sensor(), 0x3360) << "the previous tables stay";
+
+    SensorTables first;
+    EXPECT_FALSE(first.Rebuild(0xF123));
+    EXPECT_EQ(first.Sensor(), 0x3325) << "with no tables yet, the default sensor's encode the codes";
+    ASSERT_TRUE(t.Rebuild(0x3325));
     EXPECT_EQ(t.StepCount(), 59);
     // A code from a file beyond the step count reads the last step, never past the table.
     EXPECT_EQ(t.RegisterValue(59), 59);

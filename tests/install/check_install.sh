@@ -132,7 +132,7 @@ rm "$work/broken/share/quorvik/skins/exit_nr.png"
 rm -r "$work/broken/share/quorvik/config"
 HOME=$work/broken-home run_gui timeout 60 "$work/broken/bin/quorvik" --virtual-mouse --exit-after-paint 2> "$work/broken.err"
 check "a missing skin is named: $(cat "$work/broken.err")" \
-    grep -q "^  $work/broken/share/quorvik/skins/exit_nr.png\$" "$work/broken.err"
+    grep -q "^  $work/broken/share/quorvik/skins/exit_nr.png: missing\$" "$work/broken.err"
 check "missing language files are reported" grep -q 'language texts could not be read' "$work/broken.err"
 
 # Top-level windows of the running program whose name is $1: "id WxH mapstate class" per line.

@@ -171,3 +171,36 @@ TEST_F(LanguageTableTest, MissingOrForeignFileLoadsNothing) {
     EXPECT_FALSE(LoadLanguageTables());
     EXPECT_EQ(LanguageText(0), u"");
 }
+
+// What a damaged language file is told with; the load itself still takes the texts before the
+// fault, as it always did.
+TEST_F(LanguageTableTest, ADamagedFileIsNamedWithWhatIsWrong) {
+    using Bytes = std::vector<unsigned char>;
+    const auto bytes = [](const std::u16string& text) { return utf16File(text); };
+    Bytes odd = bytes(u"[Setting]\n0=English\n");
+    odd.pop_back();
+    Bytes lone = bytes(u"[Setting]\n0=Eng\xD800lish\n");
+    const std::pair<Bytes, std::string> cases[] = {
+        {bytes(u"[Setting]\n0=English\n4=OK\n"), ""},
+        {{}, "empty"},
+        {{0xFF, 0xFE}, "it holds nothing but its byte-order mark"},
+        {{'[', 'S', 'e', 't'}, "not UTF-16 with a byte-order mark (it begins with the bytes 5B 53)"},
+        {bytes(u"[Setting]\r\n0=English\r\n"), "its first line is not [Setting]"},
+        {odd, "an odd number of bytes: cut short"},
+        {lone, "line 2 is not valid UTF-16"},
+        {bytes(u"[Setting]\n0=English\n4\n5=Cancel\n"),
+         "line 3 is not a numbered text (number=text): the texts from there on are not read"},
+        {bytes(u"[Setting]\n0=English\n4=O"), "it ends in the middle of line 3: cut short"},
+    };
+    for (const auto& [content, problem] : cases) {
+        SCOPED_TRACE(problem);
+        writeBytes(dir_.path() / "config/Lan.txt", content);
+        EXPECT_EQ(CheckLanguageFile((dir_.path() / "config/Lan.txt").string()).problem, problem);
+        LoadLanguageTables();
+        EXPECT_EQ(LoadedLanguageFile(), (dir_.path() / "config/Lan.txt").string());
+        EXPECT_EQ(LoadedLanguageProblem(), problem);
+    }
+    EXPECT_EQ(CheckLanguageFile((dir_.path() / "config/none.txt").string()).problem, "missing");
+    writeBytes(dir_.path() / "config/Lan.txt", bytes(u"[Setting]\n5=b\n0=a\n5=c\n600=x\n"));
+    EXPECT_EQ(CheckLanguageFile((dir_.path() / "config/Lan.txt").string()).indices, (std::vector<int>{0, 5}));
+}

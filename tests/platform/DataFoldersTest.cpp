@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
@@ -97,6 +99,31 @@ TEST(DataFolders, DeliveredLanguageTextsReplaceOlderCopiesButTheChoiceStays) {
             },
             why))
         GTEST_SKIP() << why;
+}
+
+// Another user's data folder (or its config/) is named with its owner; the user's own, a link to
+// a folder of theirs, or one still to be made, is not.
+TEST(DataFolders, AFolderOfAnotherUserIsFound) {
+    test::TempDir root;
+    const std::string data = root.str() + "data/";
+    EXPECT_EQ(ForeignDataFolder(data), std::nullopt) << "still to be made";
+    ASSERT_TRUE(EnsureDataFolder(data));
+    EXPECT_EQ(ForeignDataFolder(data), std::nullopt);
+    fs::create_directories(root.path() / "elsewhere/config");
+    fs::create_symlink(root.path() / "elsewhere", root.path() / "linked");
+    EXPECT_EQ(ForeignDataFolder(root.str() + "linked/"), std::nullopt) << "the user's own link to their own folder";
+    EXPECT_EQ(UserName(0), "root");
+    EXPECT_EQ(UserName(4000000000u), "4000000000") << "a user without a name is its number";
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    ASSERT_EQ(::chown((root.path() / "data/config").c_str(), 65534, 65534), 0);
+    const auto config = ForeignDataFolder(data);
+    ASSERT_TRUE(config.has_value());
+    EXPECT_EQ(config->path, (fs::path(data) / "config").string());
+    EXPECT_EQ(config->owner, 65534u);
+    ASSERT_EQ(::chown((root.path() / "data").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(ForeignDataFolder(data)->path, data) << "the data folder itself first";
 }
 
 } // namespace

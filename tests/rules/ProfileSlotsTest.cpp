@@ -33,7 +33,7 @@ TEST(ProfileSlots, DeletingTheLastVisiblePositionMovesNothing) {
     EXPECT_EQ(DeleteProfile(config, 3, 0), DeleteOutcome::Deleted);
     EXPECT_EQ(listOf(config), (std::vector<int>{0, 2, 4, 1, 3}));
     EXPECT_EQ(config.ProfileShowCount(), 2);
-    EXPECT_EQ(SlotForNewProfile(config), 4);
+    EXPECT_EQ(SlotForNewProfile(config, 0), 4);
 }
 
 TEST(ProfileSlots, DeleteRefusesTheCurrentAndSlotsThatAreNotShown) {
@@ -70,7 +70,7 @@ TEST(ProfileSlots, AShowListFromAFileIsUsedWithinItsRange) {
     model::ConfigPairs config = configWith({0, 9, 2, 3, 4}, 8);
     EXPECT_EQ(VisibleProfiles(config).count, 5);
     EXPECT_EQ(VisibleProfiles(config).order[1], 1);
-    EXPECT_EQ(SlotForNewProfile(config), std::nullopt);
+    EXPECT_EQ(SlotForNewProfile(config, 0), std::nullopt);
 }
 
 TEST(ProfileSlots, TypedNamesStayOnOneLine) {

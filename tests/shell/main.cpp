@@ -7,6 +7,9 @@
 //                                      "quit"); exits 0 after a quit, 3 after 20 s without one
 //   test_shell --peer-send SOCKET open|quit
 //                                      a later start: exits 0 when the request was received
+//   test_shell --peer-start SOCKET CONFIG
+//                                      a start as the program makes it: primary as above, or
+//                                      else it sends an open request and exits 0 when received
 #include "platform/qt/SingleInstance.h"
 
 #include <QApplication>
@@ -21,14 +24,8 @@ using quorvik::platform::SingleInstance;
 
 namespace {
 
-int runPeerPrimary(const char* path, const char* config) {
-    SingleInstance instance(SingleInstance::SocketAt{QString::fromLocal8Bit(path)});
-    if (config)
-        instance.GuardDataFolder(QString::fromLocal8Bit(config));
-    if (!instance.TryBecomePrimary()) {
-        std::puts("secondary");
-        return 1;
-    }
+// Serves the requests of later starts as the program does, one line each.
+int servePrimary(SingleInstance& instance) {
     instance.SetRequestHandler([](SingleInstance::Request request) {
         std::puts(request == SingleInstance::Request::Open ? "open" : "quit");
         std::fflush(stdout);
@@ -39,6 +36,25 @@ int runPeerPrimary(const char* path, const char* config) {
     std::puts(instance.IsListening() ? "primary" : "primary-unguarded");
     std::fflush(stdout);
     return QCoreApplication::exec();
+}
+
+int runPeerPrimary(const char* path, const char* config) {
+    SingleInstance instance(SingleInstance::SocketAt{QString::fromLocal8Bit(path)});
+    if (config)
+        instance.GuardDataFolder(QString::fromLocal8Bit(config));
+    if (!instance.TryBecomePrimary()) {
+        std::puts("secondary");
+        return 1;
+    }
+    return servePrimary(instance);
+}
+
+int runPeerStart(const char* path, const char* config) {
+    SingleInstance instance(SingleInstance::SocketAt{QString::fromLocal8Bit(path)});
+    instance.GuardDataFolder(QString::fromLocal8Bit(config));
+    if (!instance.TryBecomePrimary())
+        return instance.SendToPrimary(SingleInstance::Request::Open) ? 0 : 1;
+    return servePrimary(instance);
 }
 
 int runPeerSend(const char* path, const char* what) {
@@ -56,6 +72,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--peer-primary") == 0)
         return runPeerPrimary(argv[2], argc == 4 ? argv[3] : nullptr);
+    if (argc == 4 && std::strcmp(argv[1], "--peer-start") == 0)
+        return runPeerStart(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--peer-send") == 0)
         return runPeerSend(argv[2], argv[3]);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,7 +1,6 @@
 // quorvikctl end to end: its commands run against the virtual mouse on the virtual clock, after the
 // same settings load as the program.
-#include "CtlOptions.h"
-#include "CtlRunner.h"
+#include "CtlHarness.h"
 
 #include "app/StartupLoad.h"
 #include "device/ProfileReports.h"
@@ -27,43 +26,6 @@ using ctl::CtlOptions;
 using device::Form;
 
 namespace {
-
-struct CtlHarness {
-    CtlHarness() {
-        macro::TheMacroLibrary().Clear();
-        macro::TheMacroLibrary().SetNextMacroIndex(1);
-        model::SetCurrentSlot(0);
-        app::LoadSettingsModel({QV_BIN_DIR "/", dir.str()});
-    }
-
-    int run(const std::vector<std::string>& args, const std::string& input = "") {
-        CtlOptions options;
-        std::string error;
-        if (!ctl::ParseCtlArgs(args, options, error)) {
-            err << error;
-            return ctl::kExitBadArguments;
-        }
-        out.str("");
-        err.str("");
-        std::istringstream in(input);
-        ctl::CtlContext context{loop, bus, out, err, in, nullptr, onWatching};
-        return ctl::RunCommand(options, context);
-    }
-
-    std::vector<std::string> traceLines() const {
-        std::vector<std::string> lines;
-        for (const auto& entry : mouse.trace())
-            lines.push_back(ctl::HexLine(entry.bytes.data(), entry.bytes.size()));
-        return lines;
-    }
-
-    test::TempDir dir;
-    platform::VirtualClockLoop loop;
-    platform::SimulatedHidBus bus;
-    emulator::VirtualMouse mouse{bus, loop};
-    std::ostringstream out, err;
-    std::function<void()> onWatching;
-};
 
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
@@ -224,22 +186,30 @@ TEST(Quorvikctl, ReportsForAFactoryProfileFileAndAnotherSensor) {
 }
 
 // The configuration the program saved (or a hand-edited one) never keeps the tool from running:
-// pairs left out keep their factory text, and a sensor the program has no tables for is taken as
-// the default sensor.
+// pairs left out keep their factory text, and a sensor the program has no tables for stays the
+// configured one while the default sensor's tables encode the codes.
 TEST(Quorvikctl, NoConfigurationValueStopsTheTool) {
     CtlHarness h;
     ASSERT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
     const std::string factoryReports = h.out.str();
-    for (const char16_t* text : {u"[Setting]\n", u"[Setting]\nNeedPassword=1\nSensor=0x0000\n",
-                                 u"[Setting]\nNeedPassword=1\nSensor=junk\n", u"[Setting]\nA=1\nSensor=0x1234\n"}) {
+    const std::pair<const char16_t*, std::uint16_t> configs[] = {
+        {u"[Setting]\n", model::kDefaultSensor},
+        {u"[Setting]\nNeedPassword=1\nSensor=0x0000\n", 0x0000},
+        {u"[Setting]\nNeedPassword=1\nSensor=junk\n", 0x0000},
+        {u"[Setting]\nA=1\nSensor=0x1234\n", 0x1234},
+        {u"[Setting]\nA=1\nSensor=0xF123\n", 0xF123},
+    };
+    for (const auto& [text, sensor] : configs) {
         SCOPED_TRACE(model::ToUtf8(text));
         test::writeBytes(model::ConfigFilePath(), test::utf16File(text));
         model::Config() = model::ConfigPairs{}; // as in a new process
         ASSERT_TRUE(app::LoadSettingsModel({QV_BIN_DIR "/", h.dir.str()}).configurationRead);
-        EXPECT_EQ(model::SensorIdentifier(), model::kDefaultSensor);
+        EXPECT_EQ(model::SensorIdentifier(), sensor);
         EXPECT_EQ(h.run({"reports", "--slot", "1"}), ctl::kExitOk) << h.err.str();
         EXPECT_EQ(h.out.str(), factoryReports);
     }
+    EXPECT_EQ(h.run({"reports", "--slot", "1", "--sensor", "0xF123"}), ctl::kExitBadArguments)
+        << "a sensor asked for by name must have tables";
 }
 
 // Profile numbers are the digits a value starts with: a sign or a space makes the value 0, so

@@ -188,8 +188,10 @@ Global options:
   -h, --help                this text
 
 Exit codes:
-  0 success, 1 the operation failed, 2 bad arguments, 3 no mouse found (or this user may not
-  open it), 4 mouse offline, 5 unreadable profile file, 6 cancelled at the confirmation
+  0 success, 1 the operation failed (also: a settings file could not be saved, or the data
+  folder belongs to another user), 2 bad arguments, 3 no mouse found (or this user may not open
+  it), 4 mouse offline, 5 unreadable profile file (the reason is named), 6 cancelled at the
+  confirmation
 )";
 }
 

@@ -1,5 +1,7 @@
 #include "CtlRunner.h"
 
+#include "CtlFiles.h"
+
 #include "device/CommandReports.h"
 #include "device/DeviceCore.h"
 #include "device/SettingsDownload.h"
@@ -169,31 +171,6 @@ std::vector<DeniedNode> deniedNodes(const device::DeviceConnection& link) {
     return denied;
 }
 
-// The profile a command works on: a slot (default the current one) or a file, read into a copy
-// so that the user's slots stay as they are.
-bool loadProfile(const CtlOptions& options, CtlContext& context, model::ProfileRecord& profile) {
-    if (options.profileFile.empty()) {
-        profile = model::Profile(options.slot.value_or(model::CurrentSlot()));
-        return true;
-    }
-    const std::string& path = options.profileFile;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-        context.err << "quorvikctl: cannot read profile file " << path << ": no such file\n";
-        return false;
-    }
-    if (::access(path.c_str(), R_OK | W_OK) != 0) {
-        // Profile files are opened for reading and writing, as the program does.
-        context.err << "quorvikctl: cannot open profile file " << path << " for reading and writing\n";
-        return false;
-    }
-    if (!model::ReadProfileRecord(profile, path)) {
-        context.err << "quorvikctl: " << path << " is not a complete profile file\n";
-        return false;
-    }
-    return true;
-}
-
 int listCommand(const CtlOptions& options, CtlContext& context) {
     struct Found {
         std::string form, role, path;
@@ -344,9 +321,10 @@ int reportsCommand(const CtlOptions& options, CtlContext& context) {
     if (!loadProfile(options, context, profile))
         return kExitBadProfile;
     device::SensorTables tables;
-    std::uint16_t sensor = options.sensor.value_or(model::SensorIdentifier());
-    if (!tables.Rebuild(sensor)) {
-        context.err << "quorvikctl: no DPI table for sensor " << hex4(sensor) << "\n";
+    // A sensor asked for must have tables; the configured one may be any (the default sensor's
+    // tables then encode the codes, as the program does).
+    if (!tables.Rebuild(options.sensor.value_or(model::SensorIdentifier())) && options.sensor) {
+        context.err << "quorvikctl: no DPI table for sensor " << hex4(*options.sensor) << "\n";
         return kExitBadArguments;
     }
     for (const Report& report : planReports(profile, tables))
@@ -443,6 +421,7 @@ int resetCommand(const CtlOptions& options, CtlContext& context, device::DeviceC
     return kExitOk;
 }
 
+int runCommand(const CtlOptions& options, CtlContext& context);
 } // namespace
 
 std::string HexLine(const std::uint8_t* bytes, std::size_t count) {
@@ -456,6 +435,13 @@ std::string HexLine(const std::uint8_t* bytes, std::size_t count) {
 }
 
 int RunCommand(const CtlOptions& options, CtlContext& context) {
+    SaveFailureReport saves(context.err);
+    const int code = runCommand(options, context);
+    return code == kExitOk && saves.Any() ? kExitFailure : code;
+}
+
+namespace {
+int runCommand(const CtlOptions& options, CtlContext& context) {
     switch (options.command) {
     case Command::Help:
         context.out << CtlHelpText();
@@ -493,5 +479,6 @@ int RunCommand(const CtlOptions& options, CtlContext& context) {
     window.setCore(nullptr);
     return code;
 }
+} // namespace
 
 } // namespace quorvik::ctl

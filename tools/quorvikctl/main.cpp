@@ -3,6 +3,7 @@
 #include "CtlRunner.h"
 
 #include "app/StartupLoad.h"
+#include "app/StartupReport.h"
 #include "emulator/VirtualMouse.h"
 #include "platform/DataFolders.h"
 #include "platform/RealClockLoop.h"
@@ -48,6 +49,13 @@ int main(int argc, char** argv) {
         std::cerr << "quorvikctl: no data folder: set HOME or XDG_CONFIG_HOME, or give --data-dir\n";
         return ctl::kExitBadArguments;
     }
+    // Another user's data folder is not worked on: that user's links would steer the writes.
+    if (const auto foreign = platform::ForeignDataFolder(paths.dataFolder)) {
+        std::cerr << app::ForeignDataFolderReport(*foreign, "quorvikctl");
+        return ctl::kExitFailure;
+    }
+    // A settings file the start-up load could not save is named, and the tool ends with failure.
+    ctl::SaveFailureReport startupSaves(std::cerr);
     app::LoadResult loaded = app::LoadSettingsModel(paths);
     if (!loaded.dataFolderReady) {
         std::cerr << "quorvikctl: cannot create the data folder " << paths.dataFolder << "\n";
@@ -73,6 +81,8 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, onInterrupt);
     ctl::CtlContext context{loop, *bus, std::cout, std::cerr, std::cin, &g_interrupted, {}};
     int code = ctl::RunCommand(options, context);
+    if (code == ctl::kExitOk && startupSaves.Any())
+        code = ctl::kExitFailure;
 
     if (mouse && !options.traceFile.empty() && !mouse->writeTrace(options.traceFile)) {
         std::cerr << "quorvikctl: cannot write the trace to " << options.traceFile << "\n";

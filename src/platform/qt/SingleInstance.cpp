@@ -6,13 +6,18 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quorvik::platform {
@@ -30,13 +35,62 @@ constexpr int kMaxSocketPathBytes = 107;
 
 constexpr const char* kDataFolderLockName = "quorvik.lock";
 
+// How often a later start looks again for a primary that is starting.
+constexpr unsigned long kStartingPollMs = 20;
+
+// The holder of a data folder's lock writes its socket path into it, padded with zero bytes to
+// this length: the file is never truncated (it may be a name another user chose), so the padding
+// covers whatever a longer path left there before.
+constexpr int kHolderRecordBytes = kMaxSocketPathBytes + 1;
+
 // The socket path the holder of a data folder's lock wrote into it; empty when it is not one.
 QString readHolder(int fd) {
-    char bytes[kMaxSocketPathBytes + 1];
+    char bytes[kHolderRecordBytes + 1];
     const ssize_t n = ::pread(fd, bytes, sizeof bytes, 0);
-    if (n <= 0 || n > kMaxSocketPathBytes)
+    if (n <= 0)
         return {};
-    return QFile::decodeName(QByteArray(bytes, static_cast<int>(n)));
+    // Up to the first zero byte; earlier versions wrote the path alone, in a truncated file.
+    const auto length = static_cast<ssize_t>(::strnlen(bytes, static_cast<std::size_t>(n)));
+    if (length == 0 || length > kMaxSocketPathBytes)
+        return {};
+    return QFile::decodeName(QByteArray(bytes, static_cast<int>(length)));
+}
+
+// Opens a lock file of ours: never through a link, and only a regular file of this user's, so
+// that a name another user planted cannot lead the program to lock, or write into, their file.
+int openLockFile(const QString& path, int flags) {
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Whether another process holds the lock at `path` (a primary starting or running).
+bool lockHeldByOther(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    const int fd = openLockFile(path, O_RDONLY);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+// A folder only this user can reach: a folder (not a link), owned by the effective user, that
+// nobody else may write to; made (0700) when missing.
+bool privateFolder(const QString& folder, bool create) {
+    const QByteArray path = QFile::encodeName(folder);
+    if (create && QDir().mkpath(QFileInfo(folder).path()))
+        ::mkdir(path.constData(), 0700); // an existing one is checked like a new one
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 QByteArray requestMessage(SingleInstance::Request request) {
@@ -65,16 +119,23 @@ bool peerIsSameUser(qintptr fd) {
     return cred.uid == ::getuid();
 }
 
+bool fitsAnAddress(const QString& path) {
+    return QFile::encodeName(path).size() <= kMaxSocketPathBytes;
+}
+
+// The socket in the default folder; empty when it has none or the path would not fit a socket
+// address (the data folder's config/ is then tried, once it is known).
 QString socketPathFor(const QString& guardName) {
-    const QString path = SingleInstance::SocketPath(guardName, SingleInstance::DefaultSocketFolder(), ::getuid());
-    if (QFile::encodeName(path).size() <= kMaxSocketPathBytes)
-        return path;
-    return SingleInstance::SocketPath(guardName, QDir::tempPath(), ::getuid());
+    const QString folder = SingleInstance::DefaultSocketFolder();
+    if (folder.isEmpty())
+        return {};
+    const QString path = SingleInstance::SocketPath(guardName, folder, ::geteuid());
+    return fitsAnAddress(path) ? path : QString();
 }
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& guardName) : path_(socketPathFor(guardName)) {}
+SingleInstance::SingleInstance(const QString& guardName) : guardName_(guardName), path_(socketPathFor(guardName)) {}
 
 SingleInstance::SingleInstance(SocketAt socket) : path_(std::move(socket.path)) {}
 
@@ -89,14 +150,20 @@ SingleInstance::~SingleInstance() {
 
 void SingleInstance::GuardDataFolder(const QString& configFolder) {
     folderLockPath_ = QDir(configFolder).filePath(QString::fromLatin1(kDataFolderLockName));
+    // Without a private socket folder the socket lives beside the lock, in the user's own data.
+    if (path_.isEmpty() && !guardName_.isEmpty()) {
+        QDir().mkpath(configFolder);
+        const QString beside = SocketPath(guardName_, configFolder, ::geteuid());
+        if (privateFolder(configFolder, false) && fitsAnAddress(beside))
+            path_ = beside;
+    }
 }
 
 bool SingleInstance::claimDataFolder() {
     if (folderLockPath_.isEmpty() || folderLockFd_ >= 0)
         return true;
     QDir().mkpath(QFileInfo(folderLockPath_).path());
-    const QByteArray lockPath = QFile::encodeName(folderLockPath_);
-    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int fd = openLockFile(folderLockPath_, O_RDWR | O_CREAT);
     if (fd < 0)
         return true; // a data folder we may not write to: nothing to guard (and nothing saved)
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -107,9 +174,9 @@ bool SingleInstance::claimDataFolder() {
         return false;
     }
     // Only the holder writes, and only while it holds the lock: what a reader finds is current.
-    const QByteArray own = QFile::encodeName(path_);
-    const bool written =
-        ::ftruncate(fd, 0) == 0 && ::pwrite(fd, own.constData(), static_cast<std::size_t>(own.size()), 0) == own.size();
+    QByteArray own = QFile::encodeName(path_);
+    own.append(QByteArray(kHolderRecordBytes - std::min<int>(int(own.size()), kHolderRecordBytes), '\0'));
+    const bool written = ::pwrite(fd, own.constData(), static_cast<std::size_t>(own.size()), 0) == own.size();
     // Unwritten, the lock still guards the folder; a later start only cannot reach this program.
     static_cast<void>(written);
     folderLockFd_ = fd;
@@ -119,7 +186,7 @@ bool SingleInstance::claimDataFolder() {
 QString SingleInstance::dataFolderHolder() const {
     if (folderLockPath_.isEmpty() || folderLockFd_ >= 0)
         return {};
-    const int fd = ::open(QFile::encodeName(folderLockPath_).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = openLockFile(folderLockPath_, O_RDONLY);
     if (fd < 0)
         return {};
     // A lock we can take means nobody holds the folder: what the file says is a dead program's.
@@ -140,14 +207,26 @@ QString SingleInstance::SocketPath(const QString& guardName, const QString& fold
 
 QString SingleInstance::DefaultSocketFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir())
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime) && privateFolder(runtime, false))
         return runtime;
-    return QDir::tempPath();
+    // Never a shared folder such as /tmp, where another user could take the name first: the
+    // user's own cache folder.
+    QString cache = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (cache.isEmpty() || !QDir::isAbsolutePath(cache)) {
+        const QString home = qEnvironmentVariable("HOME");
+        if (home.isEmpty() || !QDir::isAbsolutePath(home))
+            return {};
+        cache = home + "/.cache";
+    }
+    const QString folder = QDir::cleanPath(cache + "/quorvik");
+    return privateFolder(folder, true) ? folder : QString();
 }
 
 bool SingleInstance::TryBecomePrimary() {
     if (server_)
         return true;
+    if (path_.isEmpty()) // no private folder for a socket: the data folder's lock still guards
+        return claimDataFolder();
 
     QLocalSocket probe;
     probe.connectToServer(path_);
@@ -173,8 +252,7 @@ bool SingleInstance::TryBecomePrimary() {
     // Nobody answered. Two starts at the same moment would both get here: the lock decides, and the
     // primary holds it for its whole life (the kernel drops it when the process dies, so it never
     // goes stale). Without a lock file (folder not writable) the program runs unguarded.
-    const QByteArray lockPath = QFile::encodeName(path_ + ".lock");
-    lockFd_ = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    lockFd_ = openLockFile(path_ + ".lock", O_RDWR | O_CREAT);
     if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
         ::close(lockFd_);
         lockFd_ = -1;
@@ -203,10 +281,22 @@ bool SingleInstance::IsListening() const {
 }
 
 bool SingleInstance::SendToPrimary(Request request) {
-    if (sendTo(path_, request))
-        return true;
-    const QString holder = dataFolderHolder();
-    return !holder.isEmpty() && holder != path_ && sendTo(holder, request);
+    // A primary that holds its lock but does not listen yet is starting (two starts at one
+    // moment): it is given the bound to start listening.
+    const QDeadlineTimer deadline(timeoutMs_);
+    for (;;) {
+        if (!path_.isEmpty() && sendTo(path_, request))
+            return true;
+        const QString holder = dataFolderHolder();
+        if (!holder.isEmpty() && holder != path_ && sendTo(holder, request))
+            return true;
+        const bool starting = lockHeldByOther(path_.isEmpty() ? QString() : path_ + ".lock") ||
+                              (!holder.isEmpty() && lockHeldByOther(holder + ".lock")) ||
+                              lockHeldByOther(folderLockPath_);
+        if (!starting || deadline.hasExpired())
+            return false;
+        QThread::msleep(kStartingPollMs);
+    }
 }
 
 bool SingleInstance::sendTo(const QString& path, Request request) const {

@@ -91,6 +91,7 @@ private:
     // The socket path written by the program holding the data folder's lock; empty when none does.
     QString dataFolderHolder() const;
 
+    QString guardName_; // empty for a socket at an explicit path
     QString path_;
     int timeoutMs_ = 2000;
     // Held by the primary for its whole life: settles two starts racing for the socket.

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "macro/MacroEditing.h"
+#include "model/FileProblems.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/KeyboardHook.h"
 #include "ui/macro/Lists.h"
@@ -115,6 +116,8 @@ private:
                                        const char16_t* extension, std::u16string name);
 
     int attention(int text);
+    // The attention dialog naming an import file that was refused, and why.
+    void refused(const std::string& path, const model::FileProblem& problem);
     // Every way out: hook stopped, selection forgotten, library saved (once).
     void finish();
 

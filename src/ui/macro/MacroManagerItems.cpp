@@ -8,6 +8,8 @@
 #include "ui/macro/MacroIds.h"
 #include "ui/macro/MacroManagerDlg.h"
 #include "ui/macro/MacroNameDlgs.h"
+#include "ui/skin/AttentionDlg.h"
+#include "ui/skin/FileMessages.h"
 
 namespace quorvik::ui {
 
@@ -147,6 +149,11 @@ std::optional<std::string> CMacroManagerDlg::askFile(FileDialogRequest::Kind kin
     return RunFileDialog(request);
 }
 
+void CMacroManagerDlg::refused(const std::string& path, const model::FileProblem& problem) {
+    CAttentionDlg dialog(ImportRefusedMessage(path, problem), hwnd());
+    dialog.DoModal();
+}
+
 void CMacroManagerDlg::exportMacro() {
     const MacroLocation current = macro::CurrentMacroLocation();
     const std::u16string name = macro::ProposedMacroFileName(macro::TheMacroLibrary(), current);
@@ -162,7 +169,9 @@ void CMacroManagerDlg::importMacro() {
         return;
     const auto outcome =
         macro::ImportMacro(macro::TheMacroLibrary(), macro::TheImportTree(), macro::CurrentMacroLocation(), *path);
-    if (outcome.result == ItemCommandResult::NameExists)
+    if (outcome.result == ItemCommandResult::FileUnreadable)
+        refused(*path, outcome.problem);
+    else if (outcome.result == ItemCommandResult::NameExists)
         attention(kTextNameExists);
     else if (outcome.result == ItemCommandResult::Done)
         selectLocation(outcome.current);
@@ -181,7 +190,9 @@ void CMacroManagerDlg::importItems() {
         return;
     const auto outcome =
         macro::ImportItems(macro::TheMacroLibrary(), macro::TheImportTree(), macro::CurrentMacroLocation(), *path);
-    if (outcome.result == ItemCommandResult::NameExists)
+    if (outcome.result == ItemCommandResult::FileUnreadable)
+        refused(*path, outcome.problem);
+    else if (outcome.result == ItemCommandResult::NameExists)
         attention(kTextNameExists);
     else if (outcome.result == ItemCommandResult::Done)
         selectLocation(outcome.current);

@@ -134,6 +134,8 @@ inline constexpr unsigned kMsgOfficeChoice = 0x489;
 inline constexpr unsigned kMsgOfficeClosed = 0x48A;
 inline constexpr unsigned kMsgSlotMenuFirst = 0x48C; // 0x48C, 0x48D
 inline constexpr unsigned kMsgSlotMenuLast = 0x48D;
+// Posted to the window itself: show the file messages gathered since (one for a moment's saves).
+inline constexpr unsigned kMsgShowFileNotice = 0x4F8;
 inline constexpr unsigned kMsgSlotTabFirst = 0x801; // … 0x805
 inline constexpr unsigned kMsgSlotTabLast = 0x805;
 

@@ -11,8 +11,10 @@
 #include "ui/main/ProfileNameDlgs.h"
 #include "ui/main/ProfileRKeyPopup.h"
 #include "ui/rules/ProfileSlots.h"
+#include "ui/skin/AttentionDlg.h"
 #include "ui/skin/DialogParts.h"
 #include "ui/skin/Displays.h"
+#include "ui/skin/FileMessages.h"
 #include "ui/skin/ProgramWords.h"
 
 namespace quorvik::ui {
@@ -219,7 +221,7 @@ void CProfileArea::SelectSlot(int slot) {
 
 void CProfileArea::AddProfile() {
     model::ConfigPairs& config = model::Config();
-    const std::optional<int> slot = rules::SlotForNewProfile(config);
+    const std::optional<int> slot = rules::SlotForNewProfile(config, model::CurrentSlot());
     if (!slot) {
         host_.ShowMessage(kTextLimit);
         return;
@@ -262,9 +264,16 @@ void CProfileArea::ImportProfile(int slot) {
         platform::RunFileDialog(profileFileRequest(platform::FileDialogRequest::Kind::Open, kTextImportTitle, hwnd()));
     if (!path)
         return;
-    // A file that cannot be read gives the slot its factory profile, silently; nothing is sent:
-    // the mouse gets the imported settings with the next download of each group.
-    model::ReadProfile(slot, *path);
+    // A file refused before it was read (no regular file, too large, not readable) changes
+    // nothing and is named with the reason. One that is read but is no profile gives the slot its
+    // factory profile, silently. Nothing is sent: the mouse gets the imported settings with the
+    // next download of each group.
+    const model::FileProblem problem = model::ImportProfile(slot, *path);
+    if (problem && problem.fault != model::FileFault::Damaged) {
+        CAttentionDlg message(ImportRefusedMessage(*path, problem), hwnd());
+        message.DoModal();
+        return;
+    }
     commit();
 }
 
@@ -334,7 +343,7 @@ void CProfileArea::onListChoice(LPARAM lParam) {
     const int entry = choice->index;
     if (entry == rules::kPopupAddEntry) {
         closeList();
-        runLater(rules::SlotForNewProfile(model::Config()) ? kAdd : kLimitMessage, -1);
+        runLater(rules::SlotForNewProfile(model::Config(), model::CurrentSlot()) ? kAdd : kLimitMessage, -1);
         return;
     }
     const std::optional<int> slot = rules::SlotOfPopupEntry(model::Config(), entry);

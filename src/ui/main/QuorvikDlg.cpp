@@ -152,6 +152,12 @@ bool CQuorvikDlg::OnInitDialog() {
     core_->Start();
     SetFrameResource(kBackgroundResource);
     panel_.load(SkinFile("Frame_Lighting_Setting.bmp"));
+    // What the start could not save, or found broken, is told once the loop runs; failed saves
+    // are tried again.
+    if (!saveFailures_.empty())
+        core_->ScheduleSave();
+    if (!saveFailures_.empty() || !notices_.empty())
+        ShowFileNotice({});
     return true;
 }
 
@@ -304,6 +310,9 @@ bool CQuorvikDlg::handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lPara
     case kMsgTrayNotify:
         onTrayNotify(wParam, lParam);
         return true;
+    case kMsgShowFileNotice:
+        showFileNotices();
+        return true;
     case kClose:
     case kMinimise:
     case kHideAlso:
@@ -375,8 +384,10 @@ void CQuorvikDlg::onTrayNotify(WPARAM iconId, LPARAM event) {
 void CQuorvikDlg::onMacroManager() {
     if (services_.runMacroManager)
         services_.runMacroManager(hwnd());
-    // What the manager saved is what counts: edits it did not save are dropped.
-    macro::ReadMacroLibraryAtStartup();
+    // What the manager saved is what counts: edits it did not save are dropped. A library that
+    // could not be saved stays as edited (the user was told), and is saved with the settings.
+    if (!model::SaveFailing(macro::MacroLibraryFilePath()))
+        macro::ReadMacroLibraryAtStartup();
     const model::ProfileRecord& record = CurrentRecord();
     bool anyMacro = false;
     for (const auto& button : record.buttons)

@@ -9,6 +9,7 @@
 
 #include "device/DeviceCore.h"
 #include "device/MainWindowPort.h"
+#include "model/FileProblems.h"
 #include "platform/HidBus.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/Page.h"
@@ -125,6 +126,15 @@ public:
     CProgressBarDlg* WriteProgress() const { return progress_.get(); }
     // The modeless warning shown last (no-mouse), for tests; null when none is open.
     CAttentionDlg* OpenWarning() const;
+
+    // A save of a settings file failed: the user is told with the next file message (the
+    // failures of one moment make one), and the settings are saved again 10 s later. Repeated
+    // failures (same file, same kind) are not told again.
+    void ShowSaveFailure(const model::SaveFailure& failure);
+    // A message about the program's files, shown with the next file message.
+    void ShowFileNotice(std::u16string text);
+    // The file message open now, modeless and on top beside the no-mouse warning; null when none.
+    CAttentionDlg* OpenFileNotice() const;
     COsdDisplay& Osd() { return *osd_; }
     // The icon in the notification area; null without one.
     platform::TrayIcon* Tray() const { return tray_.get(); }
@@ -150,6 +160,7 @@ private:
     void createOutsideControls();
     void onDestroy();
     void showWarning(const std::u16string& text);
+    void showFileNotices();
     void showTrayBattery(int level, int chargeState);
     bool holdDownloadForFirstPaint();
 
@@ -164,6 +175,10 @@ private:
     std::unique_ptr<platform::TrayIcon> tray_;
     std::unique_ptr<CAttentionDlg> warning_;
     std::unique_ptr<CProgressBarDlg> progress_; // made at the first write, then shown again
+    std::unique_ptr<CAttentionDlg> fileNotice_;
+    std::vector<model::SaveFailure> saveFailures_; // not told yet
+    std::vector<std::u16string> notices_;          // not shown yet
+    bool noticePosted_ = false;
     rules::LowBatteryNotice lowBattery_;
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;

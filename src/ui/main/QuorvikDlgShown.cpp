@@ -17,6 +17,7 @@
 #include "ui/main/ProgressBarDlg.h"
 #include "ui/rules/TrayBattery.h"
 #include "ui/skin/Displays.h"
+#include "ui/skin/FileMessages.h"
 #include "ui/skin/OpenWindowTable.h"
 
 #include <QDesktopServices>
@@ -163,6 +164,49 @@ void CQuorvikDlg::showWarning(const std::u16string& text) {
 
 CAttentionDlg* CQuorvikDlg::OpenWarning() const {
     return warning_ && warning_->IsOpen() ? warning_.get() : nullptr;
+}
+
+void CQuorvikDlg::ShowSaveFailure(const model::SaveFailure& failure) {
+    if (core_)
+        core_->ScheduleSave();
+    if (failure.repeated)
+        return;
+    saveFailures_.push_back(failure);
+    ShowFileNotice({});
+}
+
+void CQuorvikDlg::ShowFileNotice(std::u16string text) {
+    if (!text.empty())
+        notices_.push_back(std::move(text));
+    // Gathered until the loop comes back: one save of six files makes one message.
+    if (!noticePosted_ && hwnd()) {
+        noticePosted_ = true;
+        UiLoop().post(hwnd(), kMsgShowFileNotice, 0, 0);
+    }
+}
+
+void CQuorvikDlg::showFileNotices() {
+    noticePosted_ = false;
+    std::u16string text;
+    for (const std::u16string& notice : notices_)
+        text += (text.empty() ? u"" : u"\n\n") + notice;
+    if (!saveFailures_.empty())
+        text += (text.empty() ? u"" : u"\n\n") + SaveFailureMessage(saveFailures_);
+    notices_.clear();
+    saveFailures_.clear();
+    if (text.empty())
+        return;
+    // A message still open is replaced by one that says it again with the news.
+    if (CAttentionDlg* open = OpenFileNotice())
+        text = open->Message() + u"\n\n" + text;
+    fileNotice_ = std::make_unique<CAttentionDlg>(text, hwnd());
+    fileNotice_->Create();
+    fileNotice_->window()->setTopmost(true);
+    fileNotice_->window()->showCommand(SW_SHOWNORMAL);
+}
+
+CAttentionDlg* CQuorvikDlg::OpenFileNotice() const {
+    return fileNotice_ && fileNotice_->IsOpen() ? fileNotice_.get() : nullptr;
 }
 
 bool CQuorvikDlg::ConfirmFactoryReset() {

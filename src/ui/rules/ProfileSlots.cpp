@@ -13,15 +13,39 @@ VisibleSlots VisibleProfiles(const model::ConfigPairs& config) {
     return visible;
 }
 
-std::optional<int> SlotForNewProfile(const model::ConfigPairs& config) {
-    const int n = config.ShowCountClamped();
-    if (n >= kProfileLimit)
+std::optional<int> SlotForNewProfile(const model::ConfigPairs& config, int currentSlot) {
+    const VisibleSlots visible = VisibleProfiles(config);
+    if (visible.count >= kProfileLimit)
         return std::nullopt;
-    return config.ShowListSlot(n);
+    // Add resets the slot it hands out: one that is shown or in use would lose its profile.
+    auto isFree = [&](int slot) {
+        for (int position = 0; position < visible.count; ++position)
+            if (visible.order[std::size_t(position)] == slot)
+                return false;
+        return slot != currentSlot;
+    };
+    if (const int next = config.ShowListSlot(visible.count); isFree(next))
+        return next;
+    for (int slot = 0; slot < model::kProfileSlotCount; ++slot)
+        if (isFree(slot))
+            return slot;
+    return std::nullopt;
 }
 
 void AddProfile(model::ConfigPairs& config, int slot, std::u16string name) {
-    config.SetProfileShowCount(config.ShowCountClamped() + 1);
+    const int n = config.ShowCountClamped();
+    if (n < kProfileLimit && config.ShowListSlot(n) != slot) {
+        // The new profile is shown at position n. Where the slot already stood further on, the two
+        // entries change places; a slot the list did not hold replaces the entry at n.
+        for (int position = n + 1; position < kProfileLimit; ++position) {
+            if (config.ShowListSlot(position) == slot) {
+                config.SetProfileShowList(position, config.ShowListSlot(n));
+                break;
+            }
+        }
+        config.SetProfileShowList(n, slot);
+    }
+    config.SetProfileShowCount(n + 1);
     model::ProfileRecord& record = model::Profile(slot);
     record.ResetToFactory(0);
     record.SetPairValue(model::kPairProfileName, std::move(name));

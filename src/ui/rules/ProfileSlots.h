@@ -4,7 +4,9 @@
 // The show list is the configuration's ProfileShowList0 … 4 with ProfileShowCount n: the slots at
 // positions 0 … n−1 are the visible profiles in that order, the others are free, and the next
 // profile added takes the slot at position n. Add only raises n and Delete only moves one slot to
-// the end and lowers n, so the list stays a permutation.
+// the end and lowers n, so the list stays a permutation. A list read from a file need not be one
+// (a slot twice, a count of 0): it is used as read, and Add still never hands out a slot that is
+// shown or in use.
 #pragma once
 
 #include "model/ConfigPairs.h"
@@ -30,11 +32,14 @@ struct VisibleSlots {
 };
 VisibleSlots VisibleProfiles(const model::ConfigPairs& config);
 
-// The slot Add hands out (the one at position n), or none when n has reached the limit.
-std::optional<int> SlotForNewProfile(const model::ConfigPairs& config);
+// The slot Add hands out: the one at position n, unless that slot is visible or `currentSlot`
+// (possible only with a list that is not a permutation); then the lowest slot that is neither.
+// None when n has reached the limit or no slot is free.
+std::optional<int> SlotForNewProfile(const model::ConfigPairs& config, int currentSlot);
 
-// Add with a name: n + 1, and record `slot` becomes a factory profile (built as slot 0's, so only
-// the name tells it apart) named `name`.
+// Add with a name: n + 1, `slot` takes position n (the slot that stood there moves to the
+// position `slot` left, so the rest of the list stays), and record `slot` becomes a factory
+// profile (built as slot 0's, so only the name tells it apart) named `name`.
 void AddProfile(model::ConfigPairs& config, int slot, std::u16string name);
 
 enum class DeleteOutcome {

@@ -20,6 +20,7 @@ public:
     CAttentionDlg(std::u16string message, WindowHandle parent);
     // Pixels the dialog grows by for `message`: 0 for a message that fits the box.
     static int ExtraHeight(const std::u16string& message);
+    const std::u16string& Message() const { return message_; }
 
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 

@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHash>
+#include <QImageReader>
+#include <QSet>
 
 #include <algorithm>
 
@@ -16,15 +18,49 @@ static void initBuiltinImages() {
 namespace quorvik::ui {
 
 namespace {
+// Beyond these a picture is no skin of ours: the generator's largest, the main window's
+// double-size background, is 2254 × 1480 pixels and well under 1 MiB.
+constexpr qint64 kMaxSkinFileBytes = 32 * 1024 * 1024;
+constexpr int kMaxSkinSide = 8192;
+
 std::vector<std::string>& missing() {
     static std::vector<std::string> paths;
     return paths;
 }
+std::vector<SkinProblem>& problems() {
+    static std::vector<SkinProblem> found;
+    return found;
+}
 
-void noteMissing(const std::string& path) {
+// What keeps the picture at `path` from loading, in words for the person who installed it.
+std::string whatIsWrong(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.exists())
+        return "missing";
+    if (!info.isFile())
+        return "not a regular file";
+    if (info.size() == 0)
+        return "empty";
+    if (info.size() > kMaxSkinFileBytes)
+        return "larger than " + std::to_string(kMaxSkinFileBytes / (1024 * 1024)) + " MiB";
+    QImageReader reader(file);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kMaxSkinSide || size.height() > kMaxSkinSide))
+        return "too large (" + std::to_string(size.width()) + " x " + std::to_string(size.height()) + " pixels)";
+    if (!reader.canRead())
+        return "not a picture (" + reader.errorString().toStdString() + ")";
+    return "cannot be read as a picture (truncated or damaged)";
+}
+
+void noteBroken(const std::string& path, std::string what) {
     auto& paths = missing();
-    if (std::find(paths.begin(), paths.end(), path) == paths.end())
-        paths.push_back(path);
+    if (std::find(paths.begin(), paths.end(), path) != paths.end())
+        return;
+    paths.push_back(path);
+    problems().push_back({path, std::move(what)});
+}
+void noteMissing(const std::string& path) {
+    noteBroken(path, whatIsWrong(QString::fromStdString(path)));
 }
 
 // Decoded pictures by file, shared by the controls that show them (a QImage shares its pixels
@@ -33,11 +69,17 @@ void noteMissing(const std::string& path) {
 // is let go at the next decode. The skins do not change while the program runs.
 QImage decodeShared(const QString& file) {
     static QHash<QString, QImage> table;
+    // A picture that did not decode is not tried again by every control that shows it.
+    static QSet<QString> failed;
     if (auto it = table.constFind(file); it != table.constEnd())
         return it.value();
+    if (failed.contains(file))
+        return {};
     QImage image(file);
-    if (image.isNull())
+    if (image.isNull()) {
+        failed.insert(file);
         return image;
+    }
     table.removeIf([](const QHash<QString, QImage>::iterator& entry) { return entry.value().isDetached(); });
     table.insert(file, image);
     return image;
@@ -47,8 +89,12 @@ QImage decodeShared(const QString& file) {
 const std::vector<std::string>& MissingSkinImages() {
     return missing();
 }
+const std::vector<SkinProblem>& SkinImageProblems() {
+    return problems();
+}
 void ClearMissingSkinImages() {
     missing().clear();
+    problems().clear();
 }
 
 int Scaled(double units) {
@@ -71,8 +117,12 @@ bool SkinImage::load(const std::string& path) {
     QString file = QString::fromStdString(path);
     if (platform::DisplayScaleFactor() > 1.0) {
         QFileInfo info(file);
-        if (takeTwin(decodeShared(info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix())))
+        const QString twin = info.path() + "/" + info.completeBaseName() + "@2x." + info.suffix();
+        if (takeTwin(decodeShared(twin)))
             return true;
+        // Most pictures have no twin; one that is there but does not load is broken.
+        if (QFileInfo::exists(twin))
+            noteMissing(twin.toStdString());
     }
     QImage plain = decodeShared(file);
     if (plain.isNull()) {
@@ -109,7 +159,12 @@ void SkinImage::setImage(QImage image) {
 }
 
 bool SkinFilePresent(const std::string& path) {
-    if (QFileInfo::exists(QString::fromStdString(path)))
+    // Its header only: the picture itself is decoded when first shown.
+    const QString file = QString::fromStdString(path);
+    const QFileInfo info(file);
+    QImageReader reader(file);
+    const QSize size = info.isFile() && info.size() > 0 && info.size() <= kMaxSkinFileBytes ? reader.size() : QSize();
+    if (size.isValid() && size.width() <= kMaxSkinSide && size.height() <= kMaxSkinSide)
         return true;
     noteMissing(path);
     return false;

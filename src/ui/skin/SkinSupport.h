@@ -86,13 +86,20 @@ private:
     double ratio_ = 1.0; // image pixels per unit
 };
 
-// Whether a skin file is there, for a picture loaded only when first shown: a missing one is
-// named among the missing images at once, as a failed load would name it.
+// Whether a skin file is there and reads as a picture of a sensible size (its header only), for
+// a picture loaded only when first shown: a broken one is named among the missing images at once,
+// as a failed load would name it.
 bool SkinFilePresent(const std::string& path);
 
 // Paths that failed to load since the last clear: the program carries on without them, the
 // gallery and the tests report them.
 const std::vector<std::string>& MissingSkinImages();
+// The same, each with what is wrong with it: "missing", "empty", "too large (… pixels)", ….
+struct SkinProblem {
+    std::string path;
+    std::string what;
+};
+const std::vector<SkinProblem>& SkinImageProblems();
 void ClearMissingSkinImages();
 
 // A built-in picture by its resource number (128 icon, 151 popup background, 287 colour picture,
