@@ -6,6 +6,7 @@
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
 #include "model/SettingsLoad.h"
+#include "model/SettingsSave.h"
 #include "model/Text.h"
 #include "platform/Messages.h"
 
@@ -119,6 +120,9 @@ bool DeviceCore::HandleMessage(unsigned message, platform::WPARAM wParam, platfo
     case kMsgOpenRequest:
         OpenRequest();
         return true;
+    case kMsgSettingsSaved:
+        takeSaveResults();
+        return true;
     case platform::WM_DESTROY:
         Shutdown();
         return false; // the window's own destruction goes on
@@ -139,7 +143,7 @@ void DeviceCore::onTimer(unsigned id) {
             window_.HideMainWindow();
         break;
     case kTimerDelayedSave:
-        saveNow();
+        saveNow(SaveWay::InBackground);
         break;
     case kTimerNoMouse:
         loop_.killTimer(mainWindow_, kTimerNoMouse);
@@ -253,18 +257,62 @@ void DeviceCore::PrimeShadows() {
     download_.Prime(model::Profile(model::CurrentSlot()), macro::TheMacroLibrary());
 }
 
-void DeviceCore::saveNow() {
+void DeviceCore::saveNow(SaveWay way) {
     loop_.killTimer(mainWindow_, kTimerDelayedSave);
-    bool saved = model::SaveConfiguration();
-    saved = model::SaveAllProfiles() && saved;
+    savePending_ = false;
     // A library whose last save failed goes with the settings until it saves again.
+    bool saved = true;
     if (model::SaveFailing(macro::MacroLibraryFilePath()))
-        saved = macro::SaveMacroLibraryFile() && saved;
+        saved = macro::SaveMacroLibraryFile();
+    if (way == SaveWay::InBackground) {
+        // The flushes of six files take their time on a slow disk: the worker writes a copy of
+        // the settings taken now, and the outcome comes back as a message.
+        auto snapshot = std::make_shared<model::SettingsSnapshot>(model::TakeSettingsSnapshot());
+        ++savesInFlight_;
+        saver_.Run([this, snapshot] {
+            model::SnapshotWritten written = model::WriteSettingsSnapshot(*snapshot);
+            {
+                std::lock_guard lock(savedMutex_);
+                saved_.push_back(std::move(written));
+            }
+            loop_.post(mainWindow_, kMsgSettingsSaved);
+        });
+    } else {
+        // Nothing may overtake a save under way: an older copy renamed into place after this one
+        // would win.
+        saver_.Drain();
+        takeSaveResults();
+        saved = model::SaveConfiguration() && saved;
+        saved = model::SaveAllProfiles() && saved;
+    }
+    if (!saved)
+        retrySave();
+}
+
+void DeviceCore::retrySave() {
     // A save that failed (the user was told) keeps the edits in memory: it is tried again 10 s
     // later, and at the end.
-    savePending_ = !saved;
-    if (!saved)
-        loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
+    savePending_ = true;
+    loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
+}
+
+void DeviceCore::takeSaveResults() {
+    std::deque<model::SnapshotWritten> results;
+    {
+        std::lock_guard lock(savedMutex_);
+        results.swap(saved_);
+    }
+    for (const model::SnapshotWritten& written : results) {
+        --savesInFlight_;
+        model::NoteSnapshotWritten(written);
+        if (!written.AllSaved() && !savePending_)
+            retrySave();
+    }
+}
+
+void DeviceCore::FinishSaves() {
+    saver_.Drain();
+    takeSaveResults();
 }
 
 void DeviceCore::ScheduleSave() {
@@ -272,23 +320,28 @@ void DeviceCore::ScheduleSave() {
     loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
 }
 
+void DeviceCore::SaveSoon() {
+    saveNow(SaveWay::InBackground);
+}
+
 void DeviceCore::SavePendingNow() {
     if (savePending_)
-        saveNow();
+        saveNow(SaveWay::Now);
 }
 
 void DeviceCore::Shutdown() {
     // The window is going: what did not go out by now stays pending (its exit waited for it).
     connection_->Queue().AbandonAll();
     if (savePending_)
-        saveNow();
+        saveNow(SaveWay::Now);
+    FinishSaves();
     connection_->Close();
 }
 
 void DeviceCore::QuitProgram() {
     // The program ends with the last form of the mouse; what was edited must not go with it.
     if (savePending_)
-        saveNow();
+        saveNow(SaveWay::Now);
     window_.QuitProgram();
 }
 
@@ -334,7 +387,8 @@ void DeviceCore::HandleStatusResponse(const Report& response) {
 }
 
 void DeviceCore::applySensor(std::uint16_t sensor) {
-    model::ApplySensorChange(sensor);
+    model::ApplySensorChange(sensor, model::SensorSave::ByCaller);
+    SaveSoon();
     tables_.Rebuild(sensor);
     window_.UpdateSensorControls(tables_.ClassFlag(), tables_.StepCount());
 }
@@ -454,7 +508,7 @@ std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optiona
     std::u16string name = profile.PairValue(model::kPairProfileName);
     profile.ResetToFactory(static_cast<unsigned>(slot));
     profile.SetPairValue(model::kPairProfileName, name);
-    model::SaveProfile(slot);
+    SaveSoon();
     // The mouse now holds its factory settings, which equal the reset record.
     PrimeShadows();
     window_.RefreshMainWindow();

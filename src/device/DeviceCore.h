@@ -12,8 +12,13 @@
 #include "device/SettingsDownload.h"
 #include "platform/EventLoop.h"
 #include "platform/HidBus.h"
+#include "platform/Messages.h"
+#include "platform/Worker.h"
+#include "model/SettingsSave.h"
 
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -38,6 +43,8 @@ inline constexpr std::uint32_t kExitWaitMs = 2000;
 inline constexpr unsigned kMsgOnScreenDisplay = 0x42B; // wParam 1
 inline constexpr unsigned kMsgFactoryReset = 0x7FD;    // lParam 2
 inline constexpr unsigned kMsgOpenRequest = 0xBB7;
+// Posted by the save worker when a save of the settings is done.
+inline constexpr unsigned kMsgSettingsSaved = platform::WM_USER + 0x101;
 
 // Language texts the device link shows.
 inline constexpr int kTextWriting = 146;
@@ -95,6 +102,13 @@ public:
     void SavePendingNow();
     // The settings are saved 10 s from now (and at the end): a save made elsewhere failed.
     void ScheduleSave();
+    // The settings are saved now, off the main thread (the profile area's changes, a sensor
+    // change, a factory reset); the outcome is noted when it is done.
+    void SaveSoon();
+    // A save is being written by the worker.
+    bool SaveInFlight() const { return savesInFlight_ > 0; }
+    // Waits until the worker wrote every save given to it, and notes their outcomes.
+    void FinishSaves();
 
     // Applied on the main thread for each level-change report (bytes 3 and 4).
     void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);
@@ -146,7 +160,10 @@ private:
     void statusPollTick();
     void showBattery();
     void noMouseWarning();
-    void saveNow();
+    enum class SaveWay { InBackground, Now };
+    void saveNow(SaveWay way);
+    void retrySave();
+    void takeSaveResults();
     void applySensor(std::uint16_t sensor);
 
     platform::EventLoop& loop_;
@@ -174,6 +191,11 @@ private:
     bool macroRefreshAfter_ = false; // asked for while a download was on its way
     // Level changes the mouse announced while a download ran: applied once it ended, in order.
     std::vector<std::pair<std::uint8_t, std::uint8_t>> deferredLevels_;
+    // Saves written by the worker, and their outcomes until the main thread notes them.
+    int savesInFlight_ = 0;
+    std::mutex savedMutex_;
+    std::deque<model::SnapshotWritten> saved_;
+    platform::Worker saver_; // last: it ends (after its queued saves) before what they use
 };
 
 } // namespace quorvik::device

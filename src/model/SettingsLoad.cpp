@@ -70,13 +70,15 @@ ConfigurationLoad LoadConfigurationAndProfiles() {
     return result;
 }
 
-void ApplySensorChange(std::uint16_t sensor) {
+void ApplySensorChange(std::uint16_t sensor, SensorSave save) {
     SetSensorIdentifier(sensor);
     Config().SetSensor(sensor);
     Config().SetPreST(sensor);
-    SaveConfiguration();
     resetAllDpiBlocks();
-    SaveAllProfiles();
+    if (save == SensorSave::Now) {
+        SaveConfiguration();
+        SaveAllProfiles();
+    }
 }
 
 bool ChangeSensor(std::uint16_t sensor) {

@@ -28,8 +28,10 @@ ConfigurationLoad LoadConfigurationAndProfiles();
 // PreST and saved; every profile gets the sensor's DPI defaults and all five files are saved.
 // Returns false (and does nothing) when `sensor` is the one already held.
 bool ChangeSensor(std::uint16_t sensor);
+// Who saves after a sensor change: the change itself, or its caller (who saves off the main thread).
+enum class SensorSave { Now, ByCaller };
 // The same steps without the comparison, for a sensor code the device link does not know: the
 // DPI codes of all profiles go back to the current sensor's defaults.
-void ApplySensorChange(std::uint16_t sensor);
+void ApplySensorChange(std::uint16_t sensor, SensorSave save = SensorSave::Now);
 
 } // namespace quorvik::model

@@ -24,7 +24,12 @@ public:
     // way to the mouse, paced by timers): while `pending` says some is under way, `advance` and
     // `runUntilIdle` move the clock on past their target, timer by timer, until it is done.
     // Unset (the default), the clock stops where it was told to.
-    void SetPendingWork(std::function<bool()> pending) { pending_ = std::move(pending); }
+    // `threads`, when given, says the work is on another thread, which posts when it is done: the
+    // clock waits (in real time, bounded) for its post before it moves on.
+    void SetPendingWork(std::function<bool()> pending, std::function<bool()> threads = {}) {
+        pending_ = std::move(pending);
+        threads_ = std::move(threads);
+    }
 
     // Waits (on the wall clock, at most `maxRealMs`) for another thread to post something, then
     // delivers it. Returns false when nothing arrived in time.
@@ -44,6 +49,7 @@ private:
 
     std::atomic<std::uint64_t> now_{0};
     std::function<bool()> pending_;
+    std::function<bool()> threads_;
     std::uint64_t realWaitLimitMs_ = 5000;
 };
 

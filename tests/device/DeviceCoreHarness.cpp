@@ -23,7 +23,8 @@ DeviceCoreHarness::DeviceCoreHarness(const std::string& needPassword) {
     core = std::make_unique<device::DeviceCore>(bus, loop, hwnd, window);
     // A download, status read or reset the test started runs to its end within the step that
     // started it; tests that look inside one unset this.
-    loop.SetPendingWork([this] { return core && core->Busy(); });
+    loop.SetPendingWork([this] { return core && (core->Busy() || core->SaveInFlight()); },
+                        [this] { return core && core->SaveInFlight(); });
 }
 
 DeviceCoreHarness::~DeviceCoreHarness() {

@@ -318,6 +318,7 @@ TEST(DeviceStatus, FactoryResetKeepsTheNameAndWritesOnlyTheResetCommand) {
     EXPECT_EQ(h.window.progress, std::vector<int>{146});
     EXPECT_EQ(h.mouse->factoryResetCount(), 1u);
     model::ProfileRecord saved;
+    h.loop.runUntilIdle(); // the save is written off the main thread
     ASSERT_TRUE(model::ReadProfileRecord(saved, model::Config().ProfileSlotPath(0)));
     EXPECT_EQ(saved.PairValue(model::kPairProfileName), u"Mine");
     EXPECT_EQ(saved.buttons[1].Value, (model::KeyFunctionCode{{0x10, 0x02, 0x00}}));

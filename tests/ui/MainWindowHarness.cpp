@@ -42,7 +42,9 @@ void MainWindowTest::start(const std::string& needPassword, std::initializer_lis
     window_ = std::make_unique<ui::CQuorvikDlg>(bus_, services_);
     // What the window sends to the mouse goes out within the step of the test that caused it, as
     // when the window waited for the mouse; tests that look inside a download unset this.
-    loop.SetPendingWork([this] { return window_ && window_->hwnd() && window_->Core().Busy(); });
+    loop.SetPendingWork(
+        [this] { return window_ && window_->hwnd() && (window_->Core().Busy() || window_->Core().SaveInFlight()); },
+        [this] { return window_ && window_->hwnd() && window_->Core().SaveInFlight(); });
     window_->Create();
     if (paintAtStart_)
         paintWindow();

@@ -53,9 +53,14 @@ protected:
         return list;
     }
     const std::u16string& nameOf(int slot) { return model::Profile(slot).PairValue(model::kPairProfileName); }
-    Bytes slotFile(int slot) { return readBytes(config().ProfileSlotPath(slot)); }
+    // The slot's file once the save on its way (off the main thread) is written.
+    Bytes slotFile(int slot) {
+        loop.runUntilIdle();
+        return readBytes(config().ProfileSlotPath(slot));
+    }
     // Every file the profile operations may write: the configuration and the five slot files.
     std::vector<Bytes> allFiles() {
+        loop.runUntilIdle();
         std::vector<Bytes> files{readBytes(model::ConfigFilePath())};
         for (int slot = 0; slot < 5; ++slot)
             files.push_back(slotFile(slot));
@@ -63,6 +68,7 @@ protected:
     }
     // The configuration as its file holds it.
     model::ConfigPairs savedConfig() {
+        loop.runUntilIdle();
         model::ConfigPairs saved;
         EXPECT_TRUE(saved.Read(model::ConfigFilePath()));
         return saved;
@@ -149,6 +155,7 @@ protected:
         script.then(typeName(name));
         clickControl(kProfileAdd);
         EXPECT_TRUE(script.done());
+        loop.runUntilIdle(); // its save, written off the main thread
     }
 };
 

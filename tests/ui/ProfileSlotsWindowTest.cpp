@@ -43,6 +43,7 @@ TEST_F(ProfileAreaTest, AddHandsOutSlot3ThenSlot4ThenShowsTheLimit) {
     // Committed: the configuration and the slot's file on disk.
     EXPECT_EQ(savedConfig().ProfileShowCount(), 4);
     model::ProfileRecord stored;
+    loop.runUntilIdle(); // the save is written off the main thread
     ASSERT_TRUE(model::ReadProfileRecord(stored, config().ProfileSlotPath(3)));
     EXPECT_EQ(stored, expected);
 
@@ -214,6 +215,7 @@ TEST_F(ProfileAreaTest, RenameKeepsTheNameOnEmptyTextAndTakesANameOnOneLine) {
     EXPECT_EQ(nameOf(2), u"FastShooter=1");
     EXPECT_EQ(area().Tab(2)->text(), u"FastShooter=1");
     model::ProfileRecord stored;
+    loop.runUntilIdle(); // the save is written off the main thread
     ASSERT_TRUE(model::ReadProfileRecord(stored, config().ProfileSlotPath(2)));
     EXPECT_EQ(stored.PairValue(model::kPairProfileName), u"FastShooter=1");
     // The label names the profile in use, which did not change.
@@ -235,6 +237,7 @@ TEST_F(ProfileAreaTest, RenameKeepsTheNameOnEmptyTextAndTakesANameOnOneLine) {
     EXPECT_EQ(nameOf(0), u"Profile 1");
     EXPECT_EQ(area().Tab(1)->text(), u"Second");
     EXPECT_EQ(dlg().FindControl(kProfileNameLabel)->text(), u"Second");
+    loop.runUntilIdle(); // the save is written off the main thread
     ASSERT_TRUE(model::ReadProfileRecord(stored, config().ProfileSlotPath(1)));
     EXPECT_EQ(stored.PairValue(model::kPairProfileName), u"Second");
     EXPECT_EQ(codesAfterDownload(), Codes{});

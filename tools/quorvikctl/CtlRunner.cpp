@@ -474,6 +474,8 @@ int runCommand(const CtlOptions& options, CtlContext& context) {
     default:
         break;
     }
+    // A save the command made (a reset saves its profile) is done and told before the tool ends.
+    core.FinishSaves();
     context.bus.unregisterNotifications();
     core.Connection().Close();
     window.setCore(nullptr);

@@ -29,6 +29,8 @@ public:
     virtual void StartDownloadTimer() = 0;
     // Runs the download at once.
     virtual void DownloadNow() = 0;
+    // Saves the configuration and the five profiles now, off the main thread.
+    virtual void SaveSettingsSoon() = 0;
 
     // Every control of every page from the current record, then a repaint.
     virtual void RefreshAllPages() = 0;

@@ -203,8 +203,7 @@ bool CProfileArea::OnTimer(unsigned id) {
 // ---- the operations ----
 
 void CProfileArea::commit() {
-    model::SaveConfiguration();
-    model::SaveAllProfiles();
+    host_.SaveSettingsSoon();
     host_.RefreshAllPages();
 }
 

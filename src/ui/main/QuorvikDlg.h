@@ -115,6 +115,7 @@ public:
     void MarkGroupWithoutDownload(device::SettingGroup group) override;
     void StartDownloadTimer() override;
     void DownloadNow() override;
+    void SaveSettingsSoon() override;
     void RefreshAllPages() override;
     void CollectPageValues() override;
     void RelayoutPages() override;

@@ -274,6 +274,10 @@ void CQuorvikDlg::StartDownloadTimer() {
     UiLoop().setTimer(hwnd(), device::kTimerDownload, device::kDownloadDelayMs);
 }
 
+void CQuorvikDlg::SaveSettingsSoon() {
+    core_->SaveSoon();
+}
+
 void CQuorvikDlg::DownloadNow() {
     core_->RunDownload();
 }
