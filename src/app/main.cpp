@@ -210,6 +210,12 @@ int main(int argc, char** argv) {
             std::cerr << app::BrokenFilesReport(broken, "quorvik");
             if (!broken.empty())
                 window.ShowFileNotice(ui::BrokenInstallationMessage(int(broken.size()), broken.front().path));
+            // A dialog's or popup's picture is loaded when it first opens: one found broken then
+            // is named as it fails, and told in the window too.
+            ui::SetSkinProblemObserver([&window](const ui::SkinProblem& problem) {
+                std::cerr << app::BrokenFilesReport({{problem.path, problem.what}}, "quorvik");
+                window.ShowFileNotice(ui::BrokenInstallationMessage(1, problem.path));
+            });
         },
         Qt::QueuedConnection);
     window.SetFirstPaintHook([&] {
@@ -236,6 +242,7 @@ int main(int argc, char** argv) {
     window.DoModal();
     // The window is gone; a failure of the last save is told on standard error only.
     shownIn = nullptr;
+    ui::SetSkinProblemObserver(nullptr);
 
     panel.reset();
     int code = app::kAppExitOk;

@@ -10,6 +10,7 @@
 #include "model/Text.h"
 #include "platform/Messages.h"
 
+#include <algorithm>
 #include <bit>
 #include <memory>
 
@@ -287,13 +288,17 @@ void DeviceCore::saveNow(SaveWay way) {
     }
     if (!saved)
         retrySave();
+    else if (way == SaveWay::Now)
+        retryMs_ = kDelayedSaveMs;
 }
 
 void DeviceCore::retrySave() {
-    // A save that failed (the user was told) keeps the edits in memory: it is tried again 10 s
-    // later, and at the end.
+    // A save that failed (the user was told) keeps the edits in memory: it is tried again later,
+    // at the next edit and at the end. A file that stays unwritable (made read-only on purpose)
+    // is tried less and less often, up to every five minutes, rather than every 10 s for ever.
     savePending_ = true;
-    loop_.setTimer(mainWindow_, kTimerDelayedSave, kDelayedSaveMs);
+    loop_.setTimer(mainWindow_, kTimerDelayedSave, retryMs_);
+    retryMs_ = std::min(retryMs_ * 2, kLongestSaveRetryMs);
 }
 
 void DeviceCore::takeSaveResults() {
@@ -305,7 +310,9 @@ void DeviceCore::takeSaveResults() {
     for (const model::SnapshotWritten& written : results) {
         --savesInFlight_;
         model::NoteSnapshotWritten(written);
-        if (!written.AllSaved() && !savePending_)
+        if (written.AllSaved())
+            retryMs_ = kDelayedSaveMs;
+        else if (!savePending_)
             retrySave();
     }
 }
@@ -370,10 +377,11 @@ void DeviceCore::HandleStatusResponse(const Report& response) {
     }
 
     sensorCode_ = status->sensorCode;
-    if (!(status->sensorId && *status->sensorId == model::SensorIdentifier())) {
-        // A code outside the table keeps the sensor but still resets the DPI codes to its defaults.
-        applySensor(status->sensorId.value_or(model::SensorIdentifier()));
-    }
+    // Only a sensor the mouse really changed to resets the DPI settings. A code outside the table
+    // says nothing about the sensor: taken as a change, it reset the user's DPI levels of all five
+    // profiles at every status read.
+    if (status->sensorId && *status->sensorId != model::SensorIdentifier())
+        applySensor(*status->sensorId);
 
     battery_ = status->battery;
     if (status->chargeState == kChargeCharging) {

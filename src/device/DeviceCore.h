@@ -10,11 +10,11 @@
 #include "device/MainWindowPort.h"
 #include "device/SensorTables.h"
 #include "device/SettingsDownload.h"
+#include "model/SettingsSave.h"
 #include "platform/EventLoop.h"
 #include "platform/HidBus.h"
 #include "platform/Messages.h"
 #include "platform/Worker.h"
-#include "model/SettingsSave.h"
 
 #include <deque>
 #include <memory>
@@ -34,6 +34,8 @@ inline constexpr unsigned kTimerStatusPoll = 110; // 1 s, periodic
 inline constexpr std::uint32_t kDownloadDelayMs = 20;
 inline constexpr std::uint32_t kKeepHiddenPeriodMs = 100;
 inline constexpr std::uint32_t kDelayedSaveMs = 10000;
+// A save that keeps failing is tried again after 10 s, then twice as long each time, up to this.
+inline constexpr std::uint32_t kLongestSaveRetryMs = 5 * 60 * 1000;
 inline constexpr std::uint32_t kNoMouseDelayMs = 2000;
 inline constexpr std::uint32_t kStatusPollPeriodMs = 1000;
 // How long the program's end waits for a download on its way to the mouse.
@@ -193,6 +195,7 @@ private:
     std::vector<std::pair<std::uint8_t, std::uint8_t>> deferredLevels_;
     // Saves written by the worker, and their outcomes until the main thread notes them.
     int savesInFlight_ = 0;
+    std::uint32_t retryMs_ = kDelayedSaveMs; // until the next try of a save that failed
     std::mutex savedMutex_;
     std::deque<model::SnapshotWritten> saved_;
     platform::Worker saver_; // last: it ends (after its queued saves) before what they use

@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quorvik::model {
 
@@ -138,16 +141,26 @@ const std::string& LoadedLanguageProblem() {
 
 LanguageFileCheck CheckLanguageFile(const std::string& path) {
     LanguageFileCheck check;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::error_code ec;
-        check.problem = std::filesystem::exists(path, ec) ? "cannot be read" : "missing";
+    // Read as every file of ours is read: only a regular file, looked at before it is opened and
+    // opened without blocking, so that a pipe in its place cannot hang the start.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        check.problem = errno == ENOENT ? "missing" : "cannot be read";
         return check;
     }
-    std::string bytes;
-    bytes.resize(kSmallFileLimit + 1);
-    in.read(bytes.data(), std::streamsize(bytes.size()));
-    bytes.resize(std::size_t(in.gcount()));
+    const int fd = S_ISREG(st.st_mode) ? ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
+        check.problem = S_ISREG(st.st_mode) ? "cannot be read" : "not a regular file";
+        return check;
+    }
+    std::string bytes(kSmallFileLimit + 1, '\0');
+    std::size_t got = 0;
+    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) > 0;)
+        got += std::size_t(n);
+    ::close(fd);
+    bytes.resize(got);
     if (bytes.empty()) {
         check.problem = "empty";
         return check;

@@ -46,9 +46,15 @@ bool CStdioFileEx::OpenExisting(const std::string& path, const char* mode) {
     readPos_ = 0;
     fetched_ = 0;
     const bool readWrite = mode[1] == '+';
-    // Only a regular file is read, and that is checked on the file opened: a pipe would block the
-    // open (or every read) for ever, a device such as /dev/zero never ends. Opened without
-    // blocking, so that a pipe cannot hang the open itself.
+    // Only a regular file is read: a pipe would block the open (or every read) for ever, a device
+    // such as /dev/zero never ends, and opening some devices does something by itself. Looked at
+    // before the open, so that no device is opened at all, and checked again on the file opened
+    // (it may have been swapped meanwhile); opened without blocking, so a pipe cannot hang it.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+        problem_ = {FileFault::NotAFile};
+        return false;
+    }
     const int fd = ::open(path.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         problem_ = ProblemFromErrno(errno);

@@ -81,3 +81,33 @@ TEST(BackgroundSave, TheEndWaitsForASaveUnderWayThenWritesTheNewest) {
     EXPECT_FALSE(h.core->SaveInFlight());
     EXPECT_EQ(savedName(0), u"Newest") << "the older copy was written first, not over the newest";
 }
+
+TEST(BackgroundSave, ASaveThatKeepsFailingIsTriedLessAndLessOften) {
+    DeviceCoreHarness h;
+    h.start({Form::Wired});
+    h.loop.SetPendingWork(nullptr);
+    int failures = 0;
+    model::SaveFailureHandler previous = model::SetSaveFailureHandler([&](const model::SaveFailure&) { ++failures; });
+    model::Config().SetValue(model::kCfgProfileSlot0URL + 4, model::ToU16(h.dir.str() + "gone/default4.psf"));
+    h.core->SaveSoon();
+    ASSERT_TRUE(h.loop.waitForPost());
+    ASSERT_EQ(failures, 1);
+    // Tried again after 10 s, then 20 s, then 40 s.
+    for (std::uint32_t wait : {10000u, 20000u, 40000u}) {
+        h.advance(wait - 1);
+        EXPECT_FALSE(h.core->SaveInFlight()) << "not yet, " << wait << " ms";
+        h.advance(1);
+        ASSERT_TRUE(h.core->SaveInFlight()) << wait << " ms";
+        ASSERT_TRUE(h.loop.waitForPost());
+    }
+    EXPECT_EQ(failures, 4);
+    // An edit is saved 10 s after it, as always; once the file saves, failures start over at 10 s.
+    model::Config().SetValue(model::kCfgProfileSlot0URL + 4, model::ToU16(h.dir.str() + "default4.psf"));
+    h.core->ScheduleSave();
+    h.advance(device::kDelayedSaveMs);
+    ASSERT_TRUE(h.loop.waitForPost());
+    EXPECT_EQ(failures, 4);
+    EXPECT_FALSE(h.core->SavePending());
+    model::SetSaveFailureHandler(std::move(previous));
+    model::ForgetSaveFailures();
+}

@@ -203,6 +203,29 @@ TEST(DeviceStatus, SensorChangeReportedByTheMouseResetsAndSavesAllProfilesOnce) 
     EXPECT_EQ(h.window.sensorUpdates.size(), 1u);
 }
 
+TEST(DeviceStatus, ASensorCodeOutsideTheTableChangesNothingAtAnyRead) {
+    DeviceCoreHarness h;
+    auto status = h.mouse->status();
+    status.sensorCode = 0x4F; // no sensor of the table
+    h.mouse->setStatus(status);
+    for (int s = 0; s < model::kProfileSlotCount; ++s) {
+        model::Profile(s).DPIOffOnFlagValue = 0x07;
+        model::Profile(s).DPILevelIndication[0] = 0x123456;
+    }
+    h.start({Form::Wired});
+    for (int read = 0; read < 3; ++read) {
+        h.loop.post(h.hwnd, device::kMsgOpenRequest);
+        h.loop.runUntilIdle();
+        h.advance(21000); // and the poll's own read
+    }
+    EXPECT_TRUE(h.window.sensorUpdates.empty());
+    EXPECT_EQ(model::SensorIdentifier(), 0x3325);
+    for (int s = 0; s < model::kProfileSlotCount; ++s) {
+        EXPECT_EQ(model::Profile(s).DPIOffOnFlagValue, 0x07) << "slot " << s;
+        EXPECT_EQ(model::Profile(s).DPILevelIndication[0], 0x123456u) << "slot " << s;
+    }
+}
+
 TEST(DeviceStatus, LevelChangeOnTheMouseUpdatesTheProfileAndIsNotSentBack) {
     DeviceCoreHarness h;
     h.start({Form::Wired});

@@ -308,6 +308,9 @@ if [ -n "$deb" ]; then
     for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libudev1; do
         check "depends on $lib" sh -c "printf '%s' '$(field Depends)' | grep -q -E '(^|, )$lib( |,|\$)'"
     done
+    for pkg in udev fonts-wqy-microhei; do
+        check "recommends $pkg" sh -c "printf '%s' '$(field Recommends)' | grep -q -E '(^|, )$pkg( |,|\$)'"
+    done
     # The same files as the installation, the prefix /usr, the autostart entry in /etc.
     diff <( (cd "$prefix" && find . -type f ! -path './etc/*' | sed 's|^\./|./usr/|'; echo ./etc/xdg/autostart/quorvik.desktop) | sort) \
         <(awk '$1 !~ /^d/ { print $NF }' "$work/deb.list" | sort) > "$work/deb.diff"

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <optional>
 
+#include <sys/stat.h>
+
 using namespace quorvik::model;
 using quorvik::test::TempDir;
 using quorvik::test::utf16File;
@@ -201,6 +203,14 @@ TEST_F(LanguageTableTest, ADamagedFileIsNamedWithWhatIsWrong) {
         EXPECT_EQ(LoadedLanguageProblem(), problem);
     }
     EXPECT_EQ(CheckLanguageFile((dir_.path() / "config/none.txt").string()).problem, "missing");
+
+    // A pipe in the language file's place must not hang the start (nothing ever writes to it).
+    const auto pipe = dir_.path() / "config/Lan_EN.txt";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    write("LanSetting.ini", u"[ChangeLanguage]\nLanguage=EN\n");
+    EXPECT_EQ(CheckLanguageFile(pipe.string()).problem, "not a regular file");
+    EXPECT_FALSE(LoadLanguageTables());
+    EXPECT_EQ(LoadedLanguageProblem(), "not a regular file");
     writeBytes(dir_.path() / "config/Lan.txt", bytes(u"[Setting]\n5=b\n0=a\n5=c\n600=x\n"));
     EXPECT_EQ(CheckLanguageFile((dir_.path() / "config/Lan.txt").string()).indices, (std::vector<int>{0, 5}));
 }

@@ -79,7 +79,7 @@ TEST_F(SingleInstanceFoldersTest, WithoutARuntimeFolderTheSocketIsInThePrivateCa
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(SingleInstance(kGuard).socketPath(), SingleInstance::SocketPath(kGuard, cache, ::geteuid()));
 
-    // No HOME and no cache folder either: none (the data folder takes the socket, below).
+    // No cache folder set: the one under HOME.
     env_.unset("XDG_CACHE_HOME");
     env_.set("HOME", folder() + "/home");
     EXPECT_EQ(SingleInstance::DefaultSocketFolder(), folder() + "/home/.cache/quorvik");

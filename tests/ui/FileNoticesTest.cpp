@@ -138,8 +138,8 @@ TEST_F(FileNoticesTest, SettingsThatCannotBeSavedAreToldOnceAndSavedWhenPossible
     const std::u16string text = noticeText();
     EXPECT_EQ(text, u"The settings could not be saved to " + model::ToU16(config.string()) +
                         u"/ (config.ini, default0.psf, default1.psf, default2.psf, default3.psf, default4.psf): "
-                        u"there is no such file or folder. The changes are kept, and saving is tried again every 10 "
-                        u"seconds and when the program ends.");
+                        u"there is no such file or folder. The changes are kept, and saving is tried again after "
+                        u"each change, from time to time, and when the program ends.");
     EXPECT_EQ(model::Profile(3).PairValue(model::kPairProfileName), u"Kept");
 
     // The retry fails the same way: nothing new to tell.
@@ -173,8 +173,8 @@ TEST_F(FileNoticesTest, FailuresOfOneMomentAreGroupedByReasonAndFolder) {
         {"/a/config/default0.psf", {model::FileFault::DiskFull, ENOSPC}},
     };
     const std::u16string text = ui::SaveFailureMessage(failures);
-    const std::u16string tail = u". The changes are kept, and saving is tried again every 10 seconds and when the "
-                                u"program ends.";
+    const std::u16string tail = u". The changes are kept, and saving is tried again after each change, from time to "
+                                u"time, and when the program ends.";
     EXPECT_EQ(text,
               u"The settings could not be saved to /a/config/ (config.ini, default0.psf): the disk is full" + tail +
                   u"\n\nThe settings could not be saved to /b/mine.psf: this user may not read or write it" + tail);
@@ -210,6 +210,19 @@ TEST_F(FileNoticesTest, BrokenSkinPicturesAreNamedWithWhatIsWrong) {
                          {"later.png", "not a picture"},
                      }));
     EXPECT_EQ(ui::MissingSkinImages().size(), 5u);
+
+    // Once the start has looked, a picture that breaks later (a dialog's, when it first opens) is
+    // told as it fails, once.
+    std::vector<ui::SkinProblem> toldLater;
+    ui::SetSkinProblemObserver([&](const ui::SkinProblem& problem) { toldLater.push_back(problem); });
+    writeBytes(skins / "dialog.png", std::vector<unsigned char>(good.begin(), good.begin() + long(good.size() / 3)));
+    EXPECT_FALSE(image.load((skins / "dialog.png").string()));
+    EXPECT_FALSE(image.load((skins / "dialog.png").string()));
+    EXPECT_FALSE(image.load((skins / "empty.png").string())) << "told at the start already";
+    ASSERT_EQ(toldLater.size(), 1u);
+    EXPECT_EQ(toldLater[0].path, (skins / "dialog.png").string());
+    EXPECT_EQ(toldLater[0].what.substr(0, toldLater[0].what.find(" (")), "cannot be read as a picture");
+    ui::SetSkinProblemObserver(nullptr);
     ui::ClearMissingSkinImages();
 }
 

@@ -233,8 +233,9 @@ bool SingleInstance::TryBecomePrimary() {
     if (probe.waitForConnected(timeoutMs_)) {
         const bool ours = peerIsSameUser(probe.socketDescriptor());
         probe.abort();
-        // Another user's live socket at our path (possible only in a shared temp folder) is not
-        // ours to talk to or remove: the program then runs without a socket rather than not at all.
+        // Another user's live socket at our path (the folders are private, so only root could have
+        // put it there) is not ours to talk to or remove: the program then runs without a socket
+        // rather than not at all.
         return !ours && claimDataFolder();
     }
     switch (probe.error()) {

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 static void initBuiltinImages() {
     Q_INIT_RESOURCE(builtin_images);
@@ -52,12 +53,19 @@ std::string whatIsWrong(const QString& file) {
     return "cannot be read as a picture (truncated or damaged)";
 }
 
+SkinProblemObserver& problemObserver() {
+    static SkinProblemObserver observer;
+    return observer;
+}
+
 void noteBroken(const std::string& path, std::string what) {
     auto& paths = missing();
     if (std::find(paths.begin(), paths.end(), path) != paths.end())
         return;
     paths.push_back(path);
     problems().push_back({path, std::move(what)});
+    if (problemObserver())
+        problemObserver()(problems().back());
 }
 void noteMissing(const std::string& path) {
     noteBroken(path, whatIsWrong(QString::fromStdString(path)));
@@ -92,6 +100,10 @@ const std::vector<std::string>& MissingSkinImages() {
 const std::vector<SkinProblem>& SkinImageProblems() {
     return problems();
 }
+SkinProblemObserver SetSkinProblemObserver(SkinProblemObserver observer) {
+    return std::exchange(problemObserver(), std::move(observer));
+}
+
 void ClearMissingSkinImages() {
     missing().clear();
     problems().clear();

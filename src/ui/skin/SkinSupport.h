@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,6 +102,11 @@ struct SkinProblem {
 };
 const std::vector<SkinProblem>& SkinImageProblems();
 void ClearMissingSkinImages();
+// Told of every picture found broken from now on (each once): pictures of dialogs and popups
+// load when they first open, after the start's check of the installation. Returns the observer
+// it replaces; an empty one stops it.
+using SkinProblemObserver = std::function<void(const SkinProblem&)>;
+SkinProblemObserver SetSkinProblemObserver(SkinProblemObserver observer);
 
 // A built-in picture by its resource number (128 icon, 151 popup background, 287 colour picture,
 // 364 main window background); a null image when there is none. `doubleSize` asks for the
