@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool chinese = LanguageText(0) == u"中文";
     if (loaded && !chinese && (FontFace() != u"Tahoma" || FontHeight() != 24 || FontCharSet() != 1))
         std::abort();
-    if ((!loaded || chinese) && (FontFace() != u"宋体" || FontHeight() != (loaded ? 18 : 12) || FontCharSet() != 134))
+    if ((!loaded || chinese) &&
+        (FontFace() != u"WenQuanYi Micro Hei" || FontHeight() != (loaded ? 24 : 16) || FontCharSet() != 134))
         std::abort();
     return 0;
 }
