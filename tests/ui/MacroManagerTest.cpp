@@ -732,8 +732,10 @@ TEST_F(MacroManagerTest, EveryWayOutStopsTheHookAndSavesTheLibrary) {
 
 TEST_F(MacroManagerTest, FoldersOpenAndCloseAndTheTreeScrolls) {
     const MacroLocation f = addFolder(u"Many");
-    for (int i = 0; i < 20; ++i)
-        addMacro(std::u16string(u"Macro ").append(1, char16_t(u'a' + i)).c_str(), f);
+    for (int i = 0; i < 20; ++i) {
+        const char16_t name[] = {u'M', u'a', u'c', u'r', u'o', u' ', char16_t(u'a' + i), 0};
+        addMacro(name, f);
+    }
     open();
     EXPECT_EQ(tree()->Rows().size(), 1u);
     const Rect r = tree()->rect();
