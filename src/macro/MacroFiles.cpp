@@ -157,7 +157,7 @@ public:
     LibraryReader(CStdioFileEx& file, MacroLibrary& target) : file_(file), target_(target) {}
 
     bool Run(MacroLocation* fileLocation) {
-        if (!file_.ReadString(line_) || line_ != kSectionLine)
+        if (!file_.ReadLine(line_) || line_ != kSectionLine)
             return false;
         std::u16string_view value;
         if (!NextValue(value))
@@ -168,7 +168,7 @@ public:
             return false;
         if (fileLocation)
             *fileLocation = location;
-        while (file_.ReadString(line_)) {
+        while (file_.ReadLine(line_)) {
             if (!ReadItem())
                 return false;
         }
@@ -176,7 +176,7 @@ public:
     }
 
 private:
-    bool NextValue(std::u16string_view& value) { return file_.ReadString(line_) && ValueOf(line_, value); }
+    bool NextValue(std::u16string_view& value) { return file_.ReadLine(line_) && ValueOf(line_, value); }
     bool NextNumber(long& number) {
         std::u16string_view value;
         if (!NextValue(value))
@@ -226,16 +226,18 @@ private:
         macro->MacroCommandActionNum = static_cast<std::uint8_t>(commandNum);
         if (!NextValue(value) || value.size() != kActionLineDigits)
             return false;
-        for (std::size_t n = 0; n < model::kMaxMacroActions; ++n)
-            for (std::size_t b = 0; b < 4; ++b)
-                macro->actions[n].b[b] = ParseHexPair(value.substr(n * 8 + b * 2, 2));
+        if (!model::DecodeActionDigits(value, macro->actions)) {
+            for (std::size_t n = 0; n < model::kMaxMacroActions; ++n)
+                for (std::size_t b = 0; b < 4; ++b)
+                    macro->actions[n].b[b] = ParseHexPair(value.substr(n * 8 + b * 2, 2));
+        }
         target_.AddMacroAt(location, std::move(name), std::move(macro));
         return true;
     }
 
     CStdioFileEx& file_;
     MacroLibrary& target_;
-    std::u16string line_;
+    std::u16string_view line_; // into the file's buffer, until the next line is read
 };
 
 } // namespace

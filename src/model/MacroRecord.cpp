@@ -19,6 +19,15 @@ MacroAction MakeMotion(std::uint8_t kind, std::int8_t amount) {
     return {{kind, 0, 0, static_cast<std::uint8_t>(amount)}};
 }
 
+bool DecodeActionDigits(std::u16string_view digits, std::array<MacroAction, kMaxMacroActions>& actions) {
+    std::array<std::uint8_t, 4 * kMaxMacroActions> bytes;
+    if (digits.size() < 2 * bytes.size() || !DecodeHexPairs(digits.data(), bytes.size(), bytes.data()))
+        return false;
+    for (std::size_t n = 0; n < kMaxMacroActions; ++n)
+        std::copy_n(bytes.begin() + std::ptrdiff_t(4 * n), 4, actions[n].b.begin());
+    return true;
+}
+
 bool MacroRecord::SetAction(std::size_t index, MacroAction value) {
     if (index >= kMaxMacroActions)
         return false;

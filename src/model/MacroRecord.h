@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quorvik::model {
 
@@ -43,6 +44,11 @@ MacroAction MakeDelay(std::uint32_t ms);
 MacroAction MakeKeyEvent(std::uint8_t code, bool release);
 // Pointer move (kMoveX / kMoveY) or wheel turn with a signed amount.
 MacroAction MakeMotion(std::uint8_t kind, std::int8_t amount);
+
+// The actions from a file's line of their bytes as hex digits, eight per action, every action of
+// the table. False when some pair is not two hex digits: the caller then reads each action by its
+// own rule. The line must hold 8 × kMaxMacroActions units.
+bool DecodeActionDigits(std::u16string_view digits, std::array<MacroAction, kMaxMacroActions>& actions);
 
 struct MacroRecord {
     std::u16string name;

@@ -229,7 +229,7 @@ class Reader {
 public:
     explicit Reader(CStdioFileEx& file) : file_(file) {}
 
-    bool Section() { return file_.ReadString(line_) && line_ == kSectionLine; }
+    bool Section() { return file_.ReadLine(line_) && line_ == kSectionLine; }
     bool Pair(SettingPair& pair) {
         if (!next(Need::Name))
             return false;
@@ -310,9 +310,11 @@ public:
         auto v = value();
         if (v.size() != kAllActionChars)
             return false;
-        for (std::size_t n = 0; n < model::kMaxMacroActions; ++n) {
-            for (std::size_t i = 0; i < 4; ++i)
-                macro.actions[n].b[i] = std::uint8_t(piece(v, 8 * n + 2 * i, 2));
+        if (!DecodeActionDigits(v, macro.actions)) {
+            for (std::size_t n = 0; n < model::kMaxMacroActions; ++n) {
+                for (std::size_t i = 0; i < 4; ++i)
+                    macro.actions[n].b[i] = std::uint8_t(piece(v, 8 * n + 2 * i, 2));
+            }
         }
         // The file has no event count; the macro download sizes its chunks by it.
         macro.MacroCommandActionNum = macro.CountEvents();
@@ -321,21 +323,21 @@ public:
 
 private:
     bool next(Need need) {
-        if (!file_.ReadString(line_))
+        if (!file_.ReadLine(line_))
             return false; // the file ended early
         eq_ = line_.find(u'=');
         if (eq_ == std::u16string::npos)
             return false;
         return eq_ >= 1 || need == Need::NameOptional;
     }
-    std::u16string_view value() const { return std::u16string_view(line_).substr(eq_ + 1); }
+    std::u16string_view value() const { return line_.substr(eq_ + 1); }
     static Colour rgbAt(std::u16string_view v, std::size_t at) {
         return MakeColour(std::uint8_t(piece(v, at, 2)), std::uint8_t(piece(v, at + 2, 2)),
                           std::uint8_t(piece(v, at + 4, 2)));
     }
 
     CStdioFileEx& file_;
-    std::u16string line_;
+    std::u16string_view line_; // into the file's buffer, until the next line is read
     std::size_t eq_ = 0;
 };
 

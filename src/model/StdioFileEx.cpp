@@ -13,18 +13,38 @@
 namespace quorvik::model {
 
 namespace {
-// Lines are read in chunks of this many code units, so lines of any length come back whole.
-constexpr std::size_t kReadChunkUnits = 128;
 constexpr char16_t kLineFeed = u'\n';
 constexpr unsigned char kByteOrderMark[2] = {0xFF, 0xFE};
-// Bytes fetched from the stream at a time while reading.
-constexpr std::size_t kReadBufferBytes = 64 * 1024;
+// A file up to this size (every profile and configuration) is read whole by its first read; a
+// larger one (a big macro library) in pieces of about this size, through a buffer that stays in the
+// processor's caches and grows only for a line longer than that. Reading a large library whole
+// costs more: the fresh pages of a buffer that size are slower to fill than the parsing is.
+constexpr std::size_t kWholeReadBytes = 120 * 1024;
+// The least room asked of the system by one read.
+constexpr std::size_t kLeastReadUnits = 32 * 1024;
+
+// Index of the first line feed among units [from, to) of `units`, or `to`.
+std::size_t findLineFeed(const char16_t* units, std::size_t from, std::size_t to) {
+    if constexpr (std::endian::native == std::endian::little) {
+        // A line feed is the bytes 0A 00 on a unit boundary; memchr finds candidate bytes fast.
+        const char* bytes = reinterpret_cast<const char*>(units);
+        const char* end = bytes + 2 * to;
+        for (const char* p = bytes + 2 * from; (p = static_cast<const char*>(std::memchr(p, 0x0A, end - p))); ++p) {
+            if ((p - bytes) % 2 == 0 && p[1] == 0)
+                return std::size_t(p - bytes) / 2;
+        }
+        return to;
+    } else {
+        const char16_t* hit = std::find(units + from, units + to, kLineFeed);
+        return std::size_t(hit - units);
+    }
+}
 } // namespace
 
 using namespace fileops;
 
 CStdioFileEx::~CStdioFileEx() {
-    if (file_)
+    if (IsOpen())
         Close();
 }
 
@@ -37,13 +57,15 @@ bool CStdioFileEx::OpenForReadOnly(const std::string& path) {
 }
 
 bool CStdioFileEx::OpenExisting(const std::string& path, const char* mode) {
-    if (file_)
+    if (IsOpen())
         Close();
     writing_ = false;
     failed_ = false;
     problem_ = {};
-    bufferBegin_ = bufferEnd_ = 0;
-    readPos_ = 0;
+    begin_ = end_ = scanned_ = 0;
+    oddByte_ = -1;
+    bomSkipped_ = false;
+    ended_ = false;
     fetched_ = 0;
     const bool readWrite = mode[1] == '+';
     // Only a regular file is read: a pipe would block the open (or every read) for ever, a device
@@ -55,6 +77,8 @@ bool CStdioFileEx::OpenExisting(const std::string& path, const char* mode) {
         problem_ = {FileFault::NotAFile};
         return false;
     }
+    // Read through the descriptor itself (no stdio stream); O_NONBLOCK stays, as it changes
+    // nothing for a regular file.
     const int fd = ::open(path.c_str(), (readWrite ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         problem_ = ProblemFromErrno(errno);
@@ -67,21 +91,19 @@ bool CStdioFileEx::OpenExisting(const std::string& path, const char* mode) {
         problem_ = {FileFault::NotAFile};
     else if (readLimit_ && std::uint64_t(st.st_size) > readLimit_)
         problem_ = {FileFault::TooLarge, 0, readLimit_};
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (!problem_ && (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0))
-        problem_ = ProblemFromErrno(errno);
-    if (!problem_) {
-        file_ = ::fdopen(fd, mode);
-        if (!file_)
-            problem_ = ProblemFromErrno(errno);
-    }
-    if (!file_)
+    if (problem_) {
         ::close(fd);
-    return file_ != nullptr;
+        return false;
+    }
+    // Room for the whole file (and the end-of-file read) at once, within a bound.
+    const std::uint64_t wanted = std::min<std::uint64_t>(std::uint64_t(st.st_size), kWholeReadBytes) / 2 + 2;
+    reserveUnits(std::max<std::size_t>(std::size_t(wanted), kLeastReadUnits));
+    readFd_ = fd;
+    return true;
 }
 
 bool CStdioFileEx::OpenForWrite(const std::string& path) {
-    if (file_)
+    if (IsOpen())
         Close();
     problem_ = {};
     const std::string target = replacedPath(path);
@@ -147,94 +169,123 @@ bool CStdioFileEx::WriteString(std::u16string_view text) {
     return !failed_;
 }
 
-std::size_t CStdioFileEx::FillReadBuffer() {
-    std::size_t available = bufferEnd_ - bufferBegin_;
-    if (available >= 2)
-        return available;
-    if (readBuffer_.size() != kReadBufferBytes)
-        readBuffer_.resize(kReadBufferBytes);
-    // A single leftover byte (half a code unit) moves to the front and waits for its partner.
-    if (available == 1)
-        readBuffer_[0] = readBuffer_[bufferBegin_];
-    bufferBegin_ = 0;
-    std::size_t wanted = kReadBufferBytes - available;
+void CStdioFileEx::reserveUnits(std::size_t units) {
+    if (units <= capacity_)
+        return;
+    std::unique_ptr<char16_t[]> bigger(new char16_t[units]);
+    if (end_ > 0)
+        std::memcpy(bigger.get(), units_.get(), end_ * sizeof(char16_t));
+    units_ = std::move(bigger);
+    capacity_ = units;
+}
+
+bool CStdioFileEx::FillUnits() {
+    if (ended_)
+        return false;
+    // The unread units move to the front; the buffer grows only when one line fills it.
+    if (begin_ > 0) {
+        std::memmove(units_.get(), units_.get() + begin_, (end_ - begin_) * sizeof(char16_t));
+        end_ -= begin_;
+        scanned_ -= begin_;
+        begin_ = 0;
+    }
+    if (capacity_ - end_ < kLeastReadUnits)
+        reserveUnits(std::max(capacity_ * 2, end_ + kLeastReadUnits));
+    char* into = reinterpret_cast<char*>(units_.get() + end_);
+    std::size_t held = 0;
+    if (oddByte_ >= 0) {
+        into[0] = static_cast<char>(oddByte_);
+        held = 1;
+    }
+    std::size_t wanted = (capacity_ - end_) * sizeof(char16_t) - held;
     if (readLimit_)
         wanted = std::size_t(std::min<std::uint64_t>(wanted, readLimit_ - fetched_));
-    const std::size_t got = wanted ? std::fread(readBuffer_.data() + available, 1, wanted, file_) : 0;
-    fetched_ += got;
-    if (got < wanted && std::ferror(file_) && !problem_)
-        problem_ = ProblemFromErrno(errno ? errno : EIO);
-    // A file that grew past the bound after it was opened ends there.
-    if (readLimit_ && fetched_ == readLimit_ && !problem_ && std::fgetc(file_) != EOF)
-        problem_ = {FileFault::TooLarge, 0, readLimit_};
-    bufferEnd_ = available + got;
-    return bufferEnd_;
+    const int fd = readFd_;
+    ssize_t got = 0;
+    if (wanted > 0) {
+        while ((got = ::read(fd, into + held, wanted)) < 0 && errno == EINTR) {
+        }
+    } else {
+        // At the bound: a file that grew past it after it was opened ends there.
+        char probe;
+        while ((got = ::read(fd, &probe, 1)) < 0 && errno == EINTR) {
+        }
+        if (got > 0 && !problem_)
+            problem_ = {FileFault::TooLarge, 0, readLimit_};
+        got = 0;
+    }
+    if (got < 0 && !problem_)
+        problem_ = ProblemFromErrno(errno);
+    if (got <= 0) {
+        ended_ = true; // half a code unit at the very end is not text
+        return false;
+    }
+    fetched_ += std::uint64_t(got);
+    const std::size_t bytes = held + std::size_t(got);
+    const std::size_t units = bytes / 2;
+    oddByte_ = bytes % 2 ? static_cast<unsigned char>(into[bytes - 1]) : -1;
+    if constexpr (std::endian::native != std::endian::little) {
+        for (std::size_t u = 0; u < units; ++u) {
+            const auto* b = reinterpret_cast<const unsigned char*>(into + 2 * u);
+            units_[end_ + u] = static_cast<char16_t>(b[0] | (b[1] << 8));
+        }
+    }
+    end_ += units;
+    return true;
+}
+
+bool CStdioFileEx::ReadLine(std::u16string_view& line) {
+    line = {};
+    if (readFd_ < 0)
+        return false;
+    if (!bomSkipped_) {
+        // The byte-order mark: the first code unit, skipped whatever it holds.
+        while (end_ == begin_ && FillUnits()) {
+        }
+        if (end_ == begin_)
+            return false;
+        ++begin_;
+        scanned_ = begin_;
+        bomSkipped_ = true;
+    }
+    for (;;) {
+        const std::size_t feed = findLineFeed(units_.get(), scanned_, end_);
+        if (feed < end_) {
+            line = std::u16string_view(units_.get() + begin_, feed + 1 - begin_);
+            begin_ = scanned_ = feed + 1;
+            break;
+        }
+        scanned_ = end_;
+        if (!FillUnits()) {
+            if (begin_ == end_)
+                return false;
+            line = std::u16string_view(units_.get() + begin_, end_ - begin_);
+            begin_ = scanned_ = end_;
+            break;
+        }
+    }
+    if (line.size() >= 2 && line.back() == kLineFeed)
+        line.remove_suffix(1);
+    return true;
 }
 
 bool CStdioFileEx::ReadString(std::u16string& text) {
-    text.clear();
-    if (!file_ || writing_)
-        return false;
-    if (readPos_ == 0) {
-        // The byte-order mark: two bytes skipped whatever they hold.
-        std::size_t skip = std::min<std::size_t>(FillReadBuffer(), 2);
-        bufferBegin_ += skip;
-        readPos_ += static_cast<long long>(skip);
-        if (skip != 2)
-            return false;
-    }
-    bool lineEnded = false;
-    while (!lineEnded) {
-        std::size_t chunk = 0;
-        while (chunk < kReadChunkUnits && !lineEnded) {
-            if (FillReadBuffer() < 2) {
-                // Half a code unit at the very end is not text; it is consumed all the same.
-                readPos_ += static_cast<long long>(bufferEnd_ - bufferBegin_);
-                bufferBegin_ = bufferEnd_;
-                break;
-            }
-            const char* bytes = readBuffer_.data() + bufferBegin_;
-            const std::size_t units = std::min((bufferEnd_ - bufferBegin_) / 2, kReadChunkUnits - chunk);
-            // Find the first line feed on a unit boundary: a 0x0A byte at an even offset followed
-            // by 0x00.
-            std::size_t taken = units;
-            for (const char* p = bytes; (p = static_cast<const char*>(std::memchr(p, 0x0A, bytes + 2 * units - p)));
-                 ++p) {
-                if ((p - bytes) % 2 == 0 && p[1] == 0) {
-                    taken = std::size_t(p - bytes) / 2 + 1;
-                    lineEnded = true;
-                    break;
-                }
-            }
-            const std::size_t oldSize = text.size();
-            text.resize(oldSize + taken);
-            if constexpr (std::endian::native == std::endian::little) {
-                std::memcpy(text.data() + oldSize, bytes, 2 * taken);
-            } else {
-                for (std::size_t u = 0; u < taken; ++u)
-                    text[oldSize + u] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * u]) |
-                                                              (static_cast<unsigned char>(bytes[2 * u + 1]) << 8));
-            }
-            bufferBegin_ += 2 * taken;
-            readPos_ += static_cast<long long>(2 * taken);
-            chunk += taken;
-        }
-        if (chunk < kReadChunkUnits && !lineEnded)
-            break; // end of file
-    }
-    if (text.size() >= 2 && text.back() == kLineFeed)
-        text.pop_back();
-    return !text.empty();
+    std::u16string_view line;
+    const bool read = ReadLine(line);
+    text.assign(line);
+    return read;
 }
 
 bool CStdioFileEx::Close() {
-    if (!file_)
-        return false;
-    if (!writing_) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (readFd_ >= 0) {
+        ::close(readFd_);
+        readFd_ = -1;
+        units_.reset();
+        capacity_ = 0;
         return true;
     }
+    if (!file_)
+        return false;
     bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
     // Renamed while still open, so the lock covers the file until it has its final name; the data
     // is already on disk, so closing afterwards cannot lose any of it.

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,7 +79,7 @@ public:
     // Fails, leaving everything as it was, when the file exists and the user may not write it, or
     // when the temporary file cannot be created (a folder the user may not write).
     bool OpenForWrite(const std::string& path);
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return file_ != nullptr || readFd_ >= 0; }
 
     // Files opened for reading after this are refused when larger than `bytes` (0: no bound), and
     // reading one stops there, should it grow meanwhile (Problem() then says so).
@@ -95,6 +96,9 @@ public:
     // one-unit text "\n". Returns false at the end of the file with nothing read. The two bytes
     // at the start of a file are skipped as the byte-order mark, whatever they hold.
     bool ReadString(std::u16string& text);
+    // The same line as a view into the file's buffer, valid until the next read or Close(): the
+    // readers of large files parse it in place.
+    bool ReadLine(std::u16string_view& line);
 
     // Flushes and closes; for a file opened for writing, moves the finished file over the target
     // (it takes the old file's mode) and flushes the folder, so the new name survives a power cut.
@@ -103,19 +107,26 @@ public:
 
 private:
     bool OpenExisting(const std::string& path, const char* mode);
-    // Makes at least two bytes available in the read buffer unless the file has ended; returns
-    // the number available.
-    std::size_t FillReadBuffer();
+    // Reads more of the file behind the unread units; false once the file has ended.
+    bool FillUnits();
+    // Grows the unit buffer to at least `units`, keeping units [0, end_).
+    void reserveUnits(std::size_t units);
     // Records errno as the problem of a write that failed (the first one counts).
     void noteWriteError();
 
-    std::FILE* file_ = nullptr;
-    // Reading goes through our own buffer instead of one library call per byte; readPos_ is the
-    // logical file position (bytes handed out so far), which decides the byte-order-mark skip.
-    std::string readBuffer_;
-    std::size_t bufferBegin_ = 0;
-    std::size_t bufferEnd_ = 0;
-    long long readPos_ = 0;
+    std::FILE* file_ = nullptr; // a file being written
+    int readFd_ = -1;           // a file being read
+    // Reading goes straight into a buffer of code units, the whole file at once where it is not
+    // huge: units [begin_, end_) are unread, and [begin_, scanned_) hold no line feed. A last byte
+    // without its partner waits in oddByte_.
+    std::unique_ptr<char16_t[]> units_; // not cleared before the read fills it
+    std::size_t capacity_ = 0;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    std::size_t scanned_ = 0;
+    int oddByte_ = -1;
+    bool bomSkipped_ = false;
+    bool ended_ = false;
     std::uint64_t readLimit_ = 0;
     std::uint64_t fetched_ = 0; // bytes taken from the stream, for the bound
     FileProblem problem_;

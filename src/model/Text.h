@@ -37,6 +37,10 @@ inline constexpr std::array<std::int8_t, 128> kHexDigits = [] {
 inline int HexDigitValue(char16_t c) {
     return c < detail::kHexDigits.size() ? detail::kHexDigits[c] : -1;
 }
+// Decodes `count` bytes from the 2 × `count` hex digits at `digits` (either case) into `out`. False
+// when some pair is not two hex digits: those bytes are then wrong, and the caller reads the text
+// again by its own rule. The files' long lines of byte pairs (a macro's actions) are read this way.
+bool DecodeHexPairs(const char16_t* digits, std::size_t count, std::uint8_t* out);
 // Hexadecimal value of the leading hex digits (spaces and an optional "0x" first); bad text gives
 // 0. The configuration's values ("0x%4X", padded with spaces) are read this way.
 std::uint32_t ParseHex(std::u16string_view text);

@@ -79,6 +79,7 @@ TEST(TextFile, ReadsLinesAsStored) {
         {"the last line needs no line feed", u"a\nlast", {u"a", u"last"}},
         {"a carriage return stays in the line", u"a\r\nb\r\n", {u"a\r", u"b\r"}},
         {"an empty file has no lines", u"", {}},
+        {"units holding a 0x0A byte are no line feeds", u"a\u0A41\u0A00b\n", {u"a\u0A41\u0A00b"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -87,6 +88,56 @@ TEST(TextFile, ReadsLinesAsStored) {
         writeBytes(path, utf16File(c.content));
         EXPECT_EQ(readAll(path), c.lines);
     }
+}
+
+// A file far larger than one read, with lines across the reads' boundaries and one longer than
+// the buffer: every line whole, none lost at a boundary, the views the same as the copies.
+TEST(TextFile, LargeFilesReadWholeAcrossManyReads) {
+    std::u16string content;
+    std::vector<std::u16string> expected;
+    const std::u16string longLine(300000, u'L');
+    for (int i = 0; i < 40000; ++i) {
+        std::u16string line = u"line " + std::u16string(std::size_t(i % 97), char16_t(u'a' + i % 26));
+        if (i == 20000)
+            line = longLine;
+        content += line + u"\n";
+        expected.push_back(line);
+    }
+    TempDir dir;
+    auto path = pathIn(dir, "big.txt");
+    Bytes bytes = utf16File(content);
+    bytes.push_back(0x41); // half a unit at the end
+    writeBytes(path, bytes);
+    EXPECT_EQ(readAll(path), expected);
+
+    CStdioFileEx file;
+    ASSERT_TRUE(file.OpenForReadOnly(path));
+    std::u16string_view view;
+    std::size_t n = 0;
+    bool same = true;
+    while (file.ReadLine(view))
+        same = same && n < expected.size() && view == expected[n++];
+    EXPECT_TRUE(same);
+    EXPECT_EQ(n, expected.size());
+    EXPECT_FALSE(file.Problem());
+}
+
+// A bound on the file's size also holds for a file that grows after it was opened.
+TEST(TextFile, ReadingStopsAtTheBoundOfAFileThatGrew) {
+    TempDir dir;
+    auto path = pathIn(dir, "grows.txt");
+    writeBytes(path, utf16File(u"a\nb\n"));
+    CStdioFileEx file;
+    file.SetReadLimit(64);
+    ASSERT_TRUE(file.OpenForReadOnly(path));
+    writeBytes(path, utf16File(u"a\nb\n" + std::u16string(100, u'c') + u"\n"));
+    std::u16string line;
+    std::vector<std::u16string> lines;
+    while (file.ReadString(line))
+        lines.push_back(line);
+    EXPECT_EQ(file.Problem().fault, quorvik::model::FileFault::TooLarge);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], u"a");
 }
 
 TEST(TextFile, FirstTwoBytesAreSkippedWhateverTheyHold) {
