@@ -193,51 +193,57 @@ int main(int argc, char** argv) {
     });
     // Every exit from outside saves what is pending at once, then goes the tray's way.
     platform::ExitRequests exitRequests([&](platform::ExitReason) { window.RequestExit(); });
-    // Once the window has loaded its skins (the loop runs after its initialisation), a damaged
-    // installation is named file by file on standard error, and told once in the window.
-    QMetaObject::invokeMethod(
-        &qtApp,
-        [&] {
-            std::vector<app::BrokenFile> broken;
-            const std::string skins = platform::ProgramFolder() + "skins/";
-            if (!std::filesystem::is_directory(skins))
-                broken.push_back({skins, "missing"});
-            else
-                for (const ui::SkinProblem& problem : ui::SkinImageProblems())
-                    broken.push_back({problem.path, problem.what});
-            const std::vector<app::BrokenFile> language = app::LanguageFileProblems(platform::ProgramFolder());
-            broken.insert(broken.end(), language.begin(), language.end());
-            std::cerr << app::BrokenFilesReport(broken, "quorvik");
-            if (!broken.empty())
-                window.ShowFileNotice(ui::BrokenInstallationMessage(int(broken.size()), broken.front().path));
-            // A dialog's or popup's picture is loaded when it first opens: one found broken then
-            // is named as it fails, and told in the window too.
-            ui::SetSkinProblemObserver([&window](const ui::SkinProblem& problem) {
-                std::cerr << app::BrokenFilesReport({{problem.path, problem.what}}, "quorvik");
-                window.ShowFileNotice(ui::BrokenInstallationMessage(1, problem.path));
-            });
-        },
-        Qt::QueuedConnection);
+    // Before the first paint only what it needs: once the window is on the screen, a damaged
+    // installation is named file by file on standard error (and told once in the window), and the
+    // virtual mouse's panel is made and shown beside the window. A window that starts hidden
+    // waits for nothing: then it is done as soon as the loop runs.
+    bool painted = false;
+    bool initialised = false;
+    auto afterFirstPaint = [&] {
+        if (std::exchange(initialised, true))
+            return;
+        std::vector<app::BrokenFile> broken;
+        const std::string skins = platform::ProgramFolder() + "skins/";
+        if (!std::filesystem::is_directory(skins))
+            broken.push_back({skins, "missing"});
+        else
+            for (const ui::SkinProblem& problem : ui::SkinImageProblems())
+                broken.push_back({problem.path, problem.what});
+        const std::vector<app::BrokenFile> language = app::LanguageFileProblems(platform::ProgramFolder());
+        broken.insert(broken.end(), language.begin(), language.end());
+        std::cerr << app::BrokenFilesReport(broken, "quorvik");
+        if (!broken.empty())
+            window.ShowFileNotice(ui::BrokenInstallationMessage(int(broken.size()), broken.front().path));
+        // A dialog's or popup's picture is loaded when it first opens: one found broken then
+        // is named as it fails, and told in the window too.
+        ui::SetSkinProblemObserver([&window](const ui::SkinProblem& problem) {
+            std::cerr << app::BrokenFilesReport({{problem.path, problem.what}}, "quorvik");
+            window.ShowFileNotice(ui::BrokenInstallationMessage(1, problem.path));
+        });
+        if (mouse && !panel) {
+            panel = std::make_unique<app::VirtualMousePanel>(*mouse);
+            if (window.window())
+                panel->ShowBeside(window.window()->geometry(), window.window()->windowHandle());
+        }
+    };
     window.SetFirstPaintHook([&] {
         if (options.printStartupMs) {
             std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
             std::fflush(stdout);
         }
+        // After the paint has returned.
+        painted = true;
+        QMetaObject::invokeMethod(&qtApp, afterFirstPaint, Qt::QueuedConnection);
         if (options.exitAfterPaint)
             postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
     });
-
-    if (mouse) {
-        panel = std::make_unique<app::VirtualMousePanel>(*mouse);
-        // Shown once the main window has its place.
-        QMetaObject::invokeMethod(
-            &qtApp,
-            [&] {
-                if (window.window())
-                    panel->ShowBeside(window.window()->geometry(), window.window()->windowHandle());
-            },
-            Qt::QueuedConnection);
-    }
+    QMetaObject::invokeMethod(
+        &qtApp,
+        [&] {
+            if (painted || !window.window() || !window.window()->isVisible())
+                afterFirstPaint();
+        },
+        Qt::QueuedConnection);
 
     window.DoModal();
     // The window is gone; a failure of the last save is told on standard error only.

@@ -3,10 +3,12 @@
 //
 // Usage: skingen <skins folder> <built-in folder> [<icon theme folder>]
 // Each skin is written at its size in units and, as "<name>@2x.<ext>", at twice that size, which
-// the program picks on scaled displays. Built-in pictures go to the second folder together with
+// the program picks on scaled displays; then all of them, decoded, into the skins folder's picture
+// cache. Built-in pictures go to the second folder together with
 // the Qt resource file that lists them. The icon theme folder, when given, receives the program's
 // icon for the desktop as <n>x<n>/apps/quorvik.png and scalable/apps/quorvik.svg (the hicolor
 // theme's layout).
+#include "PictureCacheWriter.h"
 #include "Pictures.h"
 
 #include <QDir>
@@ -113,7 +115,8 @@ int main(int argc, char** argv) {
     qrc.close();
     if (argc == 4)
         ok &= writeIconTheme(QString::fromLocal8Bit(argv[3]));
-    if (!ok)
+    // The skins decoded once, for the program's start.
+    if (!ok || !writePictureCache(skinDir, builtinDir, QStringLiteral(":/quorvik/builtin/")))
         return 1;
     // The stamp tells the build the set is complete.
     QFile stamp(skinDir + "/.generated");

@@ -53,7 +53,6 @@ constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;
 
 // The main background, a built-in picture stretched over the whole window.
 constexpr int kBackgroundResource = 364;
-constexpr int kIconResource = 128;
 constexpr std::uint32_t kDestroyPauseMs = 50;
 
 // Which area of the window owns the messages of a range of ids.
@@ -139,7 +138,7 @@ bool CQuorvikDlg::OnInitDialog() {
         setup.owner = hwnd();
         setup.message = kMsgTrayNotify;
         setup.iconId = kTrayIconId;
-        setup.icon = QIcon(QPixmap::fromImage(BuiltinImage(kIconResource)));
+        setup.icon = WindowIcon();
         setup.tip = QString::fromUtf16(kTrayTip);
         setup.menu = {{kCmdTrayOpen, QString::fromStdU16String(model::LanguageText(kTextTrayOpen))},
                       {0, {}},

@@ -87,9 +87,8 @@ void CDlgBase::DestroyWindow() {
 
 bool CDlgBase::OnInitDialog() {
     window_->setTitle(QStringLiteral("Gaming Mouse"));
-    QImage icon = BuiltinImage(128);
-    if (!icon.isNull())
-        window_->setWindowIcon(QIcon(QPixmap::fromImage(icon)));
+    if (!WindowIcon().isNull())
+        window_->setWindowIcon(WindowIcon());
     // Ten points at the screen's vertical resolution, weight 600, the language's face.
     double dpi = 96.0;
     if (auto* screen = QGuiApplication::primaryScreen())

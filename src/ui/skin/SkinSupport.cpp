@@ -2,11 +2,14 @@
 
 #include "model/LanguageTable.h"
 #include "platform/ProcessGlobals.h"
+#include "ui/skin/PictureCache.h"
+#include "ui/skin/PictureCacheFormat.h"
 
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHash>
 #include <QImageReader>
+#include <QPixmap>
 #include <QSet>
 
 #include <algorithm>
@@ -71,19 +74,40 @@ void noteMissing(const std::string& path) {
     noteBroken(path, whatIsWrong(QString::fromStdString(path)));
 }
 
+// Mean colours of the pictures taken from the cache, which has them worked out, by image.
+QHash<qint64, QRgb>& cachedMeans() {
+    static QHash<qint64, QRgb> means;
+    return means;
+}
+
 // Decoded pictures by file, shared by the controls that show them (a QImage shares its pixels
 // when copied): the main window alone uses many pictures several times (twelve selectors, eight
 // DPI levels), and each is decoded and held once. A picture that only this table still holds
-// is let go at the next decode. The skins do not change while the program runs.
-QImage decodeShared(const QString& file) {
+// is let go at the next decode. The skins do not change while the program runs. The picture
+// cache has most of them decoded already.
+QHash<QString, QImage>& decodedTable() {
     static QHash<QString, QImage> table;
-    // A picture that did not decode is not tried again by every control that shows it.
+    return table;
+}
+// A picture that did not decode is not tried again by every control that shows it.
+QSet<QString>& failedTable() {
     static QSet<QString> failed;
+    return failed;
+}
+
+QImage decodeShared(const QString& file) {
+    auto& table = decodedTable();
+    auto& failed = failedTable();
     if (auto it = table.constFind(file); it != table.constEnd())
         return it.value();
     if (failed.contains(file))
         return {};
-    QImage image(file);
+    QRgb mean = 0;
+    QImage image = CachedPicture(file, &mean);
+    if (!image.isNull())
+        cachedMeans().insert(image.cacheKey(), mean);
+    else
+        image = QImage(file);
     if (image.isNull()) {
         failed.insert(file);
         return image;
@@ -102,6 +126,11 @@ const std::vector<SkinProblem>& SkinImageProblems() {
 }
 SkinProblemObserver SetSkinProblemObserver(SkinProblemObserver observer) {
     return std::exchange(problemObserver(), std::move(observer));
+}
+
+void ForgetDecodedPictures() {
+    decodedTable().clear();
+    failedTable().clear();
 }
 
 void ClearMissingSkinImages() {
@@ -173,6 +202,8 @@ void SkinImage::setImage(QImage image) {
 bool SkinFilePresent(const std::string& path) {
     // Its header only: the picture itself is decoded when first shown.
     const QString file = QString::fromStdString(path);
+    if (!CachedPicture(file).isNull())
+        return true;
     const QFileInfo info(file);
     QImageReader reader(file);
     const QSize size = info.isFile() && info.size() > 0 && info.size() <= kMaxSkinFileBytes ? reader.size() : QSize();
@@ -209,6 +240,14 @@ QImage BuiltinImage(int resourceId, bool doubleSize) {
     return decodeShared(QStringLiteral(":/quorvik/builtin/%1%2.png").arg(resourceId).arg(doubleSize ? "@2x" : ""));
 }
 
+const QIcon& WindowIcon() {
+    static const QIcon icon = [] {
+        const QImage picture = BuiltinImage(128);
+        return picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
+    }();
+    return icon;
+}
+
 QFont ControlFont(int height, const std::u16string& face) {
     const std::u16string& name = face.empty() ? model::FontFace() : face;
     int cell = height > 0 ? height : model::FontHeight();
@@ -223,18 +262,9 @@ QFont ControlFont(int height, const std::u16string& face) {
 QColor MeanColor(const QImage& image) {
     if (image.isNull())
         return QColor();
-    QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    std::uint64_t r = 0, g = 0, b = 0;
-    for (int y = 0; y < rgb.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            r += qRed(line[x]);
-            g += qGreen(line[x]);
-            b += qBlue(line[x]);
-        }
-    }
-    std::uint64_t count = std::uint64_t(rgb.width()) * std::uint64_t(rgb.height());
-    return QColor(int(r / count), int(g / count), int(b / count));
+    if (auto it = cachedMeans().constFind(image.cacheKey()); it != cachedMeans().constEnd())
+        return QColor(it.value());
+    return QColor(picture_cache::MeanRgb(image));
 }
 
 void DrawSingleLine(QPainter& p, const QRect& box, const QString& text, const QColor& colour, const QFont& font,

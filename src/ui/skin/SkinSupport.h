@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QImage>
 #include <QPainter>
 
@@ -102,6 +103,9 @@ struct SkinProblem {
 };
 const std::vector<SkinProblem>& SkinImageProblems();
 void ClearMissingSkinImages();
+// Lets go of every decoded picture this table holds, so that the next load decodes (or takes
+// from the picture cache) afresh: for the tests that compare the two.
+void ForgetDecodedPictures();
 // Told of every picture found broken from now on (each once): pictures of dialogs and popups
 // load when they first open, after the start's check of the installation. Returns the observer
 // it replaces; an empty one stops it.
@@ -112,6 +116,10 @@ SkinProblemObserver SetSkinProblemObserver(SkinProblemObserver observer);
 // 364 main window background); a null image when there is none. `doubleSize` asks for the
 // twin drawn at twice the size (none for the icon).
 QImage BuiltinImage(int resourceId, bool doubleSize = false);
+
+// The program's icon (built-in picture 128) for every window and the tray: made once, so that
+// each window that opens shares it instead of making and sending a picture of its own.
+const QIcon& WindowIcon();
 
 // The font the controls start with: face, height and character set of the language settings.
 // `height` is the cell height in pixels (ascent plus descent); 0 takes the global one.
