@@ -209,6 +209,14 @@ void CMacroManagerDlg::onHookEvent(WPARAM wParam, LPARAM lParam) {
     // hook has a key code; and events still queued when a recording stopped belong to none.
     if (wParam > 0xFF || !recording_)
         return;
+    // Pause ends the recording from the keyboard, as the record button does, and is the one key
+    // not recorded (every other key is the macro's while it records).
+    if (wParam == kStopRecordingKey) {
+        if (!(std::uint32_t(lParam) & 0x80000000u))
+            if (CCheckButton* button = recordButton())
+                button->Press();
+        return;
+    }
     model::MacroRecord* macro = SelectedMacro();
     if (!macro)
         return;
