@@ -66,9 +66,13 @@ protected:
 TEST_F(MainWindowKeysTest, TabGoesDownTheLeftColumnToTheDpiLevelsWhereSpaceWritesOneReport) {
     start("0", {Form::Wired});
     takeCodes();
-    const std::vector<int> passed = tabTo(kDpiLevelCheck);
-    // The left column first, its selectors top to bottom; nothing of the pages or the title bar.
+    std::vector<int> passed = tabTo(kDpiLevelCheck);
+    // The left column first, its selectors top to bottom; of the pages only the DPI page's
+    // header above its first check, nothing of the title bar.
     std::vector<int> selectors;
+    ASSERT_FALSE(passed.empty());
+    EXPECT_EQ(passed.back(), kHeaderDpi);
+    passed.pop_back();
     for (int id : passed) {
         const ui::Rect r = dlg().FindControl(id)->rect();
         EXPECT_LT(r.left, ui::Scaled(ui::layout::kColumnLeft)) << id;
@@ -117,7 +121,7 @@ TEST_F(MainWindowKeysTest, FiveWheelNotchesOnTheDebounceSliderWriteOneReportAfte
     clickControl(kHeaderDebounce);
     loop.advance(300);
     takeCodes();
-    const int before = mouse_->state().debounceMs;
+    const int before = dlg().FindControlAs<ui::CSliderControl>(kDebounceSlider)->GetValue() * 2; // 2 ms a stop
     wheelOn(kDebounceSlider, 5);
     EXPECT_TRUE(takeCodes().empty()) << "written while the wheel turned";
     loop.advance(ui::kStepPauseMs + 300);

@@ -168,6 +168,7 @@ void CMacroManagerDlg::startRecording() {
     hook_.StartHook(hwnd());
     recording_ = true;
     recordingState_ = {};
+    pressedWhileRecording_.reset();
     // The entries stay where they are; only the counts start again.
     macro->MacroActionNum = 0;
     macro->MacroCommandActionNum = 0;
@@ -220,6 +221,13 @@ void CMacroManagerDlg::onHookEvent(WPARAM wParam, LPARAM lParam) {
     model::MacroRecord* macro = SelectedMacro();
     if (!macro)
         return;
+    if (wParam < kFirstMouseCode) {
+        const bool release = std::uint32_t(lParam) & 0x80000000u;
+        if (!release)
+            pressedWhileRecording_.set(wParam);
+        else if (!pressedWhileRecording_.test(wParam))
+            return;
+    }
     const bool delays = FindControlAs<CCheckButton>(kIdRecordDelays)->IsChecked();
     switch (macro::RecordEvent(*macro, recordingState_, std::uint8_t(wParam), std::uint32_t(lParam), delays)) {
     case macro::RecordResult::Appended:

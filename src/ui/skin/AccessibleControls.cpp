@@ -179,7 +179,8 @@ public:
         s.disabled = control_->isDisabled();
         s.invisible = !control_->isLive() || !window_->isVisible();
         s.focusable = control_->TakesFocus();
-        s.focused = dialog->FocusedControl() == control_;
+        // Focused for a screen reader only in the window that has the keyboard.
+        s.focused = dialog->FocusedControl() == control_ && window_->isActiveWindow();
         if (const std::optional<bool> checked = control_->CheckedState()) {
             if (control_->IsExpander()) {
                 s.expandable = true;
