@@ -116,6 +116,31 @@ TEST_F(MainWindowKeysTest, EnterOpensASelectorsMenuWhereArrowsAndEnterChooseAndE
     EXPECT_EQ(dlg().FindControl(kFirstButtonSelector + 1)->text(), model::LanguageText(22));
 }
 
+TEST_F(MainWindowKeysTest, RightOpensASubmenuWhoseEntriesTheKeysThenChoose) {
+    start("0", {Form::Wired});
+    takeCodes();
+    tabTo(kFirstButtonSelector + 4);
+    key(Qt::Key_Return);
+    const platform::WindowHandle menu = dlg().Popup(kPopupSlotControl);
+    ASSERT_NE(menu, 0u);
+    QWidget* keys = platform::NativeWindow::fromHandle(menu); // submenus never take the keyboard
+    for (int i = 0; i < 6; ++i)
+        key(keys, Qt::Key_Down); // to "DPI Functions"
+    key(keys, Qt::Key_Right);
+    const platform::WindowHandle sub = dlg().Popup(ui::SubMenuOf(model::KeyMenu::Dpi)->popupSlot);
+    ASSERT_NE(sub, 0u);
+    key(keys, Qt::Key_Left); // back: the submenu folds
+    EXPECT_EQ(dlg().Popup(ui::SubMenuOf(model::KeyMenu::Dpi)->popupSlot), 0u);
+    key(keys, Qt::Key_Right);
+    key(keys, Qt::Key_Down);
+    key(keys, Qt::Key_Down);
+    key(keys, Qt::Key_Return); // its second entry
+    loop.advance(300);
+    EXPECT_EQ(takeCodes(), Codes{device::kCmdButton});
+    EXPECT_EQ(dlg().FindControl(kFirstButtonSelector + 4)->text(), model::LanguageText(41));
+    EXPECT_EQ(dlg().Popup(kPopupSlotControl), 0u);
+}
+
 TEST_F(MainWindowKeysTest, FiveWheelNotchesOnTheDebounceSliderWriteOneReportAfterThePause) {
     start("0", {Form::Wired});
     clickControl(kHeaderDebounce);
