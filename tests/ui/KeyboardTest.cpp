@@ -2,7 +2,10 @@
 // delivers to a window: each key ends in exactly the messages a click or a drag sends.
 #include "UiTestSupport.h"
 
+#include "macro/MacroLibrary.h"
+#include "model/Text.h"
 #include "platform/qt/KeyboardHook.h"
+#include "ui/macro/ListScrolling.h"
 #include "ui/macro/Lists.h"
 #include "ui/skin/Buttons.h"
 #include "ui/skin/Displays.h"
@@ -218,6 +221,58 @@ TEST_F(KeyboardTest, EscapePressesTheCloseButtonExceptWhileAKeyCaptureRuns) {
     EXPECT_TRUE(dlg.of(kDialogCloseId).empty());
     EXPECT_FALSE(dlg.IsOpen());
     hook.StopHook();
+}
+
+// A dialog that scrolls its tree by its bar, as the macro windows do.
+class TreeDlg : public RecordingDlg {
+public:
+    LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override {
+        if (message == 2021)
+            if (auto first = ScrollBarMoved(*FindControlAs<CVScrollBar>(2021), wParam, lParam))
+                FindControlAs<CEditShowList>(2015)->SetFirstVisibleRow(*first);
+        return RecordingDlg::handleMessage(message, wParam, lParam);
+    }
+};
+
+TEST_F(KeyboardTest, TreeArrowsSelectRowsAsClicksAndScrollThemIntoViewByTheBar) {
+    auto& library = macro::TheMacroLibrary();
+    library.Clear();
+    library.AddFolderAt(macro::MacroLocation::At(0), u"Games", false);
+    library.AddMacroAt(macro::MacroLocation::At(0, 0), u"Inside", std::make_unique<model::MacroRecord>());
+    for (int i = 1; i < 8; ++i)
+        library.AddMacroAt(macro::MacroLocation::At(i), u"M" + model::DecimalText(i),
+                           std::make_unique<model::MacroRecord>());
+    TreeDlg trees;
+    trees.Create();
+    auto* tree = trees.AddControl(1, std::make_unique<CEditShowList>(trees.hwnd(), 2015, Rect{0, 0, 200, 40}, library));
+    auto* bar = trees.AddControl(1, std::make_unique<CVScrollBar>(trees.hwnd(), 2021, Rect{200, 0, 214, 40}));
+    tree->SetWheelTarget(bar);
+    bar->SetScroll(0, tree->VisibleRows(), 8);
+    ASSERT_EQ(tree->VisibleRows(), 2);
+    trees.SetFocusTo(tree);
+    auto press = [&](unsigned vk) { trees.NavigateKey(vk, 0); };
+
+    press(VK_DOWN);
+    press(VK_DOWN);
+    press(VK_DOWN); // the fourth row: one press of the bar's down arrow, then the click on it
+    EXPECT_EQ(tree->SelectedRow(), 2);
+    EXPECT_EQ(tree->FirstVisibleRow(), 1);
+    EXPECT_EQ(macro::CurrentMacroLocation(), macro::MacroLocation::At(2));
+    EXPECT_EQ(trees.of(2021), (std::vector<Sent>{{2021, kScrollLineDown, kCodeDown}, {2021, 0, kCodeClick}}));
+    EXPECT_EQ(trees.of(2015).size(), 3u); // a click each
+    EXPECT_EQ(trees.of(2015).back(), (Sent{2015, 0, kCodeClick}));
+
+    press(VK_END);
+    EXPECT_EQ(tree->SelectedRow(), 7);
+    EXPECT_EQ(tree->FirstVisibleRow(), 6);
+    press(VK_HOME);
+    EXPECT_EQ(tree->FirstVisibleRow(), 0);
+    EXPECT_EQ(macro::CurrentMacroLocation(), macro::MacroLocation::At(0));
+    press(VK_RETURN); // the folder opens, as on a double-click
+    EXPECT_EQ(tree->Rows().size(), 9u);
+    EXPECT_EQ(trees.of(2015).back(), (Sent{2015, 0, kCodeDoubleClick}));
+    EXPECT_EQ(tree->AccessRowText(1), u"Inside");
+    library.Clear();
 }
 
 class MenuPopup : public CWndPopup {
