@@ -76,8 +76,8 @@ TEST_P(FocusMarkLookTest, TheMarkShowsAfterTheKeyboardAndStandsOutAtEveryStop) {
     EXPECT_GE(drawn, int(points.size()) * 9 / 10);
     if (const char* dir = std::getenv("QV_RENDER_DIR")) {
         // The DPI page with the mark on its first level, as the documentation shows it.
-        const QRect page = QRect(check.left, check.top, 1, 1).adjusted(-ui::Scaled(20), -ui::Scaled(40),
-                                                                       ui::Scaled(250), ui::Scaled(190));
+        const QRect page = QRect(check.left, check.top, 1, 1)
+                               .adjusted(-ui::Scaled(20), -ui::Scaled(40), ui::Scaled(250), ui::Scaled(190));
         marked.copy(page).save(QString::fromStdString(std::string(dir) + "/focus-mark" + look() + ".png"));
     }
 

@@ -140,8 +140,8 @@ TEST_F(KeyboardTest, SliderKeysDragAndReleaseOnceInputPauses) {
     loop.advance(kStepPauseMs - 1);
     key(Qt::Key_Left); // the wait starts again
     loop.advance(kStepPauseMs - 1);
-    EXPECT_EQ(dlg.sent, (std::vector<Sent>{{3200, 6, kCodeDragValue}, {3200, 7, kCodeDragValue},
-                                           {3200, 6, kCodeDragValue}}));
+    EXPECT_EQ(dlg.sent,
+              (std::vector<Sent>{{3200, 6, kCodeDragValue}, {3200, 7, kCodeDragValue}, {3200, 6, kCodeDragValue}}));
     loop.advance(1);
     EXPECT_EQ(dlg.sent.back(), (Sent{3200, 0, kCodeClick}));
     EXPECT_EQ(slider->GetValue(), 6);
@@ -152,8 +152,10 @@ TEST_F(KeyboardTest, SliderKeysDragAndReleaseOnceInputPauses) {
     key(Qt::Key_PageDown);
     key(Qt::Key_Home);
     loop.advance(kStepPauseMs);
-    EXPECT_EQ(dlg.sent, (std::vector<Sent>{{3200, 10, kCodeDragValue}, {3200, 9, kCodeDragValue},
-                                           {3200, 0, kCodeDragValue}, {3200, 0, kCodeClick}}));
+    EXPECT_EQ(
+        dlg.sent,
+        (std::vector<Sent>{
+            {3200, 10, kCodeDragValue}, {3200, 9, kCodeDragValue}, {3200, 0, kCodeDragValue}, {3200, 0, kCodeClick}}));
 
     // A click while a step waits: the release goes first, then the mouse's own messages.
     dlg.sent.clear();
@@ -207,8 +209,8 @@ TEST_F(KeyboardTest, EscapePressesTheCloseButtonExceptWhileAKeyCaptureRuns) {
     add<CImageButton>(kDialogCloseId, Rect{370, 4, 392, 26}, u"");
     add<CCheckButton>(10, Rect{10, 50, 110, 70}, u"left");
     key(Qt::Key_Escape);
-    EXPECT_EQ(dlg.of(kDialogCloseId),
-              (std::vector<Sent>{{kDialogCloseId, kDialogCloseId, kCodeDown}, {kDialogCloseId, kDialogCloseId, kCodeClick}}));
+    EXPECT_EQ(dlg.of(kDialogCloseId), (std::vector<Sent>{{kDialogCloseId, kDialogCloseId, kCodeDown},
+                                                         {kDialogCloseId, kDialogCloseId, kCodeClick}}));
 
     dlg.sent.clear();
     CKeyboardHook hook;

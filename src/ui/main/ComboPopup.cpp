@@ -4,10 +4,10 @@
 #include "platform/Messages.h"
 #include "platform/qt/NativeWindow.h"
 #include "platform/qt/UiLoop.h"
-#include "ui/skin/DlgBase.h"
 #include "ui/main/MainIds.h"
 #include "ui/rules/ButtonAssignment.h"
 #include "ui/rules/WindowPlacement.h"
+#include "ui/skin/DlgBase.h"
 
 #include <QFontMetrics>
 
@@ -208,8 +208,7 @@ bool CComboPopup::OnLButtonUp(int x, int y) {
 
 CWndPopup* CComboPopup::openSubMenu() const {
     const rules::ButtonMenuEntry* entry = subMenuEntry_ ? rules::ButtonMenuEntryAt(*subMenuEntry_) : nullptr;
-    const SubMenuInfo* info =
-        entry && entry->kind == rules::EntryKind::SubMenu ? SubMenuOf(entry->subMenu) : nullptr;
+    const SubMenuInfo* info = entry && entry->kind == rules::EntryKind::SubMenu ? SubMenuOf(entry->subMenu) : nullptr;
     auto* owner = platform::WindowFromHandle(Owner());
     auto* dialog = owner ? dynamic_cast<CDlgBase*>(owner->owner()) : nullptr;
     auto* window = info && dialog ? platform::WindowFromHandle(dialog->Popup(info->popupSlot)) : nullptr;

@@ -314,8 +314,8 @@ void CDlgBase::DrawFocusMark(QPainter& p) const {
     if (!focused)
         return;
     const int width = std::max(2, Scaled(kFocusMarkUnits));
-    const QRectF box = QRectF(FocusMarkRect(focused->rect())).adjusted(width / 2.0, width / 2.0, -width / 2.0,
-                                                                       -width / 2.0);
+    const QRectF box =
+        QRectF(FocusMarkRect(focused->rect())).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0);
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(FocusMarkColour(), width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
