@@ -13,7 +13,7 @@ atspi_launcher=/usr/libexec/at-spi-bus-launcher
 atspi_python=/usr/bin/python3
 
 atspi_need() {
-    x11_need dbus-run-session xdotool
+    x11_need dbus-run-session dbus-update-activation-environment xdotool
     [ -x "$atspi_launcher" ] || x11_skip "at-spi-bus-launcher missing (at-spi2-core)"
     "$atspi_python" -c 'import pyatspi' 2>/dev/null || x11_skip "pyatspi missing (python3-pyatspi)"
 }
@@ -26,6 +26,10 @@ atspi_start_session() {
 }
 
 atspi_start_bus() {
+    # The session bus started before the X server: what it starts (the accessibility bus and its
+    # registry) must find the display.
+    dbus-update-activation-environment DISPLAY XAUTHORITY >/dev/null 2>&1 ||
+        x11_fail "the session bus took no display"
     "$atspi_launcher" --launch-immediately >/dev/null 2>&1 &
     x11_track $!
     # Qt asks the session whether a screen reader runs; here one always does.

@@ -56,14 +56,24 @@ tab_to() {
     done
     x11_fail "Tab never reached '$1' (last: $answer)"
 }
-gap() { sleep 0.6; } # parts the bursts of reports of two steps
+gap() { sleep 0.5; } # parts the bursts of reports of two steps
+# Waits until the focus is on a control whose role matches $1 (a window that opens takes a moment).
+wait_role() {
+    local i answer
+    for i in $(seq 1 100); do
+        answer=$(focus)
+        [[ "${answer%%|*}" =~ ^($1)$ ]] && return 0
+        sleep 0.05
+    done
+    x11_fail "the focus never reached a $1 (last: $answer)"
+}
 
 tab_to "Right Button"
 echo "the second button selector after $tabs Tabs"
 xdotool key Return
-sleep 0.4
+sleep 0.3
 xdotool key Down Down Down
-sleep 0.2
+sleep 0.1
 xdotool key Return
 gap
 tab_to "DPI level 1"
@@ -72,29 +82,29 @@ xdotool key space
 gap
 tab_to "Macro Manager"
 xdotool key space
-sleep 0.8
+sleep 0.5
 tab_to "New Macro"
 xdotool key space
-sleep 0.6
+wait_role "text|entry" # the name dialog's field
 xdotool type --delay 30 Keys
 xdotool key Return
-sleep 0.4
+sleep 0.3
 tab_to "Record"
 xdotool key space
-sleep 0.3
+sleep 0.2
 # Keys the window would otherwise take: Tab, Space and the arrows are the macro's now.
 xdotool key --delay 60 a Tab space Left b
-sleep 0.3
+sleep 0.2
 xdotool key Pause
-sleep 0.3
+sleep 0.2
 xdotool key Escape
-sleep 0.6
+sleep 0.4
 echo "focus after the manager closed: $(focus)"
 
 # Five notches on the debounce slider: its page opened with the keyboard, the pointer over it.
 tab_to "Key Debounce"
 xdotool key space
-sleep 0.4
+sleep 0.3
 echo "where slider|Debounce time" >&"${ATSPI[1]}"
 read -r -t 10 sx sy <&"${ATSPI[0]}" || x11_fail "AT-SPI did not answer"
 [ "$sx" != none ] || x11_fail "no debounce slider"
@@ -103,7 +113,7 @@ for i in 1 2 3 4 5; do
     xdotool click 4
     sleep 0.05
 done
-sleep 0.8
+sleep 0.6
 
 exec {ATSPI[1]}>&-
 atspi_quit

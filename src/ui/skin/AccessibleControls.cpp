@@ -21,6 +21,8 @@ namespace {
 
 using platform::NativeWindow;
 
+constexpr int kTitleStripUnits = 32; // the dialogs' title strip, as the focus order has it
+
 CDlgBase* DialogOf(QWidget* widget) {
     auto* window = qobject_cast<NativeWindow*>(widget);
     return window ? dynamic_cast<CDlgBase*>(window->owner()) : nullptr;
@@ -239,7 +241,7 @@ public:
         else if (name == decreaseAction())
             dialog->PerformStep(control_, -1);
         else
-            dialog->PerformPress(control_);
+            dialog->PostPress(control_);
     }
     QStringList keyBindingsForAction(const QString& name) const override {
         if (name == pressAction() || name == toggleAction() || name == showMenuAction())
@@ -309,6 +311,16 @@ public:
     explicit DialogAccessible(QWidget* window)
         : QAccessibleWidget(window, window->parentWidget() ? QAccessible::Dialog : QAccessible::Window) {}
 
+    // The caption in the dialog's title strip names it (every window's title is the program's).
+    QString text(QAccessible::Text t) const override {
+        CDlgBase* dialog = DialogOf(widget());
+        if (t == QAccessible::Name && dialog && widget()->parentWidget())
+            for (CControlBase* c : dialog->ReadingOrder())
+                if (c->Role() == AccessRole::Label && c->rect().bottom <= Scaled(kTitleStripUnits) &&
+                    !c->AccessibleName().empty())
+                    return QString::fromStdU16String(c->AccessibleName());
+        return QAccessibleWidget::text(t);
+    }
     int childCount() const override { return int(children().size()); }
     QAccessibleInterface* child(int index) const override {
         const auto list = children();

@@ -64,7 +64,7 @@ public:
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (CWndPopup* p = popup(); p && name == pressAction())
-            p->ChooseItem(index_);
+            p->PostChooseItem(index_);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {QStringLiteral("Return")}; }
 

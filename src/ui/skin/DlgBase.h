@@ -150,6 +150,9 @@ public:
     // What assistive technology asks of a control, done as the keys do it: a press, a step of
     // its value (released after the pause like a key's). False when the control took nothing.
     bool PerformPress(CControlBase* control);
+    // The press, made once the loop gets to it: what it opens (a modal dialog) runs outside the
+    // caller, which a screen reader's request must not wait on.
+    void PostPress(CControlBase* control);
     bool PerformStep(CControlBase* control, int delta);
     // Every described control (a role other than none) that shows, in reading order.
     std::vector<CControlBase*> ReadingOrder() const;
@@ -217,6 +220,7 @@ private:
     bool moveFocus(bool forward);
     bool moveInGroup(CControlBase& from, bool forward);
     void armStep(CControlBase* control);
+    WindowHandle inputHandle();
     void announceFocus();
     void announceChanges();
     bool owns(const CControlBase* control) const;

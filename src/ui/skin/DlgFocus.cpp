@@ -21,14 +21,19 @@ DialogObserver* g_observer = nullptr;
 constexpr std::uint32_t kFocusMarkRgb = 0x8FD6FF;
 constexpr int kFocusMarkUnits = 2; // line width; the mark stands this far outside the control too
 constexpr unsigned kStepTimerId = 1;
+constexpr unsigned kMsgPressLater = WM_USER + 1; // wParam: the control
 constexpr int kTitleStripUnits = 32;
 
+// The dialog's own input on a handle of its own: the step's release timer and the presses asked
+// from outside, clear of the dialogs' timer ids and message numbers.
 class StepTimer : public MessageHandler {
 public:
     explicit StepTimer(CDlgBase& dialog) : dialog_(dialog) {}
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM) override {
         if (message == WM_TIMER && wParam == kStepTimerId)
             dialog_.FinishStep();
+        if (message == kMsgPressLater)
+            dialog_.PerformPress(reinterpret_cast<CControlBase*>(wParam)); // checks it is still there
         return 0;
     }
 
@@ -275,14 +280,24 @@ void CDlgBase::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void CDlgBase::armStep(CControlBase* control) {
-    if (stepping_ && stepping_ != control)
-        FinishStep();
-    stepping_ = control;
+WindowHandle CDlgBase::inputHandle() {
     if (!stepTimer_) {
         stepTimer_ = std::make_unique<StepTimer>(*this);
         stepTimerHandle_ = UiLoop().registerWindow(stepTimer_.get());
     }
+    return stepTimerHandle_;
+}
+
+void CDlgBase::PostPress(CControlBase* control) {
+    if (control && owns(control))
+        UiLoop().post(inputHandle(), kMsgPressLater, reinterpret_cast<WPARAM>(control), 0);
+}
+
+void CDlgBase::armStep(CControlBase* control) {
+    if (stepping_ && stepping_ != control)
+        FinishStep();
+    stepping_ = control;
+    inputHandle();
     // Each step restarts the wait: the release comes once, after the last step.
     UiLoop().setTimer(stepTimerHandle_, kStepTimerId, kStepPauseMs);
 }

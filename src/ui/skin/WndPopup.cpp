@@ -196,6 +196,15 @@ int CWndPopup::NextItem(int from, bool down) const {
     return -1;
 }
 
+namespace {
+constexpr unsigned kMsgChooseLater = WM_USER + 0x70; // to the popup itself: wParam the item
+} // namespace
+
+void CWndPopup::PostChooseItem(int index) {
+    if (handle_)
+        UiLoop().post(handle_, kMsgChooseLater, WPARAM(index), 0);
+}
+
 void CWndPopup::ChooseItem(int index) {
     if (index < 0 || index >= int(items_.size()) || items_[std::size_t(index)].separator)
         return;
@@ -294,6 +303,9 @@ LRESULT CWndPopup::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_KEYDOWN:
         return OnKey(unsigned(wParam)) ? 1 : 0;
+    case kMsgChooseLater:
+        ChooseItem(int(wParam));
+        return 0;
     case WM_ACTIVATE:
         if (wParam == WA_INACTIVE)
             onDeactivated();

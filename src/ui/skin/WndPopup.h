@@ -77,6 +77,9 @@ public:
     // Chooses item `index` as the pointer would: onto it, then a click. The popup may be gone
     // when this returns.
     void ChooseItem(int index);
+    // The same once the loop gets to it (a screen reader's request does not wait on a dialog
+    // the choice opens).
+    void PostChooseItem(int index);
 
 protected:
     virtual void DrawItems(QPainter& p, const Rect& client);
