@@ -187,15 +187,13 @@ public:
         s.focusable = control_->TakesFocus();
         // Focused for a screen reader only in the window that has the keyboard.
         s.focused = dialog->FocusedControl() == control_ && window_->isActiveWindow();
-        if (const std::optional<bool> checked = control_->CheckedState()) {
-            if (control_->IsExpander()) {
-                s.expandable = true;
-                s.expanded = *checked;
-                s.collapsed = !*checked;
-            } else {
-                s.checkable = true;
-                s.checked = *checked;
-            }
+        if (const std::optional<bool> expanded = control_->ExpandedState()) {
+            s.expandable = true;
+            s.expanded = *expanded;
+            s.collapsed = !*expanded;
+        } else if (const std::optional<bool> checked = control_->CheckedState()) {
+            s.checkable = true;
+            s.checked = *checked;
         }
         if (control_->Role() == AccessRole::ComboBox)
             s.hasPopup = true;

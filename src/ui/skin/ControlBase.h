@@ -130,6 +130,9 @@ public:
     // A header that opens and closes what lies below it: expanded while checked.
     void SetExpander(bool expander) { expander_ = expander; }
     bool IsExpander() const { return expander_; }
+    // Open or closed for what opens something: an expander's page, a selector's list; none for
+    // the rest.
+    virtual std::optional<bool> ExpandedState() const { return expander_ ? CheckedState() : std::nullopt; }
     // Rows of lists and trees, for assistive technology.
     virtual int AccessRowCount() const { return 0; }
     virtual std::u16string AccessRowText(int row) const {
