@@ -78,9 +78,34 @@ inline constexpr int IDCANCEL = 2;
 // Edit-field notification (high word of WM_COMMAND's wParam; the low word is the field's id).
 inline constexpr unsigned EN_CHANGE = 0x0300;
 
-// Virtual keys the dialogs filter.
+// Virtual keys the dialogs filter and the keyboard navigation uses.
+inline constexpr unsigned VK_TAB = 0x09;
 inline constexpr unsigned VK_RETURN = 0x0D;
 inline constexpr unsigned VK_ESCAPE = 0x1B;
+inline constexpr unsigned VK_SPACE = 0x20;
+inline constexpr unsigned VK_PRIOR = 0x21; // PageUp
+inline constexpr unsigned VK_NEXT = 0x22;  // PageDown
+inline constexpr unsigned VK_END = 0x23;
+inline constexpr unsigned VK_HOME = 0x24;
+inline constexpr unsigned VK_LEFT = 0x25;
+inline constexpr unsigned VK_UP = 0x26;
+inline constexpr unsigned VK_RIGHT = 0x27;
+inline constexpr unsigned VK_DOWN = 0x28;
+
+// Modifiers held with a key: the lParam of WM_KEYDOWN as the windows deliver it.
+inline constexpr unsigned KEY_SHIFT = 0x1;
+inline constexpr unsigned KEY_CONTROL = 0x2;
+inline constexpr unsigned KEY_ALT = 0x4;
+
+// One notch of a mouse wheel in WM_MOUSEWHEEL's delta (the high word of wParam, signed; the low
+// word holds the MK_ key state, lParam the point in client pixels).
+inline constexpr int WHEEL_DELTA = 120;
+inline constexpr WPARAM MakeWheelParam(int delta, unsigned keys) {
+    return static_cast<WPARAM>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(delta)) << 16) | (keys & 0xFFFF));
+}
+inline constexpr int WheelDelta(WPARAM w) {
+    return static_cast<std::int16_t>((static_cast<std::uint32_t>(w) >> 16) & 0xFFFF);
+}
 
 // Mouse messages carry the point as two signed 16-bit halves: x low, y high.
 inline constexpr LPARAM MakePointParam(int x, int y) {

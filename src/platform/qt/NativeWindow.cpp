@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <algorithm>
@@ -385,10 +386,58 @@ void NativeWindow::closeEvent(QCloseEvent* event) {
         forward(WM_CLOSE, 0, 0);
 }
 
+namespace {
+unsigned modifiersOf(Qt::KeyboardModifiers held) {
+    unsigned modifiers = 0;
+    if (held & Qt::ShiftModifier)
+        modifiers |= KEY_SHIFT;
+    if (held & Qt::ControlModifier)
+        modifiers |= KEY_CONTROL;
+    if (held & Qt::AltModifier)
+        modifiers |= KEY_ALT;
+    return modifiers;
+}
+} // namespace
+
+bool NativeWindow::navigate(unsigned vk, unsigned modifiers) {
+    auto* navigation = dynamic_cast<KeyNavigation*>(owner_);
+    return navigation && handle_ && navigation->NavigateKey(vk, modifiers);
+}
+
 void NativeWindow::keyPressEvent(QKeyEvent* event) {
     unsigned vk = VirtualKeyFromEvent(*event);
-    if (vk == 0 || !forward(WM_KEYDOWN, vk, 0))
+    const unsigned modifiers = modifiersOf(event->modifiers());
+    if (vk != 0 && navigate(vk, modifiers))
+        return;
+    if (vk == 0 || !forward(WM_KEYDOWN, vk, LPARAM(modifiers)))
         QWidget::keyPressEvent(event);
+}
+
+bool NativeWindow::focusNextPrevChild(bool next) {
+    // Tab reaches here from the window and from its edit fields alike.
+    if (navigate(VK_TAB, next ? 0 : KEY_SHIFT))
+        return true;
+    return QWidget::focusNextPrevChild(next);
+}
+
+void NativeWindow::wheelEvent(QWheelEvent* event) {
+    if (!handle_ || kind_ == WindowKind::Overlay) {
+        event->ignore();
+        return;
+    }
+    // Whole notches only: a touchpad's small steps add up to one before anything moves.
+    wheelRest_ += event->angleDelta().y();
+    const int notches = wheelRest_ / WHEEL_DELTA;
+    if (notches == 0)
+        return;
+    wheelRest_ -= notches * WHEEL_DELTA;
+    WPARAM keys = 0;
+    if (event->modifiers() & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (event->modifiers() & Qt::ControlModifier)
+        keys |= MK_CONTROL;
+    const QPoint p = event->position().toPoint();
+    forward(WM_MOUSEWHEEL, MakeWheelParam(notches * WHEEL_DELTA, unsigned(keys)), MakePointParam(p.x(), p.y()));
 }
 
 } // namespace quorvik::platform

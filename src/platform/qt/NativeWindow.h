@@ -4,7 +4,7 @@
 // messages the skinned windows expect: WM_PAINT (with `painter()` valid during the call), mouse
 // buttons, double-clicks, moves, WM_MOUSELEAVE / WM_MOUSEHOVER while tracking is on, WM_ACTIVATE
 // and WM_KILLFOCUS on losing activation, WM_SHOWWINDOW when it is shown (or back from
-// minimised), WM_CLOSE, WM_KEYDOWN and WM_DESTROY. Messages sent or
+// minimised), WM_CLOSE, WM_KEYDOWN (lParam the KEY_ modifiers), WM_MOUSEWHEEL and WM_DESTROY. Messages sent or
 // posted to its handle (timers included) reach the owner the same way.
 #pragma once
 
@@ -17,6 +17,16 @@
 #include <functional>
 
 namespace quorvik::platform {
+
+// An owner that moves the keyboard focus among controls of its own: it sees each key before the
+// key becomes WM_KEYDOWN (Tab and Shift+Tab included, which Qt would otherwise keep), as a
+// dialog's navigation comes before its window's keys. True when it used the key.
+class KeyNavigation {
+public:
+    virtual ~KeyNavigation() = default;
+    // `modifiers`: KEY_SHIFT, KEY_CONTROL, KEY_ALT.
+    virtual bool NavigateKey(unsigned vk, unsigned modifiers) = 0;
+};
 
 enum class WindowKind {
     Dialog, // a frameless top-level window
@@ -90,6 +100,8 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     static constexpr unsigned kHoverTimerId = 0xFFFF0001u;
@@ -97,6 +109,8 @@ private:
     LRESULT forward(unsigned message, WPARAM wParam, LPARAM lParam);
     WPARAM keyState(const QMouseEvent* event) const;
     LPARAM pointOf(const QMouseEvent* event) const;
+    // Tab and Shift+Tab: to a navigating owner, or Qt's own chain of child widgets.
+    bool navigate(unsigned vk, unsigned modifiers);
     void beginCaptionDrag(LPARAM screenPoint);
     // The pointer moved while a move is pending: starts it past the threshold. True once started.
     bool startPendingMove(const QMouseEvent* event);
@@ -119,6 +133,7 @@ private:
     bool dragging_ = false;
     QPoint dragAnchor_;
     QPoint dragOrigin_;
+    int wheelRest_ = 0; // what a fine-grained wheel turned short of a notch
     int invalidations_ = 0;
     int paints_ = 0;
 };

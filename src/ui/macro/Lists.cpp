@@ -1,7 +1,11 @@
 #include "ui/macro/Lists.h"
 
 #include "macro/MacroActionText.h"
+#include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
+#include "ui/skin/Sliders.h"
+
+#include <algorithm>
 
 namespace quorvik::ui {
 
@@ -277,6 +281,116 @@ bool CImageShowList::OnLButtonDblClk(unsigned, int x, int y) {
     if (TakesPoint(x, y))
         NotifySelf(kCodeDoubleClick);
     return false;
+}
+
+// ---- keys ----
+
+namespace {
+// The row a key moves the selection to among `rows`, or -1 for a key that moves none.
+int RowForKey(unsigned vk, int selected, int rows, int visible) {
+    using namespace platform;
+    if (rows <= 0)
+        return -1;
+    int row = selected;
+    switch (vk) {
+    case VK_UP:
+        row = selected < 0 ? 0 : selected - 1;
+        break;
+    case VK_DOWN:
+        row = selected < 0 ? 0 : selected + 1;
+        break;
+    case VK_PRIOR:
+        row = std::max(0, selected) - std::max(1, visible - 1);
+        break;
+    case VK_NEXT:
+        row = std::max(0, selected) + std::max(1, visible - 1);
+        break;
+    case VK_HOME:
+        row = 0;
+        break;
+    case VK_END:
+        row = rows - 1;
+        break;
+    default:
+        return -1;
+    }
+    return std::clamp(row, 0, rows - 1);
+}
+
+// Scrolls `row` into view as presses of the scroll bar's arrows do (the owner moves the list on
+// them), then clicks it at the row's right end, clear of a folder's icon. What a user scrolling
+// and clicking would send.
+void ClickRow(CControlBase& list, CControlBase* bar, int row, int& first, int visible, int rowHeight) {
+    auto* scroll = dynamic_cast<CVScrollBar*>(bar);
+    for (int guard = 0; scroll && guard < 4096 && (row < first || row >= first + visible); ++guard) {
+        const int before = first;
+        scroll->PressArrow(row < first ? kScrollLineUp : kScrollLineDown);
+        if (first == before)
+            break; // the owner did not move the list: click what shows
+    }
+    const Rect& r = list.rect();
+    const int y = r.top + (row - first) * rowHeight + rowHeight / 2;
+    const int x = r.right - 2;
+    if (!r.contains(x, y))
+        return;
+    list.OnLButtonDown(0, x, y);
+    list.OnLButtonUp(0, x, y);
+}
+} // namespace
+
+std::u16string CEditShowList::AccessRowText(int row) const {
+    const std::vector<Row> rows = Rows();
+    return row >= 0 && row < int(rows.size()) ? rows[std::size_t(row)].name : std::u16string();
+}
+
+StepResult CEditShowList::OnKey(unsigned vk, unsigned modifiers) {
+    if (disabled_ || !isLive())
+        return StepResult::Ignored;
+    const int count = int(Rows().size());
+    if (vk == platform::VK_RETURN || vk == platform::VK_SPACE) {
+        if (selected_ < 0 || selected_ >= count || selected_ < first_ || selected_ >= first_ + VisibleRows())
+            return StepResult::Ignored;
+        if (vk == platform::VK_SPACE) {
+            ClickRow(*this, WheelTarget(), selected_, first_, VisibleRows(), RowHeight());
+        } else {
+            const int y = rect_.top + (selected_ - first_) * RowHeight() + RowHeight() / 2;
+            OnLButtonDblClk(0, rect_.right - 2, y);
+        }
+        Invalidate();
+        return StepResult::Done;
+    }
+    const int row = RowForKey(vk, selected_, count, VisibleRows());
+    if (row < 0) {
+        (void)modifiers;
+        return StepResult::Ignored;
+    }
+    ClickRow(*this, WheelTarget(), row, first_, VisibleRows(), RowHeight());
+    Invalidate();
+    return StepResult::Done;
+}
+
+std::u16string CImageShowList::AccessRowText(int row) const {
+    if (!record_ || row < 0 || row >= RowCount())
+        return {};
+    return macro::MacroActionText(record_->GetAction(std::size_t(row)));
+}
+
+StepResult CImageShowList::OnKey(unsigned vk, unsigned) {
+    if (disabled_ || !isLive())
+        return StepResult::Ignored;
+    if (vk == platform::VK_RETURN) {
+        if (selected_ < first_ || selected_ >= first_ + VisibleRows() || selected_ >= RowCount())
+            return StepResult::Ignored;
+        const int y = rect_.top + (selected_ - first_) * RowHeight() + RowHeight() / 2;
+        OnLButtonDblClk(0, rect_.right - 2, y);
+        return StepResult::Done;
+    }
+    const int row = RowForKey(vk, selected_, RowCount(), VisibleRows());
+    if (row < 0)
+        return StepResult::Ignored;
+    ClickRow(*this, WheelTarget(), row, first_, VisibleRows(), RowHeight());
+    Invalidate();
+    return StepResult::Done;
 }
 
 } // namespace quorvik::ui

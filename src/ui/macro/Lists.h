@@ -57,6 +57,14 @@ public:
     bool OnLButtonDblClk(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
 
+    AccessRole Role() const override { return AccessRole::Tree; }
+    int AccessRowCount() const override { return int(Rows().size()); }
+    std::u16string AccessRowText(int row) const override;
+    int AccessSelectedRow() const override { return selected_; }
+    // Up and Down select the row beside, scrolled into view; Enter opens or closes a folder as a
+    // double-click does.
+    StepResult OnKey(unsigned vk, unsigned modifiers) override;
+
 private:
     int iconWidth() const;
     int indent() const;
@@ -97,6 +105,12 @@ public:
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     bool OnLButtonDblClk(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
+
+    AccessRole Role() const override { return AccessRole::List; }
+    int AccessRowCount() const override { return RowCount(); }
+    std::u16string AccessRowText(int row) const override;
+    int AccessSelectedRow() const override { return selected_; }
+    StepResult OnKey(unsigned vk, unsigned modifiers) override;
 
 private:
     const SkinImage& iconFor(const model::MacroAction& action) const;

@@ -37,6 +37,10 @@ inline constexpr int kIdDialogPrompt = 2014;
 inline constexpr int kIdDialogTitle = 2016;
 
 // Messages.
+// The key that stops a recording (Pause); it is never recorded.
+inline constexpr unsigned kStopRecordingKey = 0x13;
+// Codes from here on are the mouse's buttons, not keys.
+inline constexpr unsigned kFirstMouseCode = 0xE0;
 inline constexpr unsigned kMsgHookEvent = platform::kKeyboardHookMessage; // 0x401
 inline constexpr unsigned kMsgOpenInsertMenu = 0x48E;                     // from the insert button
 inline constexpr unsigned kMsgInsertChoice = 0x48F;

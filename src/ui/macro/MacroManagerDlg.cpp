@@ -112,19 +112,22 @@ void CMacroManagerDlg::CreateControls(const Rect&) {
     auto list = std::make_unique<CEditShowList>(
         h, kIdMacroTree, R(kTreePanel.left + 8, kListTop, treeRight, kListBottom), macro::TheMacroLibrary());
     list->SetFolderImages(SkinFile("foldr_open.png"), SkinFile("foldr_close.png"));
-    AddControl(1, std::move(list));
-    AddControl(1, std::make_unique<CVScrollBar>(h, kIdTreeScroll,
-                                                R(treeRight, kListTop, treeRight + kScrollWidth, kListBottom)));
+    CEditShowList* treeList = AddControl(1, std::move(list));
+    treeList->SetWheelTarget(
+        AddControl(1, std::make_unique<CVScrollBar>(h, kIdTreeScroll,
+                                                    R(treeRight, kListTop, treeRight + kScrollWidth, kListBottom))));
     button(kIdNewMacro, R(16, kButtonTop, 94, kButtonBottom), kTextNewMacroButton);
     button(kIdDeleteItem, R(98, kButtonTop, 176, kButtonBottom), kTextDeleteButton);
 
     // The actions of the selected macro.
     heading(2104, kActionPanel.left + 8, 45, kActionPanel.right - 8, kTextActionsHeading);
     const double actionsRight = kActionPanel.right - 8 - kScrollWidth;
-    AddControl(1, std::make_unique<CImageShowList>(h, kIdActionList,
-                                                   R(kActionPanel.left + 8, kListTop, actionsRight, kListBottom)));
-    AddControl(1, std::make_unique<CVScrollBar>(h, kIdActionScroll,
-                                                R(actionsRight, kListTop, actionsRight + kScrollWidth, kListBottom)));
+    CImageShowList* actionList =
+        AddControl(1, std::make_unique<CImageShowList>(h, kIdActionList,
+                                                       R(kActionPanel.left + 8, kListTop, actionsRight, kListBottom)));
+    actionList->SetWheelTarget(
+        AddControl(1, std::make_unique<CVScrollBar>(
+                          h, kIdActionScroll, R(actionsRight, kListTop, actionsRight + kScrollWidth, kListBottom))));
     button(kIdModifyAction, R(198, kButtonTop, 262, kButtonBottom), kTextModifyButton);
     button(kIdDeleteAction, R(268, kButtonTop, 332, kButtonBottom), kTextDeleteActionButton);
 

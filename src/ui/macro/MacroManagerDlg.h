@@ -21,6 +21,7 @@
 #include "ui/skin/DlgBase.h"
 #include "ui/skin/Sliders.h"
 
+#include <bitset>
 #include <optional>
 
 namespace quorvik::ui {
@@ -124,6 +125,9 @@ private:
     platform::CKeyboardHook hook_;
     bool recording_ = false;
     macro::RecordingState recordingState_;
+    // The keys pressed since the recording began: the release of a key held when it began (the
+    // Space or Enter that pressed the record button) is not the macro's.
+    std::bitset<256> pressedWhileRecording_;
     bool pendingInsert_ = false;
     int pendingInsertIndex_ = 0;
     bool pendingItem_ = false;

@@ -168,6 +168,7 @@ void CMacroManagerDlg::startRecording() {
     hook_.StartHook(hwnd());
     recording_ = true;
     recordingState_ = {};
+    pressedWhileRecording_.reset();
     // The entries stay where they are; only the counts start again.
     macro->MacroActionNum = 0;
     macro->MacroCommandActionNum = 0;
@@ -209,9 +210,24 @@ void CMacroManagerDlg::onHookEvent(WPARAM wParam, LPARAM lParam) {
     // hook has a key code; and events still queued when a recording stopped belong to none.
     if (wParam > 0xFF || !recording_)
         return;
+    // Pause ends the recording from the keyboard, as the record button does, and is the one key
+    // not recorded (every other key is the macro's while it records).
+    if (wParam == kStopRecordingKey) {
+        if (!(std::uint32_t(lParam) & 0x80000000u))
+            if (CCheckButton* button = recordButton())
+                button->Press();
+        return;
+    }
     model::MacroRecord* macro = SelectedMacro();
     if (!macro)
         return;
+    if (wParam < kFirstMouseCode) {
+        const bool release = std::uint32_t(lParam) & 0x80000000u;
+        if (!release)
+            pressedWhileRecording_.set(wParam);
+        else if (!pressedWhileRecording_.test(wParam))
+            return;
+    }
     const bool delays = FindControlAs<CCheckButton>(kIdRecordDelays)->IsChecked();
     switch (macro::RecordEvent(*macro, recordingState_, std::uint8_t(wParam), std::uint32_t(lParam), delays)) {
     case macro::RecordResult::Appended:

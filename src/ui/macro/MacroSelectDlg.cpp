@@ -44,9 +44,9 @@ void CMacroSelectDlg::CreateControls(const Rect&) {
     auto tree = std::make_unique<CEditShowList>(h, kIdMacroTree, ScaledRect(kListLeft, kListTop, kBarLeft, kListBottom),
                                                 macro::TheMacroLibrary());
     tree->SetFolderImages(SkinFile("foldr_open.png"), SkinFile("foldr_close.png"));
-    AddControl(1, std::move(tree));
-    AddControl(1,
-               std::make_unique<CVScrollBar>(h, kIdTreeScroll, ScaledRect(kBarLeft, kListTop, kBarRight, kListBottom)));
+    CEditShowList* treeList = AddControl(1, std::move(tree));
+    treeList->SetWheelTarget(AddControl(
+        1, std::make_unique<CVScrollBar>(h, kIdTreeScroll, ScaledRect(kBarLeft, kListTop, kBarRight, kListBottom))));
 
     AddControl(1, MakeTextButton(h, kIdDialogOk, ScaledRect(90, 306, 170, 330), model::LanguageText(kTextOk)));
 }

@@ -23,6 +23,10 @@ CMacroSmallDlg::CMacroSmallDlg(int templateId, WindowHandle parent, int titleTex
     height_ = Scaled(kHeightUnits);
 }
 
+int CMacroSmallDlg::CancelControlId() const {
+    return kIdDialogCancel;
+}
+
 bool CMacroSmallDlg::OnInitDialog() {
     SetFrameBitmap(SkinFile("Frame_warning.bmp"));
     return CDlgBase::OnInitDialog();

@@ -29,6 +29,8 @@ protected:
     void CreateControls(const Rect& client) override;
     void DrawBackground(QPainter& p, const Rect& client) override;
     virtual void CreateBody() = 0;
+    // Escape typed on the keyboard presses Cancel (the message alone still does nothing).
+    int CancelControlId() const override;
 
     // A grey label, and the single edit field the value dialogs have.
     void AddPrompt(int text, const Rect& rect, Qt::Alignment align);

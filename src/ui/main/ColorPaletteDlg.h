@@ -45,6 +45,8 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    // Only OK and the close button close the palette, Escape not.
+    int CancelControlId() const override { return 0; }
     void CreateControls(const Rect& client) override;
     void DrawBackground(QPainter& p, const Rect& client) override;
     // OK and Enter: the working colour goes into the record.

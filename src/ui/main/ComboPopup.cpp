@@ -2,10 +2,12 @@
 
 #include "model/LanguageTable.h"
 #include "platform/Messages.h"
+#include "platform/qt/NativeWindow.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/main/MainIds.h"
 #include "ui/rules/ButtonAssignment.h"
 #include "ui/rules/WindowPlacement.h"
+#include "ui/skin/DlgBase.h"
 
 #include <QFontMetrics>
 
@@ -204,7 +206,45 @@ bool CComboPopup::OnLButtonUp(int x, int y) {
     return true;
 }
 
+CWndPopup* CComboPopup::openSubMenu() const {
+    const rules::ButtonMenuEntry* entry = subMenuEntry_ ? rules::ButtonMenuEntryAt(*subMenuEntry_) : nullptr;
+    const SubMenuInfo* info = entry && entry->kind == rules::EntryKind::SubMenu ? SubMenuOf(entry->subMenu) : nullptr;
+    auto* owner = platform::WindowFromHandle(Owner());
+    auto* dialog = owner ? dynamic_cast<CDlgBase*>(owner->owner()) : nullptr;
+    auto* window = info && dialog ? platform::WindowFromHandle(dialog->Popup(info->popupSlot)) : nullptr;
+    return window ? dynamic_cast<CWndPopup*>(window->owner()) : nullptr;
+}
+
+bool CComboPopup::onKey(unsigned vk) {
+    using namespace platform;
+    if (keysToSubMenu_) {
+        CWndPopup* sub = openSubMenu();
+        if (!sub || vk == VK_LEFT || vk == VK_ESCAPE) {
+            // Back in the menu: its submenu folds, as when the pointer leaves for another entry.
+            keysToSubMenu_ = false;
+            if (sub && sub->hwnd())
+                UiLoop().post(sub->hwnd(), WM_CLOSE, 0, 0);
+            SetSubMenuEntry(std::nullopt);
+            Repaint();
+            return sub != nullptr || vk == VK_LEFT;
+        }
+        if (sub->HotItem() < 0 && (vk == VK_DOWN || vk == VK_UP))
+            return sub->OnKey(VK_HOME);
+        return sub->OnKey(vk);
+    }
+    const rules::ButtonMenuEntry* entry = rules::ButtonMenuEntryAt(hot_);
+    if (entry && entry->kind == rules::EntryKind::SubMenu && (vk == VK_RIGHT || vk == VK_RETURN || vk == VK_SPACE)) {
+        if (subMenuEntry_ != hot_)
+            restedOn(hot_);
+        keysToSubMenu_ = true;
+        return true;
+    }
+    return OnKey(vk);
+}
+
 LRESULT CComboPopup::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
+    if (message == platform::WM_KEYDOWN)
+        return onKey(unsigned(wParam)) ? 1 : 0;
     if (message == platform::WM_MOUSEHOVER) {
         restedOn(hot_);
         return 0;

@@ -88,8 +88,13 @@ private:
     using CButtonMenuBase::CButtonMenuBase;
     // The pointer rested on entry `index`.
     void restedOn(int index);
+    // Keys: Right, Enter or Space on a submenu's entry open it (as resting there does) and send
+    // the keys that follow to it, until Left or Escape bring them back. True when used.
+    bool onKey(unsigned vk);
+    CWndPopup* openSubMenu() const;
 
     std::optional<int> subMenuEntry_;
+    bool keysToSubMenu_ = false;
 };
 
 class CSubMenuPopup : public CButtonMenuBase {

@@ -67,6 +67,7 @@ void CDebouncePage::CreateControls() {
 
     auto slider = std::make_unique<CSliderControl>(hwnd(), kDebounceSlider, sliderRect, kPositions, margin, margin);
     slider->SetImages(SkinFile("Slider_bar.png"), SkinFile("Slider_Circle.png"));
+    slider->SetAccessibleName(model::LanguageText(kLabelText));
     slider_ = AddContent(1, std::move(slider));
 }
 

@@ -72,27 +72,32 @@ void CDpiPage::CreateControls() {
             hwnd(), kDpiLevelCheck + k, columnRect(k, kCheckSide, kCheckTop, kCheckTop + kCheckSide, true), u"");
         check->SetImages(SkinFile("check_button_dpi_nr.png"), SkinFile("check_button_dpi_ov.png"),
                          SkinFile("check_button_dpi_dn.png"));
+        check->SetAccessibleName(NumberedText(kTextNameDpiLevel, k + 1));
         level.check = AddContent(1, std::move(check));
 
         auto label = std::make_unique<CDPIRadioButton>(hwnd(), kDpiLabel + k,
                                                        columnRect(k, 0, kLabelTop, kLabelBottom, false), u"");
         label->SetFont(labelFont, {});
+        label->SetAccessibleName(NumberedText(kTextNameDpiCount, k + 1));
         level.label = AddContent(1, std::move(label));
 
         level.slider = AddContent(
             1, std::make_unique<CVerticalSliderControl>(
                    hwnd(), kDpiSlider + k, columnRect(k, kSliderWidth, kSliderTop, kSliderBottom, true), steps, 0, 0));
+        level.slider->SetAccessibleName(NumberedText(kTextNameDpiValue, k + 1));
 
         // The label above the slider shows the DPI; the box is the pencil that opens the dialog.
         auto box = std::make_unique<CDPIValueShowControl>(hwnd(), kDpiValueBox + k,
                                                           columnRect(k, kBoxInset, kBoxTop, kBoxBottom, false), u"");
         box->SetImages(SkinFile("dpi_value_nr.png"), SkinFile("dpi_value_ov.png"));
+        box->SetAccessibleName(NumberedText(kTextNameDpiBox, k + 1));
         level.box = AddContent(1, std::move(box));
 
         // The swatch fills the whole button: the button draws a frame over it under the pointer.
         const Rect swatch = columnRect(k, kColourInset, kColourTop, kColourBottom, false);
         level.colour =
             AddContent(1, std::make_unique<CColorSelectButton>(hwnd(), kDpiColourButton + k, swatch, swatch));
+        level.colour->SetAccessibleName(NumberedText(kTextNameDpiColour, k + 1));
     }
 }
 

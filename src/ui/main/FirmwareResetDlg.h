@@ -29,6 +29,8 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    // The question stays until it is answered: Escape does not close it.
+    int CancelControlId() const override { return 0; }
     void CreateControls(const Rect& client) override;
     void DrawBackground(QPainter& p, const Rect& client) override;
 };

@@ -140,6 +140,7 @@ void CLightingPage::CreateControls() {
                          rect.right - Scaled(kSwatchInset), rect.bottom - Scaled(kSwatchInset)};
         auto check = std::make_unique<CColorSelectCheckButton>(hwnd(), kColourCheck + k, rect, inner);
         check->SetImages(SkinFile("color_select_nr.png"), SkinFile("color_select_check.png"));
+        check->SetAccessibleName(NumberedText(kTextNameLightingColour, k + 1));
         checks_[std::size_t(k)] = AddContent(1, std::move(check));
     }
 
@@ -169,6 +170,11 @@ void CLightingPage::CreateControls() {
     };
     up_ = addArrow(kDirectionUp, 0, "up");
     down_ = addArrow(kDirectionDown, 1, "down");
+    // Named from the captions beside them.
+    speed_->SetAccessibleName(model::LanguageText(kCaptionTexts[1]));
+    brightness_->SetAccessibleName(model::LanguageText(kCaptionTexts[2]));
+    up_->SetAccessibleName(model::LanguageText(kCaptionTexts[3]) + u" \u25B2");
+    down_->SetAccessibleName(model::LanguageText(kCaptionTexts[3]) + u" \u25BC");
 }
 
 // ---- showing the record ----

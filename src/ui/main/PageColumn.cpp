@@ -33,6 +33,7 @@ void CPageColumn::CreateHeaders() {
             model::LanguageText(content.HeaderText()), true, true, false, Qt::AlignLeft);
         header->SetImages(SkinFile("header_nr.png"), SkinFile("header_ov.png"));
         header->SetTextMargins(Scaled(14), Scaled(30));
+        header->SetExpander(true); // checked while its page is open
         headers_[std::size_t(index)] = host_.Window().AddControl(1, std::move(header));
     }
 }

@@ -113,6 +113,7 @@ void CPointerPage::createRow(Row row, int top, int indent) {
         ScaledRect(left + kEndWidth + kEndGap, sliderTop, kRight - kEndWidth - kEndGap, sliderTop + kSliderHeight),
         setup.positions, Scaled(kKnobHalf), Scaled(kKnobHalf));
     slider->SetImages(SkinFile(setup.bar), SkinFile("Slider_Circle.png"));
+    slider->SetAccessibleName(model::LanguageText(setup.labelText));
     r.slider = AddContent(1, std::move(slider));
 }
 

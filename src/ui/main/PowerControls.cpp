@@ -49,6 +49,7 @@ void CPowerControls::CreateControls() {
     for (int minutes = 3; minutes <= 10; ++minutes)
         images[std::size_t(minutes - 3)] = SkinFile("power_manage_" + std::to_string(minutes) + "min.png");
     dial->SetImages(images);
+    dial->SetAccessibleName(model::LanguageText(kTextNamePowerDial));
     dial_ = Add(1, std::move(dial));
 
     const int firstTop = middle - kCheckHeight - kCheckGap / 2;

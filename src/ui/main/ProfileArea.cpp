@@ -92,6 +92,7 @@ void CProfileArea::CreateControls() {
     auto list = std::make_unique<CImageButton>(hwnd(), kProfileList,
                                                ScaledRect(kListButtonLeft, kSelectorTop, kRight, kSelectorBottom), u"");
     list->SetImages(SkinFile("profile_list_nr.png"), SkinFile("profile_list_ov.png"));
+    list->SetAccessibleName(model::LanguageText(10));
     listButton_ = Add(1, std::move(list));
 
     for (int slot = 0; slot < 5; ++slot) {
@@ -131,6 +132,7 @@ void CProfileArea::Refresh(const model::ProfileRecord& record) {
     }
     SetTabSelectionA(model::CurrentSlot());
     name_->SetText(record.PairValue(model::kPairProfileName));
+    selector_->SetAccessibleName(name_->text()); // the name drawn over it is what it shows
     host_.Window().InvalidateAll();
 }
 

@@ -1,6 +1,6 @@
 // The name dialogs of the profile area: a name for a new profile, and a new name for one. The
 // name field is centred; OK (or Enter) with an empty name shows the attention dialog and the
-// dialog stays open; Escape does nothing, Cancel closes without a name. Names are kept on one
+// dialog stays open; Cancel (or Escape typed on the keyboard) closes without a name. Names are kept on one
 // line: control characters typed or pasted are dropped.
 #pragma once
 

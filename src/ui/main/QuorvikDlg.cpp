@@ -183,9 +183,11 @@ void CQuorvikDlg::CreateControls(const Rect&) {
 void CQuorvikDlg::createOutsideControls() {
     auto close = std::make_unique<CImageButton>(hwnd(), kClose, ScaledRect(1095, 6, 1117, 28), u"");
     close->SetImages(SkinFile("exit_nr.png"), SkinFile("exit_ov.png"));
+    close->SetAccessibleName(model::LanguageText(kTextNameClose));
     AddControl(1, std::move(close));
     auto minimise = std::make_unique<CImageButton>(hwnd(), kMinimise, ScaledRect(1068, 6, 1090, 28), u"");
     minimise->SetImages(SkinFile("min_nr.png"), SkinFile("min_ov.png"));
+    minimise->SetAccessibleName(model::LanguageText(kTextNameMinimise));
     AddControl(1, std::move(minimise));
 
     auto picture = std::make_unique<CStaticImage>(hwnd(), kMousePicture,

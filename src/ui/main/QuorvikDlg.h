@@ -150,6 +150,11 @@ protected:
     bool ListsInOpenWindows() const override { return false; }
     // The window shows itself while it starts (and may start minimised or hidden).
     void ShowForModal() override {}
+    // Tab goes down the left column, then the middle, then the settings column, and last to the
+    // title bar's buttons.
+    int FocusBand(const Rect& rect) const override;
+    // Escape closes the window's popups only; the window itself stays.
+    int CancelControlId() const override { return 0; }
 
 private:
     bool handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lParam);

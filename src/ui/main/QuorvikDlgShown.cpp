@@ -312,4 +312,14 @@ int CQuorvikDlg::ShowMessage(int textIndex) {
     return message.DoModal();
 }
 
+int CQuorvikDlg::FocusBand(const Rect& rect) const {
+    if (rect.bottom <= Scaled(layout::kTitleBarHeight))
+        return 3;
+    if (rect.left < Scaled(layout::kMouseLeft))
+        return 0;
+    if (rect.left < Scaled(layout::kColumnLeft))
+        return 1;
+    return 2;
+}
+
 } // namespace quorvik::ui

@@ -69,6 +69,8 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { face_.images.clear(); }
+    AccessRole Role() const override { return AccessRole::CheckBox; }
+    std::optional<bool> CheckedState() const override { return checked_; }
 
 private:
     ButtonFace face_;
@@ -96,6 +98,9 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { face_.images.clear(); }
+    AccessRole Role() const override { return AccessRole::RadioButton; }
+    std::optional<bool> CheckedState() const override { return IsSelected(); }
+    int ArrowGroup() const override;
 
 private:
     ButtonFace face_;
@@ -117,6 +122,11 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { face_.images.clear(); }
+    AccessRole Role() const override { return AccessRole::RadioButton; }
+    // Selected while the DPI level word holds the levels this button enables.
+    std::optional<bool> CheckedState() const override;
+    int ArrowGroup() const override { return kArrowGroupDpiLevels; }
+    static constexpr int kArrowGroupDpiLevels = 3290;
 
 private:
     ButtonFace face_;
@@ -137,6 +147,7 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { face_.images.clear(); }
+    AccessRole Role() const override { return AccessRole::PushButton; }
 
 private:
     ButtonFace face_;
@@ -161,6 +172,7 @@ public:
     bool OnMouseMove(unsigned, int x, int y) override { return TrackHover(x, y); }
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
+    AccessRole Role() const override { return AccessRole::PushButton; }
 
 private:
     Swatch swatch_;
@@ -183,6 +195,14 @@ public:
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     bool OnLButtonDblClk(unsigned keys, int x, int y) override;
     void ReleaseImages() override { images_.clear(); }
+    AccessRole Role() const override { return AccessRole::CheckBox; }
+    std::optional<bool> CheckedState() const override { return checked_; }
+    // The colour slots: arrows move among them, Space presses one, Enter opens its colour as a
+    // double-click does.
+    int ArrowGroup() const override { return kArrowGroupColourSlots; }
+    bool ArrowsPress() const override { return false; }
+    StepResult OnKey(unsigned vk, unsigned modifiers) override;
+    static constexpr int kArrowGroupColourSlots = -2;
 
 private:
     Swatch swatch_;
@@ -213,6 +233,7 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { images_.clear(); }
+    AccessRole Role() const override { return AccessRole::ComboBox; }
 
     static constexpr int kMaxEnterReports = 5;
 
@@ -239,6 +260,7 @@ public:
     bool OnMouseMove(unsigned keys, int x, int y) override;
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
+    AccessRole Role() const override { return AccessRole::Link; }
 
 private:
     QColor normal_ = Rgb(kAccent);
@@ -265,6 +287,11 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
+    AccessRole Role() const override { return AccessRole::Dial; }
+    std::optional<AccessValue> Value() const override { return AccessValue{3, 10, choice_}; }
+    // A choice by key is reported as a click on its sector is.
+    StepResult Step(int delta) override;
+    StepResult Press() override { return StepResult::Ignored; }
 
 private:
     void buildRegions();

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -35,6 +36,39 @@ inline constexpr LPARAM kCodePopupClosedB = 15;
 inline constexpr int kStateNormal = 0;
 inline constexpr int kStateHover = 1;
 inline constexpr int kStatePressed = 2;
+
+// What assistive technology is told a control is.
+enum class AccessRole {
+    None, // drawn only: no accessible object (a bar behind a slider, a frame piece)
+    Label,
+    Picture,
+    PushButton,
+    CheckBox,
+    RadioButton,
+    Slider,
+    Dial,
+    ComboBox,
+    Link,
+    PageTab,
+    List,
+    Tree,
+    ScrollBar,
+    Indicator, // a read-only gauge (battery)
+};
+
+// A value a control holds between two ends (sliders, the dial, scroll bars).
+struct AccessValue {
+    int minimum = 0;
+    int maximum = 0;
+    int current = 0;
+};
+
+// What a key or a wheel step did to a control.
+enum class StepResult {
+    Ignored,
+    Done,    // reported in full (a press: down and click)
+    Stepped, // a value moved as a drag does (code 3); the release (code 2) is due once input pauses
+};
 
 class CControlBase {
 public:
@@ -80,6 +114,57 @@ public:
     const std::u16string& text() const { return text_; }
     const QFont& font() const { return font_; }
     int mouseState() const { return state_; }
+
+    // ---- keyboard, wheel and assistive technology ----
+    // A key or a wheel step ends in exactly the messages the mouse would send for the same
+    // change, so no handler needs to know where the input came from.
+
+    virtual AccessRole Role() const { return AccessRole::None; }
+    // The name a screen reader speaks: set by the page (from the label beside the control) or
+    // the caption.
+    std::u16string AccessibleName() const { return accessibleName_.empty() ? text_ : accessibleName_; }
+    void SetAccessibleName(std::u16string name) { accessibleName_ = std::move(name); }
+    // Checked or not for the controls that can be; none for the rest.
+    virtual std::optional<bool> CheckedState() const { return std::nullopt; }
+    virtual std::optional<AccessValue> Value() const { return std::nullopt; }
+    // A header that opens and closes what lies below it: expanded while checked.
+    void SetExpander(bool expander) { expander_ = expander; }
+    bool IsExpander() const { return expander_; }
+    // Open or closed for what opens something: an expander's page, a selector's list; none for
+    // the rest.
+    virtual std::optional<bool> ExpandedState() const { return expander_ ? CheckedState() : std::nullopt; }
+    // Rows of lists and trees, for assistive technology.
+    virtual int AccessRowCount() const { return 0; }
+    virtual std::u16string AccessRowText(int row) const {
+        (void)row;
+        return {};
+    }
+    virtual int AccessSelectedRow() const { return -1; }
+    // Whether Tab stops here: an interactive control that is shown, active and enabled.
+    bool TakesFocus() const;
+    void SetFocusable(bool focusable) { focusable_ = focusable; }
+    // Keys arrive only while the control has the focus. Space and Enter press it; the value
+    // controls also take the arrows, PageUp / PageDown, Home and End.
+    virtual StepResult OnKey(unsigned vk, unsigned modifiers);
+    // `steps` wheel notches, positive away from the user.
+    virtual StepResult OnWheel(int steps);
+    // The pause after Stepped: sends the release a drag ends with.
+    virtual void EndStep() {}
+    // A click in the middle of the control: button down, then up (codes 1 and 2 as the class
+    // sends them); the look returns to normal afterwards, as no pointer rests on it.
+    virtual StepResult Press();
+    // Moves the value by `delta` (or to an end) as a drag would; Ignored when nothing moves.
+    virtual StepResult Step(int delta) {
+        (void)delta;
+        return StepResult::Ignored;
+    }
+    // Where the wheel over this control goes instead (a list's scroll bar).
+    void SetWheelTarget(CControlBase* target) { wheelTarget_ = target; }
+    CControlBase* WheelTarget() const { return wheelTarget_; }
+    // Arrows move among the controls of one group (a radio group, the colour slots, the tabs);
+    // 0 for none. `ArrowsPress` tells whether reaching one presses it (radios and tabs do).
+    virtual int ArrowGroup() const { return 0; }
+    virtual bool ArrowsPress() const { return true; }
 
 protected:
     // Sends `message` to the parent at once (its handler runs before this returns).
@@ -137,6 +222,32 @@ protected:
     WindowHandle parent_;
     QFont font_;
     int state_ = kStateNormal;
+
+private:
+    std::u16string accessibleName_;
+    CControlBase* wheelTarget_ = nullptr;
+    bool expander_ = false;
+    bool focusable_ = true;
 };
+
+// The larger step of PageUp / PageDown on a control with `stops` stops.
+int PageStep(int stops);
+
+// A language text with its "%1" replaced by `number`: the names of numbered controls.
+std::u16string NumberedText(int textIndex, int number);
+// Texts of the names a screen reader speaks for controls without a caption.
+inline constexpr int kTextNameDpiLevel = 450;
+inline constexpr int kTextNameDpiValue = 451;
+inline constexpr int kTextNameDpiColour = 452;
+inline constexpr int kTextNameDpiBox = 453;
+inline constexpr int kTextNamePowerDial = 454;
+inline constexpr int kTextNameLightingColour = 455;
+inline constexpr int kTextNameDpiCount = 456;
+inline constexpr int kTextNameClose = 457;
+inline constexpr int kTextNameMinimise = 458;
+
+// Called as a control goes, so that whoever described it to assistive technology lets go.
+using ControlGone = void (*)(const CControlBase*);
+ControlGone& ControlGoneHook();
 
 } // namespace quorvik::ui

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ui/skin/Buttons.h"
+#include "ui/skin/ProgramWords.h"
 
 namespace quorvik::ui {
 
@@ -21,6 +22,8 @@ public:
     void Draw(QPainter& p, const Rect& clip) override;
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
+    AccessRole Role() const override { return AccessRole::Indicator; }
+    std::optional<AccessValue> Value() const override { return AccessValue{0, 100, level_}; }
 
 private:
     SkinImage full_, empty_, charging_, lighting_, green_, orange_, red_;
@@ -41,6 +44,7 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { image_.clear(); }
+    AccessRole Role() const override { return AccessRole::Picture; }
 
 private:
     SkinImage image_;
@@ -56,6 +60,7 @@ public:
     // Several lines broken at words, vertically centred as a block.
     void SetWordWrap(bool wrap) { wordWrap_ = wrap; }
     void Draw(QPainter& p, const Rect& clip) override;
+    AccessRole Role() const override { return AccessRole::Label; }
 
 private:
     QColor colour_;
@@ -84,6 +89,9 @@ public:
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     bool OnRButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
+    AccessRole Role() const override { return AccessRole::PageTab; }
+    std::optional<bool> CheckedState() const override { return IsSelected(); }
+    int ArrowGroup() const override { return int(TabSlotOf(id_).group); }
 
 private:
     ImageSet images_;

@@ -3,6 +3,7 @@
 #include "model/LanguageTable.h"
 #include "platform/Messages.h"
 #include "platform/qt/UiLoop.h"
+#include "ui/skin/AccessibleControls.h"
 #include "ui/skin/OpenWindowTable.h"
 
 #include <QGuiApplication>
@@ -26,6 +27,8 @@ CDlgBase::CDlgBase(int templateId, WindowHandle parent)
 CDlgBase::~CDlgBase() {
     if (window_)
         DestroyWindow();
+    if (stepTimerHandle_ && HasUiLoop())
+        UiLoop().unregisterWindow(stepTimerHandle_);
 }
 
 void CDlgBase::OnNextDialogShown(std::function<void(CDlgBase&)> hook) {
@@ -35,11 +38,14 @@ void CDlgBase::OnNextDialogShown(std::function<void(CDlgBase&)> hook) {
 bool CDlgBase::Create() {
     if (window_)
         return false;
+    InstallAccessibility();
     // A dialog object may be shown again: it starts from fresh controls each time.
     for (auto& list : lists_)
         list.clear();
     edits_.clear(); // they went with the old window
     hot_ = pressed_ = nullptr;
+    focus_ = stepping_ = nullptr;
+    focusVisible_ = false;
     ended_ = false;
     window_ = new NativeWindow(this, Kind(), parent_);
     handle_ = window_->handle();
@@ -99,6 +105,9 @@ bool CDlgBase::OnInitDialog() {
     dialogFont_.setPixelSize(std::max(1, int(10 * dpi / 72)));
     window_->setPosition(window_->x(), window_->y(), width_, height_);
     CreateControls(ClientRect());
+    // The close button is a picture: a screen reader says what it does.
+    if (CControlBase* close = FindControl(kDialogCloseId); close && close->AccessibleName().empty())
+        close->SetAccessibleName(model::LanguageText(kTextNameClose));
     centreOnOwner();
     if (ListsInOpenWindows())
         RegisterOpenWindow(handle_);
@@ -132,12 +141,6 @@ void CDlgBase::addControl(int list, std::unique_ptr<CControlBase> control) {
 
 const std::vector<std::unique_ptr<CControlBase>>& CDlgBase::ControlList(int list) const {
     return lists_[std::size_t(std::clamp(list, 1, kControlLists) - 1)];
-}
-
-template <class F> void CDlgBase::forEachControl(F&& f) const {
-    for (const auto& list : lists_)
-        for (const auto& control : list)
-            f(control.get());
 }
 
 CControlBase* CDlgBase::FindControl(int id) const {
@@ -276,6 +279,7 @@ void CDlgBase::DrawControls(QPainter& p, const Rect& clip) {
         if (c->isLive() && c->rect().intersects(clip))
             c->Draw(p, clip);
     });
+    DrawFocusMark(p);
 }
 
 void CDlgBase::OnPaint() {
@@ -290,6 +294,7 @@ void CDlgBase::OnPaint() {
     window_->paintBuffered(background_, [this](QPainter& memory) {
         DrawBackground(memory, Rect{0, 0, window_->width(), window_->height()});
     });
+    announceChanges();
 }
 
 // ---- mouse ----
@@ -334,6 +339,12 @@ void CDlgBase::OnMouseMove(unsigned keys, int x, int y) {
 }
 
 void CDlgBase::OnLButtonDown(unsigned keys, int x, int y) {
+    // A value the keys or the wheel moved is released before the mouse acts.
+    FinishStep();
+    if (focusVisible_) {
+        focusVisible_ = false; // the mouse is in use: the mark hides, as on the desktop
+        InvalidateAll();
+    }
     if (!buttonDown_ && (!hot_ || !hot_->rect().contains(x, y)))
         hitTest(x, y); // a press without a move before it (a synthetic or a first click)
     if (pressed_ && pressed_ != hot_)
@@ -341,6 +352,11 @@ void CDlgBase::OnLButtonDown(unsigned keys, int x, int y) {
     if (hot_ && hot_->rect().contains(x, y)) {
         pressed_ = hot_;
         buttonDown_ = true;
+        // The pressed control takes the focus (the edit field that may hold the keys keeps them).
+        if (hot_->TakesFocus() && focus_ != hot_) {
+            focus_ = hot_;
+            announceFocus();
+        }
         if (hot_->OnLButtonDown(keys, x, y))
             InvalidateControl(hot_);
         if (window_)
@@ -367,6 +383,7 @@ void CDlgBase::OnLButtonUp(unsigned keys, int x, int y) {
             else
                 InvalidateControl(hot);
         }
+        announceChanges();
         bool inPressed = pressed_ && pressed_->rect().contains(x, y);
         if (!inPressed && !hot->rect().contains(x, y)) {
             hot_ = nullptr;
@@ -430,6 +447,8 @@ void CDlgBase::OnCancel() {
 }
 
 void CDlgBase::OnDestroy() {
+    FinishStep();
+    focus_ = nullptr;
     UnregisterOpenWindow(handle_);
     for (int slot = 0; slot < kPopupSlots; ++slot)
         if (popups_[std::size_t(slot)])
@@ -464,6 +483,9 @@ LRESULT CDlgBase::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case WM_MOUSEHOVER:
         OnMouseHover(PointX(lParam), PointY(lParam));
+        return 0;
+    case WM_MOUSEWHEEL:
+        OnMouseWheel(wParam, lParam);
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {

@@ -24,11 +24,35 @@
 namespace quorvik::ui {
 
 class CWndPopup;
+class CDlgBase;
 
 inline constexpr int kControlLists = 7;
 inline constexpr int kPopupSlots = 11;
 
-class CDlgBase : public platform::MessageHandler {
+// The close button every secondary dialog has: Escape presses it.
+inline constexpr int kDialogCloseId = 2004;
+// A value moved by keys or the wheel is released (code 2) once input pauses this long.
+inline constexpr std::uint32_t kStepPauseMs = 200;
+
+// Told what assistive technology follows: where the keyboard focus went, and that a dialog's
+// controls may have changed (after input and after each paint).
+class DialogObserver {
+public:
+    virtual ~DialogObserver() = default;
+    virtual void FocusMoved(CDlgBase& dialog, CControlBase* control) = 0;
+    virtual void ControlsChanged(CDlgBase& dialog) = 0;
+};
+void SetDialogObserver(DialogObserver* observer);
+DialogObserver* GetDialogObserver();
+
+// One stop of a dialog's focus order: a skinned control or an edit field.
+struct FocusStop {
+    CControlBase* control = nullptr;
+    int editId = -1;
+    Rect rect;
+};
+
+class CDlgBase : public platform::MessageHandler, public platform::KeyNavigation {
 public:
     CDlgBase(int templateId, WindowHandle parent);
     ~CDlgBase() override;
@@ -106,6 +130,36 @@ public:
     void InvalidateControl(const CControlBase* control);
     void InvalidateAll();
 
+    // ---- keyboard focus ----
+    // Tab and Shift+Tab walk the focus order; the focused control takes Space, Enter, the
+    // arrows, PageUp / PageDown, Home and End; Escape presses the dialog's close button. Nothing
+    // here while a key capture runs: then every key is the capture's.
+    bool NavigateKey(unsigned vk, unsigned modifiers) override;
+    // The stops Tab visits now, in reading order.
+    std::vector<FocusStop> FocusOrder() const;
+    // The control with the keyboard focus; null when an edit field or nothing has it.
+    CControlBase* FocusedControl() const;
+    int FocusedEditId() const;
+    void SetFocusTo(CControlBase* control);
+    void SetFocusToEdit(int id);
+    // The focus mark shows once the keyboard has been used, until the next mouse press.
+    bool FocusMarkShown() const { return focusVisible_; }
+    // Where the mark is drawn around a control, and its colour.
+    static QRect FocusMarkRect(const Rect& control);
+    static QColor FocusMarkColour();
+    // What assistive technology asks of a control, done as the keys do it: a press, a step of
+    // its value (released after the pause like a key's). False when the control took nothing.
+    bool PerformPress(CControlBase* control);
+    // The press, made once the loop gets to it: what it opens (a modal dialog) runs outside the
+    // caller, which a screen reader's request must not wait on.
+    void PostPress(CControlBase* control);
+    bool PerformStep(CControlBase* control, int delta);
+    // Every described control (a role other than none) that shows, in reading order.
+    std::vector<CControlBase*> ReadingOrder() const;
+    // A value moved by a key or a wheel notch waits for its release; this sends it now.
+    void FinishStep();
+    CControlBase* SteppingControl() const { return stepping_; }
+
 protected:
     // Each dialog draws its frame here; the base fills the background colour, stretches the frame
     // over the window and draws the controls.
@@ -123,6 +177,11 @@ protected:
     // on-screen display or the progress dialog).
     virtual bool ListsInOpenWindows() const { return true; }
     virtual platform::WindowKind Kind() const { return platform::WindowKind::Dialog; }
+    // Which block of the window a stop belongs to; Tab visits block 0 first, each block top to
+    // bottom and left to right. The base puts the title strip (its close button) last.
+    virtual int FocusBand(const Rect& rect) const;
+    // The control Escape presses; 0 for none (the key then reaches the dialog as WM_KEYDOWN).
+    virtual int CancelControlId() const { return kDialogCloseId; }
     // How DoModal shows the dialog: modal to the whole program. A main window whose loop is the
     // program's loop shows itself and blocks nothing.
     virtual void ShowForModal();
@@ -135,7 +194,10 @@ protected:
     void OnLButtonDblClk(unsigned keys, int x, int y);
     void OnMouseLeave();
     void OnMouseHover(int x, int y);
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
     void OnDestroy();
+    // Draws the focus mark over the controls when it shows.
+    void DrawFocusMark(QPainter& p) const;
 
     int width_;
     int height_;
@@ -147,8 +209,21 @@ private:
     void addControl(int list, std::unique_ptr<CControlBase> control);
     void hitTest(int x, int y);
     void centreOnOwner();
-    template <class F> void forEachControl(F&& f) const;
+    template <class F> void forEachControl(F&& f) const {
+        for (const auto& list : lists_)
+            for (const auto& control : list)
+                f(control.get());
+    }
     static bool RedrawsWholeWindow(int id);
+    bool keysCaptured() const;
+    std::vector<FocusStop> sortedStops(bool focusOnly) const;
+    bool moveFocus(bool forward);
+    bool moveInGroup(CControlBase& from, bool forward);
+    void armStep(CControlBase* control);
+    WindowHandle inputHandle();
+    void announceFocus();
+    void announceChanges();
+    bool owns(const CControlBase* control) const;
 
     int templateId_;
     WindowHandle parent_;
@@ -166,6 +241,12 @@ private:
     int lastX_ = -1;
     int lastY_ = -1;
     std::array<WindowHandle, kPopupSlots> popups_{};
+    CControlBase* focus_ = nullptr;
+    bool focusVisible_ = false;
+    CControlBase* stepping_ = nullptr;
+    // The step's release timer runs on a handle of its own, clear of the dialogs' timer ids.
+    std::unique_ptr<platform::MessageHandler> stepTimer_;
+    WindowHandle stepTimerHandle_ = 0;
     bool modal_ = false;
     bool ended_ = false;
     int result_ = 0;

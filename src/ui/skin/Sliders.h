@@ -29,6 +29,12 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
+    AccessRole Role() const override { return AccessRole::Slider; }
+    std::optional<AccessValue> Value() const override { return AccessValue{0, stops_ - 1, value_}; }
+    StepResult Step(int delta) override;
+    void EndStep() override;
+    // A press in the middle would move the value there: Space and Enter leave a slider alone.
+    StepResult Press() override { return StepResult::Ignored; }
 
 private:
     void drawFace(QPainter& p) const;
@@ -64,6 +70,11 @@ public:
     bool OnMouseMove(unsigned keys, int x, int y) override;
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
+    AccessRole Role() const override { return AccessRole::Slider; }
+    std::optional<AccessValue> Value() const override { return AccessValue{0, stops_ - 1, value_}; }
+    StepResult Step(int delta) override;
+    void EndStep() override;
+    StepResult Press() override { return StepResult::Ignored; }
 
 private:
     int stops_;
@@ -107,6 +118,14 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
+    AccessRole Role() const override { return AccessRole::ScrollBar; }
+    std::optional<AccessValue> Value() const override { return AccessValue{0, MaxPosition(), position_}; }
+    // Each notch is three presses of an arrow, as the owner moves a row per press.
+    StepResult OnWheel(int steps) override;
+    StepResult Press() override { return StepResult::Ignored; }
+    // A press and release of an arrow (kScrollLineUp, kScrollLineDown), as the mouse sends it.
+    void PressArrow(WPARAM part);
+    static constexpr int kRowsPerNotch = 3;
 
 private:
     int thumbLength() const;
@@ -140,6 +159,7 @@ public:
     bool OnLButtonDown(unsigned keys, int x, int y) override;
     bool OnLButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override { images_.clear(); }
+    AccessRole Role() const override { return AccessRole::PushButton; }
 
 private:
     ImageSet images_;

@@ -2,6 +2,7 @@
 
 #include "platform/Messages.h"
 #include "platform/qt/UiLoop.h"
+#include "ui/skin/AccessibleControls.h"
 
 namespace quorvik::ui {
 
@@ -54,6 +55,7 @@ unsigned CWndPopup::ClosedMessageForKind(int kind) {
 bool CWndPopup::Create(WindowHandle owner, const Rect& screenRect, int kind, int controlId, unsigned message) {
     if (window_)
         return false;
+    InstallAccessibility();
     owner_ = owner;
     kind_ = kind;
     controlId_ = controlId;
@@ -184,6 +186,82 @@ void CWndPopup::ReportChoice(int index) {
     UiLoop().send(owner_, message_, WPARAM(controlId_), reinterpret_cast<LPARAM>(&choice_));
 }
 
+int CWndPopup::NextItem(int from, bool down) const {
+    const int n = int(items_.size());
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((from < 0 ? (down ? -1 : n) : from) + (down ? step : -step) % n + n) % n;
+        if (!items_[std::size_t(i)].separator)
+            return i;
+    }
+    return -1;
+}
+
+namespace {
+constexpr unsigned kMsgChooseLater = WM_USER + 0x70; // to the popup itself: wParam the item
+} // namespace
+
+void CWndPopup::PostChooseItem(int index) {
+    if (handle_)
+        UiLoop().post(handle_, kMsgChooseLater, WPARAM(index), 0);
+}
+
+void CWndPopup::ChooseItem(int index) {
+    if (index < 0 || index >= int(items_.size()) || items_[std::size_t(index)].separator)
+        return;
+    const Rect& r = items_[std::size_t(index)].rect;
+    const int x = r.left + r.width() / 2, y = r.top + r.height() / 2;
+    if (OnMouseMove(x, y))
+        Repaint();
+    OnLButtonDown(x, y);
+    OnLButtonUp(x, y);
+}
+
+bool CWndPopup::OnKey(unsigned vk) {
+    auto centre = [this](int item) {
+        const Rect& r = items_[std::size_t(item)].rect;
+        return std::pair{r.left + r.width() / 2, r.top + r.height() / 2};
+    };
+    int target = -1;
+    switch (vk) {
+    case VK_DOWN:
+    case VK_UP:
+        target = NextItem(hot_, vk == VK_DOWN);
+        break;
+    case VK_HOME:
+        target = NextItem(-1, true);
+        break;
+    case VK_END:
+        target = NextItem(-1, false);
+        break;
+    case VK_RETURN:
+    case VK_SPACE: {
+        if (hot_ < 0 || hot_ >= int(items_.size()))
+            return true;
+        const auto [x, y] = centre(hot_);
+        // The popup may close and go while the choice is handled; nothing of it is used after.
+        OnLButtonDown(x, y);
+        if (OnLButtonUp(x, y) && window_)
+            Repaint();
+        return true;
+    }
+    case VK_ESCAPE:
+        if (ClosedMessageForKind(kind_) != 0 && !closing_ && !closedReported_)
+            onDeactivated();
+        else if (handle_)
+            UiLoop().post(handle_, WM_CLOSE, 0, 0);
+        return true;
+    default:
+        return false;
+    }
+    if (target < 0)
+        return true;
+    // The pointer's way: the item becomes hot as a move onto it makes it, with all that follows.
+    const auto [x, y] = centre(target);
+    if (OnMouseMove(x, y))
+        Repaint();
+    return true;
+}
+
 void CWndPopup::onDeactivated() {
     // The user clicked elsewhere: the owner hears it once, by the kind's own message.
     if (closing_ || closedReported_)
@@ -222,6 +300,11 @@ LRESULT CWndPopup::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam)
         buttonDown_ = false;
         if (OnLButtonUp(PointX(lParam), PointY(lParam)))
             Repaint();
+        return 0;
+    case WM_KEYDOWN:
+        return OnKey(unsigned(wParam)) ? 1 : 0;
+    case kMsgChooseLater:
+        ChooseItem(int(wParam));
         return 0;
     case WM_ACTIVATE:
         if (wParam == WA_INACTIVE)

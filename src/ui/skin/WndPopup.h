@@ -69,6 +69,18 @@ public:
 
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 
+    // Keys: Up and Down (Home, End) move the hot item as the pointer would, Enter and Space
+    // choose it as a click does, Escape closes the popup as a click outside does. True when used.
+    bool OnKey(unsigned vk);
+    // The next item from `from` that can be chosen, going down or up with wrap-around; -1 for none.
+    int NextItem(int from, bool down) const;
+    // Chooses item `index` as the pointer would: onto it, then a click. The popup may be gone
+    // when this returns.
+    void ChooseItem(int index);
+    // The same once the loop gets to it (a screen reader's request does not wait on a dialog
+    // the choice opens).
+    void PostChooseItem(int index);
+
 protected:
     virtual void DrawItems(QPainter& p, const Rect& client);
     virtual void DrawItemIcons(QPainter& p, const Rect& client);
