@@ -364,6 +364,7 @@ void DeviceCore::HandleStatusResponse(const Report& response) {
     if (!status)
         return;
     lastStatus_ = response;
+    ++statusAnswers_;
     if (status->tagMatches) {
         online_ = status->online;
         if (!windowOpen_ && online_) {
@@ -490,25 +491,33 @@ OsdTexts DeviceCore::OnScreenDisplayTexts() const {
     return texts;
 }
 
-bool DeviceCore::FactoryReset() {
+bool DeviceCore::FactoryReset(std::function<void(bool)> done) {
     // Without a mouse to take the reset the profile stays as it is: resetting it (and the shadows)
     // here would leave a mouse plugged in later with settings the window no longer shows.
     if (!connection_->HasTarget()) {
         window_.ShowAttention(kTextNoMouse);
+        if (done)
+            done(false);
         return false;
     }
     auto result = std::make_shared<std::optional<bool>>();
-    connection_->Queue().Push(
-        std::make_unique<FunctionJob>([this, result](int turn) { return factoryResetStep(turn, *result); }));
+    connection_->Queue().Push(std::make_unique<FunctionJob>(
+        [this, result, done = std::move(done)](int turn) { return factoryResetStep(turn, *result, done); }));
     return result->value_or(true);
 }
 
-std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optional<bool>& result) {
-    if (turn > 0)
-        return std::nullopt; // its pause is over
+std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optional<bool>& result,
+                                                          const std::function<void(bool)>& done) {
+    if (turn > 0) {
+        if (done)
+            done(true); // its pause is over: the mouse is ready for what follows
+        return std::nullopt;
+    }
     result = connection_->FactoryReset();
     if (!*result) {
         window_.ShowAttention(kTextNoMouse);
+        if (done)
+            done(false);
         return std::nullopt;
     }
     int slot = model::CurrentSlot();

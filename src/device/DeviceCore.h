@@ -17,6 +17,7 @@
 #include "platform/Worker.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -97,7 +98,8 @@ public:
     // The factory-reset button (after its confirmation). False, with the no-mouse message and
     // nothing changed, when the reset did not reach the mouse. A reset asked for during a download
     // waits for it (and returns true then; a failure is still told when its turn comes).
-    bool FactoryReset();
+    // `done` hears whether the mouse took it, once it was tried (not when it was abandoned).
+    bool FactoryReset(std::function<void(bool taken)> done = {});
     // WM_DESTROY of the main window: the pending save, then the handles are closed.
     void Shutdown();
     // The delayed save at once, when one is pending (the desktop session is ending).
@@ -130,6 +132,9 @@ public:
     bool SavePending() const { return savePending_; }
     // The last status response read (any tag), for tools that show it as it is.
     const std::optional<Report>& LastStatusReport() const { return lastStatus_; }
+    // How many status responses were read so far: a caller that asked for one sees whether its
+    // read brought a new one.
+    std::uint64_t StatusAnswers() const { return statusAnswers_; }
     // Forces the window-open state (a program started with the window already open for use).
     void SetWindowOpen(bool open);
     // The main window was shown (or came back from minimised): while it is not open for use it
@@ -158,7 +163,8 @@ private:
     void downloadStarted();
     void downloadWrote(std::size_t written, std::size_t total);
     void downloadEnded(bool completed);
-    std::optional<std::uint32_t> factoryResetStep(int turn, std::optional<bool>& result);
+    std::optional<std::uint32_t> factoryResetStep(int turn, std::optional<bool>& result,
+                                                  const std::function<void(bool)>& done);
     void statusPollTick();
     void showBattery();
     void noMouseWarning();
@@ -186,6 +192,7 @@ private:
     int deviceLevel_ = 2;
     bool savePending_ = false;
     std::optional<Report> lastStatus_;
+    std::uint64_t statusAnswers_ = 0;
     bool downloadActive_ = false;
     bool rerunWanted_ = false;       // a download was asked for while one ran
     bool progressShown_ = false;     // the running download shows the progress window
