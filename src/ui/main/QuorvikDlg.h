@@ -82,6 +82,14 @@ public:
     // exit is posted.
     void RequestExit();
 
+    // What the program's other doors (the command socket, the session bus) follow of the window.
+    struct Observer {
+        std::function<void(const device::OsdTexts&)> onScreenDisplay;
+        std::function<void()> mouseGone;
+        std::function<void()> changed; // something the window shows may have changed
+    };
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
     device::DeviceCore& Core() { return *core_; }
     CPageColumn& Column() { return column_; }
     CPage* PageFor(int controlId) const;
@@ -184,6 +192,11 @@ private:
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;
     std::function<void()> firstPaint_;
+    Observer observer_;
+    void noteChange() {
+        if (observer_.changed)
+            observer_.changed();
+    }
     bool painted_ = false;
     std::uint64_t startedAt_ = 0; // loop time of OnInitDialog
     bool downloadHeld_ = false;   // timer 30 fell due before the first paint

@@ -115,11 +115,13 @@ void CQuorvikDlg::HideMainWindow() {
 void CQuorvikDlg::ShowMainWindowNormal() {
     if (window())
         window()->showCommand(SW_SHOWNORMAL);
+    noteChange();
 }
 
 void CQuorvikDlg::MinimiseMainWindow() {
     if (window())
         window()->showCommand(SW_MINIMIZE);
+    noteChange();
 }
 
 void CQuorvikDlg::CloseOpenWindows() {
@@ -127,6 +129,8 @@ void CQuorvikDlg::CloseOpenWindows() {
 }
 
 void CQuorvikDlg::QuitProgram() {
+    if (observer_.mouseGone)
+        observer_.mouseGone();
     UiLoop().postQuit();
 }
 
@@ -229,6 +233,7 @@ void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
         InvalidateControl(text);
     }
     showTrayBattery(level, chargeState);
+    noteChange();
 }
 
 void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
@@ -254,6 +259,8 @@ void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
 
 void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {
     osd_->Show(texts, hwnd());
+    if (observer_.onScreenDisplay)
+        observer_.onScreenDisplay(texts);
 }
 
 // ---- PageHost ----
@@ -264,6 +271,7 @@ model::ProfileRecord& CQuorvikDlg::CurrentRecord() {
 
 void CQuorvikDlg::MarkGroup(device::SettingGroup group) {
     core_->MarkGroup(group);
+    noteChange();
 }
 
 void CQuorvikDlg::MarkGroupWithoutDownload(device::SettingGroup group) {
@@ -287,6 +295,7 @@ void CQuorvikDlg::RefreshAllPages() {
     for (CPage* page : pages_)
         page->Refresh(record);
     InvalidateAll();
+    noteChange();
 }
 
 void CQuorvikDlg::CollectPageValues() {

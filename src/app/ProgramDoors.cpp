@@ -1,0 +1,38 @@
+#include "app/ProgramDoors.h"
+
+#include "app/BusService.h"
+#include "app/CommandSession.h"
+#include "platform/qt/SingleInstance.h"
+#include "ui/main/QuorvikDlg.h"
+
+namespace quorvik::app {
+
+ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emulator::VirtualMouse* mouse,
+                           platform::SingleInstance& instance)
+    : host_(window, bus, mouse), instance_(instance) {
+    instance_.SetSessionHandler([this](QLocalSocket* socket) {
+        std::erase_if(sessions_, [](const QPointer<CommandSession>& session) { return session.isNull(); });
+        sessions_.emplace_back(new CommandSession(socket, host_));
+    });
+    // Only where a session bus is, and only for the first program on it; neither is a fault.
+    bus_ = std::make_unique<BusService>(host_, [&window] { window.RequestExit(); });
+    if (!bus_->Publish())
+        bus_.reset();
+    else
+        host_.SetChangeListener([this] { bus_->CheckChanges(); });
+}
+
+ProgramDoors::~ProgramDoors() {
+    Close();
+}
+
+void ProgramDoors::Close() {
+    instance_.SetSessionHandler({});
+    for (const QPointer<CommandSession>& session : sessions_)
+        delete session.data();
+    sessions_.clear();
+    host_.SetChangeListener({});
+    bus_.reset();
+}
+
+} // namespace quorvik::app
