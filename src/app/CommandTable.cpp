@@ -258,6 +258,9 @@ int CommandRun::Impl::Connect() {
 }
 
 void CommandRun::Impl::Start() {
+    // The tool's own device link starts with the configured sensor's tables, as the program's does.
+    if (!host_.Resident())
+        host_.Core().Tables().Rebuild(model::SensorIdentifier());
     switch (options_.command) {
     case Command::Help:
         Out(CtlHelpText());
@@ -442,8 +445,6 @@ void CommandRun::Impl::Apply() {
         return;
     }
     device::DeviceCore& core = host_.Core();
-    if (!host_.Resident())
-        core.Tables().Rebuild(model::SensorIdentifier());
     if (int code = Connect()) {
         Finish(code);
         return;
@@ -504,7 +505,6 @@ void CommandRun::Impl::Applied(bool completed) {
 void CommandRun::Impl::Watch() {
     device::DeviceCore& core = host_.Core();
     if (!host_.Resident()) {
-        core.Tables().Rebuild(model::SensorIdentifier());
         // The tool only listens: with the window closed, the downloads that scans schedule write nothing.
         core.SetWindowOpen(false);
         core.PrimeShadows();
@@ -522,9 +522,6 @@ void CommandRun::Impl::Watch() {
 }
 
 void CommandRun::Impl::Reset() {
-    device::DeviceCore& core = host_.Core();
-    if (!host_.Resident())
-        core.Tables().Rebuild(model::SensorIdentifier());
     if (int code = Connect()) {
         Finish(code);
         return;

@@ -66,7 +66,6 @@ void CommandRun::Impl::ProfileSelect() {
     }
     // On its own the tool needs the mouse, so that the files never say what the mouse does not hold.
     if (!host_.Resident()) {
-        host_.Core().Tables().Rebuild(model::SensorIdentifier());
         if (int code = Connect()) {
             Finish(code);
             return;
@@ -92,7 +91,6 @@ void CommandRun::Impl::Dpi() {
         return;
     }
     if (!host_.Resident()) {
-        host_.Core().Tables().Rebuild(model::SensorIdentifier());
         if (int code = Connect()) {
             Finish(code);
             return;

@@ -3,7 +3,9 @@
 #include "app/BusService.h"
 #include "app/CommandSession.h"
 #include "platform/qt/SingleInstance.h"
+
 #include "ui/main/QuorvikDlg.h"
+#include <QTimer>
 
 namespace quorvik::app {
 
@@ -14,12 +16,15 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
         std::erase_if(sessions_, [](const QPointer<CommandSession>& session) { return session.isNull(); });
         sessions_.emplace_back(new CommandSession(socket, host_));
     });
-    // Only where a session bus is, and only for the first program on it; neither is a fault.
-    bus_ = std::make_unique<BusService>(host_, [&window] { window.RequestExit(); });
-    if (!bus_->Publish())
-        bus_.reset();
-    else
-        host_.SetChangeListener([this] { bus_->CheckChanges(); });
+    // Only where a session bus is, and only for the first program on it; neither is a fault. Once
+    // the window has started (the loop runs after its initialisation), as its device link is there.
+    QTimer::singleShot(0, &anchor_, [this, &window] {
+        bus_ = std::make_unique<BusService>(host_, [&window] { window.RequestExit(); });
+        if (!bus_->Publish())
+            bus_.reset();
+        else
+            host_.SetChangeListener([this] { bus_->CheckChanges(); });
+    });
 }
 
 ProgramDoors::~ProgramDoors() {

@@ -5,6 +5,7 @@
 
 #include "app/ProgramHost.h"
 
+#include <QObject>
 #include <QPointer>
 
 #include <memory>
@@ -36,6 +37,7 @@ private:
     platform::SingleInstance& instance_;
     std::vector<QPointer<CommandSession>> sessions_;
     std::unique_ptr<BusService> bus_;
+    QObject anchor_; // ends the bus's queued start with the doors
 };
 
 } // namespace quorvik::app
