@@ -231,6 +231,11 @@ int main(int argc, char** argv) {
             postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
     });
 
+    // The launcher's start is a request to see the window, with the mouse or without it.
+    if (options.show)
+        QMetaObject::invokeMethod(
+            &qtApp, [&] { postToWindow(kMsgOpenRequest, 0); }, Qt::QueuedConnection);
+
     if (mouse) {
         panel = std::make_unique<app::VirtualMousePanel>(*mouse);
         // Shown once the main window has its place.

@@ -353,10 +353,19 @@ void DeviceCore::QuitProgram() {
 }
 
 void DeviceCore::OpenRequest() {
-    if (windowOpen_ && online_)
+    if (windowOpen_ && online_) {
         window_.ShowMainWindowNormal();
-    else
+    } else if (!connection_->HasTarget()) {
+        // Asked for by the user with no form of the mouse plugged in: the window opens anyway and
+        // shows the mouse as not connected; its edits wait for the download after the scan that
+        // finds the mouse. The warning of the start says nothing the window does not.
+        openedByUser_ = true;
+        windowOpen_ = true;
+        loop_.killTimer(mainWindow_, kTimerNoMouse);
+        window_.ShowMainWindowNormal();
+    } else {
         connection_->ReadStatus();
+    }
 }
 
 void DeviceCore::HandleStatusResponse(const Report& response) {

@@ -123,6 +123,8 @@ public:
     bool WindowOpen() const { return windowOpen_; }
     bool Online() const { return online_; }
     bool OpenedByDevice() const { return openedByDevice_; }
+    // The window was opened by an open request while no form of the mouse was plugged in.
+    bool OpenedByUser() const { return openedByUser_; }
     int BatteryLevel() const { return battery_; }
     // The level as the battery display shows it: a byte above 100 is 0.
     int ShownBatteryLevel() const { return battery_ > kBatteryFull ? 0 : battery_; }
@@ -184,6 +186,7 @@ private:
     bool windowOpen_ = false;
     bool online_ = false;
     bool openedByDevice_ = false;
+    bool openedByUser_ = false;
     int battery_ = 10;
     int chargeState_ = 0;
     int tickCounter_ = 0;

@@ -191,6 +191,7 @@ quit_program "$gui"
 
 step "started as at login, without a mouse online: hidden"
 check "the autostart entry runs quorvik" grep -q '^Exec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+check "the launcher opens the window, with the mouse or without" grep -q '^Exec=quorvik --show$' "$prefix/share/applications/quorvik.desktop"
 # A removed but not purged package leaves the entry behind: sessions skip it when TryExec finds no
 # program on the PATH, and find the installed one.
 check "the autostart entry tries for quorvik first" grep -q '^TryExec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"

@@ -140,6 +140,8 @@ public:
     // failures of one moment make one), and the settings are saved again 10 s later. Repeated
     // failures (same file, same kind) are not told again.
     void ShowSaveFailure(const model::SaveFailure& failure);
+    // The battery while a form of the mouse is plugged in, else "Mouse not connected" in its place.
+    void ShowMouseConnection();
     // A message about the program's files, shown with the next file message.
     void ShowFileNotice(std::u16string text);
     // The file message open now, modeless and on top beside the no-mouse warning; null when none.

@@ -224,12 +224,27 @@ void CQuorvikDlg::UpdateSensorControls(std::uint8_t classFlag, std::uint16_t) {
     RefreshAllPages();
 }
 
+void CQuorvikDlg::ShowMouseConnection() {
+    const bool connected = core_ && core_->Connection().HasTarget();
+    auto* absent = FindControl(kMouseAbsentText);
+    if (!absent || absent->isShown() == !connected)
+        return;
+    absent->SetShown(!connected);
+    if (auto* battery = FindControl(kBattery))
+        battery->SetShown(connected);
+    if (auto* text = FindControl(kBatteryText))
+        text->SetShown(connected);
+    InvalidateAll();
+    noteChange();
+}
+
 void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
+    const bool connected = core_ && core_->Connection().HasTarget();
     if (auto* battery = FindControlAs<CBattery>(kBattery))
         battery->SetStatus(level, chargeState, animationPhase);
     if (auto* text = FindControl(kBatteryText)) {
         text->SetText(model::DecimalText(level) + u"%");
-        text->SetShown(chargeState != device::kChargeCharging);
+        text->SetShown(connected && chargeState != device::kChargeCharging);
         InvalidateControl(text);
     }
     showTrayBattery(level, chargeState);
