@@ -19,6 +19,7 @@ namespace quorvik::app {
 
 class CommandSession;
 class BusService;
+class OutsideChanges;
 
 class ProgramDoors {
 public:
@@ -37,6 +38,8 @@ private:
     platform::SingleInstance& instance_;
     std::vector<QPointer<CommandSession>> sessions_;
     std::unique_ptr<BusService> bus_;
+    std::unique_ptr<OutsideChanges> outside_;
+    ui::CQuorvikDlg& window_;
     QObject anchor_; // ends the bus's queued start with the doors
 };
 

@@ -285,6 +285,8 @@ void DeviceCore::saveNow(SaveWay way) {
         takeSaveResults();
         saved = model::SaveConfiguration() && saved;
         saved = model::SaveAllProfiles() && saved;
+        if (savedHook_)
+            savedHook_();
     }
     if (!saved)
         retrySave();
@@ -315,6 +317,8 @@ void DeviceCore::takeSaveResults() {
         else if (!savePending_)
             retrySave();
     }
+    if (!results.empty() && savedHook_)
+        savedHook_();
 }
 
 void DeviceCore::FinishSaves() {

@@ -113,6 +113,8 @@ public:
     bool SaveInFlight() const { return savesInFlight_ > 0; }
     // Waits until the worker wrote every save given to it, and notes their outcomes.
     void FinishSaves();
+    // Told after each save of the settings has landed (whatever its outcome).
+    void SetSavedHook(std::function<void()> hook) { savedHook_ = std::move(hook); }
 
     // Applied on the main thread for each level-change report (bytes 3 and 4).
     void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);
@@ -196,6 +198,7 @@ private:
     bool savePending_ = false;
     std::optional<Report> lastStatus_;
     std::uint64_t statusAnswers_ = 0;
+    std::function<void()> savedHook_;
     bool downloadActive_ = false;
     bool rerunWanted_ = false;       // a download was asked for while one ran
     bool progressShown_ = false;     // the running download shows the progress window

@@ -123,7 +123,8 @@ TEST_F(BusServiceTest, PropertiesMethodsAndTheirChangesReachTheBus) {
     // Errors carry their own names and a message a person can read.
     const QDBusMessage off = call(QString::fromLatin1(app::kBusInterface), QStringLiteral("SelectProfile"), {4});
     EXPECT_EQ(off.errorName(), QStringLiteral("org.quorvik.Quorvik1.Error.InvalidArgument"));
-    EXPECT_TRUE(off.errorMessage().startsWith(QStringLiteral("Slot 4 holds no profile"))) << off.errorMessage().toStdString();
+    EXPECT_TRUE(off.errorMessage().startsWith(QStringLiteral("Slot 4 holds no profile")))
+        << off.errorMessage().toStdString();
     const QDBusMessage range = call(QString::fromLatin1(app::kBusInterface), QStringLiteral("SetDpiLevel"), {0});
     EXPECT_EQ(range.errorName(), QStringLiteral("org.quorvik.Quorvik1.Error.InvalidArgument"));
 }

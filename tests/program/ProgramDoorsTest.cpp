@@ -162,3 +162,57 @@ TEST_F(ProgramDoorsTest, WatchStreamsTheMousesChangesUntilItsCount) {
 }
 
 } // namespace quorvik::test
+
+namespace quorvik::test {
+
+// A profile file changed by another program: taken while nothing is pending, kept beside the file
+// while an edit is; the window's own saves are never taken for such a change.
+TEST_F(ProgramDoorsTest, ProfilesChangedOutsideAreTakenOrKeptBesideAndOwnSavesDoNotCount) {
+    startProgram();
+    const std::string file = model::Config().ProfileSlotPath(0);
+    const std::string beside = file + ".changed-outside";
+    auto waitFor = [&](const std::function<bool()>& done, int ms = 3000) {
+        const QDeadlineTimer patience(ms);
+        while (!done() && !patience.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            loop.advance(10);
+        }
+        return done();
+    };
+    waitFor([] { return false; }, 300); // the watch starts once the loop runs; nothing to see yet
+    takeCodes();
+
+    model::ProfileRecord outside = profile();
+    outside.DPIOffOnFlagValue = 0x1F;
+    ASSERT_TRUE(model::WriteProfileRecord(outside, file));
+    ASSERT_TRUE(waitFor([&] { return profile().DPIOffOnFlagValue == 0x1F; })) << "not taken within 3 s";
+    waitFor([&] { return !core().Busy() && mouse_->state().levelMask == 0x1F; });
+    EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{device::kCmdDpiLevels}) << "only what differs";
+    EXPECT_FALSE(std::filesystem::exists(beside));
+
+    // An edit of the window not saved yet, and the file changed again outside: the window's wins.
+    profile().XYSetting[0] = 0x20;
+    dlg().MarkGroup(device::SettingGroup::SensorLighting);
+    outside.DPIOffOnFlagValue = 0x0F;
+    ASSERT_TRUE(model::WriteProfileRecord(outside, file));
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(beside); }));
+    EXPECT_EQ(profile().DPIOffOnFlagValue, 0x1F);
+    EXPECT_EQ(profile().XYSetting[0], 0x20);
+    ASSERT_NE(dlg().OpenFileNotice(), nullptr) << "told once";
+    model::ProfileRecord kept;
+    ASSERT_TRUE(model::ReadProfileRecord(kept, beside));
+    EXPECT_EQ(kept.DPIOffOnFlagValue, 0x0F);
+
+    // The delayed save writes the window's version; that is no outside change.
+    std::filesystem::remove(beside);
+    loop.advance(device::kDelayedSaveMs + 100);
+    core().FinishSaves();
+    waitFor([] { return false; }, 500);
+    EXPECT_FALSE(std::filesystem::exists(beside));
+    model::ProfileRecord onDisk;
+    ASSERT_TRUE(model::ReadProfileRecord(onDisk, file));
+    EXPECT_EQ(onDisk.XYSetting[0], 0x20);
+    EXPECT_EQ(onDisk.DPIOffOnFlagValue, 0x1F);
+}
+
+} // namespace quorvik::test
