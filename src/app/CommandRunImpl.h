@@ -11,10 +11,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace quorvik::ctl {
 
 std::string Hex4(unsigned value);
+// Every report a whole-profile download writes, in order, with sequence numbers from 1.
+std::vector<device::Report> PlanReports(model::ProfileRecord profile, const device::SensorTables& tables);
 const char* FormLabel(device::Form form);
 
 class CommandRun::Impl : public platform::MessageHandler, public CommandWatcher {
