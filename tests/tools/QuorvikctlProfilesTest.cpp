@@ -2,12 +2,21 @@
 // carry a command to the running program, and the frames of its session.
 #include "CommandWire.h"
 #include "CtlHarness.h"
+#include "ProgramLink.h"
 
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
 #include "model/Text.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace quorvik;
 using device::Form;
@@ -173,4 +182,39 @@ TEST(CommandWire, FramesSurviveAnySplitAndOversizedOnesBreakTheStream) {
     flooded.Append(huge.data(), huge.size());
     EXPECT_FALSE(flooded.Next().has_value());
     EXPECT_TRUE(flooded.Broken());
+}
+
+// The tool hands its command over only to a program that holds the data folder now: a lock file
+// left by a program that ended, or one planted as a link, leads it nowhere.
+TEST(ProgramLink, OnlyAHeldLockOfTheUsersOwnNamesARunningProgram) {
+    test::TempDir dir;
+    const std::filesystem::path config = dir.path() / "config";
+    std::filesystem::create_directories(config);
+    const std::string lock = (config / "quorvik.lock").string();
+    EXPECT_EQ(ctl::FindRunningProgram(dir.str()).state, ctl::RunningProgram::State::None) << "no lock file";
+
+    std::string record = "/run/user/1000/quorvik-socket";
+    record.resize(108, '\0');
+    { std::ofstream(lock, std::ios::binary) << record; }
+    EXPECT_EQ(ctl::FindRunningProgram(dir.str()).state, ctl::RunningProgram::State::None) << "nobody holds it";
+
+    const int held = ::open(lock.c_str(), O_RDWR);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    const ctl::RunningProgram running = ctl::FindRunningProgram(dir.str());
+    EXPECT_EQ(running.state, ctl::RunningProgram::State::Reachable);
+    EXPECT_EQ(running.socketPath, "/run/user/1000/quorvik-socket");
+    // Held, but without a socket to reach it by: the tool must not work on the folder itself.
+    ASSERT_EQ(::ftruncate(held, 0), 0);
+    EXPECT_EQ(ctl::FindRunningProgram(dir.str()).state, ctl::RunningProgram::State::Silent);
+    ::close(held);
+
+    // A link in its place is not followed.
+    test::TempDir other;
+    std::filesystem::create_directories(other.path() / "config");
+    std::filesystem::create_symlink(lock, other.path() / "config" / "quorvik.lock");
+    const int again = ::open(lock.c_str(), O_RDWR);
+    ASSERT_EQ(::flock(again, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(ctl::FindRunningProgram(other.str()).state, ctl::RunningProgram::State::None);
+    ::close(again);
 }
