@@ -1,6 +1,7 @@
 #include "app/CommandSession.h"
 
 #include <QLocalSocket>
+#include <QTimer>
 
 namespace quorvik::app {
 
@@ -12,6 +13,14 @@ CommandSession::CommandSession(QLocalSocket* socket, ctl::CommandHost& host)
         ended_ = true;
         if (run_ && !run_->Done())
             run_->Cancel();
+    });
+    // A peer that never says its command is not waited for: the bound on a silent start holds
+    // until the command has arrived.
+    QTimer::singleShot(kArgsWaitMs, this, [this] {
+        if (!run_ && !ended_) {
+            ended_ = true;
+            socket_->abort();
+        }
     });
     readFrames();
 }

@@ -17,6 +17,9 @@ namespace quorvik::app {
 class CommandSession : public QObject, public ctl::CommandOutput {
     Q_OBJECT
 public:
+    // How long the command may take to arrive after the connection was accepted.
+    static constexpr int kArgsWaitMs = 2000;
+
     // Owned by `socket` (a child of it): it goes when the connection goes.
     CommandSession(QLocalSocket* socket, ctl::CommandHost& host);
     ~CommandSession() override;

@@ -14,8 +14,11 @@
 #include <QFileInfo>
 
 #include <fstream>
+
+#include <fcntl.h>
 #include <iterator>
 #include <set>
+#include <unistd.h>
 
 namespace quorvik::app {
 
@@ -34,6 +37,22 @@ std::string bytesOf(const std::string& path, bool& present) {
         return {};
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The other program's version beside the file: never through a link someone left at that name.
+bool writeBeside(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool whole = done == bytes.size();
+    return ::close(fd) == 0 && whole;
 }
 
 // The five slot files and the configuration, as the configuration names them now.
@@ -155,9 +174,7 @@ void OutsideChanges::Check() {
         if (editsPending) {
             // The window's edits win; the other version is not lost.
             const std::string beside = file + kKeptSuffix;
-            std::ofstream out(beside, std::ios::binary | std::ios::trunc);
-            out << bytes;
-            if (out.flush())
+            if (writeBeside(beside, bytes))
                 keptBeside.push_back(beside);
             known_[file] = bytes;
         } else if (isConfig) {
