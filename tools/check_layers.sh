@@ -25,9 +25,14 @@ project_folders="platform|model|macro|device|ui|app|emulator"
 # An include line: its opening delimiter and the header it names.
 include_re='^[[:space:]]*#[[:space:]]*include[[:space:]]*([<"])([^>"]+)[>"]'
 
-# The start-up load and the command line in src/app are tested and shared without a GUI: no Qt there.
+# The start-up load, the command line and the command table in src/app are tested and shared without a
+# GUI: no Qt there.
 qt_free_files=(src/app/StartupLoad.h src/app/StartupLoad.cpp src/app/AppOptions.h src/app/AppOptions.cpp
-               src/app/CommandLine.h src/app/CommandLine.cpp)
+               src/app/CommandLine.h src/app/CommandLine.cpp
+               src/app/CtlOptions.h src/app/CtlOptions.cpp src/app/CommandTable.h src/app/CommandTable.cpp
+               src/app/CommandRunImpl.h src/app/DeviceCommands.cpp src/app/ProfileCommands.cpp src/app/CtlLocal.cpp
+               src/app/CtlFiles.h src/app/CtlFiles.cpp src/app/CommandWire.h src/app/CommandWire.cpp
+               src/app/ProgramLink.h src/app/ProgramLink.cpp)
 
 status=0
 complain() {

@@ -86,6 +86,8 @@ bool ParseAppArgs(const std::vector<std::string>& args, AppOptions& options, std
             if (!takeValue(i, "--data-dir", options.dataDir))
                 return false;
             ownOptions = true;
+        } else if (arg == "--show") {
+            options.show = true;
         } else if (arg == "--exit-after-paint") {
             options.exitAfterPaint = true;
             ownOptions = true;
@@ -141,6 +143,9 @@ Options:
   --data-dir DIR            use DIR as the data folder instead of
                             $XDG_CONFIG_HOME/GamingMouseData20230810A (default ~/.config/...)
   --quit                    ask the running program to exit (as its tray menu's Exit does)
+  --show                    open the window at the start, also when the mouse is not connected
+                            (the desktop launcher's way; the automatic start at login starts
+                            hidden until the mouse is online)
   --exit-after-paint        end right after the main window is first drawn (start-up timing)
   --print-startup-ms        print "first-paint-ms N" on standard output when the main window is
                             first drawn: N milliseconds after the process started (counted from

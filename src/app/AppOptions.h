@@ -28,6 +28,8 @@ struct AppOptions {
     std::string traceFile;
     // Overrides the data folder (default: $XDG_CONFIG_HOME/GamingMouseData20230810A).
     std::string dataDir;
+    // Open the window at the start, as an open request does (the launcher's start).
+    bool show = false;
     // End right after the main window's first paint (start-up measurements).
     bool exitAfterPaint = false;
     // Print the milliseconds from the process's start to that first paint on standard output.

@@ -1,6 +1,7 @@
 // quorvik: the program a person starts. One instance per desktop session; a second start opens
 // the first one's window, `quorvik --quit` ends it.
 #include "app/AppOptions.h"
+#include "app/ProgramDoors.h"
 #include "app/StartupClock.h"
 #include "app/StartupLoad.h"
 #include "app/StartupReport.h"
@@ -175,6 +176,9 @@ int main(int argc, char** argv) {
     for (const model::SaveFailure& failure : earlyFailures)
         window.ShowSaveFailure(failure);
 
+    // quorvikctl's commands and the session bus go through the window's device link.
+    app::ProgramDoors doors(window, *bus, mouse.get(), instance);
+
     // A later start, a signal or the end of the session: the same paths as the tray's.
     auto postToWindow = [&](unsigned message, platform::WPARAM wParam) {
         if (window.hwnd())
@@ -245,7 +249,14 @@ int main(int argc, char** argv) {
         },
         Qt::QueuedConnection);
 
+    // The launcher's start is a request to see the window, with the mouse or without it.
+    if (options.show)
+        QMetaObject::invokeMethod(
+            &qtApp, [&] { postToWindow(kMsgOpenRequest, 0); }, Qt::QueuedConnection);
+
+
     window.DoModal();
+    doors.Close();
     // The window is gone; a failure of the last save is told on standard error only.
     shownIn = nullptr;
     ui::SetSkinProblemObserver(nullptr);

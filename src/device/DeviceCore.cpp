@@ -285,6 +285,8 @@ void DeviceCore::saveNow(SaveWay way) {
         takeSaveResults();
         saved = model::SaveConfiguration() && saved;
         saved = model::SaveAllProfiles() && saved;
+        if (savedHook_)
+            savedHook_();
     }
     if (!saved)
         retrySave();
@@ -315,6 +317,8 @@ void DeviceCore::takeSaveResults() {
         else if (!savePending_)
             retrySave();
     }
+    if (!results.empty() && savedHook_)
+        savedHook_();
 }
 
 void DeviceCore::FinishSaves() {
@@ -353,10 +357,19 @@ void DeviceCore::QuitProgram() {
 }
 
 void DeviceCore::OpenRequest() {
-    if (windowOpen_ && online_)
+    if (windowOpen_ && online_) {
         window_.ShowMainWindowNormal();
-    else
+    } else if (!connection_->HasTarget()) {
+        // Asked for by the user with no form of the mouse plugged in: the window opens anyway and
+        // shows the mouse as not connected; its edits wait for the download after the scan that
+        // finds the mouse. The warning of the start says nothing the window does not.
+        openedByUser_ = true;
+        windowOpen_ = true;
+        loop_.killTimer(mainWindow_, kTimerNoMouse);
+        window_.ShowMainWindowNormal();
+    } else {
         connection_->ReadStatus();
+    }
 }
 
 void DeviceCore::HandleStatusResponse(const Report& response) {
@@ -364,6 +377,7 @@ void DeviceCore::HandleStatusResponse(const Report& response) {
     if (!status)
         return;
     lastStatus_ = response;
+    ++statusAnswers_;
     if (status->tagMatches) {
         online_ = status->online;
         if (!windowOpen_ && online_) {
@@ -490,25 +504,33 @@ OsdTexts DeviceCore::OnScreenDisplayTexts() const {
     return texts;
 }
 
-bool DeviceCore::FactoryReset() {
+bool DeviceCore::FactoryReset(std::function<void(bool)> done) {
     // Without a mouse to take the reset the profile stays as it is: resetting it (and the shadows)
     // here would leave a mouse plugged in later with settings the window no longer shows.
     if (!connection_->HasTarget()) {
         window_.ShowAttention(kTextNoMouse);
+        if (done)
+            done(false);
         return false;
     }
     auto result = std::make_shared<std::optional<bool>>();
-    connection_->Queue().Push(
-        std::make_unique<FunctionJob>([this, result](int turn) { return factoryResetStep(turn, *result); }));
+    connection_->Queue().Push(std::make_unique<FunctionJob>(
+        [this, result, done = std::move(done)](int turn) { return factoryResetStep(turn, *result, done); }));
     return result->value_or(true);
 }
 
-std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optional<bool>& result) {
-    if (turn > 0)
-        return std::nullopt; // its pause is over
+std::optional<std::uint32_t> DeviceCore::factoryResetStep(int turn, std::optional<bool>& result,
+                                                          const std::function<void(bool)>& done) {
+    if (turn > 0) {
+        if (done)
+            done(true); // its pause is over: the mouse is ready for what follows
+        return std::nullopt;
+    }
     result = connection_->FactoryReset();
     if (!*result) {
         window_.ShowAttention(kTextNoMouse);
+        if (done)
+            done(false);
         return std::nullopt;
     }
     int slot = model::CurrentSlot();

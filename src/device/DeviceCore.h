@@ -17,6 +17,7 @@
 #include "platform/Worker.h"
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -97,7 +98,8 @@ public:
     // The factory-reset button (after its confirmation). False, with the no-mouse message and
     // nothing changed, when the reset did not reach the mouse. A reset asked for during a download
     // waits for it (and returns true then; a failure is still told when its turn comes).
-    bool FactoryReset();
+    // `done` hears whether the mouse took it, once it was tried (not when it was abandoned).
+    bool FactoryReset(std::function<void(bool taken)> done = {});
     // WM_DESTROY of the main window: the pending save, then the handles are closed.
     void Shutdown();
     // The delayed save at once, when one is pending (the desktop session is ending).
@@ -111,6 +113,8 @@ public:
     bool SaveInFlight() const { return savesInFlight_ > 0; }
     // Waits until the worker wrote every save given to it, and notes their outcomes.
     void FinishSaves();
+    // Told after each save of the settings has landed (whatever its outcome).
+    void SetSavedHook(std::function<void()> hook) { savedHook_ = std::move(hook); }
 
     // Applied on the main thread for each level-change report (bytes 3 and 4).
     void ApplyLevelChange(std::uint8_t interval, std::uint8_t level);
@@ -121,6 +125,8 @@ public:
     bool WindowOpen() const { return windowOpen_; }
     bool Online() const { return online_; }
     bool OpenedByDevice() const { return openedByDevice_; }
+    // The window was opened by an open request while no form of the mouse was plugged in.
+    bool OpenedByUser() const { return openedByUser_; }
     int BatteryLevel() const { return battery_; }
     // The level as the battery display shows it: a byte above 100 is 0.
     int ShownBatteryLevel() const { return battery_ > kBatteryFull ? 0 : battery_; }
@@ -130,6 +136,9 @@ public:
     bool SavePending() const { return savePending_; }
     // The last status response read (any tag), for tools that show it as it is.
     const std::optional<Report>& LastStatusReport() const { return lastStatus_; }
+    // How many status responses were read so far: a caller that asked for one sees whether its
+    // read brought a new one.
+    std::uint64_t StatusAnswers() const { return statusAnswers_; }
     // Forces the window-open state (a program started with the window already open for use).
     void SetWindowOpen(bool open);
     // The main window was shown (or came back from minimised): while it is not open for use it
@@ -158,7 +167,8 @@ private:
     void downloadStarted();
     void downloadWrote(std::size_t written, std::size_t total);
     void downloadEnded(bool completed);
-    std::optional<std::uint32_t> factoryResetStep(int turn, std::optional<bool>& result);
+    std::optional<std::uint32_t> factoryResetStep(int turn, std::optional<bool>& result,
+                                                  const std::function<void(bool)>& done);
     void statusPollTick();
     void showBattery();
     void noMouseWarning();
@@ -178,6 +188,7 @@ private:
     bool windowOpen_ = false;
     bool online_ = false;
     bool openedByDevice_ = false;
+    bool openedByUser_ = false;
     int battery_ = 10;
     int chargeState_ = 0;
     int tickCounter_ = 0;
@@ -186,6 +197,8 @@ private:
     int deviceLevel_ = 2;
     bool savePending_ = false;
     std::optional<Report> lastStatus_;
+    std::uint64_t statusAnswers_ = 0;
+    std::function<void()> savedHook_;
     bool downloadActive_ = false;
     bool rerunWanted_ = false;       // a download was asked for while one ran
     bool progressShown_ = false;     // the running download shows the progress window

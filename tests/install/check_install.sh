@@ -46,6 +46,7 @@ expected=(bin/quorvik bin/quorvikctl
           share/metainfo/io.github.quorvik.Quorvik.metainfo.xml share/icons/hicolor/scalable/apps/quorvik.svg
           share/man/man1/quorvik.1.gz share/man/man1/quorvikctl.1.gz
           lib/udev/rules.d/70-quorvik.rules etc/xdg/autostart/quorvik.desktop
+          share/dbus-1/interfaces/org.quorvik.Quorvik1.xml
           share/doc/quorvik/copyright share/doc/quorvik/changelog.Debian.gz)
 for f in "${expected[@]}"; do
     check "$f installed" test -f "$prefix/$f"
@@ -66,7 +67,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 check "the icon's SVG is an SVG" grep -q '<svg xmlns="http://www.w3.org/2000/svg"' \
     "$prefix/share/icons/hicolor/scalable/apps/quorvik.svg"
-stray=$(cd "$prefix" && find . -type f | grep -v -E '^\./(bin|share/(quorvik|applications|metainfo|icons/hicolor|man/man1|doc/quorvik)|lib/udev/rules\.d|etc/xdg/autostart)/')
+stray=$(cd "$prefix" && find . -type f | grep -v -E '^\./(bin|share/(quorvik|applications|metainfo|icons/hicolor|man/man1|doc/quorvik|dbus-1/interfaces)|lib/udev/rules\.d|etc/xdg/autostart)/')
 check "nothing installed elsewhere: $stray" test -z "$stray"
 if command -v groff > /dev/null; then
     for page in quorvik quorvikctl; do
@@ -190,6 +191,7 @@ quit_program "$gui"
 
 step "started as at login, without a mouse online: hidden"
 check "the autostart entry runs quorvik" grep -q '^Exec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"
+check "the launcher opens the window, with the mouse or without" grep -q '^Exec=quorvik --show$' "$prefix/share/applications/quorvik.desktop"
 # A removed but not purged package leaves the entry behind: sessions skip it when TryExec finds no
 # program on the PATH, and find the installed one.
 check "the autostart entry tries for quorvik first" grep -q '^TryExec=quorvik$' "$prefix/etc/xdg/autostart/quorvik.desktop"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CtlOptions.h"
-#include "CtlRunner.h"
+#include "CommandTable.h"
 
 #include "app/StartupLoad.h"
 #include "emulator/VirtualMouse.h"
@@ -38,7 +38,7 @@ struct CtlHarness {
         out.str("");
         err.str("");
         std::istringstream in(input);
-        ctl::CtlContext context{loop, bus, out, err, in, nullptr, onWatching};
+        ctl::CtlContext context{loop, bus, out, err, in, nullptr, onWatching, {}};
         return ctl::RunCommand(options, context);
     }
 

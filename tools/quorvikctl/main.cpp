@@ -1,6 +1,7 @@
 // quorvikctl: the mouse from the command line, for scripts and for machines without a desktop.
+#include "CommandTable.h"
 #include "CtlOptions.h"
-#include "CtlRunner.h"
+#include "ProgramLink.h"
 
 #include "app/StartupLoad.h"
 #include "app/StartupReport.h"
@@ -11,9 +12,14 @@
 #include "platform/linux/LinuxHidBus.h"
 
 #include <atomic>
+#include <climits>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -21,6 +27,44 @@ std::atomic<bool> g_interrupted{false};
 
 void onInterrupt(int) {
     g_interrupted.store(true);
+}
+
+// Starts the program beside this tool (else the one on the PATH) with its window open, detached
+// from the tool so that it outlives it.
+bool startProgram(const quorvik::ctl::CtlOptions& options, std::string& error) {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string program = "quorvik";
+    if (!ec && std::filesystem::exists(self.parent_path() / "quorvik"))
+        program = (self.parent_path() / "quorvik").string();
+    std::vector<std::string> args{program, "--show"};
+    if (!options.dataDir.empty())
+        args.push_back("--data-dir=" + options.dataDir);
+    if (options.virtualMouse != quorvik::ctl::VirtualMouse::None)
+        args.push_back(options.virtualMouse == quorvik::ctl::VirtualMouse::Wired      ? "--virtual-mouse=wired"
+                       : options.virtualMouse == quorvik::ctl::VirtualMouse::Receiver ? "--virtual-mouse=receiver"
+                                                                                      : "--virtual-mouse");
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        error = "cannot start quorvik";
+        return false;
+    }
+    if (child == 0) {
+        // The grandchild runs the program in a session of its own; the child ends at once.
+        ::setsid();
+        if (::fork() == 0) {
+            ::execvp(argv[0], argv.data());
+            ::_exit(127);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -54,6 +98,39 @@ int main(int argc, char** argv) {
         std::cerr << app::ForeignDataFolderReport(*foreign, "quorvikctl");
         return ctl::kExitFailure;
     }
+    std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
+
+    // While the program runs for this data folder it is the only owner of the mouse and the files:
+    // the command goes to it, and nothing here is opened or written.
+    const ctl::RunningProgram running = ctl::FindRunningProgram(paths.dataFolder);
+    if (running.state == ctl::RunningProgram::State::Silent) {
+        std::cerr << "quorvikctl: quorvik is running for " << paths.dataFolder
+                  << " but cannot be reached; end it or try again\n";
+        return ctl::kExitFailure;
+    }
+    if (running.state == ctl::RunningProgram::State::Reachable) {
+        char cwd[PATH_MAX];
+        const std::string workingFolder = ::getcwd(cwd, sizeof cwd) ? cwd : "";
+        std::string linkError;
+        const int code = ctl::RunInProgram(running.socketPath, ctl::ForwardedArgs(options, workingFolder), std::cout,
+                                           std::cerr, std::cin, &g_interrupted, linkError);
+        if (code < 0) {
+            std::cerr << "quorvikctl: " << linkError << "\n";
+            return ctl::kExitFailure;
+        }
+        return code;
+    }
+
+    // With no program running, "show" starts one; it loads the settings itself.
+    if (options.command == ctl::Command::Show) {
+        std::string startError;
+        if (startProgram(options, startError))
+            return ctl::kExitOk;
+        std::cerr << "quorvikctl: " << startError << "\n";
+        return ctl::kExitFailure;
+    }
+
     // A settings file the start-up load could not save is named, and the tool ends with failure.
     ctl::SaveFailureReport startupSaves(std::cerr);
     app::LoadResult loaded = app::LoadSettingsModel(paths);
@@ -77,9 +154,11 @@ int main(int argc, char** argv) {
         bus = std::move(simulated);
     }
 
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
-    ctl::CtlContext context{loop, *bus, std::cout, std::cerr, std::cin, &g_interrupted, {}};
+    ctl::CtlContext context{
+        loop,      *bus,
+        std::cout, std::cerr,
+        std::cin,  &g_interrupted,
+        {},        [&options](std::string& startError) { return startProgram(options, startError); }};
     int code = ctl::RunCommand(options, context);
     if (code == ctl::kExitOk && startupSaves.Any())
         code = ctl::kExitFailure;

@@ -104,7 +104,8 @@ bool parseRequest(const QByteArray& message, SingleInstance::Request& request) {
         return false;
     const auto code = static_cast<unsigned char>(message[kRequestCodeOffset]);
     if (code != static_cast<unsigned char>(SingleInstance::Request::Open) &&
-        code != static_cast<unsigned char>(SingleInstance::Request::Quit))
+        code != static_cast<unsigned char>(SingleInstance::Request::Quit) &&
+        code != static_cast<unsigned char>(SingleInstance::Request::Command))
         return false;
     request = static_cast<SingleInstance::Request>(code);
     return true;
@@ -329,10 +330,14 @@ void SingleInstance::acceptConnections() {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
         // A peer that connects and stays silent (a probing start, a hung one) is dropped in time.
-        QTimer::singleShot(timeoutMs_, socket, [socket] {
+        auto* silence = new QTimer(socket);
+        silence->setObjectName(QStringLiteral("quorvik-silent-peer"));
+        silence->setSingleShot(true);
+        connect(silence, &QTimer::timeout, socket, [socket] {
             socket->abort();
             socket->deleteLater();
         });
+        silence->start(timeoutMs_);
         readRequest(socket);
     }
 }
@@ -343,6 +348,21 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     Request request{};
     if (!parseRequest(socket->read(kRequestSize), request)) {
         socket->abort();
+        return;
+    }
+    if (request == Request::Command) {
+        if (!sessionHandler_) {
+            socket->abort();
+            return;
+        }
+        // From here the session's own: no bound on silence (a watch listens for long), no more
+        // requests read here.
+        if (auto* silence = socket->findChild<QTimer*>(QStringLiteral("quorvik-silent-peer")))
+            silence->stop();
+        disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+        socket->write(&kAck, 1);
+        socket->flush();
+        sessionHandler_(socket);
         return;
     }
     // Acknowledge before handling, so the sender is released even if the handler takes a while.

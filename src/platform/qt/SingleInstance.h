@@ -6,8 +6,10 @@
 // every well-formed request with one acknowledgement byte, so the sender knows it arrived.
 //
 // Wire format, one request per connection:
-//   sender → primary: 'Q' 'V' 'I' '1' code     (code: 1 open, 2 quit)
+//   sender → primary: 'Q' 'V' 'I' '1' code     (code: 1 open, 2 quit, 3 command session)
 //   primary → sender: 0x06                      (received)
+// A command session goes on over the same connection after the acknowledgement; the session
+// handler owns it from there (the bound on a silent peer no longer applies).
 //
 // Every wait is bounded (2 s by default), so a hung instance never blocks a start. The primary
 // also holds an advisory lock on a file beside the socket, so two starts at the same moment cannot
@@ -35,7 +37,7 @@ namespace quorvik::platform {
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    enum class Request : unsigned char { Open = 1, Quit = 2 };
+    enum class Request : unsigned char { Open = 1, Quit = 2, Command = 3 };
 
     // The socket of this user for `guardName`, in DefaultSocketFolder() (the temp folder when that
     // path would be too long for a socket address).
@@ -77,6 +79,9 @@ public:
 
     // Called on this object's thread (the GUI thread) for each request a later start sends.
     void SetRequestHandler(std::function<void(Request)> handler) { handler_ = std::move(handler); }
+    // Takes each command session's connection (acknowledged, from a process of this user); the
+    // socket is deleted when it disconnects. Without a handler command sessions are refused.
+    void SetSessionHandler(std::function<void(QLocalSocket*)> handler) { sessionHandler_ = std::move(handler); }
 
     // The bound for each wait (connect, write, reply; and how long the primary keeps a silent peer).
     void SetTimeoutMs(int ms) { timeoutMs_ = ms; }
@@ -101,6 +106,7 @@ private:
     int folderLockFd_ = -1;
     std::unique_ptr<QLocalServer> server_;
     std::function<void(Request)> handler_;
+    std::function<void(QLocalSocket*)> sessionHandler_;
 };
 
 } // namespace quorvik::platform

@@ -16,6 +16,8 @@ inline constexpr int kMacroManager = 2062;
 inline constexpr int kApplyProfile = 2047;
 inline constexpr int kBatteryText = 3405;
 inline constexpr int kBattery = 3406;
+// Where the battery is: "Mouse not connected" while no form of the mouse is plugged in.
+inline constexpr int kMouseAbsentText = 3407;
 inline constexpr int kPowerDial = 3500;
 inline constexpr int kMoveLightingCheck = 3501;
 inline constexpr int kMotionWakeCheck = 3504;

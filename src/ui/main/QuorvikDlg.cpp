@@ -46,6 +46,7 @@ constexpr int kTextNoMouseSettings = 158;
 constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
+constexpr int kTextMouseNotConnected = 442;
 constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
@@ -149,6 +150,7 @@ bool CQuorvikDlg::OnInitDialog() {
     RefreshAllPages();
     // NeedPassword, notifications, priming, the first scan with its status read, timers 40 and 80.
     core_->Start();
+    ShowMouseConnection();
     SetFrameResource(kBackgroundResource);
     panel_.load(SkinFile("Frame_Lighting_Setting.bmp"));
     // What the start could not save, or found broken, is told once the loop runs; failed saves
@@ -176,6 +178,11 @@ void CQuorvikDlg::CreateControls(const Rect&) {
     AddControl(2, std::move(battery));
     AddControl(2, std::make_unique<CStaticText>(hwnd(), kBatteryText, ScaledRect(1012, 8, 1056, 28), u"",
                                                 Rgb(kTextNormal), Qt::AlignLeft));
+    auto absent =
+        std::make_unique<CStaticText>(hwnd(), kMouseAbsentText, ScaledRect(840, 8, 1056, 28),
+                                      model::LanguageText(kTextMouseNotConnected), Rgb(kTextNormal), Qt::AlignRight);
+    absent->SetShown(false);
+    AddControl(2, std::move(absent));
     power_->CreateControls();
     createOutsideControls();
 }
@@ -282,8 +289,11 @@ LRESULT CQuorvikDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lPara
         return 1;
     if (message == WM_TIMER && wParam == device::kTimerDownload && holdDownloadForFirstPaint())
         return 0;
-    if (core_ && core_->HandleMessage(message, wParam, lParam))
+    if (core_ && core_->HandleMessage(message, wParam, lParam)) {
+        if (message == WM_DEVICECHANGE)
+            ShowMouseConnection();
         return 0;
+    }
     if (handleOwnMessage(message, wParam, lParam))
         return 0;
     if (message >= WM_USER) {

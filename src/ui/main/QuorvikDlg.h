@@ -82,6 +82,14 @@ public:
     // exit is posted.
     void RequestExit();
 
+    // What the program's other doors (the command socket, the session bus) follow of the window.
+    struct Observer {
+        std::function<void(const device::OsdTexts&)> onScreenDisplay;
+        std::function<void()> mouseGone;
+        std::function<void()> changed; // something the window shows may have changed
+    };
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
     device::DeviceCore& Core() { return *core_; }
     CPageColumn& Column() { return column_; }
     CPage* PageFor(int controlId) const;
@@ -132,6 +140,8 @@ public:
     // failures of one moment make one), and the settings are saved again 10 s later. Repeated
     // failures (same file, same kind) are not told again.
     void ShowSaveFailure(const model::SaveFailure& failure);
+    // The battery while a form of the mouse is plugged in, else "Mouse not connected" in its place.
+    void ShowMouseConnection();
     // A message about the program's files, shown with the next file message.
     void ShowFileNotice(std::u16string text);
     // The file message open now, modeless and on top beside the no-mouse warning; null when none.
@@ -189,6 +199,11 @@ private:
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;
     std::function<void()> firstPaint_;
+    Observer observer_;
+    void noteChange() {
+        if (observer_.changed)
+            observer_.changed();
+    }
     bool painted_ = false;
     std::uint64_t startedAt_ = 0; // loop time of OnInitDialog
     bool downloadHeld_ = false;   // timer 30 fell due before the first paint

@@ -115,11 +115,13 @@ void CQuorvikDlg::HideMainWindow() {
 void CQuorvikDlg::ShowMainWindowNormal() {
     if (window())
         window()->showCommand(SW_SHOWNORMAL);
+    noteChange();
 }
 
 void CQuorvikDlg::MinimiseMainWindow() {
     if (window())
         window()->showCommand(SW_MINIMIZE);
+    noteChange();
 }
 
 void CQuorvikDlg::CloseOpenWindows() {
@@ -127,6 +129,8 @@ void CQuorvikDlg::CloseOpenWindows() {
 }
 
 void CQuorvikDlg::QuitProgram() {
+    if (observer_.mouseGone)
+        observer_.mouseGone();
     UiLoop().postQuit();
 }
 
@@ -220,15 +224,31 @@ void CQuorvikDlg::UpdateSensorControls(std::uint8_t classFlag, std::uint16_t) {
     RefreshAllPages();
 }
 
+void CQuorvikDlg::ShowMouseConnection() {
+    const bool connected = core_ && core_->Connection().HasTarget();
+    auto* absent = FindControl(kMouseAbsentText);
+    if (!absent || absent->isShown() == !connected)
+        return;
+    absent->SetShown(!connected);
+    if (auto* battery = FindControl(kBattery))
+        battery->SetShown(connected);
+    if (auto* text = FindControl(kBatteryText))
+        text->SetShown(connected);
+    InvalidateAll();
+    noteChange();
+}
+
 void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
+    const bool connected = core_ && core_->Connection().HasTarget();
     if (auto* battery = FindControlAs<CBattery>(kBattery))
         battery->SetStatus(level, chargeState, animationPhase);
     if (auto* text = FindControl(kBatteryText)) {
         text->SetText(model::DecimalText(level) + u"%");
-        text->SetShown(chargeState != device::kChargeCharging);
+        text->SetShown(connected && chargeState != device::kChargeCharging);
         InvalidateControl(text);
     }
     showTrayBattery(level, chargeState);
+    noteChange();
 }
 
 void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
@@ -254,6 +274,8 @@ void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
 
 void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {
     osd_->Show(texts, hwnd());
+    if (observer_.onScreenDisplay)
+        observer_.onScreenDisplay(texts);
 }
 
 // ---- PageHost ----
@@ -264,6 +286,7 @@ model::ProfileRecord& CQuorvikDlg::CurrentRecord() {
 
 void CQuorvikDlg::MarkGroup(device::SettingGroup group) {
     core_->MarkGroup(group);
+    noteChange();
 }
 
 void CQuorvikDlg::MarkGroupWithoutDownload(device::SettingGroup group) {
@@ -287,6 +310,7 @@ void CQuorvikDlg::RefreshAllPages() {
     for (CPage* page : pages_)
         page->Refresh(record);
     InvalidateAll();
+    noteChange();
 }
 
 void CQuorvikDlg::CollectPageValues() {

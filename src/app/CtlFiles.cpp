@@ -6,7 +6,7 @@
 
 namespace quorvik::ctl {
 
-bool loadProfile(const CtlOptions& options, CtlContext& context, model::ProfileRecord& profile) {
+bool loadProfile(const CtlOptions& options, std::ostream& err, model::ProfileRecord& profile) {
     if (options.profileFile.empty()) {
         profile = model::Profile(options.slot.value_or(model::CurrentSlot()));
         return true;
@@ -18,13 +18,12 @@ bool loadProfile(const CtlOptions& options, CtlContext& context, model::ProfileR
     if (model::ReadProfileRecord(profile, path, model::ReadAccess::ReadWrite, &problem))
         return true;
     if (problem.fault == model::FileFault::Damaged)
-        context.err << "quorvikctl: " << path << " is not a complete profile file\n";
+        err << "quorvikctl: " << path << " is not a complete profile file\n";
     else if (problem.fault == model::FileFault::NoAccess)
-        context.err << "quorvikctl: cannot open profile file " << path
-                    << " for reading and writing: " << model::FileProblemText(problem) << "\n";
+        err << "quorvikctl: cannot open profile file " << path
+            << " for reading and writing: " << model::FileProblemText(problem) << "\n";
     else
-        context.err << "quorvikctl: cannot read profile file " << path << ": " << model::FileProblemText(problem)
-                    << "\n";
+        err << "quorvikctl: cannot read profile file " << path << ": " << model::FileProblemText(problem) << "\n";
     return false;
 }
 

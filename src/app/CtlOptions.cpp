@@ -1,6 +1,7 @@
 #include "CtlOptions.h"
 
 #include <charconv>
+#include <cstdio>
 #include <map>
 
 namespace quorvik::ctl {
@@ -35,12 +36,14 @@ bool endsWith(const std::string& s, const std::string& suffix) {
 
 bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std::string& error) {
     static const std::map<std::string, Command> kCommands = {
-        {"list", Command::List},       {"status", Command::Status}, {"apply", Command::Apply},
-        {"reports", Command::Reports}, {"watch", Command::Watch},   {"reset", Command::Reset},
-        {"help", Command::Help},
+        {"list", Command::List},       {"status", Command::Status},       {"apply", Command::Apply},
+        {"reports", Command::Reports}, {"watch", Command::Watch},         {"reset", Command::Reset},
+        {"help", Command::Help},       {"profile", Command::ProfileList}, {"dpi", Command::Dpi},
+        {"show", Command::Show},
     };
     options = CtlOptions{};
     bool haveCommand = false;
+    bool haveProfileVerb = false;
     // Options that take a value accept both "--opt value" and "--opt=value".
     auto takeValue = [&](std::size_t& i, const std::string& name, std::string& out) {
         return app::TakeOptionValue(args, i, name, out, error);
@@ -109,6 +112,29 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
             }
             options.command = it->second;
             haveCommand = true;
+        } else if (options.command == Command::ProfileList && !haveProfileVerb) {
+            // "profile" takes a verb: list, or select with a slot.
+            if (arg == "select")
+                options.command = Command::ProfileSelect;
+            else if (arg != "list") {
+                error = "profile takes list or select N, not \"" + arg + "\"";
+                return false;
+            }
+            haveProfileVerb = true;
+        } else if (options.command == Command::ProfileSelect && !options.selectSlot) {
+            int slot = 0;
+            if (!parseInt(arg, slot) || slot < 0 || slot > 4) {
+                error = "profile select takes a profile slot from 0 to 4, not \"" + arg + "\"";
+                return false;
+            }
+            options.selectSlot = slot;
+        } else if (options.command == Command::Dpi && !options.dpiLevel) {
+            int level = 0;
+            if (!parseInt(arg, level) || level < 1 || level > 8) {
+                error = "dpi takes a DPI level from 1 to 8, not \"" + arg + "\"";
+                return false;
+            }
+            options.dpiLevel = level;
         } else if (options.profileFile.empty() &&
                    (options.command == Command::Apply || options.command == Command::Reports)) {
             if (!endsWith(arg, ".psf")) {
@@ -126,6 +152,14 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         error = "no command given (try --help)";
         return false;
     }
+    if (options.command == Command::ProfileList && !haveProfileVerb) {
+        error = "profile takes list or select N";
+        return false;
+    }
+    if (options.command == Command::ProfileSelect && !options.selectSlot) {
+        error = "profile select takes a profile slot from 0 to 4";
+        return false;
+    }
     const bool takesProfile = options.command == Command::Apply || options.command == Command::Reports;
     if (!takesProfile && (options.slot || !options.profileFile.empty())) {
         error = "--slot and profile files go with apply and reports only";
@@ -139,8 +173,11 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         error = "--sensor goes with reports only";
         return false;
     }
-    if (options.json && options.command != Command::Status && options.command != Command::List) {
-        error = "--json goes with status and list only";
+    const bool printsJson = options.command == Command::Status || options.command == Command::List ||
+                            options.command == Command::ProfileList ||
+                            (options.command == Command::Dpi && !options.dpiLevel);
+    if (options.json && !printsJson) {
+        error = "--json goes with status, list, profile list and dpi (without a level) only";
         return false;
     }
     if ((options.watchCount || options.watchSeconds) && options.command != Command::Watch) {
@@ -148,6 +185,70 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         return false;
     }
     return true;
+}
+
+std::vector<std::string> ForwardedArgs(const CtlOptions& options, const std::string& workingFolder) {
+    std::vector<std::string> args;
+    switch (options.command) {
+    case Command::Help:
+        args = {"help"};
+        break;
+    case Command::List:
+        args = {"list"};
+        break;
+    case Command::Status:
+        args = {"status"};
+        break;
+    case Command::Apply:
+        args = {"apply"};
+        break;
+    case Command::Reports:
+        args = {"reports"};
+        break;
+    case Command::Watch:
+        args = {"watch"};
+        break;
+    case Command::Reset:
+        args = {"reset"};
+        break;
+    case Command::ProfileList:
+        args = {"profile", "list"};
+        break;
+    case Command::ProfileSelect:
+        args = {"profile", "select", std::to_string(options.selectSlot.value_or(0))};
+        break;
+    case Command::Dpi:
+        args = {"dpi"};
+        if (options.dpiLevel)
+            args.push_back(std::to_string(*options.dpiLevel));
+        break;
+    case Command::Show:
+        args = {"show"};
+        break;
+    }
+    auto absolute = [&](const std::string& path) {
+        return path.empty() || path[0] == '/' || workingFolder.empty() ? path : workingFolder + "/" + path;
+    };
+    if (options.slot)
+        args.push_back("--slot=" + std::to_string(*options.slot));
+    if (!options.profileFile.empty())
+        args.push_back(absolute(options.profileFile));
+    if (options.sensor) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%04X", unsigned(*options.sensor));
+        args.push_back(std::string("--sensor=0x") + text);
+    }
+    if (options.json)
+        args.push_back("--json");
+    if (options.yes)
+        args.push_back("--yes");
+    if (options.watchCount)
+        args.push_back("--count=" + std::to_string(*options.watchCount));
+    if (options.watchSeconds)
+        args.push_back("--seconds=" + std::to_string(*options.watchSeconds));
+    if (!options.traceFile.empty())
+        args.push_back("--trace=" + absolute(options.traceFile));
+    return args;
 }
 
 std::string CtlHelpText() {
@@ -176,11 +277,22 @@ Commands:
                             seconds, otherwise on Ctrl+C
   reset [--yes]             factory reset of the mouse and of the current profile (keeping its
                             name); asks for confirmation unless --yes is given
+  profile list [--json]     the profiles shown in the window, in its order: slot, name, and
+                            which one is current
+  profile select N          make the profile of slot N (0 to 4) current, as a click on its tab
+                            does: only what differs from the previous profile is written
+  dpi [LEVEL] [--json]      show the current DPI level (1 to 8) and its DPI, or make LEVEL
+                            current (a level that is on)
+  show                      open the program's window (starts the program when it is not running)
   help                      this text
+
+While the program runs for the same data folder, every command is carried out by it: it is the
+only one that opens the mouse and writes the settings. Output and exit codes stay the same.
 
 Global options:
   --virtual-mouse[=wired|receiver|both]
-                            use the built-in virtual mouse instead of real hardware (default: both)
+                            use the built-in virtual mouse instead of real hardware (default: both);
+                            while the program runs, its mouse is used, whichever it is
   --trace FILE              with the virtual mouse: write every report it received to FILE, one
                             line each: milliseconds, form, 33 hexadecimal bytes
   --data-dir DIR            use DIR as the data folder instead of

@@ -21,7 +21,7 @@ enum ExitCode : int {
     kExitCancelled = 6,    // the user declined the confirmation
 };
 
-enum class Command { Help, List, Status, Apply, Reports, Watch, Reset };
+enum class Command { Help, List, Status, Apply, Reports, Watch, Reset, ProfileList, ProfileSelect, Dpi, Show };
 using VirtualMouse = app::VirtualMouse;
 
 struct CtlOptions {
@@ -38,12 +38,21 @@ struct CtlOptions {
     // `watch`: stop after this many level changes or seconds (default: until interrupted).
     std::optional<int> watchCount;
     std::optional<int> watchSeconds;
+    // `profile select`: the slot 0..4 that becomes current.
+    std::optional<int> selectSlot;
+    // `dpi LEVEL`: the level 1..8 that becomes current (none: the current one is shown).
+    std::optional<int> dpiLevel;
     // Overrides the data folder (default: $XDG_CONFIG_HOME/GamingMouseData20230810A).
     std::string dataDir;
 };
 
 // Parses argv[1..]. On failure returns false with a one-line message in `error`.
 bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std::string& error);
+
+// The arguments that carry a command to the running program: the command and its options, with
+// a profile file's path made absolute against `workingFolder` (the program runs elsewhere). The
+// options of this process only (data folder, virtual mouse) stay here.
+std::vector<std::string> ForwardedArgs(const CtlOptions& options, const std::string& workingFolder);
 
 // The whole --help text.
 std::string CtlHelpText();
