@@ -85,6 +85,12 @@ TEST_F(MainWindowKeysTest, TabGoesDownTheLeftColumnToTheDpiLevelsWhereSpaceWrite
 
     const std::uint8_t before = profile().DPIOffOnFlagValue;
     key(Qt::Key_Space);
+    // Held down, the key repeats: the check is pressed once, as a held mouse button clicks once.
+    for (int i = 0; i < 5; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+        QCoreApplication::sendEvent(native(), &repeat);
+        loop.runUntilIdle();
+    }
     loop.advance(300);
     EXPECT_EQ(takeCodes(), Codes{device::kCmdDpiLevels});
     EXPECT_NE(profile().DPIOffOnFlagValue, before);

@@ -407,7 +407,10 @@ bool NativeWindow::navigate(unsigned vk, unsigned modifiers) {
 void NativeWindow::keyPressEvent(QKeyEvent* event) {
     unsigned vk = VirtualKeyFromEvent(*event);
     const unsigned modifiers = modifiersOf(event->modifiers());
-    if (vk != 0 && navigate(vk, modifiers))
+    // A held Space or Enter presses once, as a held mouse button clicks once; its repeats go on
+    // as plain key messages, which only a dialog that captures keys acts on.
+    const bool repeatedPress = event->isAutoRepeat() && (vk == VK_SPACE || vk == VK_RETURN);
+    if (vk != 0 && !repeatedPress && navigate(vk, modifiers))
         return;
     if (vk == 0 || !forward(WM_KEYDOWN, vk, LPARAM(modifiers)))
         QWidget::keyPressEvent(event);

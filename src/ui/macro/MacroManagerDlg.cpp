@@ -361,7 +361,7 @@ LRESULT CMacroManagerDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM 
         runDeferred(wParam, lParam);
         return 0;
     case WM_KEYDOWN:
-        return 1; // Enter and Escape neither confirm nor close the manager
+        return 1; // the bare key messages do nothing (a typed Escape presses close first)
     case WM_LBUTTONUP: {
         LRESULT r = CDlgBase::handleMessage(message, wParam, lParam);
         if (IsOpen())

@@ -1,5 +1,5 @@
 // The name dialogs of the macro manager: a name for a new macro or folder, and a new name for an
-// item. Enter confirms; Escape does nothing (Cancel closes). The name is taken as typed, except
+// item. Enter confirms; a typed Escape presses Cancel. The name is taken as typed, except
 // that line breaks and other control characters are dropped, so it always stays on its one line
 // of the library file.
 #pragma once

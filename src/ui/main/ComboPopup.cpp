@@ -226,6 +226,8 @@ bool CComboPopup::onKey(unsigned vk) {
                 UiLoop().post(sub->hwnd(), WM_CLOSE, 0, 0);
             SetSubMenuEntry(std::nullopt);
             Repaint();
+            if (!sub && vk != VK_LEFT && vk != VK_ESCAPE)
+                return onKey(vk); // the submenu went by itself: the key is this menu's
             return sub != nullptr || vk == VK_LEFT;
         }
         if (sub->HotItem() < 0 && (vk == VK_DOWN || vk == VK_UP))

@@ -36,7 +36,8 @@ constexpr unsigned kMsgRefused = WM_USER + 0x200;
 
 // Refuses characters that are neither digits nor backspace before the field sees them. Keys
 // without a character (arrows, Delete, Home) and control shortcuts pass, and Enter and Escape go
-// on to the dialog, which swallows them.
+// on to the dialog: a typed Escape presses its close button, and the bare key messages are
+// swallowed.
 class CFireKeyDlg::CharacterFilter : public QObject {
 public:
     explicit CharacterFilter(CFireKeyDlg& dialog) : dialog_(dialog) {}
@@ -162,7 +163,7 @@ LRESULT CFireKeyDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN || wParam == VK_ESCAPE)
-            return 1; // neither chooses nor cancels
+            return 1; // the bare messages neither choose nor cancel
         break;
     case WM_TIMER:
         if (wParam == kTimerCheck) {

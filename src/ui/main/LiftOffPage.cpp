@@ -40,6 +40,8 @@ void CLiftOffPage::CreateControls() {
         auto radio = std::make_unique<CRadioButton>(
             hwnd(), ids[i], ScaledRect(kLeft, top, kLeft + kRadioWidth, top + kRadioHeight), u"");
         radio->SetImages(SkinFile("radio_nr.png"), SkinFile("radio_ov.png"), SkinFile("radio_dn.png"));
+        // The label beside it names it.
+        radio->SetAccessibleName(model::LanguageText(texts[i]));
         radios_[i] = AddContent(1, std::move(radio));
 
         auto label = std::make_unique<CStaticText>(

@@ -55,6 +55,8 @@ void CPollingRatePage::CreateControls() {
             hwnd(), kRateRadio + i, ScaledRect(left, kRadioTop, left + kRadioWidth, kRadioTop + kRadioHeight), u"");
         const std::string image = kRateImages[std::size_t(i)];
         radio->SetImages(SkinFile(image + "_nr.png"), {}, SkinFile(image + "_dn.png"));
+        // The picture carries the rate: a screen reader reads it as the list does.
+        radio->SetAccessibleName(CComboPollingRatePopup::EntryCaption(i));
         radios_[std::size_t(i)] = AddContent(1, std::move(radio));
 
         // Each label is centred under its button, two units wider on either side.

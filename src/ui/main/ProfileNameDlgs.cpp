@@ -39,7 +39,7 @@ void CAddProfileDlg::OnOK() {
 
 LRESULT CAddProfileDlg::handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE)
-        return 1; // swallowed: only Cancel leaves without a name
+        return 1; // the bare message is swallowed; a typed Escape presses Cancel
     return CMacroSmallDlg::handleMessage(message, wParam, lParam);
 }
 

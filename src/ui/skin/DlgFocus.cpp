@@ -200,7 +200,8 @@ bool CDlgBase::moveInGroup(CControlBase& from, bool forward) {
 }
 
 bool CDlgBase::NavigateKey(unsigned vk, unsigned modifiers) {
-    if (!window_ || !handle_ || keysCaptured())
+    // While the mouse holds a control, its drag owns the control's messages.
+    if (!window_ || !handle_ || keysCaptured() || buttonDown_)
         return false;
     if (modifiers & (KEY_CONTROL | KEY_ALT))
         return false;
@@ -218,7 +219,7 @@ bool CDlgBase::NavigateKey(unsigned vk, unsigned modifiers) {
     } else if (CControlBase* focused = FocusedControl()) {
         if (IsArrow(vk) && focused->ArrowGroup() != 0)
             used = moveInGroup(*focused, vk == VK_RIGHT || vk == VK_DOWN);
-        else if (modifiers == 0 || vk == VK_TAB) {
+        else if (modifiers == 0) {
             const StepResult result = focused->OnKey(vk, modifiers);
             if (result == StepResult::Stepped)
                 armStep(focused);

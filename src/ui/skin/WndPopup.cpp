@@ -197,7 +197,7 @@ int CWndPopup::NextItem(int from, bool down) const {
 }
 
 namespace {
-constexpr unsigned kMsgChooseLater = WM_USER + 0x70; // to the popup itself: wParam the item
+constexpr unsigned kMsgChooseLater = WM_USER + 0x1E0; // to the popup itself: wParam the item
 } // namespace
 
 void CWndPopup::PostChooseItem(int index) {
