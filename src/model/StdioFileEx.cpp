@@ -221,6 +221,9 @@ bool CStdioFileEx::FillUnits() {
         return false;
     }
     fetched_ += std::uint64_t(got);
+    // A regular file reads short only at its end: no second call to learn that it has ended.
+    if (std::size_t(got) < wanted)
+        ended_ = true;
     const std::size_t bytes = held + std::size_t(got);
     const std::size_t units = bytes / 2;
     oddByte_ = bytes % 2 ? static_cast<unsigned char>(into[bytes - 1]) : -1;
