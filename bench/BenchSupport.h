@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +20,16 @@ inline std::size_t RawRead(const std::string& path, std::vector<char>& buffer) {
         total += std::size_t(got);
     ::close(fd);
     return total;
+}
+
+// The process's resident memory now (VmRSS), in KiB; -1 when it cannot be read.
+inline long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    return -1;
 }
 
 } // namespace quorvik::bench

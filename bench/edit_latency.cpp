@@ -11,6 +11,7 @@
 //   click toggles. Runs on $QT_QPA_PLATFORM (offscreen when unset). Each edit waits until the
 //   download it caused has ended (its last report's pause for the mouse is over) before the next
 //   click, so that every click finds the link to the mouse idle.
+#include "BenchSupport.h"
 #include "app/StartupLoad.h"
 #include "device/CommandReports.h"
 #include "emulator/VirtualMouse.h"
@@ -183,6 +184,7 @@ int main(int argc, char** argv) {
 
         std::vector<double> latencies;
         latencies.reserve(std::size_t(edits));
+        long residentAfterFirst = -1;
         int missed = 0;
         for (int i = 0; i < edits; ++i) {
             const ui::Rect& r = window.FindControl(controls[std::size_t(i) % controls.size()])->rect();
@@ -206,7 +208,10 @@ int main(int argc, char** argv) {
             latencies.push_back(std::chrono::duration<double, std::milli>(*writes.first - clicked).count());
             loop.runUntil([&] { return !window.Core().Busy(); });
             runFor(loop, 30); // the window settles (repaints) before the next click
+            if (latencies.size() == 1)
+                residentAfterFirst = bench::ResidentKiB();
         }
+        const long residentAfterAll = bench::ResidentKiB();
         window.Exit();
         loop.runUntil([&] { return !window.window(); });
 
@@ -227,6 +232,10 @@ int main(int argc, char** argv) {
                         percentile(latencies, 50), percentile(latencies, 99),
                         *std::min_element(latencies.begin(), latencies.end()),
                         *std::max_element(latencies.begin(), latencies.end()));
+            std::printf("resident memory after the first edit %.1f MiB, after the last %.1f MiB: %+.2f MiB (goal: "
+                        "within 1 MiB)\n",
+                        double(residentAfterFirst) / 1024.0, double(residentAfterAll) / 1024.0,
+                        double(residentAfterAll - residentAfterFirst) / 1024.0);
         }
     }
     std::error_code ignored;

@@ -29,15 +29,6 @@ constexpr int kMacrosPerFolder = 50;
 constexpr int kActionsPerMacro = 50;
 constexpr int kRounds = 7;
 
-long ResidentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return -1;
-}
-
 double CpuMs() {
     timespec t{};
     ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
@@ -83,14 +74,14 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "MacroLibraryFile.mlf").string();
 
-    const long before = ResidentKiB();
+    const long before = quorvik::bench::ResidentKiB();
     auto lib = std::make_unique<MacroLibrary>();
-    const long after = ResidentKiB();
+    const long after = quorvik::bench::ResidentKiB();
     std::printf("empty library block: %zu slots, %.1f MiB; VmRSS %ld KiB -> %ld KiB (+%.1f MiB)\n", kLibrarySlotCount,
                 double(MacroLibrary::kBlockBytes) / 1048576.0, before, after, double(after - before) / 1024.0);
 
     Fill(*lib);
-    const long filled = ResidentKiB();
+    const long filled = quorvik::bench::ResidentKiB();
     std::printf("filled with %d macros of %d actions: VmRSS %ld KiB (+%.1f MiB)\n", kFolders * kMacrosPerFolder,
                 kActionsPerMacro, filled, double(filled - after) / 1024.0);
 
