@@ -239,6 +239,12 @@ void CommandRun::Impl::Start() {
     // The tool's own device link starts with the configured sensor's tables, as the program's does.
     if (!host_.Resident())
         host_.Core().Tables().Rebuild(model::SensorIdentifier());
+    // A trace that cannot be written is refused before the command touches the mouse.
+    if (std::string why; host_.Resident() && !options_.traceFile.empty() && !host_.CanTrace(why)) {
+        Err("quorvikctl: " + why + "\n");
+        Finish(kExitBadArguments);
+        return;
+    }
     switch (options_.command) {
     case Command::Help:
         Out(CtlHelpText());

@@ -61,6 +61,11 @@ public:
     virtual bool ShowWindow() = 0;
     // Writes what the virtual mouse received to `path`; false with `error` set otherwise.
     virtual bool WriteTrace(const std::string& path, std::string& error) = 0;
+    // Whether there is a virtual mouse whose trace WriteTrace can write; `why` says why not.
+    virtual bool CanTrace(std::string& why) const {
+        why.clear();
+        return true;
+    }
     virtual void AddWatcher(CommandWatcher* watcher) = 0;
     virtual void RemoveWatcher(CommandWatcher* watcher) = 0;
 };

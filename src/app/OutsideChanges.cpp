@@ -70,14 +70,27 @@ OutsideChanges::OutsideChanges(ui::CQuorvikDlg& window)
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { noticed(); });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { noticed(); });
     known_ = readAll();
+    for (int slot = 0; slot < model::kProfileSlotCount; ++slot)
+        knownProfiles_[std::size_t(slot)] = model::Profile(slot);
+    knownConfig_ = model::Config();
     rememberSettings();
     watchFiles();
 }
 
 void OutsideChanges::rememberSettings() {
-    for (int slot = 0; slot < model::kProfileSlotCount; ++slot)
-        knownProfiles_[std::size_t(slot)] = model::Profile(slot);
-    knownConfig_ = model::Config();
+    // What the files hold now, which is what was last read or saved: a save that failed, or one
+    // that wrote a copy older than the window's records, leaves the edits since then pending. A
+    // file that cannot be read keeps what was known of it.
+    const std::vector<std::string> files = settingsFiles();
+    model::ConfigPairs config = model::Config();
+    if (config.Read(files[0]))
+        knownConfig_ = config;
+    for (int slot = 0; slot < model::kProfileSlotCount; ++slot) {
+        model::ProfileRecord read;
+        const std::string& file = files[std::size_t(slot) + 1];
+        if (!file.empty() && model::ReadProfileRecord(read, file))
+            knownProfiles_[std::size_t(slot)] = read;
+    }
 }
 
 OutsideChanges::~OutsideChanges() {

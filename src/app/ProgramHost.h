@@ -31,6 +31,7 @@ public:
     void SetDpiLevel(int level) override;
     bool ShowWindow() override;
     bool WriteTrace(const std::string& path, std::string& error) override;
+    bool CanTrace(std::string& why) const override;
     void AddWatcher(ctl::CommandWatcher* watcher) override;
     void RemoveWatcher(ctl::CommandWatcher* watcher) override;
 

@@ -215,4 +215,37 @@ TEST_F(ProgramDoorsTest, ProfilesChangedOutsideAreTakenOrKeptBesideAndOwnSavesDo
     EXPECT_EQ(onDisk.DPIOffOnFlagValue, 0x1F);
 }
 
+// A save writes a copy of the settings taken when it starts: an edit made while it runs is still
+// pending when it ends, and a change from outside then is kept beside, not taken over the edit.
+TEST_F(ProgramDoorsTest, AnEditMadeWhileASaveRunsStaysPendingForOutsideChanges) {
+    startProgram();
+    const std::string file = model::Config().ProfileSlotPath(0);
+    const std::string beside = file + ".changed-outside";
+    auto waitFor = [&](const std::function<bool()>& done, int ms = 3000) {
+        const QDeadlineTimer patience(ms);
+        while (!done() && !patience.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            loop.advance(10);
+        }
+        return done();
+    };
+    waitFor([] { return false; }, 300);
+
+    profile().XYSetting[0] = 0x20;
+    core().SaveSoon();             // the copy holds this edit
+    profile().XYSetting[1] = 0x30; // made while the copy is written
+    core().FinishSaves();
+    waitFor([] { return false; }, 300);
+
+    model::ProfileRecord outside;
+    ASSERT_TRUE(model::ReadProfileRecord(outside, file));
+    EXPECT_EQ(outside.XYSetting[0], 0x20);
+    EXPECT_NE(outside.XYSetting[1], 0x30);
+    outside.DPIOffOnFlagValue = 0x0F;
+    ASSERT_TRUE(model::WriteProfileRecord(outside, file));
+    ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(beside); })) << "the edit was not seen as pending";
+    EXPECT_EQ(profile().XYSetting[1], 0x30);
+    EXPECT_NE(profile().DPIOffOnFlagValue, 0x0F);
+}
+
 } // namespace quorvik::test
