@@ -199,8 +199,8 @@ int main(int argc, char** argv) {
     platform::ExitRequests exitRequests([&](platform::ExitReason) { window.RequestExit(); });
     // Before the first paint only what it needs: once the window is on the screen, a damaged
     // installation is named file by file on standard error (and told once in the window), and the
-    // virtual mouse's panel is made and shown beside the window. A window that starts hidden
-    // waits for nothing: then it is done as soon as the loop runs.
+    // virtual mouse's panel is made and shown beside the window. A window that starts hidden or
+    // minimised waits for nothing: then it is done as soon as the loop runs.
     bool painted = false;
     bool initialised = false;
     auto afterFirstPaint = [&] {
@@ -235,16 +235,21 @@ int main(int argc, char** argv) {
             std::printf("first-paint-ms %.1f\n", app::MillisecondsSinceProcessStart());
             std::fflush(stdout);
         }
-        // After the paint has returned.
+        // After the paint has returned; a start that ends after its first paint ends after that.
         painted = true;
-        QMetaObject::invokeMethod(&qtApp, afterFirstPaint, Qt::QueuedConnection);
-        if (options.exitAfterPaint)
-            postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
+        QMetaObject::invokeMethod(
+            &qtApp,
+            [&] {
+                afterFirstPaint();
+                if (options.exitAfterPaint)
+                    postToWindow(platform::WM_COMMAND, ui::main_ids::kCmdTrayExit);
+            },
+            Qt::QueuedConnection);
     });
     QMetaObject::invokeMethod(
         &qtApp,
         [&] {
-            if (painted || !window.window() || !window.window()->isVisible())
+            if (painted || !window.window() || !window.window()->isVisible() || window.window()->isMinimized())
                 afterFirstPaint();
         },
         Qt::QueuedConnection);
@@ -253,7 +258,6 @@ int main(int argc, char** argv) {
     if (options.show)
         QMetaObject::invokeMethod(
             &qtApp, [&] { postToWindow(kMsgOpenRequest, 0); }, Qt::QueuedConnection);
-
 
     window.DoModal();
     doors.Close();

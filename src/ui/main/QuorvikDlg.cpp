@@ -166,7 +166,9 @@ void CQuorvikDlg::placeWindow() {
     const rules::Placement placed = rules::MainWindowPlacement(
         services_.screenLeft, services_.screenTop, services_.screenWidth, services_.screenHeight, width_, height_);
     window()->setPosition(placed.x, placed.y, placed.width, placed.height);
-    window()->showCommand(SW_SHOW);
+    // A window that starts minimised is mapped minimised: shown and then minimised in one go, the
+    // window manager would put it on the screen for a moment.
+    window()->showCommand(model::Config().NeedPassword() == 1 ? SW_SHOWMINIMIZED : SW_SHOW);
 }
 
 void CQuorvikDlg::CreateControls(const Rect&) {
