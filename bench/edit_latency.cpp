@@ -12,6 +12,7 @@
 //   download it caused has ended (its last report's pause for the mouse is over) before the next
 //   click, so that every click finds the link to the mouse idle.
 #include "BenchSupport.h"
+#include "WindowBench.h"
 #include "app/StartupLoad.h"
 #include "device/CommandReports.h"
 #include "emulator/VirtualMouse.h"
@@ -136,9 +137,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    bench::PrepareQtEnvironment();
     QApplication qtApp(argc, argv);
 
     platform::RealClockLoop loop;
@@ -146,12 +145,7 @@ int main(int argc, char** argv) {
     platform::QtLoopDriver driver(loop);
     platform::SetDisplayScaleFactor(1.0);
 
-    const fs::path data = fs::temp_directory_path() / ("quorvik-bench-latency-" + std::to_string(::getpid()));
-    app::StartupPaths paths = app::DefaultStartupPaths();
-    paths.dataFolder = data.string();
-    app::LoadSettingsModel(paths);
-    // Open for use from the start, whatever the mouse says first.
-    model::Config().SetValue(model::kCfgNeedPassword, u"0");
+    const fs::path data = bench::LoadBenchSettings("latency");
 
     WriteClock writes;
     platform::SimulatedHidBus simulated;

@@ -7,6 +7,7 @@
 //
 // Usage: bench_stall [--downloads N]    (default 5 whole-profile downloads)
 //   Runs on $QT_QPA_PLATFORM (offscreen when unset).
+#include "WindowBench.h"
 #include "app/StartupLoad.h"
 #include "emulator/VirtualMouse.h"
 #include "macro/MacroLibrary.h"
@@ -122,9 +123,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    bench::PrepareQtEnvironment();
     QApplication qtApp(argc, argv);
 
     platform::RealClockLoop loop;
@@ -132,11 +131,7 @@ int main(int argc, char** argv) {
     platform::QtLoopDriver driver(loop);
     platform::SetDisplayScaleFactor(1.0);
 
-    const fs::path data = fs::temp_directory_path() / ("quorvik-bench-stall-" + std::to_string(::getpid()));
-    app::StartupPaths paths = app::DefaultStartupPaths();
-    paths.dataFolder = data.string();
-    app::LoadSettingsModel(paths);
-    model::Config().SetValue(model::kCfgNeedPassword, u"0");
+    const fs::path data = bench::LoadBenchSettings("stall");
 
     platform::SimulatedHidBus bus;
     emulator::VirtualMouse mouse(bus, loop);

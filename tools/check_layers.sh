@@ -31,8 +31,7 @@ qt_free_files=(src/app/StartupLoad.h src/app/StartupLoad.cpp src/app/AppOptions.
                src/app/CommandLine.h src/app/CommandLine.cpp
                src/app/CtlOptions.h src/app/CtlOptions.cpp src/app/CommandTable.h src/app/CommandTable.cpp
                src/app/CommandRunImpl.h src/app/DeviceCommands.cpp src/app/ProfileCommands.cpp src/app/CtlLocal.cpp
-               src/app/CtlFiles.h src/app/CtlFiles.cpp src/app/CommandWire.h src/app/CommandWire.cpp
-               src/app/ProgramLink.h src/app/ProgramLink.cpp)
+               src/app/CtlFiles.h src/app/CtlFiles.cpp src/app/CommandWire.h src/app/CommandWire.cpp)
 
 status=0
 complain() {

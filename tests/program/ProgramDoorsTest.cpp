@@ -2,8 +2,8 @@
 // mouse, and quorvikctl's side of the socket on a thread of its own, as the tool in another process.
 #include "MainWindowHarness.h"
 
+#include "ProgramLink.h"
 #include "app/ProgramDoors.h"
-#include "app/ProgramLink.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
 #include "platform/qt/SingleInstance.h"
@@ -62,6 +62,17 @@ protected:
         }
         tool.join();
         return said;
+    }
+
+    // Runs the loop (its clock 10 ms a turn, Qt's events between) until `done`, for at most `ms`
+    // of real time; whether it is done.
+    bool waitFor(const std::function<bool()>& done, int ms = 3000) {
+        const QDeadlineTimer patience(ms);
+        while (!done() && !patience.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            loop.advance(10);
+        }
+        return done();
     }
 
     std::unique_ptr<platform::SingleInstance> instance_;
@@ -171,14 +182,6 @@ TEST_F(ProgramDoorsTest, ProfilesChangedOutsideAreTakenOrKeptBesideAndOwnSavesDo
     startProgram();
     const std::string file = model::Config().ProfileSlotPath(0);
     const std::string beside = file + ".changed-outside";
-    auto waitFor = [&](const std::function<bool()>& done, int ms = 3000) {
-        const QDeadlineTimer patience(ms);
-        while (!done() && !patience.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            loop.advance(10);
-        }
-        return done();
-    };
     waitFor([] { return false; }, 300); // the watch starts once the loop runs; nothing to see yet
     takeCodes();
 
@@ -221,14 +224,6 @@ TEST_F(ProgramDoorsTest, AnEditMadeWhileASaveRunsStaysPendingForOutsideChanges) 
     startProgram();
     const std::string file = model::Config().ProfileSlotPath(0);
     const std::string beside = file + ".changed-outside";
-    auto waitFor = [&](const std::function<bool()>& done, int ms = 3000) {
-        const QDeadlineTimer patience(ms);
-        while (!done() && !patience.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            loop.advance(10);
-        }
-        return done();
-    };
     waitFor([] { return false; }, 300);
 
     profile().XYSetting[0] = 0x20;

@@ -17,21 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 . "$here/atspi_lib.sh"
 
-build=$(realpath "${1:-build}")
-program="$build/bin/quorvik"
-[ -x "$program" ] || x11_fail "$program not built"
-atspi_need
-atspi_start_session "$0" "$build"
-x11_start_display "$0" "$build"
-atspi_start_bus
-
-export QT_QPA_PLATFORM=xcb
-x11_session run
-trace="$x11_scratch/trace"
-"$program" --virtual-mouse --trace "$trace" 2>"$x11_scratch/stderr" &
-pid=$!
-x11_track "$pid"
-x11_wait 20 x11_main_window "$pid" || x11_fail "no main window within 20 s"
+atspi_start_program "$0" "${1:-build}"
 sleep 1.5 # the first scan's download and status read
 
 atspi_check "$pid" tree || x11_fail "the main window's tree"

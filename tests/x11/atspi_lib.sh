@@ -4,6 +4,9 @@
 # atspi_start_session SCRIPT ARGS…  re-runs SCRIPT inside a D-Bus session of its own, once
 #                            (before x11_start_display, so that the X server runs inside it)
 # atspi_start_bus            starts the accessibility bus and switches Qt's bridge on
+# atspi_start_program SCRIPT BUILD  all of the above for SCRIPT, then `quorvik --virtual-mouse`
+#                            with a trace on the display: sets build, program, trace, pid and
+#                            x11_main (its main window)
 # atspi_check PID STEP…      runs atspi_check.py on process PID
 # atspi_quit                 ends the program ($program, $pid) the way a user's second start does
 # atspi_bursts TRACE         the command codes of the trace's reports, one line per burst (reports
@@ -36,6 +39,24 @@ atspi_start_bus() {
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
     x11_wait 10 sh -c 'dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1' ||
         x11_fail "the accessibility bus did not start"
+}
+
+atspi_start_program() {
+    build=$(realpath "$2")
+    program="$build/bin/quorvik"
+    [ -x "$program" ] || x11_fail "$program not built"
+    atspi_need
+    atspi_start_session "$1" "$build"
+    x11_start_display "$1" "$build"
+    atspi_start_bus
+
+    export QT_QPA_PLATFORM=xcb
+    x11_session run
+    trace="$x11_scratch/trace"
+    "$program" --virtual-mouse --trace "$trace" 2>"$x11_scratch/stderr" &
+    pid=$!
+    x11_track "$pid"
+    x11_wait 20 x11_main_window "$pid" || x11_fail "no main window within 20 s"
 }
 
 atspi_check() {

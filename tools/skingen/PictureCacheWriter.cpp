@@ -54,7 +54,7 @@ bool describe(const QString& path, const QByteArray& name, bool builtin, Picture
         const QByteArray bytes = file.readAll();
         picture.stamp = pc::ContentHash(bytes.constData(), std::size_t(bytes.size()));
     } else {
-        picture.stamp = std::uint64_t(st.st_mtim.tv_sec) * 1000000000u + std::uint64_t(st.st_mtim.tv_nsec);
+        picture.stamp = pc::ModificationStamp(st);
     }
     return true;
 }

@@ -211,6 +211,9 @@ protected:
     // A slider's drag step: the value follows the pointer and every move reports it (code 3 with
     // the value in wParam), changed or not. True when the value changed.
     bool DragTo(int& value, int next);
+    // A key's or the wheel's step of a slider's `value` (0 … stops − 1) by `delta`, as a drag to
+    // the next value reports it; Ignored when the control is off or the value is at its end.
+    StepResult StepValue(int& value, int stops, int delta);
 
     int id_;
     Rect rect_;

@@ -70,15 +70,19 @@ StepResult CPowerManageButton::Step(int delta) {
     return StepResult::Done;
 }
 
-StepResult CSliderControl::Step(int delta) {
+StepResult CControlBase::StepValue(int& value, int stops, int delta) {
     if (disabled_ || !isLive())
         return StepResult::Ignored;
-    const int next = SteppedValue(value_, delta, stops_);
-    if (next == value_)
+    const int next = SteppedValue(value, delta, stops);
+    if (next == value)
         return StepResult::Ignored;
-    DragTo(value_, next);
+    DragTo(value, next);
     Invalidate();
     return StepResult::Stepped;
+}
+
+StepResult CSliderControl::Step(int delta) {
+    return StepValue(value_, stops_, delta);
 }
 
 void CSliderControl::EndStep() {
@@ -86,14 +90,7 @@ void CSliderControl::EndStep() {
 }
 
 StepResult CVerticalSliderControl::Step(int delta) {
-    if (disabled_ || !isLive())
-        return StepResult::Ignored;
-    const int next = SteppedValue(value_, delta, stops_);
-    if (next == value_)
-        return StepResult::Ignored;
-    DragTo(value_, next);
-    Invalidate();
-    return StepResult::Stepped;
+    return StepValue(value_, stops_, delta);
 }
 
 void CVerticalSliderControl::EndStep() {

@@ -43,10 +43,6 @@ struct Mapping {
     int fd = -1;
 };
 
-std::uint64_t mtimeNs(const struct stat& st) {
-    return std::uint64_t(st.st_mtim.tv_sec) * 1000000000u + std::uint64_t(st.st_mtim.tv_nsec);
-}
-
 // Reads the index of the cache at `path`; entries that do not fit the file are left out, and a
 // file that is not a cache of this layout gives none. The file stays open for the pictures' maps.
 std::unique_ptr<Mapping> mapCache(const std::string& path) {
@@ -76,7 +72,7 @@ std::unique_ptr<Mapping> mapCache(const std::string& path) {
         return mapping;
     }
     mapping->fd = fd;
-    mapping->fileMtimeNs = mtimeNs(st);
+    mapping->fileMtimeNs = pc::ModificationStamp(st);
     mapping->entries.reserve(qsizetype(count));
     for (std::uint64_t i = 0; i < count; ++i) {
         const unsigned char* e = index.data() + i * pc::kEntryBytes;
@@ -145,7 +141,7 @@ bool stillFresh(const QString& file, const Entry& entry, const Mapping& mapping)
     if (::stat(QFile::encodeName(file).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
         std::uint64_t(st.st_size) != entry.fileBytes)
         return false;
-    const std::uint64_t changed = mtimeNs(st);
+    const std::uint64_t changed = pc::ModificationStamp(st);
     return changed == entry.stamp || changed <= mapping.fileMtimeNs;
 }
 

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace quorvik::ui::picture_cache {
 
@@ -72,6 +73,11 @@ inline std::uint64_t Get64(const unsigned char* at) {
     for (int i = 7; i >= 0; --i)
         v = v << 8 | at[i];
     return v;
+}
+
+// A file's modification time in nanoseconds: the stamp of a skin file.
+inline std::uint64_t ModificationStamp(const struct stat& st) {
+    return std::uint64_t(st.st_mtim.tv_sec) * 1000000000u + std::uint64_t(st.st_mtim.tv_nsec);
 }
 
 // A hash of a built-in picture's PNG bytes, which have no file time to tell a stale cache by.

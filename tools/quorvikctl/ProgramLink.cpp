@@ -101,7 +101,8 @@ RunningProgram FindRunningProgram(const std::string& dataFolder) {
 
 int RunInProgram(const std::string& socketPath, const std::vector<std::string>& args, std::ostream& out,
                  std::ostream& err, std::istream& in, const std::atomic<bool>* interrupted, std::string& error) {
-    // A program that is starting holds the folder a moment before it listens.
+    // A program that is starting holds the folder a moment before it listens. The tool waits for
+    // it here, in its own process: it has nothing else to do until the program answers.
     Fd socket;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kStartingWaitMs);
     while ((socket.fd = connectTo(socketPath)) < 0 && std::chrono::steady_clock::now() < deadline)
