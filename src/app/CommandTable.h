@@ -68,6 +68,10 @@ public:
     }
     virtual void AddWatcher(CommandWatcher* watcher) = 0;
     virtual void RemoveWatcher(CommandWatcher* watcher) = 0;
+    // The application rules (model::Rules()) were changed by a command: the owner saves them and
+    // follows them from now on. `saved` is called once, at once or later, with what went wrong
+    // (nothing: the rules file holds them).
+    virtual void AppRulesChanged(std::function<void(const model::FileProblem& problem)> saved) = 0;
 };
 
 // One command on its way. `finished` is called once with the exit code (never from Start itself

@@ -4,6 +4,8 @@
 
 #include "CommandRunImpl.h"
 
+#include "model/AppRules.h"
+
 #include "model/ConfigPairs.h"
 #include "model/ProfileRecord.h"
 #include "model/Text.h"
@@ -82,6 +84,12 @@ public:
     bool WriteTrace(const std::string&, std::string&) override { return true; } // the tool writes its own
     void AddWatcher(CommandWatcher* watcher) override { watchers_.push_back(watcher); }
     void RemoveWatcher(CommandWatcher* watcher) override { std::erase(watchers_, watcher); }
+    void AppRulesChanged(std::function<void(const model::FileProblem&)> saved) override {
+        // No program follows the rules now: the file is all there is, written before the tool ends.
+        model::FileProblem problem;
+        model::Rules().Write(model::AppRulesFilePath(), &problem);
+        saved(problem);
+    }
 
     // ---- the window's messages ----
     platform::LRESULT handleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam) override {

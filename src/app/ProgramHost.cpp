@@ -1,6 +1,7 @@
 #include "app/ProgramHost.h"
 
 #include "emulator/VirtualMouse.h"
+#include "model/AppRules.h"
 #include "model/ProfileRecord.h"
 #include "platform/qt/UiLoop.h"
 #include "ui/main/MainIds.h"
@@ -119,6 +120,16 @@ bool ProgramHost::WriteTrace(const std::string& path, std::string& error) {
 
 void ProgramHost::AddWatcher(ctl::CommandWatcher* watcher) {
     watchers_.push_back(watcher);
+}
+
+void ProgramHost::AppRulesChanged(std::function<void(const model::FileProblem&)> saved) {
+    if (appRules_) {
+        appRules_(std::move(saved));
+        return;
+    }
+    model::FileProblem problem;
+    model::Rules().Write(model::AppRulesFilePath(), &problem);
+    saved(problem);
 }
 
 void ProgramHost::RemoveWatcher(ctl::CommandWatcher* watcher) {

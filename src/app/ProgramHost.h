@@ -34,6 +34,11 @@ public:
     bool CanTrace(std::string& why) const override;
     void AddWatcher(ctl::CommandWatcher* watcher) override;
     void RemoveWatcher(ctl::CommandWatcher* watcher) override;
+    void AppRulesChanged(std::function<void(const model::FileProblem&)> saved) override;
+
+    // Who saves and follows the rules in the program (set at start).
+    using AppRulesHandler = std::function<void(std::function<void(const model::FileProblem&)> saved)>;
+    void SetAppRulesHandler(AppRulesHandler handler) { appRules_ = std::move(handler); }
 
     // Told after each change the window shows (for the session bus's properties).
     void SetChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
@@ -47,6 +52,7 @@ private:
     std::vector<ctl::CommandWatcher*> watchers_;
     std::function<void()> changed_;
     std::function<void()> show_;
+    AppRulesHandler appRules_;
 };
 
 } // namespace quorvik::app
