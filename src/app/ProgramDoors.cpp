@@ -1,18 +1,64 @@
 #include "app/ProgramDoors.h"
 
+#include "app/AppSwitcher.h"
 #include "app/BusService.h"
 #include "app/CommandSession.h"
 #include "app/OutsideChanges.h"
+#include "model/AppRules.h"
+#include "model/LanguageTable.h"
+#include "model/Text.h"
+#include "platform/linux/ProcessTable.h"
 #include "platform/qt/SingleInstance.h"
+#include "platform/qt/UiLoop.h"
+#include "platform/qt/X11FocusWatcher.h"
 
 #include "ui/main/QuorvikDlg.h"
+#include "ui/rules/TrayBattery.h"
+#include <QGuiApplication>
 #include <QTimer>
 
+#include <unistd.h>
+
 namespace quorvik::app {
+
+// The window as the switching sees it.
+class ProgramDoors::Switching : public SwitchHost {
+public:
+    Switching(ProgramHost& host, ui::CQuorvikDlg& window) : host_(host), window_(window) {}
+    bool Busy() override { return QGuiApplication::modalWindow() != nullptr || host_.DownloadPending(); }
+    void SwitchTo(int slot) override {
+        host_.SelectProfile(slot);
+        window_.ShowProfileSwitched();
+    }
+
+private:
+    ProgramHost& host_;
+    ui::CQuorvikDlg& window_;
+};
 
 ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emulator::VirtualMouse* mouse,
                            platform::SingleInstance& instance)
     : host_(window, bus, mouse), instance_(instance), window_(window) {
+    // The rules are read before any command may ask for them; a damaged file is kept aside, and
+    // the user told once.
+    if (!model::LoadAppRules()) {
+        constexpr int kTextRulesUnreadable = 482;
+        window.ShowFileNotice(
+            ui::rules::WithValue(model::LanguageText(kTextRulesUnreadable), model::ToU16(model::AppRulesFilePath())));
+    }
+    processes_ = std::make_unique<platform::ProcessTable>();
+    focus_ = std::make_unique<platform::X11FocusWatcher>();
+    switching_ = std::make_unique<Switching>(host_, window);
+    switcher_ =
+        std::make_unique<AppSwitcher>(platform::UiLoop(), *switching_, focus_.get(), *processes_, int(::getpid()));
+    host_.SetAppRulesHandler(
+        [this](std::function<void(const model::FileProblem&)> saved) { rulesChanged(std::move(saved)); });
+    host_.SetChangeListener([this] {
+        if (switcher_)
+            switcher_->WindowChanged();
+        if (bus_)
+            bus_->CheckChanges();
+    });
     instance_.SetSessionHandler([this](QLocalSocket* socket) {
         std::erase_if(sessions_, [](const QPointer<CommandSession>& session) { return session.isNull(); });
         sessions_.emplace_back(new CommandSession(socket, host_));
@@ -26,8 +72,8 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
         bus_ = std::make_unique<BusService>(host_, [&window] { window.RequestExit(); });
         if (!bus_->Publish())
             bus_.reset();
-        else
-            host_.SetChangeListener([this] { bus_->CheckChanges(); });
+        if (switcher_)
+            switcher_->Follow();
     });
 }
 
@@ -41,11 +87,54 @@ void ProgramDoors::Close() {
         delete session.data();
     sessions_.clear();
     host_.SetChangeListener({});
+    host_.SetAppRulesHandler({});
+    switcher_.reset();
     bus_.reset();
     if (outside_) {
         window_.Core().SetSavedHook({});
         outside_.reset();
     }
+}
+
+void ProgramDoors::rulesChanged(std::function<void(const model::FileProblem&)> saved) {
+    if (switcher_) {
+        switcher_->RulesChanged(std::move(saved));
+    } else if (saved) {
+        model::FileProblem problem;
+        model::Rules().Write(model::AppRulesFilePath(), &problem);
+        saved(problem);
+    }
+    if (bus_)
+        bus_->CheckChanges();
+}
+
+void ProgramDoors::AppRulesChanged() {
+    rulesChanged({});
+}
+
+std::vector<ui::OpenApplication> ProgramDoors::OpenApplications() {
+    std::vector<ui::OpenApplication> apps;
+    if (!focus_)
+        return apps;
+    const int own = int(::getpid());
+    for (const platform::AppIdentity& window : focus_->OpenApplications()) {
+        if (window.pid == own)
+            continue;
+        // A rule for it names its program where the window tells which, else its class.
+        std::string name;
+        if (window.pid > 0)
+            if (std::optional<platform::AppIdentity> process = processes_->Process(window.pid))
+                name = process->names.front();
+        if (name.empty() && !window.names.empty())
+            name = window.names.back();
+        if (name.empty())
+            continue;
+        const std::u16string name16 = model::ToU16(name);
+        if (std::any_of(apps.begin(), apps.end(), [&](const ui::OpenApplication& app) { return app.name == name16; }))
+            continue;
+        apps.push_back({name16, model::ToU16(window.title)});
+    }
+    return apps;
 }
 
 } // namespace quorvik::app

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "app/ProgramHost.h"
+#include "platform/AppWatch.h"
+#include "ui/main/AppRulesPort.h"
 
 #include <QObject>
 #include <QPointer>
@@ -20,12 +22,13 @@ namespace quorvik::app {
 class CommandSession;
 class BusService;
 class OutsideChanges;
+class AppSwitcher;
 
-class ProgramDoors {
+class ProgramDoors : public ui::AppRulesPort {
 public:
     ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emulator::VirtualMouse* mouse,
                  platform::SingleInstance& instance);
-    ~ProgramDoors();
+    ~ProgramDoors() override;
 
     ProgramHost& Host() { return host_; }
     // The window's explicit open request (a second start, "show", the bus's ShowWindow).
@@ -33,12 +36,26 @@ public:
     // Before the window goes: the sessions still open end, and the bus name is given up.
     void Close();
 
+    // The profiles that follow the application in use (null once closed).
+    AppSwitcher* Switcher() { return switcher_.get(); }
+
+    // ---- ui::AppRulesPort: the window's Applications dialog ----
+    void AppRulesChanged() override;
+    std::vector<ui::OpenApplication> OpenApplications() override;
+
 private:
+    class Switching;
+    void rulesChanged(std::function<void(const model::FileProblem&)> saved);
+
     ProgramHost host_;
     platform::SingleInstance& instance_;
     std::vector<QPointer<CommandSession>> sessions_;
     std::unique_ptr<BusService> bus_;
     std::unique_ptr<OutsideChanges> outside_;
+    std::unique_ptr<platform::ProcessWatcher> processes_;
+    std::unique_ptr<platform::FocusWatcher> focus_;
+    std::unique_ptr<Switching> switching_;
+    std::unique_ptr<AppSwitcher> switcher_;
     ui::CQuorvikDlg& window_;
     QObject anchor_; // ends the bus's queued start with the doors
 };

@@ -257,6 +257,12 @@ TEST_F(ProfileAreaTest, AMouseTheUserMayNotOpenIsExplainedOnceAtStart) {
         warning->window()->grab().toImage().save(QString::fromStdString(std::string(dir) + "/no-access.png"));
 }
 
+// The tray's tip: the battery's line, then the profile in use.
+QString TrayTip(std::u16string_view battery) {
+    return QString::fromStdU16String(std::u16string(battery) + u"\nProfile: " +
+                                     model::Profile(model::CurrentSlot()).PairValue(model::kPairProfileName));
+}
+
 TEST_F(ProfileAreaTest, TheTrayTipFollowsTheBatteryAndALowLevelIsToldOncePerFall) {
     services_.trayIcon = true;
     std::vector<std::u16string> told;
@@ -270,14 +276,14 @@ TEST_F(ProfileAreaTest, TheTrayTipFollowsTheBatteryAndALowLevelIsToldOncePerFall
     mouse_->setStatus(status);
     start("0", {Form::Wired});
     ASSERT_NE(dlg().Tray(), nullptr);
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse"));
     loop.advance(1000); // the battery display's tick after the start-up status
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 76 %"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse — 76 %"));
 
     status.battery = 12;
     mouse_->setStatus(status);
     loop.advance(21000);
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 12 %"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse — 12 %"));
     EXPECT_EQ(told, std::vector<std::u16string>{u"The mouse battery is at 12 %. Charge the mouse soon."});
     status.battery = 9;
     mouse_->setStatus(status);
@@ -287,11 +293,16 @@ TEST_F(ProfileAreaTest, TheTrayTipFollowsTheBatteryAndALowLevelIsToldOncePerFall
     status.chargeState = 1;
     mouse_->setStatus(status);
     loop.advance(21000);
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — charging"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse — charging"));
     status.chargeState = 2;
     mouse_->setStatus(status);
     loop.advance(21000);
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — fully charged"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse — fully charged"));
+    // The second line names the profile in use.
+    clickControl(kFirstSlotTab + 1);
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse — fully charged"));
+    EXPECT_TRUE(
+        dlg().Tray()->Tip().endsWith(QString::fromStdU16String(model::Profile(1).PairValue(model::kPairProfileName))));
 }
 
 // The receiver answers for a mouse that is switched off with whatever level it last heard: until
@@ -308,13 +319,13 @@ TEST_F(ProfileAreaTest, TheTrayTellsNothingOfAMouseThatIsNotOnline) {
     start("0", {Form::Receiver});
     ASSERT_NE(dlg().Tray(), nullptr);
     loop.advance(45000);
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse"));
     EXPECT_TRUE(told.empty()) << model::ToUtf8(told.front());
 
     status.online = true;
     mouse_->setStatus(status);
     loop.advance(21000);
-    EXPECT_EQ(dlg().Tray()->Tip(), QStringLiteral("Gaming Mouse — 5 %"));
+    EXPECT_EQ(dlg().Tray()->Tip(), TrayTip(u"Gaming Mouse — 5 %"));
     EXPECT_EQ(told, std::vector<std::u16string>{u"The mouse battery is at 5 %. Charge the mouse soon."});
 }
 

@@ -61,8 +61,9 @@ bool COSDDialog::OnInitDialog() {
     return CDlgBase::OnInitDialog();
 }
 
-void COSDDialog::SetTexts(const device::OsdTexts& texts) {
+void COSDDialog::SetTexts(const device::OsdTexts& texts, std::u16string profile) {
     texts_ = texts;
+    profile_ = std::move(profile);
     InvalidateAll();
 }
 
@@ -84,6 +85,21 @@ void COSDDialog::DrawBackground(QPainter& p, const Rect& client) {
     };
     p.save();
     p.setPen(Qt::white);
+    if (!profile_.empty()) {
+        // The title and the profile's name, each centred; a long name is cut short with "…".
+        const int margin = Scaled(10);
+        const QRect line(client.left + margin, 0, client.width() - 2 * margin, 0);
+        auto centred = [&](int top, const QFont& font, const std::u16string& text) {
+            p.setFont(font);
+            const QFontMetrics metrics(font);
+            const QString shown = metrics.elidedText(QString::fromStdU16String(text), Qt::ElideRight, line.width());
+            p.drawText(QRect(line.left(), Scaled(top), line.width(), metrics.height()), Qt::AlignHCenter, shown);
+        };
+        centred(at.title.y(), small, texts_.title);
+        centred(at.value.y() + 14, small, profile_);
+        p.restore();
+        return;
+    }
     draw(at.title, small, texts_.title);
     draw(at.value, big, texts_.value);
     draw(at.rate, small, texts_.rate);

@@ -46,8 +46,10 @@ public:
 
     explicit COSDDialog(WindowHandle parent = 0);
 
-    // Replaces the three texts and repaints.
-    void SetTexts(const device::OsdTexts& texts);
+    // Replaces the three texts and repaints. With a `profile` name, the title and that name are
+    // shown instead (a profile made current because of the application in use).
+    void SetTexts(const device::OsdTexts& texts, std::u16string profile = {});
+    const std::u16string& ProfileName() const { return profile_; }
     const device::OsdTexts& Texts() const { return texts_; }
 
 protected:
@@ -58,6 +60,7 @@ protected:
 
 private:
     device::OsdTexts texts_;
+    std::u16string profile_;
 };
 
 } // namespace quorvik::ui

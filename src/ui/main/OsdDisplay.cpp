@@ -19,9 +19,21 @@ bool COsdDisplay::IsOpen() const {
 }
 
 void COsdDisplay::Show(const device::OsdTexts& texts, WindowHandle mainWindow, const QRect& workArea) {
+    show(texts, {}, mainWindow, workArea);
+}
+
+void COsdDisplay::ShowProfile(const std::u16string& title, const std::u16string& name, WindowHandle mainWindow,
+                              const QRect& workArea) {
+    device::OsdTexts texts;
+    texts.title = title;
+    show(texts, name, mainWindow, workArea);
+}
+
+void COsdDisplay::show(const device::OsdTexts& texts, const std::u16string& profile, WindowHandle mainWindow,
+                       const QRect& workArea) {
     mainWindow_ = mainWindow;
     if (IsOpen()) {
-        dialog_->SetTexts(texts);
+        dialog_->SetTexts(texts, profile);
         if (dialog_->window())
             dialog_->window()->updateNow();
         // The running countdown timer is kept (an update does not restart it); only a display
@@ -31,12 +43,12 @@ void COsdDisplay::Show(const device::OsdTexts& texts, WindowHandle mainWindow, c
         countdown_ = kCountdownStart;
         return;
     }
-    Open(texts, workArea);
+    Open(texts, profile, workArea);
     UiLoop().setTimer(mainWindow_, kTimerOsdCountdown, kTickMs);
     countdown_ = kCountdownStart;
 }
 
-void COsdDisplay::Open(const device::OsdTexts& texts, const QRect& workArea) {
+void COsdDisplay::Open(const device::OsdTexts& texts, const std::u16string& profile, const QRect& workArea) {
     // No owner window: the display must show while the main window is hidden in the tray or
     // minimised, which is when the user plays.
     dialog_ = std::make_unique<COSDDialog>();
@@ -52,7 +64,7 @@ void COsdDisplay::Open(const device::OsdTexts& texts, const QRect& workArea) {
     const int height = dialog_->Height();
     window->setPosition(area.x() + area.width() - width, area.y() + area.height() - height, width, height);
     window->setTopmost(true);
-    dialog_->SetTexts(texts);
+    dialog_->SetTexts(texts, profile);
     window->showCommand(SW_SHOWNOACTIVATE);
 }
 

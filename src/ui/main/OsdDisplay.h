@@ -33,6 +33,9 @@ public:
     // bottom-right corner at the bottom-right corner of `workArea` (the primary screen's
     // available area when empty), and timer 50 of `mainWindow` starts.
     void Show(const device::OsdTexts& texts, WindowHandle mainWindow, const QRect& workArea = QRect());
+    // Shows `title` and a profile's name the same way.
+    void ShowProfile(const std::u16string& title, const std::u16string& name, WindowHandle mainWindow,
+                     const QRect& workArea = QRect());
 
     // The main window's timer 50: counts down, then stops the timer and closes the display.
     void OnTimer50();
@@ -45,7 +48,9 @@ public:
     int Countdown() const { return countdown_; }
 
 private:
-    void Open(const device::OsdTexts& texts, const QRect& workArea);
+    void show(const device::OsdTexts& texts, const std::u16string& profile, WindowHandle mainWindow,
+              const QRect& workArea);
+    void Open(const device::OsdTexts& texts, const std::u16string& profile, const QRect& workArea);
 
     std::unique_ptr<COSDDialog> dialog_;
     WindowHandle mainWindow_ = 0;

@@ -114,6 +114,8 @@ public:
     void UpdateSensorControls(std::uint8_t classFlag, std::uint16_t stepCount) override;
     void ShowBattery(int level, int chargeState, int animationPhase) override;
     void ShowOnScreenDisplay(const device::OsdTexts& texts) override;
+    // The on-screen display names the profile just made current for the application in use.
+    void ShowProfileSwitched();
 
     // ---- PageHost: what the pages use ----
     CDlgBase& Window() override { return *this; }
@@ -178,6 +180,8 @@ private:
     void showWarning(const std::u16string& text);
     void showFileNotices();
     void showTrayBattery(int level, int chargeState);
+    // The tray's tip: the battery as last told, and the profile in use.
+    void refreshTrayTip();
     bool holdDownloadForFirstPaint();
 
     platform::HidBus& bus_;
@@ -196,6 +200,8 @@ private:
     std::vector<std::u16string> notices_;          // not shown yet
     bool noticePosted_ = false;
     rules::LowBatteryNotice lowBattery_;
+    int trayLevel_ = 0;
+    int trayChargeState_ = 0;
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;
     std::function<void()> firstPaint_;

@@ -39,6 +39,8 @@ constexpr int kTextTipCharging = 412;
 constexpr int kTextTipFull = 413;
 constexpr int kTextLowBatteryTitle = 414;
 constexpr int kTextLowBattery = 415;
+constexpr int kTextOsdProfile = 480;
+constexpr int kTextTipProfile = 481;
 constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 } // namespace
@@ -254,14 +256,11 @@ void CQuorvikDlg::ShowBattery(int level, int chargeState, int animationPhase) {
 void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
     if (!tray_)
         return;
+    trayLevel_ = level;
+    trayChargeState_ = chargeState;
+    refreshTrayTip();
     // Until the mouse has told its status (and while it is not online) the level is no news.
     const bool known = core_->LastStatusReport() && core_->Online();
-    const rules::BatteryWords words{model::LanguageText(kTextTipLevel), model::LanguageText(kTextTipCharging),
-                                    model::LanguageText(kTextTipFull)};
-    const QString tip =
-        known ? QString::fromStdU16String(rules::BatteryTip(words, level, chargeState)) : QString::fromUtf16(kTrayTip);
-    if (tip != tray_->Tip())
-        tray_->SetTip(tip);
     if (!known || !lowBattery_.Update(level, chargeState))
         return;
     const std::u16string title = model::LanguageText(kTextLowBatteryTitle);
@@ -270,6 +269,26 @@ void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
         services_.notify(title, text);
     else
         tray_->ShowMessage(QString::fromStdU16String(title), QString::fromStdU16String(text));
+}
+
+void CQuorvikDlg::refreshTrayTip() {
+    if (!tray_)
+        return;
+    const bool known = core_ && core_->LastStatusReport() && core_->Online();
+    const rules::BatteryWords words{model::LanguageText(kTextTipLevel), model::LanguageText(kTextTipCharging),
+                                    model::LanguageText(kTextTipFull)};
+    std::u16string tip = known ? rules::BatteryTip(words, trayLevel_, trayChargeState_) : std::u16string(kTrayTip);
+    // The profile in use, also when the application in use chose it.
+    const std::u16string& name = CurrentRecord().PairValue(model::kPairProfileName);
+    tip += u'\n';
+    tip += rules::WithValue(model::LanguageText(kTextTipProfile), name);
+    const QString text = QString::fromStdU16String(tip);
+    if (text != tray_->Tip())
+        tray_->SetTip(text);
+}
+
+void CQuorvikDlg::ShowProfileSwitched() {
+    osd_->ShowProfile(model::LanguageText(kTextOsdProfile), CurrentRecord().PairValue(model::kPairProfileName), hwnd());
 }
 
 void CQuorvikDlg::ShowOnScreenDisplay(const device::OsdTexts& texts) {
@@ -310,6 +329,7 @@ void CQuorvikDlg::RefreshAllPages() {
     for (CPage* page : pages_)
         page->Refresh(record);
     InvalidateAll();
+    refreshTrayTip();
     noteChange();
 }
 
