@@ -37,11 +37,6 @@ bool endsWith(const std::string& s, const std::string& suffix) {
 
 } // namespace
 
-bool IsAppCommand(Command command) {
-    return command == Command::AppList || command == Command::AppAdd || command == Command::AppRemove ||
-           command == Command::AppAuto;
-}
-
 std::string AppMatchProblem(const std::string& name) {
     const std::u16string text = model::ToU16(name);
     // What does not come back as it went in was not UTF-8: a rule keeps no replacement characters.
@@ -394,9 +389,9 @@ Global options:
 
 Exit codes:
   0 success, 1 the operation failed (also: a settings file could not be saved, the data folder
-  belongs to another user, or "app remove" found no such rule), 2 bad arguments, 3 no mouse found (or this user may not open
-  it), 4 mouse offline, 5 unreadable profile file (the reason is named), 6 cancelled at the
-  confirmation
+  belongs to another user, or "app remove" found no such rule), 2 bad arguments, 3 no mouse
+  found (or this user may not open it), 4 mouse offline, 5 unreadable profile file (the reason is
+  named), 6 cancelled at the confirmation
 )";
 }
 

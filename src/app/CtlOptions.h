@@ -36,10 +36,8 @@ enum class Command {
     AppList,
     AppAdd,
     AppRemove,
-    AppAuto,
+    AppAuto
 };
-// The commands on the application rules: they need no mouse.
-bool IsAppCommand(Command command);
 using VirtualMouse = app::VirtualMouse;
 
 struct CtlOptions {
