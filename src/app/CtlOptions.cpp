@@ -3,6 +3,7 @@
 #include "model/AppRules.h"
 #include "model/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -163,7 +164,11 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         } else if ((options.command == Command::AppAdd || options.command == Command::AppRemove) &&
                    options.appMatch.empty()) {
             if (const std::string problem = AppMatchProblem(arg); !problem.empty()) {
-                error = problem + ", not \"" + arg + "\"";
+                // Control characters are not echoed: they could steer the terminal.
+                const bool printable = std::none_of(
+                    arg.begin(), arg.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+                error =
+                    problem + (printable && problem.find("long") == std::string::npos ? ", not \"" + arg + "\"" : "");
                 return false;
             }
             options.appMatch = arg;
