@@ -1,6 +1,7 @@
 #include "app/BusService.h"
 
 #include "app/ProgramHost.h"
+#include "model/AppRules.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileRecord.h"
 #include "model/Text.h"
@@ -41,11 +42,19 @@ QString errorName(int code) {
     }
 }
 
-// The command's message to a terminal, as a message for a caller on the bus: the first line,
-// without the tool's name.
+// The command's message to a terminal, as a message for a caller on the bus: the first line that
+// is not a warning, without the tool's name.
 QString readableMessage(const std::string& err) {
-    std::string text = err.substr(0, err.find('\n'));
     const std::string tool = "quorvikctl: ";
+    std::string text;
+    for (std::size_t at = 0; at < err.size();) {
+        const std::size_t end = std::min(err.find('\n', at), err.size());
+        text = err.substr(at, end - at);
+        if (text.rfind(tool + "warning: ", 0) != 0)
+            break;
+        text.clear();
+        at = end + 1;
+    }
     if (text.rfind(tool, 0) == 0)
         text.erase(0, tool.size());
     if (!text.empty())
@@ -86,6 +95,20 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, BusProfile& profi
     return argument;
 }
 
+QDBusArgument& operator<<(QDBusArgument& argument, const BusAppRule& rule) {
+    argument.beginStructure();
+    argument << rule.match << rule.slot;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, BusAppRule& rule) {
+    argument.beginStructure();
+    argument >> rule.match >> rule.slot;
+    argument.endStructure();
+    return argument;
+}
+
 // One method call whose reply waits for its command: it collects what the command would have said
 // on standard error, and answers the caller when the command ends.
 class BusService::Call : public ctl::CommandOutput {
@@ -98,10 +121,11 @@ public:
 
     void Start(const ctl::CtlOptions& options) {
         run_ = std::make_unique<ctl::CommandRun>(options, service_.host_, *this, [this](int code) {
-            const QDBusMessage reply = code == ctl::kExitOk
-                                           ? message_.createReply()
-                                           : message_.createErrorReply(errorName(code), readableMessage(err_));
-            QDBusConnection::sessionBus().send(reply);
+            // A property's Set was answered by the bus already.
+            if (message_.type() == QDBusMessage::MethodCallMessage)
+                QDBusConnection::sessionBus().send(
+                    code == ctl::kExitOk ? message_.createReply()
+                                         : message_.createErrorReply(errorName(code), readableMessage(err_)));
             service_.CheckChanges();
             // Ended: dropped once the loop is back (not from inside its own callback).
             QTimer::singleShot(0, &service_, [service = &service_, self = this] {
@@ -126,6 +150,8 @@ private:
 BusService::BusService(ProgramHost& host, std::function<void()> quit) : host_(host), quit_(std::move(quit)) {
     qDBusRegisterMetaType<BusProfile>();
     qDBusRegisterMetaType<BusProfileList>();
+    qDBusRegisterMetaType<BusAppRule>();
+    qDBusRegisterMetaType<BusAppRuleList>();
     poll_.setInterval(kPollMs);
     connect(&poll_, &QTimer::timeout, this, &BusService::CheckChanges);
 }
@@ -199,6 +225,25 @@ uint BusService::dpi() const {
     return uint(host_.Core().Tables().Dpi(record.XYSetting[std::size_t(currentLevel(record))]));
 }
 
+BusAppRuleList BusService::appRules() const {
+    BusAppRuleList list;
+    for (const model::AppRule& rule : model::Rules().rules)
+        list.push_back({QString::fromStdU16String(rule.match), rule.slot});
+    return list;
+}
+
+bool BusService::autoSwitch() const {
+    return model::Rules().autoSwitch;
+}
+
+void BusService::setAutoSwitch(bool on) {
+    ctl::CtlOptions options;
+    options.command = ctl::Command::AppAuto;
+    options.autoSwitch = on;
+    calls_.push_back(std::make_unique<Call>(*this, QDBusMessage()));
+    calls_.back()->Start(options);
+}
+
 QVariantMap BusService::snapshot() const {
     QVariantMap values;
     values.insert(QStringLiteral("Online"), online());
@@ -209,6 +254,8 @@ QVariantMap BusService::snapshot() const {
     values.insert(QStringLiteral("Profiles"), QVariant::fromValue(profiles()));
     values.insert(QStringLiteral("DpiLevel"), dpiLevel());
     values.insert(QStringLiteral("Dpi"), dpi());
+    values.insert(QStringLiteral("AppRules"), QVariant::fromValue(appRules()));
+    values.insert(QStringLiteral("AutoSwitch"), autoSwitch());
     return values;
 }
 
@@ -219,8 +266,11 @@ void BusService::CheckChanges() {
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         const QVariant before = announced_.value(it.key());
+        // The lists are types of ours, which QVariant cannot compare by their contents.
         const bool same = it.key() == QLatin1String("Profiles")
                               ? before.value<BusProfileList>() == it.value().value<BusProfileList>()
+                          : it.key() == QLatin1String("AppRules")
+                              ? before.value<BusAppRuleList>() == it.value().value<BusAppRuleList>()
                               : before == it.value();
         if (!same)
             changed.insert(it.key(), it.value());
@@ -266,6 +316,29 @@ void BusService::SetDpiLevel(int level) {
 void BusService::Apply() {
     ctl::CtlOptions options;
     options.command = ctl::Command::Apply;
+    runForCaller(options);
+}
+
+void BusService::AddAppRule(const QString& match, int slot) {
+    ctl::CtlOptions options;
+    options.command = ctl::Command::AppAdd;
+    options.appMatch = match.toStdString();
+    options.appSlot = slot;
+    runForCaller(options);
+}
+
+void BusService::RemoveAppRule(const QString& match) {
+    // A rule that is not there is the caller's mistake on the bus, not a failure of the program.
+    const std::string name = match.toStdString();
+    const std::u16string clean = model::AppRules::CleanMatch(match.toStdU16String());
+    if (ctl::AppMatchProblem(name).empty() && !model::Rules().Find(clean)) {
+        sendErrorReply(errorName(ctl::kExitBadArguments),
+                       QStringLiteral("There is no rule for \"%1\"").arg(QString::fromStdU16String(clean)));
+        return;
+    }
+    ctl::CtlOptions options;
+    options.command = ctl::Command::AppRemove;
+    options.appMatch = name;
     runForCaller(options);
 }
 

@@ -34,6 +34,17 @@ using BusProfileList = QList<BusProfile>;
 QDBusArgument& operator<<(QDBusArgument& argument, const BusProfile& profile);
 const QDBusArgument& operator>>(const QDBusArgument& argument, BusProfile& profile);
 
+// One entry of AppRules: the application's name and the slot it brings, in the rules' order.
+struct BusAppRule {
+    QString match;
+    int slot = 0;
+    bool operator==(const BusAppRule&) const = default;
+};
+using BusAppRuleList = QList<BusAppRule>;
+
+QDBusArgument& operator<<(QDBusArgument& argument, const BusAppRule& rule);
+const QDBusArgument& operator>>(const QDBusArgument& argument, BusAppRule& rule);
+
 inline constexpr const char* kBusName = "org.quorvik.Quorvik";
 inline constexpr const char* kBusPath = "/org/quorvik/Quorvik";
 inline constexpr const char* kBusInterface = "org.quorvik.Quorvik1";
@@ -49,6 +60,8 @@ class BusService : public QObject, protected QDBusContext {
     Q_PROPERTY(quorvik::app::BusProfileList Profiles READ profiles)
     Q_PROPERTY(int DpiLevel READ dpiLevel)
     Q_PROPERTY(uint Dpi READ dpi)
+    Q_PROPERTY(quorvik::app::BusAppRuleList AppRules READ appRules)
+    Q_PROPERTY(bool AutoSwitch READ autoSwitch WRITE setAutoSwitch)
 public:
     // `quit` ends the program the way the tray's exit does.
     BusService(ProgramHost& host, std::function<void()> quit);
@@ -66,6 +79,11 @@ public:
     BusProfileList profiles() const;
     int dpiLevel() const;
     uint dpi() const;
+    BusAppRuleList appRules() const;
+    bool autoSwitch() const;
+    // As "quorvikctl app auto": the change is announced, the save follows (a failed one is the
+    // owner's to tell: Properties.Set has answered by then).
+    void setAutoSwitch(bool on);
 
     // Compares every property with what was announced last and announces what changed.
     void CheckChanges();
@@ -76,6 +94,8 @@ public Q_SLOTS:
     Q_SCRIPTABLE void Apply();
     Q_SCRIPTABLE void ShowWindow();
     Q_SCRIPTABLE void Quit();
+    Q_SCRIPTABLE void AddAppRule(const QString& match, int slot);
+    Q_SCRIPTABLE void RemoveAppRule(const QString& match);
 
 private:
     class Call;
@@ -94,3 +114,4 @@ private:
 } // namespace quorvik::app
 
 Q_DECLARE_METATYPE(quorvik::app::BusProfile)
+Q_DECLARE_METATYPE(quorvik::app::BusAppRule)

@@ -4,6 +4,7 @@
 
 #include "CommandTable.h"
 
+#include "model/AppRules.h"
 #include "model/ProfileRecord.h"
 #include "platform/EventLoop.h"
 
@@ -75,6 +76,16 @@ private:
     int DpiShow();
     // After a change that goes to the mouse with the next download: waits for it, then ends.
     void AfterEdit(const std::string& done);
+    // The application rules: the tool on its own reads them from their file first (false: the
+    // command cannot go on).
+    bool LoadRules();
+    int AppList();
+    void AppAdd();
+    void AppRemove();
+    void AppAuto();
+    // After a change of model::Rules() from `before`: the owner saves it, then the run ends with
+    // `done` on standard error, or with the reason the save failed.
+    void SaveRules(const model::AppRules& before, const std::string& done);
 
     CtlOptions options_;
     CommandHost& host_;

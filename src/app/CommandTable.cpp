@@ -280,6 +280,18 @@ void CommandRun::Impl::Start() {
     case Command::Show:
         Finish(host_.ShowWindow() ? kExitOk : kExitFailure);
         return;
+    case Command::AppList:
+        Finish(AppList());
+        return;
+    case Command::AppAdd:
+        AppAdd();
+        return;
+    case Command::AppRemove:
+        AppRemove();
+        return;
+    case Command::AppAuto:
+        AppAuto();
+        return;
     }
 }
 

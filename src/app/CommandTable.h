@@ -1,5 +1,5 @@
-// The commands of the mouse's owner: status, apply, reset, watch, the profiles, the DPI level and
-// the window. One table serves them wherever they come from: quorvikctl on its own (its process
+// The commands of the mouse's owner: status, apply, reset, watch, the profiles, the DPI level, the
+// window and the application rules. One table serves them wherever they come from: quorvikctl on its own (its process
 // then owns the mouse for the command's length), or the running program, reached over its private
 // socket or the session bus. A command never waits on the loop it runs on: it starts its work and
 // ends through `finished`, so the program's window stays live while one runs.

@@ -1,5 +1,9 @@
 #include "CtlOptions.h"
 
+#include "model/AppRules.h"
+#include "model/Text.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -34,16 +38,31 @@ bool endsWith(const std::string& s, const std::string& suffix) {
 
 } // namespace
 
+std::string AppMatchProblem(const std::string& name) {
+    const std::u16string text = model::ToU16(name);
+    // What does not come back as it went in was not UTF-8: a rule keeps no replacement characters.
+    if (model::ToUtf8(text) != name)
+        return "an application's name is UTF-8 text";
+    if (!model::AppRules::CleanMatch(text).empty())
+        return {};
+    if (name.find_first_not_of(' ') == std::string::npos)
+        return "an application's name cannot be empty";
+    if (text.size() > model::kAppRuleMatchMax)
+        return "an application's name is at most " + std::to_string(model::kAppRuleMatchMax) + " characters long";
+    return "an application's name is one line without control characters";
+}
+
 bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std::string& error) {
     static const std::map<std::string, Command> kCommands = {
         {"list", Command::List},       {"status", Command::Status},       {"apply", Command::Apply},
         {"reports", Command::Reports}, {"watch", Command::Watch},         {"reset", Command::Reset},
         {"help", Command::Help},       {"profile", Command::ProfileList}, {"dpi", Command::Dpi},
-        {"show", Command::Show},
+        {"show", Command::Show},       {"app", Command::AppList},
     };
     options = CtlOptions{};
     bool haveCommand = false;
     bool haveProfileVerb = false;
+    bool haveAppVerb = false;
     // Options that take a value accept both "--opt value" and "--opt=value".
     auto takeValue = [&](std::size_t& i, const std::string& name, std::string& out) {
         return app::TakeOptionValue(args, i, name, out, error);
@@ -128,6 +147,44 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
                 return false;
             }
             options.selectSlot = slot;
+        } else if (options.command == Command::AppList && !haveAppVerb) {
+            static const std::map<std::string, Command> kAppVerbs = {
+                {"list", Command::AppList},
+                {"add", Command::AppAdd},
+                {"remove", Command::AppRemove},
+                {"auto", Command::AppAuto},
+            };
+            const auto verb = kAppVerbs.find(arg);
+            if (verb == kAppVerbs.end()) {
+                error = "app takes list, add MATCH SLOT, remove MATCH or auto on|off, not \"" + arg + "\"";
+                return false;
+            }
+            options.command = verb->second;
+            haveAppVerb = true;
+        } else if ((options.command == Command::AppAdd || options.command == Command::AppRemove) &&
+                   options.appMatch.empty()) {
+            if (const std::string problem = AppMatchProblem(arg); !problem.empty()) {
+                // Control characters are not echoed: they could steer the terminal.
+                const bool printable = std::none_of(
+                    arg.begin(), arg.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+                error =
+                    problem + (printable && problem.find("long") == std::string::npos ? ", not \"" + arg + "\"" : "");
+                return false;
+            }
+            options.appMatch = arg;
+        } else if (options.command == Command::AppAdd && !options.appSlot) {
+            int slot = 0;
+            if (!parseInt(arg, slot) || slot < 0 || slot > 4) {
+                error = "app add takes a profile slot from 0 to 4, not \"" + arg + "\"";
+                return false;
+            }
+            options.appSlot = slot;
+        } else if (options.command == Command::AppAuto && !options.autoSwitch) {
+            if (arg != "on" && arg != "off") {
+                error = "app auto takes on or off, not \"" + arg + "\"";
+                return false;
+            }
+            options.autoSwitch = arg == "on";
         } else if (options.command == Command::Dpi && !options.dpiLevel) {
             int level = 0;
             if (!parseInt(arg, level) || level < 1 || level > 8) {
@@ -160,6 +217,22 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         error = "profile select takes a profile slot from 0 to 4";
         return false;
     }
+    if (options.command == Command::AppList && !haveAppVerb) {
+        error = "app takes list, add MATCH SLOT, remove MATCH or auto on|off";
+        return false;
+    }
+    if (options.command == Command::AppAdd && !options.appSlot) {
+        error = "app add takes an application's name and a profile slot from 0 to 4";
+        return false;
+    }
+    if (options.command == Command::AppRemove && options.appMatch.empty()) {
+        error = "app remove takes an application's name";
+        return false;
+    }
+    if (options.command == Command::AppAuto && !options.autoSwitch) {
+        error = "app auto takes on or off";
+        return false;
+    }
     const bool takesProfile = options.command == Command::Apply || options.command == Command::Reports;
     if (!takesProfile && (options.slot || !options.profileFile.empty())) {
         error = "--slot and profile files go with apply and reports only";
@@ -174,10 +247,10 @@ bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std
         return false;
     }
     const bool printsJson = options.command == Command::Status || options.command == Command::List ||
-                            options.command == Command::ProfileList ||
+                            options.command == Command::ProfileList || options.command == Command::AppList ||
                             (options.command == Command::Dpi && !options.dpiLevel);
     if (options.json && !printsJson) {
-        error = "--json goes with status, list, profile list and dpi (without a level) only";
+        error = "--json goes with status, list, profile list, app list and dpi (without a level) only";
         return false;
     }
     if ((options.watchCount || options.watchSeconds) && options.command != Command::Watch) {
@@ -224,6 +297,18 @@ std::vector<std::string> ForwardedArgs(const CtlOptions& options, const std::str
         break;
     case Command::Show:
         args = {"show"};
+        break;
+    case Command::AppList:
+        args = {"app", "list"};
+        break;
+    case Command::AppAdd:
+        args = {"app", "add", options.appMatch, std::to_string(options.appSlot.value_or(0))};
+        break;
+    case Command::AppRemove:
+        args = {"app", "remove", options.appMatch};
+        break;
+    case Command::AppAuto:
+        args = {"app", "auto", options.autoSwitch.value_or(false) ? "on" : "off"};
         break;
     }
     auto absolute = [&](const std::string& path) {
@@ -284,6 +369,14 @@ Commands:
   dpi [LEVEL] [--json]      show the current DPI level (1 to 8) and its DPI, or make LEVEL
                             current (a level that is on)
   show                      open the program's window (starts the program when it is not running)
+  app list [--json]         whether profiles follow the application in use, and the rules in
+                            order: application, slot, the slot's profile, and whether the rule is
+                            followed (or why not)
+  app add MATCH SLOT        the application MATCH (its program's file name or its window class,
+                            without regard to case) brings the profile of slot SLOT (0 to 4);
+                            a rule for MATCH that exists moves to SLOT
+  app remove MATCH          remove the rule for MATCH
+  app auto on|off           turn the following of the rules on or off
   help                      this text
 
 While the program runs for the same data folder, every command is carried out by it: it is the
@@ -300,10 +393,10 @@ Global options:
   -h, --help                this text
 
 Exit codes:
-  0 success, 1 the operation failed (also: a settings file could not be saved, or the data
-  folder belongs to another user), 2 bad arguments, 3 no mouse found (or this user may not open
-  it), 4 mouse offline, 5 unreadable profile file (the reason is named), 6 cancelled at the
-  confirmation
+  0 success, 1 the operation failed (also: a settings file could not be saved, the data folder
+  belongs to another user, or "app remove" found no such rule), 2 bad arguments, 3 no mouse
+  found (or this user may not open it), 4 mouse offline, 5 unreadable profile file (the reason is
+  named), 6 cancelled at the confirmation
 )";
 }
 

@@ -21,7 +21,23 @@ enum ExitCode : int {
     kExitCancelled = 6,    // the user declined the confirmation
 };
 
-enum class Command { Help, List, Status, Apply, Reports, Watch, Reset, ProfileList, ProfileSelect, Dpi, Show };
+enum class Command {
+    Help,
+    List,
+    Status,
+    Apply,
+    Reports,
+    Watch,
+    Reset,
+    ProfileList,
+    ProfileSelect,
+    Dpi,
+    Show,
+    AppList,
+    AppAdd,
+    AppRemove,
+    AppAuto
+};
 using VirtualMouse = app::VirtualMouse;
 
 struct CtlOptions {
@@ -42,9 +58,18 @@ struct CtlOptions {
     std::optional<int> selectSlot;
     // `dpi LEVEL`: the level 1..8 that becomes current (none: the current one is shown).
     std::optional<int> dpiLevel;
+    // `app add` and `app remove`: the application's name as given (UTF-8); `app add`: the slot 0..4.
+    std::string appMatch;
+    std::optional<int> appSlot;
+    // `app auto on|off`.
+    std::optional<bool> autoSwitch;
     // Overrides the data folder (default: $XDG_CONFIG_HOME/GamingMouseData20230810A).
     std::string dataDir;
 };
+
+// Why `name` cannot name an application in a rule (empty when it can): not UTF-8, empty, too
+// long, or holding a control character.
+std::string AppMatchProblem(const std::string& name);
 
 // Parses argv[1..]. On failure returns false with a one-line message in `error`.
 bool ParseCtlArgs(const std::vector<std::string>& args, CtlOptions& options, std::string& error);

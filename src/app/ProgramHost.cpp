@@ -123,6 +123,8 @@ void ProgramHost::AddWatcher(ctl::CommandWatcher* watcher) {
 }
 
 void ProgramHost::AppRulesChanged(std::function<void(const model::FileProblem&)> saved) {
+    // The rules in memory are the ones followed from now on, whatever their save says.
+    NotifyChanged();
     if (appRules_) {
         appRules_(std::move(saved));
         return;

@@ -40,8 +40,15 @@ public:
     using AppRulesHandler = std::function<void(std::function<void(const model::FileProblem&)> saved)>;
     void SetAppRulesHandler(AppRulesHandler handler) { appRules_ = std::move(handler); }
 
-    // Told after each change the window shows (for the session bus's properties).
+    // Told after each change the window shows (for the session bus's properties), and after each
+    // change of the application rules by a command.
     void SetChangeListener(std::function<void()> listener) { changed_ = std::move(listener); }
+    // Tells the listener of a change it would not hear of otherwise: the rules changed in the
+    // window's Applications dialog.
+    void NotifyChanged() {
+        if (changed_)
+            changed_();
+    }
     // The explicit open request of "show" and of the session bus.
     void SetShowHandler(std::function<void()> handler) { show_ = std::move(handler); }
 

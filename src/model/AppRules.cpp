@@ -195,12 +195,16 @@ std::string AppRulesFilePath() {
     return folder.empty() ? std::string() : folder + "config/apprules.ini";
 }
 
-bool LoadAppRules() {
+bool LoadAppRules(FileProblem* problem) {
     const std::string path = AppRulesFilePath();
-    if (g_rules.Read(path))
+    FileProblem why{FileFault::Damaged};
+    if (g_rules.Read(path, &why))
         return true;
     // Kept aside, the user's rules can be mended by hand; the program goes on without them.
-    KeepUnreadableCopy(path);
+    if (!KeepUnreadableCopy(path))
+        why = {FileFault::NotCopied};
+    if (problem)
+        *problem = why;
     return false;
 }
 

@@ -68,7 +68,8 @@ AppRules& Rules();
 std::string AppRulesFilePath();
 // Reads the rules file into Rules(). A damaged file is first kept beside it as
 // "apprules.ini.unreadable", and the program goes on with no rules; true when the file was read
-// (or there was none).
-bool LoadAppRules();
+// (or there was none). Otherwise `problem` says why it could not be read, or is NotCopied when no
+// copy of it could be kept either: the file must then not be saved over.
+bool LoadAppRules(FileProblem* problem = nullptr);
 
 } // namespace quorvik::model

@@ -4,6 +4,7 @@
 
 #include "app/BusService.h"
 #include "app/ProgramDoors.h"
+#include "model/AppRules.h"
 #include "platform/qt/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -13,6 +14,7 @@
 #include <QDBusPendingReply>
 #include <QDBusVariant>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 namespace quorvik::test {
 
@@ -139,6 +141,64 @@ TEST_F(BusServiceTest, WithoutTheMouseTheBatteryIsUnknownAndApplyFailsByName) {
     EXPECT_EQ(property("ChargeState").toString(), QStringLiteral("unknown"));
     const QDBusMessage apply = call(QString::fromLatin1(app::kBusInterface), QStringLiteral("Apply"), {});
     EXPECT_EQ(apply.errorName(), QStringLiteral("org.quorvik.Quorvik1.Error.NoMouse"));
+}
+
+// The rules on the bus: read, changed by the methods and by Set, each change announced, the
+// errors by name.
+TEST_F(BusServiceTest, AppRulesAndTheSwitchAreChangedThroughTheCommandsAndAnnounced) {
+    model::Rules() = {};
+    startProgram();
+    Listener listener;
+    ASSERT_TRUE(client_->connect(QString::fromLatin1(app::kBusName), QString::fromLatin1(app::kBusPath),
+                                 QString::fromLatin1(kProperties), QStringLiteral("PropertiesChanged"), &listener,
+                                 SLOT(changed(QString, QVariantMap, QStringList))));
+    const QString iface = QString::fromLatin1(app::kBusInterface);
+    auto rulesOf = [](const QVariant& value) { return qdbus_cast<app::BusAppRuleList>(value); };
+
+    const QDBusMessage add = call(iface, QStringLiteral("AddAppRule"), {QStringLiteral("firefox"), 1});
+    ASSERT_EQ(add.type(), QDBusMessage::ReplyMessage) << add.errorMessage().toStdString();
+    pump([&] { return !listener.changes.empty(); });
+    ASSERT_FALSE(listener.changes.empty());
+    EXPECT_EQ(rulesOf(listener.changes.back().value(QStringLiteral("AppRules"))),
+              (app::BusAppRuleList{{QStringLiteral("firefox"), 1}}));
+    EXPECT_EQ(rulesOf(property("AppRules")), (app::BusAppRuleList{{QStringLiteral("firefox"), 1}}));
+
+    // Set goes through the table as "app auto on" does: in memory, in the file, announced.
+    listener.changes.clear();
+    const QDBusMessage set = call(QString::fromLatin1(kProperties), QStringLiteral("Set"),
+                                  {iface, QStringLiteral("AutoSwitch"), QVariant::fromValue(QDBusVariant(true))});
+    ASSERT_EQ(set.type(), QDBusMessage::ReplyMessage) << set.errorMessage().toStdString();
+    pump([&] { return !listener.changes.empty(); });
+    ASSERT_FALSE(listener.changes.empty());
+    EXPECT_EQ(listener.changes.back().value(QStringLiteral("AutoSwitch")), QVariant(true));
+    model::AppRules onDisk;
+    ASSERT_TRUE(onDisk.Read(model::AppRulesFilePath()));
+    EXPECT_TRUE(onDisk.autoSwitch);
+    EXPECT_EQ(onDisk.rules, (std::vector<model::AppRule>{{u"firefox", 1}}));
+
+    const QString invalid = QStringLiteral("org.quorvik.Quorvik1.Error.InvalidArgument");
+    EXPECT_EQ(call(iface, QStringLiteral("AddAppRule"), {QStringLiteral(" "), 1}).errorName(), invalid);
+    EXPECT_EQ(call(iface, QStringLiteral("AddAppRule"), {QStringLiteral("game"), 5}).errorName(), invalid);
+    const QDBusMessage missing = call(iface, QStringLiteral("RemoveAppRule"), {QStringLiteral("game")});
+    EXPECT_EQ(missing.errorName(), invalid);
+    EXPECT_EQ(missing.errorMessage(), QStringLiteral("There is no rule for \"game\""));
+
+    // A save that fails is Failed, with the file named; a warning told before it is no message.
+    doors_->Host().SetAppRulesHandler([](std::function<void(const model::FileProblem&)> saved) {
+        QTimer::singleShot(20, [saved] { saved({model::FileFault::DiskFull}); });
+    });
+    model::Config().SetProfileShowCount(3);
+    const QDBusMessage failed = call(iface, QStringLiteral("AddAppRule"), {QStringLiteral("game"), 4});
+    EXPECT_EQ(failed.errorName(), QStringLiteral("org.quorvik.Quorvik1.Error.Failed"));
+    EXPECT_TRUE(failed.errorMessage().startsWith(QStringLiteral("Cannot save ")))
+        << failed.errorMessage().toStdString();
+    listener.changes.clear();
+    EXPECT_EQ(call(iface, QStringLiteral("RemoveAppRule"), {QStringLiteral("FIREFOX")}).errorName(),
+              QStringLiteral("org.quorvik.Quorvik1.Error.Failed"));
+    pump([&] { return !listener.changes.empty(); });
+    ASSERT_FALSE(listener.changes.empty());
+    EXPECT_EQ(rulesOf(listener.changes.back().value(QStringLiteral("AppRules"))),
+              (app::BusAppRuleList{{QStringLiteral("game"), 4}}));
 }
 
 } // namespace quorvik::test

@@ -4,6 +4,7 @@
 
 #include "ProgramLink.h"
 #include "app/ProgramDoors.h"
+#include "model/AppRules.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileFile.h"
 #include "platform/qt/SingleInstance.h"
@@ -11,7 +12,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -241,6 +244,47 @@ TEST_F(ProgramDoorsTest, AnEditMadeWhileASaveRunsStaysPendingForOutsideChanges) 
     ASSERT_TRUE(waitFor([&] { return std::filesystem::exists(beside); })) << "the edit was not seen as pending";
     EXPECT_EQ(profile().XYSetting[1], 0x30);
     EXPECT_NE(profile().DPIOffOnFlagValue, 0x0F);
+}
+
+} // namespace quorvik::test
+
+namespace quorvik::test {
+
+// The rules commands work on the program's rules, which it saves; the tool opens no file, not even
+// a damaged one lying in the folder.
+TEST_F(ProgramDoorsTest, RulesCommandsChangeTheProgramsRulesAndItSavesThem) {
+    model::Rules() = {};
+    startProgram();
+    const std::string path = model::AppRulesFilePath();
+    const Said add = ctl({"app", "add", "firefox", "1"});
+    ASSERT_EQ(add.code, ctl::kExitOk) << add.error << add.err;
+    EXPECT_EQ(add.err, "Rule added: \"firefox\" brings profile 1 \"Profile 2\".\n");
+    ASSERT_EQ(ctl({"app", "auto", "on"}).code, ctl::kExitOk);
+    model::AppRules expected;
+    expected.rules = {{u"firefox", 1}};
+    expected.autoSwitch = true;
+    EXPECT_EQ(model::Rules(), expected);
+    model::AppRules onDisk;
+    ASSERT_TRUE(onDisk.Read(path));
+    EXPECT_EQ(onDisk, expected);
+
+    { std::ofstream(path, std::ios::binary) << "not a rules file"; }
+    const Said list = ctl({"app", "list"});
+    ASSERT_EQ(list.code, ctl::kExitOk) << list.err;
+    EXPECT_EQ(list.out, "automatic switching: on\nfirefox\t1\tProfile 2\tfollowed\n");
+    EXPECT_FALSE(std::filesystem::exists(path + ".unreadable"));
+
+    // The program's save ends later and fails: the command waits for it and says so.
+    doors_->Host().SetAppRulesHandler([](std::function<void(const model::FileProblem&)> saved) {
+        QTimer::singleShot(50, [saved] { saved({model::FileFault::DiskFull}); });
+    });
+    const Said failed = ctl({"app", "remove", "FIREFOX"});
+    EXPECT_EQ(failed.code, ctl::kExitFailure);
+    EXPECT_EQ(failed.err, "quorvikctl: cannot save " + path + ": no space left on the disk\n");
+    EXPECT_TRUE(model::Rules().rules.empty()) << "the program follows what it was told";
+    const Said none = ctl({"app", "remove", "firefox"});
+    EXPECT_EQ(none.code, ctl::kExitFailure);
+    EXPECT_NE(none.err.find("no rule for"), std::string::npos) << none.err;
 }
 
 } // namespace quorvik::test

@@ -32,7 +32,8 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 grep -q 'interface org.quorvik.Quorvik1' "$work/introspect.txt" || fail "no interface on the bus"
-for member in 'SetDpiLevel(in  i' 'readonly a(is) Profiles' 'readonly q Sensor' 'readonly u Dpi'; do
+for member in 'SetDpiLevel(in  i' 'readonly a(is) Profiles' 'readonly q Sensor' 'readonly u Dpi' \
+    'AddAppRule(in  s' 'readonly a(si) AppRules' 'readwrite b AutoSwitch'; do
     grep -qF "$member" "$work/introspect.txt" || fail "introspection lacks $member"
 done
 
@@ -52,6 +53,19 @@ awk '{print $3}' "$work/trace.txt" | grep -Eq '^0C0105[0-9A-F]{8}4' || fail "no 
 "$ctl" --virtual-mouse --trace "$work/trace.txt" profile list >/dev/null
 awk '{print $3}' "$work/trace.txt" | grep -Eq '^0C010F' || fail "no factory reset report"
 
+# The rules: added by quorvikctl through the program and by the bus, the switch set on the bus;
+# each side sees what the other did.
+"$ctl" app add firefox 1 2>/dev/null || fail "app add through the program"
+call org.quorvik.Quorvik1.AddAppRule steam_app_570 2 >/dev/null || fail "AddAppRule"
+gdbus call --session -d org.quorvik.Quorvik -o /org/quorvik/Quorvik \
+    -m org.freedesktop.DBus.Properties.Set org.quorvik.Quorvik1 AutoSwitch '<true>' >/dev/null || fail "Set AutoSwitch"
+[ "$(call org.freedesktop.DBus.Properties.Get org.quorvik.Quorvik1 AppRules)" = "(<[('firefox', 1), ('steam_app_570', 2)]>,)" ] ||
+    fail "AppRules"
+"$ctl" app list --json | grep -qF '{"autoSwitch": true, "rules": [{"match": "firefox", "slot": 1,' ||
+    fail "app list through the program"
+call org.quorvik.Quorvik1.RemoveAppRule nothing 2>&1 | grep -q 'org.quorvik.Quorvik1.Error.InvalidArgument' ||
+    fail "RemoveAppRule of no rule is no error"
+
 # An error by name, with words.
 call org.quorvik.Quorvik1.SelectProfile 7 2>&1 | grep -q 'org.quorvik.Quorvik1.Error.InvalidArgument' ||
     fail "SelectProfile(7) is no error"
@@ -61,4 +75,9 @@ for _ in $(seq 100); do
     sleep 0.05
 done
 kill -0 "$program" 2>/dev/null && fail "the program did not end on Quit()"
+
+# Without the program the tool reads the file the program wrote.
+"$ctl" app remove STEAM_APP_570 2>/dev/null || fail "app remove on the rules file"
+[ "$("$ctl" app list)" = "$(printf 'automatic switching: on\nfirefox\t1\tProfile 2\tfollowed')" ] ||
+    fail "the rules file does not hold the program's rules"
 echo "session bus: all checks passed"

@@ -133,6 +133,10 @@ TEST(QuorvikctlProfiles, ForwardedArgumentsMeanTheSameToTheProgram) {
         {"profile", "select", "4"},
         {"dpi", "7"},
         {"status", "--json"},
+        {"app", "list", "--json"},
+        {"app", "add", " Game One.exe", "3"},
+        {"app", "remove", "list"},
+        {"app", "auto", "on"},
     };
     for (const auto& args : commands) {
         ctl::CtlOptions options, there;
@@ -148,6 +152,9 @@ TEST(QuorvikctlProfiles, ForwardedArgumentsMeanTheSameToTheProgram) {
         EXPECT_EQ(there.watchCount, options.watchCount);
         EXPECT_EQ(there.selectSlot, options.selectSlot);
         EXPECT_EQ(there.dpiLevel, options.dpiLevel);
+        EXPECT_EQ(there.appMatch, options.appMatch);
+        EXPECT_EQ(there.appSlot, options.appSlot);
+        EXPECT_EQ(there.autoSwitch, options.autoSwitch);
         EXPECT_EQ(there.virtualMouse, ctl::VirtualMouse::None) << "the program's mouse is the one it has";
     }
     ctl::CtlOptions options;
