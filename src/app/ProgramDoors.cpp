@@ -6,6 +6,7 @@
 #include "app/OutsideChanges.h"
 #include "model/AppRules.h"
 #include "model/LanguageTable.h"
+#include "model/StdioFileEx.h"
 #include "model/Text.h"
 #include "platform/linux/ProcessTable.h"
 #include "platform/qt/SingleInstance.h"
@@ -41,7 +42,9 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
     : host_(window, bus, mouse), instance_(instance), window_(window) {
     // The rules are read before any command may ask for them; a damaged file is kept aside, and
     // the user told once.
-    if (!model::LoadAppRules()) {
+    model::FileProblem rulesProblem;
+    if (!model::LoadAppRules(&rulesProblem)) {
+        rulesNotCopied_ = rulesProblem.fault == model::FileFault::NotCopied;
         constexpr int kTextRulesUnreadable = 482;
         window.ShowFileNotice(
             ui::rules::WithValue(model::LanguageText(kTextRulesUnreadable), model::ToU16(model::AppRulesFilePath())));
@@ -97,6 +100,19 @@ void ProgramDoors::Close() {
 }
 
 void ProgramDoors::rulesChanged(std::function<void(const model::FileProblem&)> saved) {
+    // A damaged file of which no copy could be kept is the user's only copy: not saved over.
+    if (rulesNotCopied_ && !model::KeepUnreadableCopy(model::AppRulesFilePath())) {
+        const model::FileProblem problem{model::FileFault::NotCopied};
+        model::NoteSettingsSave(model::AppRulesFilePath(), problem);
+        if (saved)
+            saved(problem);
+        if (switcher_)
+            switcher_->Follow(); // followed all the same, for as long as the program runs
+        if (bus_)
+            bus_->CheckChanges();
+        return;
+    }
+    rulesNotCopied_ = false;
     if (switcher_) {
         switcher_->RulesChanged(std::move(saved));
     } else if (saved) {

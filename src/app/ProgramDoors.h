@@ -56,6 +56,7 @@ private:
     std::unique_ptr<platform::FocusWatcher> focus_;
     std::unique_ptr<Switching> switching_;
     std::unique_ptr<AppSwitcher> switcher_;
+    bool rulesNotCopied_ = false; // the rules file is damaged and no copy of it could be kept
     ui::CQuorvikDlg& window_;
     QObject anchor_; // ends the bus's queued start with the doors
 };

@@ -202,6 +202,7 @@ private:
     rules::LowBatteryNotice lowBattery_;
     int trayLevel_ = 0;
     int trayChargeState_ = 0;
+    bool trayBatteryTold_ = false;
     std::vector<CPage*> pages_; // every page, for refresh, collect and timers
     SkinImage panel_;
     std::function<void()> firstPaint_;

@@ -258,6 +258,7 @@ void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
         return;
     trayLevel_ = level;
     trayChargeState_ = chargeState;
+    trayBatteryTold_ = true;
     refreshTrayTip();
     // Until the mouse has told its status (and while it is not online) the level is no news.
     const bool known = core_->LastStatusReport() && core_->Online();
@@ -274,7 +275,8 @@ void CQuorvikDlg::showTrayBattery(int level, int chargeState) {
 void CQuorvikDlg::refreshTrayTip() {
     if (!tray_)
         return;
-    const bool known = core_ && core_->LastStatusReport() && core_->Online();
+    // The level is told by the battery display's tick, not by the status read before it.
+    const bool known = trayBatteryTold_ && core_ && core_->LastStatusReport() && core_->Online();
     const rules::BatteryWords words{model::LanguageText(kTextTipLevel), model::LanguageText(kTextTipCharging),
                                     model::LanguageText(kTextTipFull)};
     std::u16string tip = known ? rules::BatteryTip(words, trayLevel_, trayChargeState_) : std::u16string(kTrayTip);
