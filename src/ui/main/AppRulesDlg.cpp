@@ -134,6 +134,9 @@ bool CAppRulesDlg::OnInitDialog() {
     }
     chosenSlot_ = model::CurrentSlot();
     Reload();
+    // The dialog opens ready for a name to be typed.
+    if (QLineEdit* edit = Edit(kNameEditId))
+        edit->setFocus();
     return ok;
 }
 
