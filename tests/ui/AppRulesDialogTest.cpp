@@ -77,29 +77,35 @@ protected:
     RecordingPort port_;
 };
 
-TEST_F(AppRulesDialogTest, TheTabsMenuOffersItAfterTheProfileOperations) {
+// The entry follows the profile operations in a tab's menu, which the Menu key opens too, so the
+// keyboard reaches the dialog as the pointer does.
+TEST_F(AppRulesDialogTest, TheTabsMenuOffersItAndTheMenuKeyOpensThatMenu) {
     start("0", {Form::Wired});
-    const ui::Rect& r = area().Tab(0)->rect();
-    mouse(dlg(), platform::WM_MOUSEMOVE, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    mouse(dlg(), platform::WM_RBUTTONUP, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    auto* menu =
-        dynamic_cast<ui::CWndPopup*>(platform::NativeWindow::fromHandle(dlg().Popup(kPopupSlotControl))->owner());
+    dlg().SetFocusTo(area().Tab(0));
+    ASSERT_TRUE(dlg().NavigateKey(platform::VK_APPS, 0));
+    const platform::WindowHandle opened = dlg().Popup(kPopupSlotControl);
+    ASSERT_NE(opened, 0u) << "no menu";
+    auto* menu = dynamic_cast<ui::CWndPopup*>(platform::NativeWindow::fromHandle(opened)->owner());
     ASSERT_NE(menu, nullptr);
     std::vector<std::u16string> entries;
     for (const auto& item : menu->Items())
         entries.push_back(item.text);
     EXPECT_EQ(entries, (std::vector<std::u16string>{u"Import", u"Export", u"Rename", u"Delete", u"Applications…"}));
-    menu->OnKey(platform::VK_ESCAPE);
-    loop.runUntilIdle();
 
     // Without a port the dialog edits the rules alone and offers no open applications.
-    withDialog([&](CAppRulesDlg& dialog) {
-        EXPECT_EQ(dialog.FindControl(CAppRulesDlg::kRuleListId)->AccessRowCount(), 0);
-        EXPECT_TRUE(dialog.OpenApplications().empty());
-        dialog.SetEditText(CAppRulesDlg::kNameEditId, u"game");
-        clickIn(dialog, CAppRulesDlg::kAddId);
-        clickIn(dialog, CAppRulesDlg::kCloseButtonId);
+    DialogScript script;
+    script.then([&](ui::CDlgBase& shown) {
+        auto* dialog = dynamic_cast<CAppRulesDlg*>(&shown);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(dialog->OpenApplications().empty());
+        dialog->SetEditText(CAppRulesDlg::kNameEditId, u"game");
+        clickIn(*dialog, CAppRulesDlg::kAddId);
+        clickIn(*dialog, CAppRulesDlg::kCloseButtonId);
     });
+    menu->OnKey(platform::VK_END);
+    menu->OnKey(platform::VK_RETURN);
+    loop.advance(ui::CProfileArea::kCommandDelayMs);
+    EXPECT_TRUE(script.done());
     EXPECT_EQ(rulesNow(), (std::vector<std::pair<std::u16string, int>>{{u"game", 0}}));
 }
 
