@@ -4,12 +4,14 @@
 # (2600 × 1700), in English and in Chinese. For each: the main window as it opens (at factor 2
 # with the virtual mouse's panel, which sits over the window's middle there), the button-function
 # menu with its multimedia submenu, and the polling-rate page with the rate list open; and the
-# macro manager after a recording, drawn by macroshot.
+# macro manager after a recording, drawn by macroshot. In English at factor 1 also the Applications
+# dialog with three rules, one of them for a profile since deleted.
 #
 #   tests/x11/pictures.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, docs/images)
 #
-# Names: main-window.png, button-menu.png, rate-list.png, macro-manager.png for English at factor
-# 1; "-zh" for Chinese and "-2x" for factor 2 before ".png". Not a test: CTest does not run it.
+# Names: main-window.png, button-menu.png, rate-list.png, macro-manager.png, applications.png for
+# English at factor 1; "-zh" for Chinese and "-2x" for factor 2 before ".png". Not a test: CTest
+# does not run it.
 # Needs xvfb-run (xvfb, xauth), openbox, xdotool, xprop (x11-utils) and ImageMagick.
 set -euo pipefail
 x11_name=pictures
@@ -78,6 +80,57 @@ new_windows() {
     done
 }
 
+# The Applications dialog, at factor 1 (window units are pixels there). `tab_menu ROW ENTRY`
+# chooses ENTRY of the right-click menu of the profile tab in row ROW; `open_applications` opens
+# the dialog through the first tab's fifth entry and leaves its place and size in dx, dy, dw, dh.
+dx=0
+dy=0
+tab_menu() {
+    local row=$1 entry=$2 x=96 y=$((583 + $1 * 22 + 10)) top
+    # The menu opens at the pointer, moved up where its five rows would pass the window's bottom.
+    top=$((y < 740 - 6 - 5 * 26 ? y : 740 - 6 - 5 * 26))
+    xdotool mousemove --sync "$(px $x)" "$(py $y)"
+    sleep 0.2
+    xdotool click 3
+    sleep 0.4
+    click_units $((x + 30)) $((top + entry * 26 + 13))
+    sleep 0.3
+}
+open_applications() {
+    before=$(x11_windows "$pid")
+    tab_menu 0 4
+    read -r dx dy dw dh <<<"$(new_windows | head -n 1)"
+    [ -n "${dh:-}" ] || x11_fail "no Applications dialog"
+}
+dialog_click() {
+    xdotool mousemove --sync $((dx + $1)) $((dy + $2))
+    sleep 0.2
+    xdotool click 1
+    sleep 0.3
+}
+# Types `name` into the name field, chooses the profile menu's entry `entry`, and presses Add.
+add_rule() {
+    dialog_click 438 130
+    xdotool type --delay 20 "$1"
+    dialog_click 438 327
+    dialog_click 438 $((340 + $2 * 26 + 13))
+    dialog_click 372 364
+}
+applications_picture() {
+    open_applications
+    add_rule steam_app_570 1
+    add_rule firefox 2
+    add_rule code 0
+    dialog_click 26 52 # the switch
+    dialog_click 504 416 # Close
+    tab_menu 2 3 # the third profile's Delete: its rule now selects no profile shown
+    open_applications
+    import -window root "$x11_scratch/screen.png"
+    convert "$x11_scratch/screen.png" -crop "${dw}x${dh}+${dx}+${dy}" +repage -strip "$out/applications.png"
+    xdotool key Escape
+    sleep 0.3
+}
+
 for lang in en zh; do
     x11_session "$lang"
     suffix=$(suffix_of $lang $factor)
@@ -126,6 +179,10 @@ for lang in en zh; do
     click_units 976 375
     crop_units "rate-list$suffix.png" 838 42 1114 $((388 + 4 * 26 + 8))
     click_units 976 375
+
+    if [ $lang = en ] && [ $factor = 1 ]; then
+        applications_picture
+    fi
 
     "$program" --quit || x11_fail "quorvik --quit found no running program"
     x11_wait 10 sh -c "! kill -0 $pid 2>/dev/null" || x11_fail "the program did not end"

@@ -3,6 +3,7 @@
 #include "macro/MacroActionText.h"
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
+#include "ui/macro/ListScrolling.h"
 #include "ui/skin/Sliders.h"
 
 #include <algorithm>
@@ -10,39 +11,6 @@
 namespace quorvik::ui {
 
 using macro::MacroLocation;
-
-// Rows of both lists: 20 units high, counted from the first visible row.
-namespace {
-// The selected row: the accent, deep enough under white text for 4.5 : 1 (the bright accent
-// #35A0DE gives 2.9 : 1).
-constexpr std::uint32_t kSelectedRowFill = 0x2479AA;
-
-int rowHeight() {
-    return std::max(1, Scaled(kListRowUnits));
-}
-
-int rowAt(const Rect& box, int first, int y) {
-    return first + (y - box.top) / rowHeight();
-}
-
-// Fills the list's background and hands each row in view to `drawRow(row, line)`, the selected
-// one on the accent, clipped to the list.
-template <class DrawRow>
-void drawRows(QPainter& p, const QRect& box, int first, int count, int selected, DrawRow&& drawRow) {
-    p.fillRect(box, Rgb(kListBackground));
-    const int height = rowHeight();
-    const int visible = box.height() / height;
-    p.save();
-    p.setClipRect(box);
-    for (int r = first; r < count && (r - first) < visible + 1; ++r) {
-        QRect line(box.left(), box.top() + (r - first) * height, box.width(), height);
-        if (r == selected)
-            p.fillRect(line, Rgb(kSelectedRowFill));
-        drawRow(r, line);
-    }
-    p.restore();
-}
-} // namespace
 
 // ---- CEditShowList ----
 
@@ -82,10 +50,10 @@ std::vector<CEditShowList::Row> CEditShowList::Rows() const {
 }
 
 int CEditShowList::RowHeight() const {
-    return rowHeight();
+    return ListRowHeight();
 }
 int CEditShowList::VisibleRows() const {
-    return rect_.height() / rowHeight();
+    return rect_.height() / ListRowHeight();
 }
 
 void CEditShowList::SetFirstVisibleRow(int row) {
@@ -124,7 +92,7 @@ std::pair<int, int> CEditShowList::FolderIconColumn(int depth) const {
 
 void CEditShowList::Draw(QPainter& p, const Rect&) {
     auto rows = Rows();
-    drawRows(p, rect_.toQRect(), first_, int(rows.size()), selected_, [&](int r, const QRect& line) {
+    DrawListRows(p, rect_.toQRect(), first_, int(rows.size()), selected_, [&](int r, const QRect& line) {
         const Row& row = rows[std::size_t(r)];
         if (row.folder)
             (row.open ? folderOpen_ : folderClosed_).draw(p, FolderIconRect(line, row.depth, row.open));
@@ -141,7 +109,7 @@ void CEditShowList::flipOpen(const Row& row) {
 }
 
 int CEditShowList::selectAt(int y, const std::vector<Row>& rows) {
-    int row = rowAt(rect_, first_, y);
+    int row = ListRowAt(rect_, first_, y);
     if (row >= 0 && row < int(rows.size())) {
         selected_ = row;
         macro::CurrentMacroLocation() = rows[std::size_t(row)].location;
@@ -188,7 +156,7 @@ bool CEditShowList::OnLButtonDblClk(unsigned, int x, int y) {
     if (!TakesPoint(x, y))
         return false;
     auto rows = Rows();
-    int row = rowAt(rect_, first_, y);
+    int row = ListRowAt(rect_, first_, y);
     const std::optional<MacroLocation> flipped = std::exchange(flippedByPress_, std::nullopt);
     if (row < 0 || row >= int(rows.size()))
         return false;
@@ -227,10 +195,10 @@ int CImageShowList::RowCount() const {
     return record_ ? int(record_->ValidActionCount()) : 0;
 }
 int CImageShowList::RowHeight() const {
-    return rowHeight();
+    return ListRowHeight();
 }
 int CImageShowList::VisibleRows() const {
-    return rect_.height() / rowHeight();
+    return rect_.height() / ListRowHeight();
 }
 
 void CImageShowList::SetFirstVisibleRow(int row) {
@@ -249,7 +217,7 @@ const SkinImage& CImageShowList::iconFor(const model::MacroAction& action) const
 void CImageShowList::Draw(QPainter& p, const Rect&) {
     const double scale = platform::DisplayScaleFactor();
     const int textLeft = rect_.left + Scaled(24);
-    drawRows(p, rect_.toQRect(), first_, RowCount(), selected_, [&](int r, const QRect& line) {
+    DrawListRows(p, rect_.toQRect(), first_, RowCount(), selected_, [&](int r, const QRect& line) {
         const model::MacroAction action = record_->GetAction(std::size_t(r));
         const SkinImage& icon = iconFor(action);
         // The icon sits 15 units left of the text and 3 units below the row's top.
@@ -263,7 +231,7 @@ void CImageShowList::Draw(QPainter& p, const Rect&) {
 bool CImageShowList::OnLButtonDown(unsigned, int x, int y) {
     if (!TakesPoint(x, y))
         return false;
-    int row = rowAt(rect_, first_, y);
+    int row = ListRowAt(rect_, first_, y);
     if (row >= 0 && row < RowCount()) {
         selected_ = row;
         return true;
@@ -285,59 +253,6 @@ bool CImageShowList::OnLButtonDblClk(unsigned, int x, int y) {
 
 // ---- keys ----
 
-namespace {
-// The row a key moves the selection to among `rows`, or -1 for a key that moves none.
-int RowForKey(unsigned vk, int selected, int rows, int visible) {
-    using namespace platform;
-    if (rows <= 0)
-        return -1;
-    int row = selected;
-    switch (vk) {
-    case VK_UP:
-        row = selected < 0 ? 0 : selected - 1;
-        break;
-    case VK_DOWN:
-        row = selected < 0 ? 0 : selected + 1;
-        break;
-    case VK_PRIOR:
-        row = std::max(0, selected) - std::max(1, visible - 1);
-        break;
-    case VK_NEXT:
-        row = std::max(0, selected) + std::max(1, visible - 1);
-        break;
-    case VK_HOME:
-        row = 0;
-        break;
-    case VK_END:
-        row = rows - 1;
-        break;
-    default:
-        return -1;
-    }
-    return std::clamp(row, 0, rows - 1);
-}
-
-// Scrolls `row` into view as presses of the scroll bar's arrows do (the owner moves the list on
-// them), then clicks it at the row's right end, clear of a folder's icon. What a user scrolling
-// and clicking would send.
-void ClickRow(CControlBase& list, CControlBase* bar, int row, int& first, int visible, int rowHeight) {
-    auto* scroll = dynamic_cast<CVScrollBar*>(bar);
-    for (int guard = 0; scroll && guard < 4096 && (row < first || row >= first + visible); ++guard) {
-        const int before = first;
-        scroll->PressArrow(row < first ? kScrollLineUp : kScrollLineDown);
-        if (first == before)
-            break; // the owner did not move the list: click what shows
-    }
-    const Rect& r = list.rect();
-    const int y = r.top + (row - first) * rowHeight + rowHeight / 2;
-    const int x = r.right - 2;
-    if (!r.contains(x, y))
-        return;
-    list.OnLButtonDown(0, x, y);
-    list.OnLButtonUp(0, x, y);
-}
-} // namespace
-
 std::u16string CEditShowList::AccessRowText(int row) const {
     const std::vector<Row> rows = Rows();
     return row >= 0 && row < int(rows.size()) ? rows[std::size_t(row)].name : std::u16string();
@@ -351,7 +266,7 @@ StepResult CEditShowList::OnKey(unsigned vk, unsigned modifiers) {
         if (selected_ < 0 || selected_ >= count || selected_ < first_ || selected_ >= first_ + VisibleRows())
             return StepResult::Ignored;
         if (vk == platform::VK_SPACE) {
-            ClickRow(*this, WheelTarget(), selected_, first_, VisibleRows(), RowHeight());
+            ClickListRow(*this, WheelTarget(), selected_, first_, VisibleRows(), RowHeight());
         } else {
             const int y = rect_.top + (selected_ - first_) * RowHeight() + RowHeight() / 2;
             OnLButtonDblClk(0, rect_.right - 2, y);
@@ -359,12 +274,12 @@ StepResult CEditShowList::OnKey(unsigned vk, unsigned modifiers) {
         Invalidate();
         return StepResult::Done;
     }
-    const int row = RowForKey(vk, selected_, count, VisibleRows());
+    const int row = ListRowForKey(vk, selected_, count, VisibleRows());
     if (row < 0) {
         (void)modifiers;
         return StepResult::Ignored;
     }
-    ClickRow(*this, WheelTarget(), row, first_, VisibleRows(), RowHeight());
+    ClickListRow(*this, WheelTarget(), row, first_, VisibleRows(), RowHeight());
     Invalidate();
     return StepResult::Done;
 }
@@ -385,10 +300,10 @@ StepResult CImageShowList::OnKey(unsigned vk, unsigned) {
         OnLButtonDblClk(0, rect_.right - 2, y);
         return StepResult::Done;
     }
-    const int row = RowForKey(vk, selected_, RowCount(), VisibleRows());
+    const int row = ListRowForKey(vk, selected_, RowCount(), VisibleRows());
     if (row < 0)
         return StepResult::Ignored;
-    ClickRow(*this, WheelTarget(), row, first_, VisibleRows(), RowHeight());
+    ClickListRow(*this, WheelTarget(), row, first_, VisibleRows(), RowHeight());
     Invalidate();
     return StepResult::Done;
 }

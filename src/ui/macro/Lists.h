@@ -2,6 +2,7 @@
 #pragma once
 
 #include "macro/MacroLibrary.h"
+#include "ui/macro/ListScrolling.h"
 #include "ui/skin/ControlBase.h"
 
 #include <optional>
@@ -15,8 +16,6 @@ struct ClickPoint {
     int x = 0;
     int y = 0;
 };
-
-inline constexpr int kListRowUnits = 20;
 
 // The macro library as an indented tree: the occupied slots depth first, children only under
 // open folders.

@@ -10,6 +10,8 @@
 
 namespace quorvik::ui {
 
+class AppRulesPort;
+
 class PageHost {
 public:
     virtual ~PageHost() = default;
@@ -45,6 +47,10 @@ public:
 
     // The attention dialog with language text `textIndex`, modal; IDOK or IDCANCEL.
     virtual int ShowMessage(int textIndex) = 0;
+
+    // What the Applications dialog tells of its changes and asks for the open applications;
+    // null when nothing around the window follows the rules.
+    virtual AppRulesPort* ApplicationRulesPort() { return nullptr; }
 };
 
 } // namespace quorvik::ui

@@ -6,6 +6,7 @@
 #include "platform/Messages.h"
 #include "platform/qt/FileDialogs.h"
 #include "platform/qt/UiLoop.h"
+#include "ui/main/AppRulesDlg.h"
 #include "ui/main/ComboProfilePopup.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/ProfileNameDlgs.h"
@@ -290,6 +291,11 @@ void CProfileArea::ExportProfile(int slot) {
         host_.ShowMessage(kTextExportFailed);
 }
 
+void CProfileArea::EditApplicationRules() {
+    CAppRulesDlg dialog(hwnd(), host_.ApplicationRulesPort());
+    dialog.DoModal();
+}
+
 // ---- the profile list ----
 
 WindowHandle CProfileArea::List() const {
@@ -414,6 +420,9 @@ void CProfileArea::runOperation(int operation, int slot) {
         break;
     case kDelete:
         DeleteProfile(slot);
+        break;
+    case kApplications:
+        EditApplicationRules();
         break;
     case kAdd:
         AddProfile();

@@ -4,8 +4,8 @@
 // every change of the slots ends with a commit: the configuration and all five profile files are
 // saved and the window shows the current profile again.
 //
-// A choice in a tab's context menu, and the list's Add entry, run 100 ms later from timer 60, once
-// the menu is gone from the screen.
+// A choice in a tab's context menu (Import, Export, Rename, Delete, and the Applications dialog), and
+// the list's Add entry, run 100 ms later from timer 60, once the menu is gone from the screen.
 #pragma once
 
 #include "ui/main/Page.h"
@@ -29,8 +29,9 @@ public:
         kExport = 1,
         kRename = 2,
         kDelete = 3,
-        kAdd = 4,
-        kLimitMessage = 5, // Add chosen while the limit is reached
+        kApplications = 4, // the Applications dialog (for every profile, whichever tab it came from)
+        kAdd = 5,
+        kLimitMessage = 6, // Add chosen while the limit is reached
     };
     static constexpr unsigned kCommandDelayMs = 100;
 
@@ -53,6 +54,8 @@ public:
     void DeleteProfile(int slot);
     void ImportProfile(int slot);
     void ExportProfile(int slot);
+    // The Applications dialog, modal.
+    void EditApplicationRules();
 
 private:
     void commit();

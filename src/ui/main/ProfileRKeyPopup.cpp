@@ -6,7 +6,8 @@
 namespace quorvik::ui {
 
 namespace {
-constexpr int kFirstText = 90; // Import, Export, Rename, Delete
+// Import, Export, Rename, Delete, Applications…
+constexpr int kEntryTexts[CProfileRKeyPopup::kEntryCount] = {90, 91, 92, 93, 461};
 } // namespace
 
 CProfileRKeyPopup* CProfileRKeyPopup::Open(WindowHandle owner, int screenX, int screenY, const Rect& bounds,
@@ -25,8 +26,8 @@ CProfileRKeyPopup* CProfileRKeyPopup::Open(WindowHandle owner, int screenX, int 
 }
 
 void CProfileRKeyPopup::BuildItems() {
-    for (int i = 0; i < kEntryCount; ++i)
-        AddItem(model::LanguageText(kFirstText + i), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"));
+    for (int text : kEntryTexts)
+        AddItem(model::LanguageText(text), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"));
     LayoutRows(Scaled(kRowHeightUnits), 0);
 }
 

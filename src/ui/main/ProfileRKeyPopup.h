@@ -1,5 +1,6 @@
-// The context menu of a profile slot tab: Import, Export, Rename, Delete. The chosen entry's index
-// is the operation code (0 … 3), reported with 0x48C; losing activation reports 0x48D.
+// The context menu of a profile slot tab: Import, Export, Rename, Delete, Applications…. The
+// chosen entry's index is the operation code (0 … 4), reported with 0x48C; losing activation
+// reports 0x48D.
 #pragma once
 
 #include "ui/skin/WndPopup.h"
@@ -11,7 +12,7 @@ public:
     // The kind whose closed message is 0x48D.
     static constexpr int kKind = 13;
     static constexpr unsigned kChoiceMessage = 0x48C;
-    static constexpr int kEntryCount = 4;
+    static constexpr int kEntryCount = 5;
     static constexpr int kRowHeightUnits = 26;
     static constexpr int kWidthUnits = 160;
 

@@ -11,6 +11,7 @@
 #include "device/MainWindowPort.h"
 #include "model/FileProblems.h"
 #include "platform/HidBus.h"
+#include "ui/main/AppRulesPort.h"
 #include "ui/main/MainIds.h"
 #include "ui/main/Page.h"
 #include "ui/main/PageColumn.h"
@@ -133,6 +134,10 @@ public:
     void KillTimer(unsigned id) override;
     int ShowMessage(int textIndex) override;
 
+    // Where the Applications dialog reports its changes (null: it edits model::Rules() only).
+    void SetAppRulesPort(AppRulesPort* port) { appRulesPort_ = port; }
+    AppRulesPort* ApplicationRulesPort() override { return appRulesPort_; }
+
     // The write-progress window, for tests; null until a download first wrote.
     CProgressBarDlg* WriteProgress() const { return progress_.get(); }
     // The modeless warning shown last (no-mouse), for tests; null when none is open.
@@ -207,6 +212,7 @@ private:
     SkinImage panel_;
     std::function<void()> firstPaint_;
     Observer observer_;
+    AppRulesPort* appRulesPort_ = nullptr;
     void noteChange() {
         if (observer_.changed)
             observer_.changed();

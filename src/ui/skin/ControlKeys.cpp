@@ -42,6 +42,15 @@ std::optional<bool> CDPIRadioButton::CheckedState() const {
     return (DpiLevelWord() & 0xFFu) == ((1u << levels) - 1);
 }
 
+StepResult CTabControl::OnKey(unsigned vk, unsigned modifiers) {
+    if (vk != VK_APPS)
+        return CControlBase::OnKey(vk, modifiers);
+    if (disabled_ || !isLive())
+        return StepResult::Ignored;
+    OnRButtonUp(0, rect_.left + rect_.width() / 2, rect_.top + rect_.height() / 2);
+    return StepResult::Done;
+}
+
 StepResult CColorSelectCheckButton::OnKey(unsigned vk, unsigned modifiers) {
     if (vk != VK_RETURN)
         return CControlBase::OnKey(vk, modifiers);

@@ -90,6 +90,8 @@ public:
     bool OnRButtonUp(unsigned keys, int x, int y) override;
     void ReleaseImages() override;
     AccessRole Role() const override { return AccessRole::PageTab; }
+    // The Menu key opens the tab's context menu, as a right-click on it does.
+    StepResult OnKey(unsigned vk, unsigned modifiers) override;
     std::optional<bool> CheckedState() const override { return IsSelected(); }
     int ArrowGroup() const override { return int(TabSlotOf(id_).group); }
 

@@ -13,7 +13,7 @@ struct KindMessage {
     int kind;
     unsigned message;
 };
-constexpr std::array<KindMessage, 14> kClosedMessages{{
+constexpr std::array<KindMessage, 15> kClosedMessages{{
     {0, 1029},
     {1, 1032},
     {2, 1042},
@@ -28,6 +28,7 @@ constexpr std::array<KindMessage, 14> kClosedMessages{{
     {13, 1165},
     {14, 1168},
     {15, 1170},
+    {16, 1173}, // the Applications dialog's profile menu
 }};
 } // namespace
 
