@@ -54,6 +54,7 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
     switching_ = std::make_unique<Switching>(host_, window);
     switcher_ =
         std::make_unique<AppSwitcher>(platform::UiLoop(), *switching_, focus_.get(), *processes_, int(::getpid()));
+    window.SetAppRulesPort(this);
     host_.SetAppRulesHandler(
         [this](std::function<void(const model::FileProblem&)> saved) { rulesChanged(std::move(saved)); });
     host_.SetChangeListener([this] {
@@ -91,6 +92,7 @@ void ProgramDoors::Close() {
     sessions_.clear();
     host_.SetChangeListener({});
     host_.SetAppRulesHandler({});
+    window_.SetAppRulesPort(nullptr);
     switcher_.reset();
     bus_.reset();
     if (outside_) {
