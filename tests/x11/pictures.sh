@@ -116,7 +116,23 @@ add_rule() {
     dialog_click 438 $((340 + $2 * 26 + 13))
     dialog_click 372 364
 }
+# A window of an application, named as a game would be: a copy of xmessage under that name, with
+# the process id a window manager reads.
+open_app_window() {
+    local name=$1 title=$2 window=""
+    cp "$(command -v xmessage)" "$x11_scratch/$name"
+    "$x11_scratch/$name" -name "$name" -title "$title" -geometry 200x60+0+0 "$title" >/dev/null 2>&1 &
+    x11_track $!
+    local app=$!
+    x11_wait 10 sh -c "xdotool search --onlyvisible --classname '^$name\$' >/dev/null 2>&1" || x11_fail "$name did not open"
+    window=$(xdotool search --onlyvisible --classname "^$name\$" | head -n 1)
+    xprop -id "$window" -f _NET_WM_PID 32c -set _NET_WM_PID "$app"
+}
 applications_picture() {
+    open_app_window supertuxkart "SuperTuxKart"
+    open_app_window blender "Blender"
+    xdotool windowactivate --sync "$x11_main" 2>/dev/null || true
+    sleep 0.3
     open_applications
     add_rule steam_app_570 1
     add_rule firefox 2
