@@ -23,11 +23,6 @@ bool slotShown(int slot) {
     return false;
 }
 
-struct SaveOutcome {
-    std::string path;
-    model::FileProblem problem;
-};
-
 } // namespace
 
 std::vector<std::u16string> RuleNames(const platform::AppIdentity& app) {
@@ -46,7 +41,11 @@ AppSwitcher::AppSwitcher(platform::EventLoop& loop, SwitchHost& host, platform::
 AppSwitcher::~AppSwitcher() {
     if (focus_ && watchingWindows_)
         focus_->Stop();
+    scanner_.Drain();
     saver_.Drain();
+    // Saves that ended while the program ends are noted and answered here: their messages will
+    // not be delivered any more.
+    takeSaveOutcomes();
     loop_.unregisterWindow(handle_);
 }
 
@@ -83,29 +82,58 @@ void AppSwitcher::Follow() {
         handSlot_ = lastSeenSlot_ = model::CurrentSlot();
         watchingWindows_ = focus_ && focus_->Start([this] { focusMoved(); });
     }
-    if (watchingWindows_)
+    if (watchingWindows_ && !scanning_)
         settled(true);
     else
-        startScanning();
+        startScanning(); // a window we cannot see, or no windows at all: the processes decide
 }
 
 void AppSwitcher::RulesChanged(std::function<void(const model::FileProblem&)> saved) {
     const std::string path = model::AppRulesFilePath();
     savesTold_.push_back(std::move(saved));
-    saver_.Run([rules = model::Rules(), path, &loop = loop_, handle = handle_] {
-        auto* outcome = new SaveOutcome{path, {}};
-        rules.Write(path, &outcome->problem);
-        loop.post(handle, kMsgSaved, 0, reinterpret_cast<platform::LPARAM>(outcome));
+    saver_.Run([this, rules = model::Rules(), path] {
+        model::FileProblem problem;
+        rules.Write(path, &problem);
+        {
+            std::lock_guard<std::mutex> lock(outcomesMutex_);
+            saveOutcomes_.push_back(problem);
+        }
+        loop_.post(handle_, kMsgSaved, 0, 0);
     });
+    // The rules are new: the application in use is looked at again when the focus comes back to
+    // it, even if it is the one acted on last (the user left it to make the rule).
+    lastKey_.reset();
     Follow();
+}
+
+void AppSwitcher::takeSaveOutcomes() {
+    std::vector<model::FileProblem> outcomes;
+    {
+        std::lock_guard<std::mutex> lock(outcomesMutex_);
+        outcomes.swap(saveOutcomes_);
+    }
+    const std::string path = model::AppRulesFilePath();
+    for (const model::FileProblem& problem : outcomes) {
+        model::NoteSettingsSave(path, problem);
+        if (savesTold_.empty())
+            continue;
+        auto told = std::move(savesTold_.front());
+        savesTold_.erase(savesTold_.begin());
+        if (told)
+            told(problem);
+    }
 }
 
 void AppSwitcher::WindowChanged() {
     if (switching_)
         return;
     const int current = model::CurrentSlot();
-    if (current != lastSeenSlot_)
-        handSlot_ = lastSeenSlot_ = current;
+    if (current == lastSeenSlot_)
+        return;
+    handSlot_ = lastSeenSlot_ = current;
+    // A switch still waiting for the window would undo what the user just chose.
+    desired_.reset();
+    loop_.killTimer(handle_, kTimerRetry);
 }
 
 void AppSwitcher::focusMoved() {
@@ -137,9 +165,9 @@ void AppSwitcher::settled(bool force) {
         }
         return;
     }
-    stopScanning();
     if (reading.kind == platform::FocusKind::Window && reading.app.pid == ownPid_)
-        return; // our own window: the user chooses here by hand
+        return; // our own window: the user chooses here by hand, and what was followed stays
+    stopScanning();
     const std::string key =
         reading.kind == platform::FocusKind::Window ? "window " + std::to_string(reading.app.window) : "none";
     if (!force && lastKey_ == key)
@@ -156,20 +184,50 @@ void AppSwitcher::startScanning() {
         scanning_ = true;
         loop_.setTimer(handle_, kTimerScan, kScanMs);
     }
-    scan(true);
+    scanSoon(true);
 }
 
 void AppSwitcher::stopScanning() {
     if (scanning_)
         loop_.killTimer(handle_, kTimerScan);
     scanning_ = false;
+    forceScan_ = false;
 }
 
-void AppSwitcher::scan(bool force) {
+void AppSwitcher::scanSoon(bool force) {
+    forceScan_ = forceScan_ || force;
+    // At most one look at the processes every 2 s, whatever asks for more: the periodic timer
+    // takes a forced look that comes too early.
+    if (scanInFlight_ || (lastScanAt_ && loop_.now() - *lastScanAt_ < kScanMs))
+        return;
+    lastScanAt_ = loop_.now();
+    scanInFlight_ = true;
+    // /proc is read on the worker: a process stuck in the kernel can hold the read of its
+    // command line, and the window must not wait for it.
+    scanner_.Run([this] {
+        std::vector<platform::AppIdentity> running = processes_.Running();
+        {
+            std::lock_guard<std::mutex> lock(scanMutex_);
+            scanned_ = std::move(running);
+        }
+        loop_.post(handle_, kMsgScanned, 0, 0);
+    });
+}
+
+void AppSwitcher::scanned() {
+    std::vector<platform::AppIdentity> running;
+    {
+        std::lock_guard<std::mutex> lock(scanMutex_);
+        running.swap(scanned_);
+    }
+    scanInFlight_ = false;
+    if (!scanning_ || !model::Rules().autoSwitch)
+        return;
+    const bool force = std::exchange(forceScan_, false);
     // The most recently started process with a rule wins: it is the one the user just opened.
     std::optional<platform::AppIdentity> newest;
     std::optional<int> slot;
-    for (const platform::AppIdentity& app : processes_.Running()) {
+    for (const platform::AppIdentity& app : running) {
         if (app.pid == ownPid_)
             continue;
         const std::optional<int> ruled = RuleSlot(app);
@@ -210,16 +268,13 @@ void AppSwitcher::tryApply() {
     ++switches_;
 }
 
-platform::LRESULT AppSwitcher::handleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam) {
+platform::LRESULT AppSwitcher::handleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM) {
     if (message == kMsgSaved) {
-        std::unique_ptr<SaveOutcome> outcome(reinterpret_cast<SaveOutcome*>(lParam));
-        model::NoteSettingsSave(outcome->path, outcome->problem);
-        if (!savesTold_.empty()) {
-            auto told = std::move(savesTold_.front());
-            savesTold_.erase(savesTold_.begin());
-            if (told)
-                told(outcome->problem);
-        }
+        takeSaveOutcomes();
+        return 0;
+    }
+    if (message == kMsgScanned) {
+        scanned();
         return 0;
     }
     if (message != platform::WM_TIMER)
@@ -232,7 +287,7 @@ platform::LRESULT AppSwitcher::handleMessage(unsigned message, platform::WPARAM 
             loop_.killTimer(handle_, kTimerSettle);
         break;
     case kTimerScan:
-        scan(false);
+        scanSoon(false);
         break;
     case kTimerRetry:
         tryApply();

@@ -14,6 +14,7 @@
 #include "platform/Worker.h"
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +40,8 @@ public:
     static constexpr unsigned kTimerSettle = 1;
     static constexpr unsigned kTimerScan = 2;
     static constexpr unsigned kTimerRetry = 3;
-    static constexpr unsigned kMsgSaved = 0x0400 + 0x2A0; // a save of the rules ended
+    static constexpr unsigned kMsgSaved = 0x0400 + 0x2A0;   // a save of the rules ended
+    static constexpr unsigned kMsgScanned = 0x0400 + 0x2A1; // a look at the processes ended
 
     // `focus` may be null (no display): the processes are then all there is. `ownPid` is this
     // program's process id.
@@ -64,6 +66,8 @@ public:
     // How the focus is followed now: by its window, by the processes, or not at all.
     bool WatchingWindows() const { return watchingWindows_; }
     bool ScanningProcesses() const { return scanning_; }
+    // A look at the processes is on its way on the worker thread.
+    bool ScanInFlight() const { return scanInFlight_; }
     // The number of switches made (for the checks).
     int Switches() const { return switches_; }
     // Waits for the saves still queued (the program's end).
@@ -73,7 +77,9 @@ private:
     platform::LRESULT handleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam) override;
     void focusMoved();
     void settled(bool force);
-    void scan(bool force);
+    void scanSoon(bool force);
+    void scanned();
+    void takeSaveOutcomes();
     void startScanning();
     void stopScanning();
     void want(int slot);
@@ -97,7 +103,16 @@ private:
     std::optional<int> desired_; // a switch waiting for the window to be free
     int switches_ = 0;
     std::vector<std::function<void(const model::FileProblem&)>> savesTold_; // in the order queued
-    platform::Worker saver_;                                                // last: ends first
+    std::optional<std::uint64_t> lastScanAt_;
+    bool scanInFlight_ = false;
+    bool forceScan_ = false;
+    std::mutex scanMutex_;
+    std::vector<platform::AppIdentity> scanned_; // the worker's last look, until taken
+    std::mutex outcomesMutex_;
+    std::vector<model::FileProblem> saveOutcomes_; // saves ended, until noted
+    // Last: they end first, before what their jobs use.
+    platform::Worker saver_;
+    platform::Worker scanner_;
 };
 
 // The names of `app` as the rules compare them.

@@ -13,8 +13,10 @@
 #include "platform/qt/UiLoop.h"
 #include "platform/qt/X11FocusWatcher.h"
 
+#include "ui/main/AppRulesDlg.h"
 #include "ui/main/QuorvikDlg.h"
 #include "ui/rules/TrayBattery.h"
+#include "ui/skin/OpenWindowTable.h"
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -26,7 +28,11 @@ namespace quorvik::app {
 class ProgramDoors::Switching : public SwitchHost {
 public:
     Switching(ProgramHost& host, ui::CQuorvikDlg& window) : host_(host), window_(window) {}
-    bool Busy() override { return QGuiApplication::modalWindow() != nullptr || host_.DownloadPending(); }
+    // Any dialog of ours: the modal ones, and the messages and notices that stay open beside the
+    // window (the on-screen display and the write progress are not dialogs of that kind).
+    bool Busy() override {
+        return QGuiApplication::modalWindow() != nullptr || ui::OpenWindowCount() > 0 || host_.DownloadPending();
+    }
     void SwitchTo(int slot) override {
         host_.SelectProfile(slot);
         window_.ShowProfileSwitched();
@@ -45,9 +51,12 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
     model::FileProblem rulesProblem;
     if (!model::LoadAppRules(&rulesProblem)) {
         rulesNotCopied_ = rulesProblem.fault == model::FileFault::NotCopied;
+        // Kept aside, or (no copy could be made) left as it is and never saved over.
         constexpr int kTextRulesUnreadable = 482;
+        constexpr int kTextRulesNotCopied = 483;
         window.ShowFileNotice(
-            ui::rules::WithValue(model::LanguageText(kTextRulesUnreadable), model::ToU16(model::AppRulesFilePath())));
+            ui::rules::WithValue(model::LanguageText(rulesNotCopied_ ? kTextRulesNotCopied : kTextRulesUnreadable),
+                                 model::ToU16(model::AppRulesFilePath())));
     }
     processes_ = std::make_unique<platform::ProcessTable>();
     focus_ = std::make_unique<platform::X11FocusWatcher>();
@@ -55,8 +64,12 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
     switcher_ =
         std::make_unique<AppSwitcher>(platform::UiLoop(), *switching_, focus_.get(), *processes_, int(::getpid()));
     window.SetAppRulesPort(this);
-    host_.SetAppRulesHandler(
-        [this](std::function<void(const model::FileProblem&)> saved) { rulesChanged(std::move(saved)); });
+    host_.SetAppRulesHandler([this](std::function<void(const model::FileProblem&)> saved) {
+        rulesChanged(std::move(saved));
+        // A command changed them: an open Applications dialog shows it.
+        if (ui::CAppRulesDlg* shown = ui::CAppRulesDlg::Shown())
+            shown->Reload();
+    });
     host_.SetChangeListener([this] {
         if (switcher_)
             switcher_->WindowChanged();

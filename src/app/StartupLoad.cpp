@@ -1,6 +1,7 @@
 #include "app/StartupLoad.h"
 
 #include "macro/MacroFiles.h"
+#include "model/AppRules.h"
 #include "model/ConfigPairs.h"
 #include "model/LanguageTable.h"
 #include "model/StdioFileEx.h"
@@ -37,7 +38,8 @@ LoadResult LoadSettingsModel(const StartupPaths& paths) {
     if (result.dataFolderReady)
         result.deliveredFilesCopied = platform::CopyDeliveredFiles(paths.programFolder, platform::DataFolder());
     // A save killed before its rename left its temporary file; our own names only.
-    std::vector<std::string> ownFiles{model::ConfigFilePath(), macro::MacroLibraryFilePath()};
+    std::vector<std::string> ownFiles{model::ConfigFilePath(), macro::MacroLibraryFilePath(),
+                                      model::AppRulesFilePath()};
     for (int s = 0; s < model::kProfileSlotCount; ++s)
         ownFiles.push_back(platform::DataFolder() + "config/default" + std::to_string(s) + ".psf");
     result.leftoversRemoved = model::RemoveSaveLeftovers(ownFiles);

@@ -65,7 +65,8 @@ std::u16string AppRules::CleanMatch(std::u16string_view name) {
         name.remove_suffix(1);
     if (name.empty() || name.size() > kAppRuleMatchMax)
         return {};
-    if (std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20 || c == 0x7F; }))
+    // No control character of either range: a name is printed on terminals and drawn in lists.
+    if (std::any_of(name.begin(), name.end(), [](char16_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }))
         return {};
     return std::u16string(name);
 }

@@ -92,6 +92,7 @@ inline constexpr unsigned VK_UP = 0x26;
 inline constexpr unsigned VK_RIGHT = 0x27;
 inline constexpr unsigned VK_DOWN = 0x28;
 inline constexpr unsigned VK_APPS = 0x5D; // the Menu key
+inline constexpr unsigned VK_F10 = 0x79;  // with Shift, the Menu key of keyboards without one
 
 // Modifiers held with a key: the lParam of WM_KEYDOWN as the windows deliver it.
 inline constexpr unsigned KEY_SHIFT = 0x1;

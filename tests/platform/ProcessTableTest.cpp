@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace quorvik::platform {
@@ -98,6 +99,30 @@ TEST_F(ProcessTableTest, ANewProcessIsReadAgainWhileYoungAnOldOneOnlyOnce) {
     // What ran before the first scan is not read again: each scan reads only what is new.
     Add(10, "/usr/bin/renamed", {"renamed"}, 1000);
     EXPECT_EQ(table.Running().front().names, (Names{"old"}));
+}
+
+// While /proc/loadavg names the same last process id, nothing new can have started: a look only
+// finds what ended (by its signal test, so here with real process ids), until the id moves on.
+TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
+    const pid_t ended = ::fork();
+    ASSERT_GE(ended, 0);
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(ended, nullptr, 0), ended);
+    const int own = int(::getpid());
+    std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/123 " << ended << "\n";
+    Add(own, "/usr/bin/game", {"game"}, 5000);
+    Add(int(ended), "/usr/bin/tool", {"tool"}, 6000);
+    ProcessTable table(root.string(), ::getuid());
+    ASSERT_EQ(table.Running().size(), 2u);
+
+    Add(own + 1, "/usr/bin/late", {"late"}, 7000); // not yet: no id was handed out
+    const std::vector<AppIdentity> quiet = table.Running();
+    ASSERT_EQ(quiet.size(), 1u);
+    EXPECT_EQ(quiet[0].pid, own) << "the process that ended is gone without a listing";
+
+    std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/124 " << own + 1 << "\n";
+    EXPECT_EQ(table.Running().size(), 3u) << "a listing finds every entry again";
 }
 
 } // namespace

@@ -5,11 +5,12 @@
 #include "model/AppRules.h"
 #include "model/ConfigPairs.h"
 #include "model/ProfileRecord.h"
+#include "model/Text.h"
 #include "platform/VirtualClockLoop.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <atomic>
 
 namespace quorvik::app {
 namespace {
@@ -61,7 +62,7 @@ public:
     bool windows = true;
     platform::FocusReading focus;
     std::vector<AppIdentity> running;
-    int scans = 0;
+    std::atomic<int> scans = 0; // counted on the worker
 
 private:
     std::function<void()> changed_;
@@ -88,12 +89,20 @@ protected:
         model::Rules().Add(u"Game", 1);
         model::Rules().Add(u"editor.exe", 2);
     }
-    void TearDown() override { model::Rules() = {}; }
+    void TearDown() override {
+        loop.SetPendingWork({});
+        switcher.reset();
+        model::Rules() = {};
+    }
 
     AppSwitcher& Make(bool windows = true) {
         desktop.windows = windows;
         switcher = std::make_unique<AppSwitcher>(loop, window, &desktop, desktop, kOwnPid);
+        // The processes are read on a worker: the clock waits for its answer.
+        auto inFlight = [this] { return switcher && switcher->ScanInFlight(); };
+        loop.SetPendingWork(inFlight, inFlight);
         switcher->Follow();
+        loop.runUntilIdle();
         return *switcher;
     }
     // The user clicks a tab: the window changes, and tells the switcher so.
@@ -229,7 +238,7 @@ TEST_F(AppSwitcherTest, AWindowThatCannotBeSeenFallsBackToTheProcessesWhileItHas
     loop.advance(AppSwitcher::kSettleMs);
     EXPECT_FALSE(switcher->ScanningProcesses());
     EXPECT_EQ(model::CurrentSlot(), 0);
-    const int scans = desktop.scans;
+    const int scans = desktop.scans.load();
     loop.advance(10 * AppSwitcher::kScanMs);
     EXPECT_EQ(desktop.scans, scans) << "no scanning while the focus can be seen";
 }
@@ -243,10 +252,56 @@ TEST_F(AppSwitcherTest, SwitchingOffStopsEverythingAndOnLooksAtOnce) {
     EXPECT_FALSE(loop.msUntilNextTimer().has_value());
     model::Rules().autoSwitch = true;
     switcher->Follow();
+    loop.runUntilIdle();
     EXPECT_EQ(model::CurrentSlot(), 1);
     model::Rules().autoSwitch = false;
     switcher->Follow();
     EXPECT_FALSE(loop.msUntilNextTimer().has_value());
+}
+
+TEST_F(AppSwitcherTest, ARuleMadeInOurWindowHoldsWhenTheFocusGoesBackToTheApplicationLeft) {
+    model::Rules().rules.clear();
+    Make();
+    desktop.Focus(10, "game");
+    loop.advance(AppSwitcher::kSettleMs);
+    ASSERT_EQ(model::CurrentSlot(), 0);
+    desktop.Focus(30, "quorvik", kOwnPid);
+    loop.advance(AppSwitcher::kSettleMs);
+    model::Rules().Add(u"game", 2);
+    switcher->RulesChanged({});
+    EXPECT_EQ(model::CurrentSlot(), 0) << "our own window has the focus";
+    desktop.Focus(10, "game");
+    loop.advance(AppSwitcher::kSettleMs);
+    EXPECT_EQ(model::CurrentSlot(), 2);
+}
+
+TEST_F(AppSwitcherTest, AHandChoiceMadeWhileASwitchWaitsCancelsIt) {
+    Make();
+    window.busy = true;
+    desktop.Focus(10, "game");
+    loop.advance(AppSwitcher::kSettleMs);
+    ChooseByHand(2);
+    window.busy = false;
+    loop.advance(5 * AppSwitcher::kBusyRetryMs);
+    EXPECT_EQ(model::CurrentSlot(), 2);
+    EXPECT_TRUE(window.switched.empty());
+}
+
+TEST_F(AppSwitcherTest, RuleChangesDoNotLookAtTheProcessesMoreOftenThanEveryTwoSeconds) {
+    Make(/*windows=*/false);
+    const int first = desktop.scans.load();
+    desktop.running = {Process(200, 6000, "game")};
+    for (int i = 0; i < 10; ++i) {
+        model::Rules().Add(u"tool-" + model::DecimalText(i), 0);
+        switcher->RulesChanged({});
+        loop.advance(100);
+    }
+    EXPECT_EQ(desktop.scans.load(), first) << "within the first 2 s";
+    model::Rules().Add(u"game", 2); // moved while the game runs: the next look applies it
+    switcher->RulesChanged({});
+    loop.advance(AppSwitcher::kScanMs);
+    EXPECT_EQ(desktop.scans.load(), first + 1);
+    EXPECT_EQ(model::CurrentSlot(), 2);
 }
 
 } // namespace

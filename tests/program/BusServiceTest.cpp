@@ -171,7 +171,9 @@ TEST_F(BusServiceTest, AppRulesAndTheSwitchAreChangedThroughTheCommandsAndAnnoun
     pump([&] { return !listener.changes.empty(); });
     ASSERT_FALSE(listener.changes.empty());
     EXPECT_EQ(listener.changes.back().value(QStringLiteral("AutoSwitch")), QVariant(true));
+    // The program saves the rules on its worker thread: the file holds them once that is done.
     model::AppRules onDisk;
+    pump([&] { return onDisk.Read(model::AppRulesFilePath()) && onDisk.autoSwitch; });
     ASSERT_TRUE(onDisk.Read(model::AppRulesFilePath()));
     EXPECT_TRUE(onDisk.autoSwitch);
     EXPECT_EQ(onDisk.rules, (std::vector<model::AppRule>{{u"firefox", 1}}));

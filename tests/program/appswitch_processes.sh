@@ -11,6 +11,9 @@ game=
 trap '[ -n "$game" ] && kill "$game" 2>/dev/null; [ -n "$program" ] && kill "$program" 2>/dev/null; wait; rm -rf "$work"' EXIT
 export XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=offscreen
 unset DISPLAY WAYLAND_DISPLAY
+# No session bus, and none started on demand: a bus launched for this run could grab an X server
+# that another test's window manager needs.
+export DBUS_SESSION_BUS_ADDRESS=disabled:
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 ctl=$build/bin/quorvikctl
 fail() {

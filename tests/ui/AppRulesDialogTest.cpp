@@ -77,6 +77,16 @@ protected:
     RecordingPort port_;
 };
 
+// Keyboards without a Menu key open the same menu with Shift+F10; F10 alone is not that key.
+TEST_F(AppRulesDialogTest, ShiftF10OpensTheTabsMenuToo) {
+    start("0", {Form::Wired});
+    dlg().SetFocusTo(area().Tab(0));
+    dlg().NavigateKey(platform::VK_F10, 0);
+    EXPECT_EQ(dlg().Popup(kPopupSlotControl), 0u);
+    ASSERT_TRUE(dlg().NavigateKey(platform::VK_F10, platform::KEY_SHIFT));
+    EXPECT_NE(dlg().Popup(kPopupSlotControl), 0u);
+}
+
 // The entry follows the profile operations in a tab's menu, which the Menu key opens too, so the
 // keyboard reaches the dialog as the pointer does.
 TEST_F(AppRulesDialogTest, TheTabsMenuOffersItAndTheMenuKeyOpensThatMenu) {

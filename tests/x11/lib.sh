@@ -67,6 +67,9 @@ x11_session() {
     mkdir -p "$root/runtime" "$root/config" "$root/tmp"
     chmod 700 "$root/runtime"
     export XDG_RUNTIME_DIR="$root/runtime" XDG_CONFIG_HOME="$root/config" TMPDIR="$root/tmp"
+    # Without a bus of the script's own, none is launched on demand: dbus-launch grabs the X
+    # server while it starts one, and the program would wait for it before its window shows.
+    export DBUS_SESSION_BUS_ADDRESS="${DBUS_SESSION_BUS_ADDRESS:-disabled:}"
     x11_data="$root/config/GamingMouseData20230810A/config"
 }
 

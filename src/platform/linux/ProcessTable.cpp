@@ -9,6 +9,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -175,10 +176,19 @@ std::optional<AppIdentity> ProcessTable::Read(int pid) const {
     return app;
 }
 
-std::vector<AppIdentity> ProcessTable::Running() {
+std::string ProcessTable::lastProcessId() const {
+    // "0.00 0.01 0.05 1/123 4567": the last field is the process id handed out last.
+    std::string text = readSmall(root_ + "/loadavg", kStatMax);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    const std::size_t space = text.rfind(' ');
+    return space == std::string::npos ? std::string() : text.substr(space + 1);
+}
+
+void ProcessTable::listAll() {
     DIR* dir = ::opendir(root_.c_str());
     if (!dir)
-        return {};
+        return;
     for (auto& [pid, known] : known_)
         known.seen = false;
     while (const dirent* entry = ::readdir(dir)) {
@@ -198,17 +208,39 @@ std::vector<AppIdentity> ProcessTable::Running() {
         }
     }
     ::closedir(dir);
-    scanned_ = true;
-    std::vector<AppIdentity> running;
+    std::erase_if(known_, [](const auto& entry) { return !entry.second.seen; });
+}
+
+void ProcessTable::checkKnown() {
     for (auto it = known_.begin(); it != known_.end();) {
-        if (!it->second.seen) {
+        Known& known = it->second;
+        // Only this user's processes matter; the others wait for the next full listing.
+        if (known.app && ::kill(it->first, 0) != 0 && errno == ESRCH) {
             it = known_.erase(it);
             continue;
         }
-        if (it->second.app)
-            running.push_back(*it->second.app);
+        if (known.app && known.rereads > 0) {
+            --known.rereads;
+            known.app = Read(it->first);
+        }
         ++it;
     }
+}
+
+std::vector<AppIdentity> ProcessTable::Running() {
+    // Listing /proc is most of a look's cost. While no process id was handed out since the last
+    // look, no process can have started: only the ends are looked for, one signal test each.
+    const std::string last = lastProcessId();
+    if (scanned_ && !last.empty() && last == lastPid_)
+        checkKnown();
+    else
+        listAll();
+    lastPid_ = last;
+    scanned_ = true;
+    std::vector<AppIdentity> running;
+    for (const auto& [pid, known] : known_)
+        if (known.app)
+            running.push_back(*known.app);
     std::sort(running.begin(), running.end(), [](const AppIdentity& a, const AppIdentity& b) { return a.pid < b.pid; });
     return running;
 }

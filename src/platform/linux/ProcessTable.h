@@ -34,6 +34,10 @@ public:
     static constexpr int kRereads = 3;
 
 private:
+    std::string lastProcessId() const;
+    void listAll();
+    void checkKnown();
+
     struct Known {
         std::optional<AppIdentity> app;
         int rereads = 0;
@@ -42,6 +46,7 @@ private:
     std::string root_;
     unsigned uid_;
     bool scanned_ = false;
+    std::string lastPid_; // as /proc/loadavg told it at the last look
     std::unordered_map<int, Known> known_;
 };
 

@@ -102,9 +102,22 @@ CTwoColumnList::Row ruleRow(const model::AppRule& rule, const std::vector<int>& 
 
 } // namespace
 
+namespace {
+CAppRulesDlg* g_shown = nullptr;
+} // namespace
+
 CAppRulesDlg::CAppRulesDlg(WindowHandle parent, AppRulesPort* port) : CDlgBase(kTemplate, parent), port_(port) {
     width_ = Scaled(kWidthUnits);
     height_ = Scaled(kHeightUnits);
+}
+
+CAppRulesDlg::~CAppRulesDlg() {
+    if (g_shown == this)
+        g_shown = nullptr;
+}
+
+CAppRulesDlg* CAppRulesDlg::Shown() {
+    return g_shown;
 }
 
 CTwoColumnList* CAppRulesDlg::rules() const {
@@ -120,6 +133,7 @@ CComboButton* CAppRulesDlg::selector() const {
 bool CAppRulesDlg::OnInitDialog() {
     SetFrameBitmap(SkinFile("Frame_Macro_Manager.bmp"));
     const bool ok = CDlgBase::OnInitDialog();
+    g_shown = this;
     // The applications open now, asked once: the list does not change under the user's pointer.
     if (port_)
         open_ = port_->OpenApplications();

@@ -50,6 +50,9 @@ public:
     static constexpr int kProfileMenuSlot = 0;
 
     CAppRulesDlg(WindowHandle parent, AppRulesPort* port);
+    ~CAppRulesDlg() override;
+    // The dialog open now, if one is: a change of the rules from outside (a command) shows there.
+    static CAppRulesDlg* Shown();
 
     LRESULT handleMessage(unsigned message, WPARAM wParam, LPARAM lParam) override;
 

@@ -205,6 +205,11 @@ bool CDlgBase::NavigateKey(unsigned vk, unsigned modifiers) {
         return false;
     if (modifiers & (KEY_CONTROL | KEY_ALT))
         return false;
+    // Shift+F10 is the Menu key of keyboards that have none.
+    if (vk == VK_F10 && modifiers == KEY_SHIFT) {
+        vk = VK_APPS;
+        modifiers = 0;
+    }
     bool used = false;
     if (vk == VK_TAB) {
         used = moveFocus(!(modifiers & KEY_SHIFT));
