@@ -17,11 +17,7 @@ namespace quorvik::ctl {
 namespace {
 
 bool slotShown(int slot) {
-    const ui::rules::VisibleSlots visible = ui::rules::VisibleProfiles(model::Config());
-    for (int position = 0; position < visible.count; ++position)
-        if (visible.order[std::size_t(position)] == slot)
-            return true;
-    return false;
+    return ui::rules::SlotShown(model::Config(), slot);
 }
 
 bool slotExists(int slot) {

@@ -16,11 +16,7 @@ namespace quorvik::app {
 namespace {
 
 bool slotShown(int slot) {
-    const ui::rules::VisibleSlots visible = ui::rules::VisibleProfiles(model::Config());
-    for (int position = 0; position < visible.count; ++position)
-        if (visible.order[std::size_t(position)] == slot)
-            return true;
-    return false;
+    return ui::rules::SlotShown(model::Config(), slot);
 }
 
 } // namespace
@@ -201,6 +197,12 @@ void AppSwitcher::scanSoon(bool force) {
     if (scanInFlight_ || (lastScanAt_ && loop_.now() - *lastScanAt_ < kScanMs))
         return;
     lastScanAt_ = loop_.now();
+    // Most looks find that nothing started: told at once, without waking the worker.
+    std::vector<platform::AppIdentity> quick;
+    if (processes_.QuickLook(quick)) {
+        follow(std::move(quick));
+        return;
+    }
     scanInFlight_ = true;
     // /proc is read on the worker: a process stuck in the kernel can hold the read of its
     // command line, and the window must not wait for it.
@@ -221,6 +223,10 @@ void AppSwitcher::scanned() {
         running.swap(scanned_);
     }
     scanInFlight_ = false;
+    follow(std::move(running));
+}
+
+void AppSwitcher::follow(std::vector<platform::AppIdentity> running) {
     if (!scanning_ || !model::Rules().autoSwitch)
         return;
     const bool force = std::exchange(forceScan_, false);

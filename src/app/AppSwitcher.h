@@ -79,6 +79,7 @@ private:
     void settled(bool force);
     void scanSoon(bool force);
     void scanned();
+    void follow(std::vector<platform::AppIdentity> running);
     void takeSaveOutcomes();
     void startScanning();
     void stopScanning();

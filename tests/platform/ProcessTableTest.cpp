@@ -121,8 +121,15 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     ASSERT_EQ(quiet.size(), 1u);
     EXPECT_EQ(quiet[0].pid, own) << "the process that ended is gone without a listing";
 
+    // The quick look says the same without reading a file of any process, and only while it can.
+    std::vector<AppIdentity> quick;
+    ASSERT_TRUE(table.QuickLook(quick));
+    EXPECT_EQ(quick, quiet);
+
     std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/124 " << own + 1 << "\n";
+    EXPECT_FALSE(table.QuickLook(quick)) << "a process id was handed out";
     EXPECT_EQ(table.Running().size(), 3u) << "a listing finds every entry again";
+    EXPECT_FALSE(table.QuickLook(quick)) << "the new process is young: it is read again";
 }
 
 } // namespace

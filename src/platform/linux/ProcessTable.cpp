@@ -227,6 +227,15 @@ void ProcessTable::checkKnown() {
     }
 }
 
+std::vector<AppIdentity> ProcessTable::listed() const {
+    std::vector<AppIdentity> running;
+    for (const auto& [pid, known] : known_)
+        if (known.app)
+            running.push_back(*known.app);
+    std::sort(running.begin(), running.end(), [](const AppIdentity& a, const AppIdentity& b) { return a.pid < b.pid; });
+    return running;
+}
+
 std::vector<AppIdentity> ProcessTable::Running() {
     // Listing /proc is most of a look's cost. While no process id was handed out since the last
     // look, no process can have started: only the ends are looked for, one signal test each.
@@ -237,12 +246,21 @@ std::vector<AppIdentity> ProcessTable::Running() {
         listAll();
     lastPid_ = last;
     scanned_ = true;
-    std::vector<AppIdentity> running;
+    return listed();
+}
+
+bool ProcessTable::QuickLook(std::vector<AppIdentity>& running) {
+    // Only the signal tests of the known processes: no file of a process is read, so no process
+    // stuck in the kernel can hold the caller.
+    const std::string last = lastProcessId();
+    if (!scanned_ || last.empty() || last != lastPid_)
+        return false;
     for (const auto& [pid, known] : known_)
-        if (known.app)
-            running.push_back(*known.app);
-    std::sort(running.begin(), running.end(), [](const AppIdentity& a, const AppIdentity& b) { return a.pid < b.pid; });
-    return running;
+        if (known.app && known.rereads > 0)
+            return false; // a young process is read again
+    checkKnown();
+    running = listed();
+    return true;
 }
 
 } // namespace quorvik::platform

@@ -25,6 +25,7 @@ public:
 
     // This user's processes now, by process id.
     std::vector<AppIdentity> Running() override;
+    bool QuickLook(std::vector<AppIdentity>& running) override;
     // One process; nothing when it is gone, another user's, or a kernel thread.
     std::optional<AppIdentity> Read(int pid) const;
     std::optional<AppIdentity> Process(int pid) override { return Read(pid); }
@@ -37,6 +38,7 @@ private:
     std::string lastProcessId() const;
     void listAll();
     void checkKnown();
+    std::vector<AppIdentity> listed() const;
 
     struct Known {
         std::optional<AppIdentity> app;

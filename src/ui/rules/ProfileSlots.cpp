@@ -3,6 +3,8 @@
 #include "macro/MacroEditing.h"
 #include "model/ProfileRecord.h"
 
+#include <algorithm>
+
 namespace quorvik::ui::rules {
 
 VisibleSlots VisibleProfiles(const model::ConfigPairs& config) {
@@ -11,6 +13,12 @@ VisibleSlots VisibleProfiles(const model::ConfigPairs& config) {
     for (int position = 0; position < visible.count; ++position)
         visible.order[std::size_t(position)] = config.ShowListSlot(position);
     return visible;
+}
+
+bool SlotShown(const model::ConfigPairs& config, int slot) {
+    const VisibleSlots visible = VisibleProfiles(config);
+    return std::find(visible.order.begin(), visible.order.begin() + visible.count, slot) !=
+           visible.order.begin() + visible.count;
 }
 
 std::optional<int> SlotForNewProfile(const model::ConfigPairs& config, int currentSlot) {

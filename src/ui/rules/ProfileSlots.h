@@ -31,6 +31,8 @@ struct VisibleSlots {
     int count = 0;
 };
 VisibleSlots VisibleProfiles(const model::ConfigPairs& config);
+// Whether `slot` is one of the slots shown (a rule or a command may name any number).
+bool SlotShown(const model::ConfigPairs& config, int slot);
 
 // The slot Add hands out: the one at position n, unless that slot is visible or `currentSlot`
 // (possible only with a list that is not a permutation); then the lowest slot that is neither.
