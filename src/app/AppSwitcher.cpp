@@ -197,7 +197,10 @@ void AppSwitcher::scanSoon(bool force) {
     if (scanInFlight_ || (lastScanAt_ && loop_.now() - *lastScanAt_ < kScanMs))
         return;
     lastScanAt_ = loop_.now();
-    // Most looks find that nothing started: told at once, without waking the worker.
+    // Most looks find that nothing started or ended: then what was followed stays as it is.
+    if (!forceScan_ && processes_.Unchanged())
+        return;
+    // A look that finds only ends is told at once, without waking the worker.
     std::vector<platform::AppIdentity> quick;
     if (processes_.QuickLook(quick)) {
         follow(std::move(quick));

@@ -63,6 +63,9 @@ public:
         static_cast<void>(running);
         return false;
     }
+    // True when nothing started or ended since the last call of Running() or QuickLook(), told
+    // without reading any process's files; false when that is not known.
+    virtual bool Unchanged() { return false; }
     // One process by its id; nothing when it is gone or another user's.
     virtual std::optional<AppIdentity> Process(int pid) = 0;
 };

@@ -114,7 +114,9 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     Add(own, "/usr/bin/game", {"game"}, 5000);
     Add(int(ended), "/usr/bin/tool", {"tool"}, 6000);
     ProcessTable table(root.string(), ::getuid());
+    EXPECT_FALSE(table.Unchanged()) << "nothing is known before the first look";
     ASSERT_EQ(table.Running().size(), 2u);
+    EXPECT_FALSE(table.Unchanged()) << "a process ended";
 
     Add(own + 1, "/usr/bin/late", {"late"}, 7000); // not yet: no id was handed out
     const std::vector<AppIdentity> quiet = table.Running();
@@ -125,6 +127,7 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     std::vector<AppIdentity> quick;
     ASSERT_TRUE(table.QuickLook(quick));
     EXPECT_EQ(quick, quiet);
+    EXPECT_TRUE(table.Unchanged());
 
     std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/124 " << own + 1 << "\n";
     EXPECT_FALSE(table.QuickLook(quick)) << "a process id was handed out";

@@ -249,6 +249,19 @@ std::vector<AppIdentity> ProcessTable::Running() {
     return listed();
 }
 
+bool ProcessTable::Unchanged() {
+    const std::string last = lastProcessId();
+    if (!scanned_ || last.empty() || last != lastPid_)
+        return false;
+    for (const auto& [pid, known] : known_) {
+        if (!known.app)
+            continue;
+        if (known.rereads > 0 || (::kill(pid, 0) != 0 && errno == ESRCH))
+            return false;
+    }
+    return true;
+}
+
 bool ProcessTable::QuickLook(std::vector<AppIdentity>& running) {
     // Only the signal tests of the known processes: no file of a process is read, so no process
     // stuck in the kernel can hold the caller.
