@@ -132,9 +132,10 @@ click() {
 row_y() { echo $((583 + $1 * 22 + 10)); }
 tab_x=96
 button_x=206
-# The tab's context menu: 160 units wide, four rows of 26 (Import, Export, Rename, Delete).
+# The tab's context menu: 160 units wide, five rows of 26 (Import, Export, Rename, Delete,
+# Applications…).
 menu_w=$(px 160)
-menu_h=$(px 104)
+menu_h=$(px 130)
 
 # ini_value FILE KEY: the value of KEY in a UTF-16 file of the data folder
 ini_value() { iconv -f UTF-16 -t UTF-8 "$1" 2> /dev/null | tr -d '\r' | sed -n "s/^$2=//p" | head -n 1; }

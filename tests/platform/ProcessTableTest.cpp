@@ -118,7 +118,7 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     ASSERT_EQ(table.Running().size(), 2u);
     EXPECT_FALSE(table.Unchanged()) << "a process ended";
 
-    Add(own + 1, "/usr/bin/late", {"late"}, 7000); // not yet: no id was handed out
+    Add(int(ended) + 1000, "/usr/bin/late", {"late"}, 7000); // not yet: no id was handed out
     const std::vector<AppIdentity> quiet = table.Running();
     ASSERT_EQ(quiet.size(), 1u);
     EXPECT_EQ(quiet[0].pid, own) << "the process that ended is gone without a listing";
@@ -129,7 +129,7 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     EXPECT_EQ(quick, quiet);
     EXPECT_TRUE(table.Unchanged());
 
-    std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/124 " << own + 1 << "\n";
+    std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/124 " << ended + 7 << "\n"; // later ids
     EXPECT_FALSE(table.QuickLook(quick)) << "a process id was handed out";
     EXPECT_EQ(table.Running().size(), 3u) << "a listing finds every entry again";
     EXPECT_FALSE(table.QuickLook(quick)) << "the new process is young: it is read again";

@@ -95,10 +95,9 @@ echo "where slider|Debounce time" >&"${ATSPI[1]}"
 read -r -t 10 sx sy <&"${ATSPI[0]}" || x11_fail "AT-SPI did not answer"
 [ "$sx" != none ] || x11_fail "no debounce slider"
 xdotool mousemove --sync "$sx" "$sy"
-for i in 1 2 3 4 5; do
-    xdotool click 4
-    sleep 0.05
-done
+# One xdotool for the five notches: five processes started under load could leave a gap longer
+# than the slider's 200 ms rest between two of them.
+xdotool click --repeat 5 --delay 50 4
 sleep 0.6
 
 exec {ATSPI[1]}>&-
