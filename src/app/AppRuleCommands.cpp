@@ -16,19 +16,27 @@ namespace quorvik::ctl {
 
 namespace {
 
-bool slotShown(int slot) {
-    return ui::rules::SlotShown(model::Config(), slot);
+using ui::rules::RuleSlotState;
+
+RuleSlotState stateOf(int slot) {
+    return ui::rules::RuleSlotStateOf(model::Config(), slot);
 }
 
 bool slotExists(int slot) {
-    return slot >= 0 && slot < model::kProfileSlotCount;
+    return stateOf(slot) != RuleSlotState::NoSuchProfile;
 }
 
 // Why switching passes over a rule for `slot`; empty when it follows it.
 std::string ignoredBecause(int slot) {
-    if (!slotExists(slot))
+    switch (stateOf(slot)) {
+    case RuleSlotState::NoSuchProfile:
         return "no such profile";
-    return slotShown(slot) ? "" : "profile not shown";
+    case RuleSlotState::NotShown:
+        return "profile not shown";
+    case RuleSlotState::Followed:
+        break;
+    }
+    return "";
 }
 
 std::string profileName(int slot) {
@@ -110,7 +118,7 @@ void CommandRun::Impl::AppAdd() {
         Finish(kExitFailure);
         return;
     }
-    if (!slotShown(slot))
+    if (stateOf(slot) == RuleSlotState::NotShown)
         Err("quorvikctl: warning: slot " + std::to_string(slot) +
             " is not shown in the window: the rule is ignored until it is (see: quorvikctl profile list)\n");
     SaveRules(before, std::string(existed ? "Rule moved: " : "Rule added: ") + quoted(name) + " brings profile " +

@@ -46,17 +46,10 @@ AppSwitcher::~AppSwitcher() {
 }
 
 std::optional<int> AppSwitcher::RuleSlot(const platform::AppIdentity& app) const {
-    const model::AppRules& rules = model::Rules();
-    const std::vector<std::u16string> names = RuleNames(app);
     // A rule whose slot holds no profile shown is passed over: a later rule may still hold.
-    for (const model::AppRule& rule : rules.rules) {
-        if (!slotShown(rule.slot))
-            continue;
-        for (const std::u16string& name : names)
-            if (model::AppRules::Matches(rule.match, name))
-                return rule.slot;
-    }
-    return std::nullopt;
+    const model::AppRule* rule =
+        model::Rules().FirstMatching(RuleNames(app), [](const model::AppRule& r) { return slotShown(r.slot); });
+    return rule ? std::optional<int>(rule->slot) : std::nullopt;
 }
 
 void AppSwitcher::Follow() {
@@ -197,12 +190,13 @@ void AppSwitcher::scanSoon(bool force) {
     if (scanInFlight_ || (lastScanAt_ && loop_.now() - *lastScanAt_ < kScanMs))
         return;
     lastScanAt_ = loop_.now();
-    // Most looks find that nothing started or ended: then what was followed stays as it is.
-    if (!forceScan_ && processes_.Unchanged())
-        return;
-    // A look that finds only ends is told at once, without waking the worker.
+    // Most looks find that nothing started or ended: then what was followed stays as it is. A
+    // look that finds only ends is told at once, without waking the worker.
     std::vector<platform::AppIdentity> quick;
-    if (processes_.QuickLook(quick)) {
+    const platform::QuickSight sight = processes_.QuickLook(quick);
+    if (sight == platform::QuickSight::Unchanged && !forceScan_)
+        return;
+    if (sight != platform::QuickSight::NeedsListing) {
         follow(std::move(quick));
         return;
     }

@@ -110,11 +110,15 @@ bool AppRules::Remove(std::u16string_view match) {
     return true;
 }
 
-const AppRule* AppRules::FirstMatching(const std::vector<std::u16string>& candidates) const {
-    for (const AppRule& rule : rules)
+const AppRule* AppRules::FirstMatching(const std::vector<std::u16string>& candidates,
+                                       const std::function<bool(const AppRule&)>& usable) const {
+    for (const AppRule& rule : rules) {
+        if (usable && !usable(rule))
+            continue;
         for (const std::u16string& candidate : candidates)
             if (Matches(rule.match, candidate))
                 return &rule;
+    }
     return nullptr;
 }
 
@@ -178,13 +182,7 @@ bool AppRules::Write(const std::string& path, FileProblem* problem) const {
             return fail({FileFault::Damaged});
         text.append(kRuleName).append(DecimalText(rule.slot)).append(u" ").append(rule.match).push_back(u'\n');
     }
-    CStdioFileEx file;
-    if (!file.OpenForWrite(path))
-        return fail(file.Problem());
-    file.WriteString(text);
-    if (!file.Close())
-        return fail(file.Problem());
-    return true;
+    return WriteWholeFile(path, text, problem);
 }
 
 AppRules& Rules() {

@@ -13,6 +13,7 @@
 
 #include "model/FileProblems.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,8 +50,10 @@ public:
     bool Remove(std::u16string_view match);
     // The index of the rule of that name (ignoring case).
     std::optional<std::size_t> Find(std::u16string_view match) const;
-    // The first rule, in list order, that names one of `candidates`.
-    const AppRule* FirstMatching(const std::vector<std::u16string>& candidates) const;
+    // The first rule, in list order, that names one of `candidates` (and that `usable` accepts,
+    // when given: a rule passed over lets a later one hold).
+    const AppRule* FirstMatching(const std::vector<std::u16string>& candidates,
+                                 const std::function<bool(const AppRule&)>& usable = {}) const;
 
     // Replaces the contents with `path`'s. A missing file gives no rules and switching off (true).
     // False when the file is there but damaged or unreadable; the contents are then empty too and

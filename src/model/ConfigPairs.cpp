@@ -128,21 +128,15 @@ bool ConfigPairs::Write(const std::string& path, FileProblem* problem) const {
         if (!pairReadsBack(pair))
             return fail({FileFault::Damaged});
     }
-    CStdioFileEx file;
     if (path.empty())
         return fail({FileFault::Missing});
-    if (!file.OpenForWrite(path))
-        return fail(file.Problem());
     std::u16string text;
     text.reserve(1024);
     text.append(kSectionLine).push_back(u'\n');
     for (const auto& pair : pairs) {
         text.append(pair.name).append(u"=").append(pair.value).push_back(u'\n');
     }
-    file.WriteString(text);
-    if (!file.Close())
-        return fail(file.Problem());
-    return true;
+    return WriteWholeFile(path, text, problem);
 }
 
 std::uint16_t ConfigPairs::SensorValue() const {

@@ -379,13 +379,7 @@ bool WriteProfileRecord(const ProfileRecord& record, const std::string& path, Fi
         return fail({FileFault::Missing});
     if (!formatProfile(record, text))
         return fail({FileFault::Damaged});
-    CStdioFileEx file;
-    if (!file.OpenForWrite(path))
-        return fail(file.Problem());
-    file.WriteString(text);
-    if (!file.Close())
-        return fail(file.Problem());
-    return true;
+    return WriteWholeFile(path, text, problem);
 }
 
 bool ReadProfileRecord(ProfileRecord& record, const std::string& path, ReadAccess access, FileProblem* problem) {

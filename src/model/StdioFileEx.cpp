@@ -305,4 +305,16 @@ bool CStdioFileEx::Close() {
     return ok;
 }
 
+bool WriteWholeFile(const std::string& path, std::u16string_view text, FileProblem* problem) {
+    CStdioFileEx file;
+    bool written = file.OpenForWrite(path);
+    if (written) {
+        file.WriteString(text); // a failed write makes Close() fail, keeping the old file
+        written = file.Close();
+    }
+    if (!written && problem)
+        *problem = file.Problem();
+    return written;
+}
+
 } // namespace quorvik::model

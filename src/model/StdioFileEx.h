@@ -49,6 +49,10 @@ CopyAside KeepCopyAside(const std::string& path, std::string_view suffix);
 // KeepCopyAside(path, ".unreadable"); true when a copy was made.
 bool KeepUnreadableCopy(const std::string& path);
 
+// Replaces (or creates) `path` with `text` the way every save goes (see CStdioFileEx). False when
+// it could not be written, the old file then kept and `problem` (when given) saying why.
+bool WriteWholeFile(const std::string& path, std::u16string_view text, FileProblem* problem = nullptr);
+
 // Removes what killed saves of `targets` (and of their kept copies) left beside them: only
 // regular files named exactly like our temporary files, and only those no live save holds (a
 // file still under its creation name only when it is more than a minute old). Returns the number

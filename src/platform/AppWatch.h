@@ -52,20 +52,25 @@ public:
     virtual std::vector<AppIdentity> OpenApplications() = 0;
 };
 
+// What a quick look at the processes could tell.
+enum class QuickSight {
+    NeedsListing, // something may have started: only Running() can tell
+    Unchanged,    // nothing started or ended since the last look
+    OnlyEnds,     // nothing started, and some processes ended
+};
+
 // The running processes of this user.
 class ProcessWatcher {
 public:
     virtual ~ProcessWatcher() = default;
     virtual std::vector<AppIdentity> Running() = 0;
-    // Running() when it can be told without reading any process's files (nothing can have started
-    // since the last call): quick enough for any thread, and it never waits. False otherwise.
-    virtual bool QuickLook(std::vector<AppIdentity>& running) {
+    // Running() where it can be told without reading any process's files (nothing can have
+    // started since the last look): quick enough for any thread, and it never waits. `running` is
+    // filled unless the answer is NeedsListing.
+    virtual QuickSight QuickLook(std::vector<AppIdentity>& running) {
         static_cast<void>(running);
-        return false;
+        return QuickSight::NeedsListing;
     }
-    // True when nothing started or ended since the last call of Running() or QuickLook(), told
-    // without reading any process's files; false when that is not known.
-    virtual bool Unchanged() { return false; }
     // One process by its id; nothing when it is gone or another user's.
     virtual std::optional<AppIdentity> Process(int pid) = 0;
 };

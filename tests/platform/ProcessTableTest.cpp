@@ -114,9 +114,11 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     Add(own, "/usr/bin/game", {"game"}, 5000);
     Add(int(ended), "/usr/bin/tool", {"tool"}, 6000);
     ProcessTable table(root.string(), ::getuid());
-    EXPECT_FALSE(table.Unchanged()) << "nothing is known before the first look";
+    std::vector<AppIdentity> quick;
+    EXPECT_EQ(table.QuickLook(quick), QuickSight::NeedsListing) << "nothing is known before the first look";
     ASSERT_EQ(table.Running().size(), 2u);
-    EXPECT_FALSE(table.Unchanged()) << "a process ended";
+    EXPECT_EQ(table.QuickLook(quick), QuickSight::OnlyEnds) << "a process ended";
+    ASSERT_EQ(quick.size(), 1u);
 
     Add(int(ended) + 1000, "/usr/bin/late", {"late"}, 7000); // not yet: no id was handed out
     const std::vector<AppIdentity> quiet = table.Running();
@@ -124,15 +126,13 @@ TEST_F(ProcessTableTest, WhileNoProcessIdIsHandedOutOnlyEndsAreLookedFor) {
     EXPECT_EQ(quiet[0].pid, own) << "the process that ended is gone without a listing";
 
     // The quick look says the same without reading a file of any process, and only while it can.
-    std::vector<AppIdentity> quick;
-    ASSERT_TRUE(table.QuickLook(quick));
+    ASSERT_EQ(table.QuickLook(quick), QuickSight::Unchanged);
     EXPECT_EQ(quick, quiet);
-    EXPECT_TRUE(table.Unchanged());
 
     std::ofstream(root / "loadavg") << "0.00 0.01 0.05 1/124 " << ended + 7 << "\n"; // later ids
-    EXPECT_FALSE(table.QuickLook(quick)) << "a process id was handed out";
+    EXPECT_EQ(table.QuickLook(quick), QuickSight::NeedsListing) << "a process id was handed out";
     EXPECT_EQ(table.Running().size(), 3u) << "a listing finds every entry again";
-    EXPECT_FALSE(table.QuickLook(quick)) << "the new process is young: it is read again";
+    EXPECT_EQ(table.QuickLook(quick), QuickSight::NeedsListing) << "the new process is young: it is read again";
 }
 
 } // namespace

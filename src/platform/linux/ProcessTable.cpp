@@ -249,31 +249,19 @@ std::vector<AppIdentity> ProcessTable::Running() {
     return listed();
 }
 
-bool ProcessTable::Unchanged() {
-    const std::string last = lastProcessId();
-    if (!scanned_ || last.empty() || last != lastPid_)
-        return false;
-    for (const auto& [pid, known] : known_) {
-        if (!known.app)
-            continue;
-        if (known.rereads > 0 || (::kill(pid, 0) != 0 && errno == ESRCH))
-            return false;
-    }
-    return true;
-}
-
-bool ProcessTable::QuickLook(std::vector<AppIdentity>& running) {
+QuickSight ProcessTable::QuickLook(std::vector<AppIdentity>& running) {
     // Only the signal tests of the known processes: no file of a process is read, so no process
     // stuck in the kernel can hold the caller.
     const std::string last = lastProcessId();
     if (!scanned_ || last.empty() || last != lastPid_)
-        return false;
+        return QuickSight::NeedsListing;
     for (const auto& [pid, known] : known_)
         if (known.app && known.rereads > 0)
-            return false; // a young process is read again
+            return QuickSight::NeedsListing; // a young process is read again
+    const std::size_t before = known_.size();
     checkKnown();
     running = listed();
-    return true;
+    return known_.size() == before ? QuickSight::Unchanged : QuickSight::OnlyEnds;
 }
 
 } // namespace quorvik::platform

@@ -25,8 +25,7 @@ public:
 
     // This user's processes now, by process id.
     std::vector<AppIdentity> Running() override;
-    bool QuickLook(std::vector<AppIdentity>& running) override;
-    bool Unchanged() override;
+    QuickSight QuickLook(std::vector<AppIdentity>& running) override;
     // One process; nothing when it is gone, another user's, or a kernel thread.
     std::optional<AppIdentity> Read(int pid) const;
     std::optional<AppIdentity> Process(int pid) override { return Read(pid); }

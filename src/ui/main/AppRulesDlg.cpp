@@ -92,11 +92,15 @@ std::vector<int> shownSlots() {
 }
 
 // A rule as its row shows it: the profile it selects, or why it selects none.
-CTwoColumnList::Row ruleRow(const model::AppRule& rule, const std::vector<int>& shown) {
-    if (rule.slot < 0 || rule.slot >= model::kProfileSlotCount)
+CTwoColumnList::Row ruleRow(const model::AppRule& rule) {
+    switch (rules::RuleSlotStateOf(model::Config(), rule.slot)) {
+    case rules::RuleSlotState::NoSuchProfile:
         return {rule.match, text(kTextNoSuchProfile), true};
-    if (std::find(shown.begin(), shown.end(), rule.slot) == shown.end())
+    case rules::RuleSlotState::NotShown:
         return {rule.match, text(kTextNotShown), true};
+    case rules::RuleSlotState::Followed:
+        break;
+    }
     return {rule.match, profileName(rule.slot), false};
 }
 
@@ -255,10 +259,9 @@ void CAppRulesDlg::showRules(int select) {
     CTwoColumnList* list = rules();
     if (!list)
         return;
-    const std::vector<int> shown = shownSlots();
     std::vector<CTwoColumnList::Row> rows;
     for (const model::AppRule& rule : model::Rules().rules)
-        rows.push_back(ruleRow(rule, shown));
+        rows.push_back(ruleRow(rule));
     list->SetRows(std::move(rows));
     // A row stays selected while there are rules, so Remove always has one to act on.
     const int count = list->RowCount();

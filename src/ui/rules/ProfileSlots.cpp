@@ -21,6 +21,12 @@ bool SlotShown(const model::ConfigPairs& config, int slot) {
            visible.order.begin() + visible.count;
 }
 
+RuleSlotState RuleSlotStateOf(const model::ConfigPairs& config, int slot) {
+    if (slot < 0 || slot >= model::kProfileSlotCount)
+        return RuleSlotState::NoSuchProfile;
+    return SlotShown(config, slot) ? RuleSlotState::Followed : RuleSlotState::NotShown;
+}
+
 std::optional<int> SlotForNewProfile(const model::ConfigPairs& config, int currentSlot) {
     const VisibleSlots visible = VisibleProfiles(config);
     if (visible.count >= kProfileLimit)

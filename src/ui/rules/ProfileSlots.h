@@ -34,6 +34,10 @@ VisibleSlots VisibleProfiles(const model::ConfigPairs& config);
 // Whether `slot` is one of the slots shown (a rule or a command may name any number).
 bool SlotShown(const model::ConfigPairs& config, int slot);
 
+// What becomes of an application rule for `slot`: followed, or passed over and why.
+enum class RuleSlotState { Followed, NotShown, NoSuchProfile };
+RuleSlotState RuleSlotStateOf(const model::ConfigPairs& config, int slot);
+
 // The slot Add hands out: the one at position n, unless that slot is visible or `currentSlot`
 // (possible only with a list that is not a permutation); then the lowest slot that is neither.
 // None when n has reached the limit or no slot is free.
