@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <span>
 #include <type_traits>
@@ -129,7 +130,11 @@ MacroImageBytes MacroImage(std::uint8_t slot, const model::MacroRecord& macro) {
 }
 
 SettingsDownload::SettingsDownload(DownloadPorts ports, const SensorTables& tables)
-    : ports_(std::move(ports)), tables_(tables), slotMap_(macro::kLibrarySlotCount, 0) {}
+    : ports_(std::move(ports)), tables_(tables),
+      slotMap_(static_cast<std::uint8_t*>(std::calloc(macro::kLibrarySlotCount, 1))) {
+    if (!slotMap_)
+        throw std::bad_alloc();
+}
 
 bool SettingsDownload::AnyMarked() const {
     return std::find(flags_.begin(), flags_.end(), true) != flags_.end();

@@ -14,7 +14,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -150,8 +152,12 @@ private:
     bool refreshButtonMacros_ = false;
     std::function<void(const Report&, bool)> observer_;
     // Device slot per library slot of the current assignment (0 = none). One byte per slot of the
-    // whole library: an assignment must find a macro again in constant time.
-    std::vector<std::uint8_t> slotMap_;
+    // whole library: an assignment must find a macro again in constant time. Allocated zeroed by
+    // the system (pages of zeros, resident only where an entry is set), not filled at start.
+    struct FreeBytes {
+        void operator()(std::uint8_t* bytes) const { std::free(bytes); }
+    };
+    std::unique_ptr<std::uint8_t[], FreeBytes> slotMap_;
     std::vector<std::size_t> slotsSet_; // the entries of slotMap_ that are not 0
     // The last image packed for each button, with what it was packed from: every download compares
     // every macro button, and an image changes only with its macro or its slot.

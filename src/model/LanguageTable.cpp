@@ -155,10 +155,20 @@ LanguageFileCheck CheckLanguageFile(const std::string& path) {
         check.problem = S_ISREG(st.st_mode) ? "cannot be read" : "not a regular file";
         return check;
     }
-    std::string bytes(kSmallFileLimit + 1, '\0');
+    // A buffer of the file's size and one byte more, grown (up to the limit and one byte) only
+    // while the file is longer than it said.
+    const std::size_t cap = kSmallFileLimit + 1;
+    std::string bytes;
+    bytes.resize(std::min<std::size_t>(cap, st.st_size > 0 ? std::size_t(st.st_size) + 1 : 4096));
     std::size_t got = 0;
-    for (ssize_t n; got < bytes.size() && (n = ::read(fd, bytes.data() + got, bytes.size() - got)) > 0;)
+    for (ssize_t n; (n = ::read(fd, bytes.data() + got, bytes.size() - got)) > 0;) {
         got += std::size_t(n);
+        if (got == bytes.size()) {
+            if (bytes.size() == cap)
+                break;
+            bytes.resize(std::min(cap, bytes.size() * 2));
+        }
+    }
     ::close(fd);
     bytes.resize(got);
     if (bytes.empty()) {

@@ -182,7 +182,16 @@ TEST_F(LanguageTableTest, ADamagedFileIsNamedWithWhatIsWrong) {
     Bytes odd = bytes(u"[Setting]\n0=English\n");
     odd.pop_back();
     Bytes lone = bytes(u"[Setting]\n0=Eng\xD800lish\n");
+    // At the limit and just past it: the file is read by its size, not into a buffer of the limit.
+    const auto sized = [&](std::size_t fileBytes) {
+        const std::u16string head = u"[Setting]\n0=";
+        return bytes(head + std::u16string((fileBytes - 2) / 2 - head.size() - 1, u'a') + u"\n");
+    };
+    const Bytes atLimit = sized(1u << 20), pastLimit = sized((1u << 20) + 2);
+    ASSERT_EQ(atLimit.size(), 1u << 20);
     const std::pair<Bytes, std::string> cases[] = {
+        {atLimit, ""},
+        {pastLimit, "larger than 1 MiB"},
         {bytes(u"[Setting]\n0=English\n4=OK\n"), ""},
         {{}, "empty"},
         {{0xFF, 0xFE}, "it holds nothing but its byte-order mark"},
