@@ -1,25 +1,26 @@
 #include "app/CommandSession.h"
 
-#include <QLocalSocket>
 #include <QTimer>
 
 namespace quorvik::app {
 
-CommandSession::CommandSession(QLocalSocket* socket, ctl::CommandHost& host)
-    : QObject(socket), socket_(socket), host_(host) {
-    connect(socket_, &QLocalSocket::readyRead, this, &CommandSession::readFrames);
+CommandSession::CommandSession(platform::LocalConnection* connection, ctl::CommandHost& host)
+    : QObject(connection), socket_(connection), host_(host) {
+    socket_->SetReadyReadHandler([this] { readFrames(); });
     // The tool went away (Ctrl+C twice, a closed terminal): its command ends without a word more.
-    connect(socket_, &QLocalSocket::disconnected, this, [this] {
+    // The connection goes then, and this session with it.
+    socket_->SetEndHandler([this] {
         ended_ = true;
         if (run_ && !run_->Done())
             run_->Cancel();
+        socket_->deleteLater();
     });
     // A peer that never says its command is not waited for: the bound on a silent start holds
     // until the command has arrived.
     QTimer::singleShot(kArgsWaitMs, this, [this] {
         if (!run_ && !ended_) {
             ended_ = true;
-            socket_->abort();
+            socket_->Abort();
         }
     });
     readFrames();
@@ -28,10 +29,17 @@ CommandSession::CommandSession(QLocalSocket* socket, ctl::CommandHost& host)
 CommandSession::~CommandSession() {
     if (run_ && !run_->Done())
         run_->Cancel();
+    // Deleted before its connection (the program is ending): the connection ends too, and no
+    // handler of this session is left on it.
+    if (platform::LocalConnection* connection = socket_.data()) {
+        connection->SetReadyReadHandler({});
+        connection->SetEndHandler([connection] { connection->deleteLater(); });
+        connection->Abort();
+    }
 }
 
 void CommandSession::readFrames() {
-    const QByteArray bytes = socket_->readAll();
+    const QByteArray bytes = socket_->ReadAll();
     reader_.Append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     while (auto frame = reader_.Next()) {
         switch (frame->kind) {
@@ -55,7 +63,7 @@ void CommandSession::readFrames() {
         ended_ = true;
         if (run_ && !run_->Done())
             run_->Cancel();
-        socket_->abort();
+        socket_->Abort();
     }
 }
 
@@ -91,11 +99,10 @@ void CommandSession::Ask(const std::string& question, std::function<void(const s
 }
 
 void CommandSession::send(char kind, const std::string& payload) {
-    if (ended_ || socket_->state() != QLocalSocket::ConnectedState)
+    if (ended_ || !socket_->IsConnected())
         return;
     const std::string frame = ctl::wire::Encode(kind, payload);
-    socket_->write(frame.data(), static_cast<qint64>(frame.size()));
-    socket_->flush();
+    socket_->Write(frame.data(), static_cast<qsizetype>(frame.size()));
 }
 
 void CommandSession::finish(int code) {
@@ -103,8 +110,8 @@ void CommandSession::finish(int code) {
         return;
     send(ctl::wire::kExit, std::string(1, static_cast<char>(code)));
     ended_ = true;
-    // Closed once the exit code went out; the socket (and this session with it) is deleted then.
-    socket_->disconnectFromServer();
+    // Closed once the exit code went out; the connection (and this session with it) is deleted then.
+    socket_->Close();
 }
 
 } // namespace quorvik::app

@@ -6,11 +6,12 @@
 #include "CommandTable.h"
 #include "CommandWire.h"
 
+#include "platform/qt/LocalSocket.h"
+
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
-
-class QLocalSocket;
 
 namespace quorvik::app {
 
@@ -20,8 +21,9 @@ public:
     // How long the command may take to arrive after the connection was accepted.
     static constexpr int kArgsWaitMs = 2000;
 
-    // Owned by `socket` (a child of it): it goes when the connection goes.
-    CommandSession(QLocalSocket* socket, ctl::CommandHost& host);
+    // Owned by `connection` (a child of it): it goes when the connection goes, which it deletes
+    // once the connection has ended.
+    CommandSession(platform::LocalConnection* connection, ctl::CommandHost& host);
     ~CommandSession() override;
 
     void Out(const std::string& text) override;
@@ -34,7 +36,7 @@ private:
     void send(char kind, const std::string& payload);
     void finish(int code);
 
-    QLocalSocket* socket_;
+    QPointer<platform::LocalConnection> socket_; // null once the connection is being deleted
     ctl::CommandHost& host_;
     ctl::wire::FrameReader reader_;
     std::unique_ptr<ctl::CommandRun> run_;

@@ -1,11 +1,11 @@
 #include "platform/qt/SingleInstance.h"
 
+#include "platform/qt/LocalSocket.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
 
@@ -16,7 +16,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,15 +110,6 @@ bool parseRequest(const QByteArray& message, SingleInstance::Request& request) {
     return true;
 }
 
-// Only a process of the same user may be talked to or obeyed.
-bool peerIsSameUser(qintptr fd) {
-    ucred cred{};
-    socklen_t length = sizeof cred;
-    if (::getsockopt(static_cast<int>(fd), SOL_SOCKET, SO_PEERCRED, &cred, &length) != 0)
-        return false;
-    return cred.uid == ::getuid();
-}
-
 bool fitsAnAddress(const QString& path) {
     return QFile::encodeName(path).size() <= kMaxSocketPathBytes;
 }
@@ -142,7 +132,7 @@ SingleInstance::SingleInstance(SocketAt socket) : path_(std::move(socket.path)) 
 
 SingleInstance::~SingleInstance() {
     if (server_)
-        server_->close(); // removes the socket file
+        server_->Close(); // removes the socket file
     if (lockFd_ >= 0)
         ::close(lockFd_);
     if (folderLockFd_ >= 0)
@@ -229,25 +219,25 @@ bool SingleInstance::TryBecomePrimary() {
     if (path_.isEmpty()) // no private folder for a socket: the data folder's lock still guards
         return claimDataFolder();
 
-    QLocalSocket probe;
-    probe.connectToServer(path_);
-    if (probe.waitForConnected(timeoutMs_)) {
-        const bool ours = peerIsSameUser(probe.socketDescriptor());
-        probe.abort();
+    int probe = -1;
+    switch (ConnectLocal(path_, timeoutMs_, probe)) {
+    case LocalConnect::Connected: {
+        const bool ours = PeerIsSameUser(probe);
+        ::close(probe);
         // Another user's live socket at our path (the folders are private, so only root could have
         // put it there) is not ours to talk to or remove: the program then runs without a socket
         // rather than not at all.
         return !ours && claimDataFolder();
     }
-    switch (probe.error()) {
-    case QLocalSocket::ServerNotFoundError:    // no socket file
-    case QLocalSocket::ConnectionRefusedError: // a file nobody listens on: a killed instance's
+    case LocalConnect::NoSocket: // no socket file
+    case LocalConnect::Refused:  // a file nobody listens on: a killed instance's
         break;
-    case QLocalSocket::SocketAccessError:
+    case LocalConnect::AccessDenied:
         return claimDataFolder(); // a socket we may not use is not ours to remove either
-    default:
-        // Still connecting when the time ran out (its queue is full) or timed out: alive but not
-        // accepting. A hung instance keeps its socket, and this start ends.
+    case LocalConnect::Busy:
+    case LocalConnect::Failed:
+        // Alive but not accepting in time (its queue is full), or not to be reached: a hung
+        // instance keeps its socket, and this start ends.
         return false;
     }
 
@@ -270,16 +260,15 @@ bool SingleInstance::TryBecomePrimary() {
 
     // Only now, with no one answering and the lock held, is a socket file at the path a leftover
     // of a killed instance; removing it earlier could delete a live instance's socket.
-    QLocalServer::removeServer(path_);
-    server_ = std::make_unique<QLocalServer>();
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
-    server_->listen(path_);
+    ::unlink(QFile::encodeName(path_).constData());
+    server_ = std::make_unique<LocalListener>();
+    server_->SetAcceptHandler([this](int fd) { acceptConnection(fd); });
+    server_->Listen(path_);
     return true;
 }
 
 bool SingleInstance::IsListening() const {
-    return server_ && server_->isListening();
+    return server_ && server_->IsListening();
 }
 
 bool SingleInstance::SendToPrimary(Request request) {
@@ -302,73 +291,57 @@ bool SingleInstance::SendToPrimary(Request request) {
 }
 
 bool SingleInstance::sendTo(const QString& path, Request request) const {
-    QLocalSocket socket;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(timeoutMs_) || !peerIsSameUser(socket.socketDescriptor()))
+    int fd = -1;
+    if (ConnectLocal(path, timeoutMs_, fd) != LocalConnect::Connected)
         return false;
-
-    const QDeadlineTimer deadline(timeoutMs_);
-    socket.write(requestMessage(request));
-    socket.flush();
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-            return false;
-    while (socket.bytesAvailable() < 1)
-        if (deadline.hasExpired() || !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            return false;
     char reply = 0;
-    return socket.read(&reply, 1) == 1 && reply == kAck;
+    const bool acknowledged =
+        PeerIsSameUser(fd) && ExchangeLocal(fd, requestMessage(request), reply, timeoutMs_) && reply == kAck;
+    ::close(fd);
+    return acknowledged;
 }
 
-void SingleInstance::acceptConnections() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        if (!peerIsSameUser(socket->socketDescriptor())) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-        // A peer that connects and stays silent (a probing start, a hung one) is dropped in time.
-        auto* silence = new QTimer(socket);
-        silence->setObjectName(QStringLiteral("quorvik-silent-peer"));
-        silence->setSingleShot(true);
-        connect(silence, &QTimer::timeout, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        silence->start(timeoutMs_);
-        readRequest(socket);
+void SingleInstance::acceptConnection(int fd) {
+    if (!PeerIsSameUser(fd)) {
+        ::close(fd);
+        return;
     }
+    auto* connection = new LocalConnection(fd, this);
+    connection->SetEndHandler([connection] { connection->deleteLater(); });
+    connection->SetReadyReadHandler([this, connection] { readRequest(connection); });
+    // A peer that connects and stays silent (a probing start, a hung one) is dropped in time.
+    auto* silence = new QTimer(connection);
+    silence->setObjectName(QStringLiteral("quorvik-silent-peer"));
+    silence->setSingleShot(true);
+    connect(silence, &QTimer::timeout, connection, [connection] { connection->Abort(); });
+    silence->start(timeoutMs_);
 }
 
-void SingleInstance::readRequest(QLocalSocket* socket) {
-    if (socket->state() != QLocalSocket::ConnectedState || socket->bytesAvailable() < kRequestSize)
+void SingleInstance::readRequest(LocalConnection* connection) {
+    if (!connection->IsConnected() || connection->BytesAvailable() < kRequestSize)
         return;
     Request request{};
-    if (!parseRequest(socket->read(kRequestSize), request)) {
-        socket->abort();
+    if (!parseRequest(connection->Read(kRequestSize), request)) {
+        connection->Abort();
         return;
     }
     if (request == Request::Command) {
         if (!sessionHandler_) {
-            socket->abort();
+            connection->Abort();
             return;
         }
         // From here the session's own: no bound on silence (a watch listens for long), no more
         // requests read here.
-        if (auto* silence = socket->findChild<QTimer*>(QStringLiteral("quorvik-silent-peer")))
+        if (auto* silence = connection->findChild<QTimer*>(QStringLiteral("quorvik-silent-peer")))
             silence->stop();
-        disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
-        socket->write(&kAck, 1);
-        socket->flush();
-        sessionHandler_(socket);
+        connection->SetReadyReadHandler({});
+        connection->Write(&kAck, 1);
+        sessionHandler_(connection);
         return;
     }
     // Acknowledge before handling, so the sender is released even if the handler takes a while.
-    socket->write(&kAck, 1);
-    socket->flush();
-    socket->disconnectFromServer();
+    connection->Write(&kAck, 1);
+    connection->Close();
     if (handler_)
         handler_(request);
 }

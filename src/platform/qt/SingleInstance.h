@@ -29,10 +29,10 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
-
 namespace quorvik::platform {
+
+class LocalConnection;
+class LocalListener;
 
 class SingleInstance : public QObject {
     Q_OBJECT
@@ -80,15 +80,16 @@ public:
     // Called on this object's thread (the GUI thread) for each request a later start sends.
     void SetRequestHandler(std::function<void(Request)> handler) { handler_ = std::move(handler); }
     // Takes each command session's connection (acknowledged, from a process of this user); the
-    // socket is deleted when it disconnects. Without a handler command sessions are refused.
-    void SetSessionHandler(std::function<void(QLocalSocket*)> handler) { sessionHandler_ = std::move(handler); }
+    // connection is deleted when it ends, unless the handler took its end handler over (it then
+    // deletes it). Without a handler command sessions are refused.
+    void SetSessionHandler(std::function<void(LocalConnection*)> handler) { sessionHandler_ = std::move(handler); }
 
     // The bound for each wait (connect, write, reply; and how long the primary keeps a silent peer).
     void SetTimeoutMs(int ms) { timeoutMs_ = ms; }
 
 private:
-    void acceptConnections();
-    void readRequest(QLocalSocket* socket);
+    void acceptConnection(int fd);
+    void readRequest(LocalConnection* connection);
     bool sendTo(const QString& path, Request request) const;
     // Takes the data folder's lock for this instance; false, with path_ set to the holder's
     // socket, when another program holds it. True without a lock when there is none to take.
@@ -104,9 +105,9 @@ private:
     QString folderLockPath_;
     // Held by the primary for its whole life: the data folder is this program's.
     int folderLockFd_ = -1;
-    std::unique_ptr<QLocalServer> server_;
+    std::unique_ptr<LocalListener> server_;
     std::function<void(Request)> handler_;
-    std::function<void(QLocalSocket*)> sessionHandler_;
+    std::function<void(LocalConnection*)> sessionHandler_;
 };
 
 } // namespace quorvik::platform
