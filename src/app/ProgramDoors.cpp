@@ -18,7 +18,6 @@
 #include "ui/rules/TrayBattery.h"
 #include "ui/skin/OpenWindowTable.h"
 #include <QGuiApplication>
-#include <QTimer>
 
 #include <unistd.h>
 
@@ -76,22 +75,24 @@ ProgramDoors::ProgramDoors(ui::CQuorvikDlg& window, platform::HidBus& bus, emula
         if (bus_)
             bus_->CheckChanges();
     });
-    instance_.SetSessionHandler([this](QLocalSocket* socket) {
+    instance_.SetSessionHandler([this](platform::LocalConnection* connection) {
         std::erase_if(sessions_, [](const QPointer<CommandSession>& session) { return session.isNull(); });
-        sessions_.emplace_back(new CommandSession(socket, host_));
+        sessions_.emplace_back(new CommandSession(connection, host_));
     });
-    // Only where a session bus is, and only for the first program on it; neither is a fault. Once
-    // the window has started (the loop runs after its initialisation), as its device link is there.
-    QTimer::singleShot(0, &anchor_, [this, &window] {
-        // Files changed by other programs, told apart from the window's own saves.
-        outside_ = std::make_unique<OutsideChanges>(window);
-        window.Core().SetSavedHook([this] { outside_->OwnSaveDone(); });
-        bus_ = std::make_unique<BusService>(host_, [&window] { window.RequestExit(); });
-        if (!bus_->Publish())
-            bus_.reset();
-        if (switcher_)
-            switcher_->Follow();
-    });
+}
+
+void ProgramDoors::Start() {
+    if (std::exchange(started_, true))
+        return;
+    // Files changed by other programs, told apart from the window's own saves.
+    outside_ = std::make_unique<OutsideChanges>(window_);
+    window_.Core().SetSavedHook([this] { outside_->OwnSaveDone(); });
+    // Only where a session bus is, and only for the first program on it; neither is a fault.
+    bus_ = std::make_unique<BusService>(host_, [this] { window_.RequestExit(); });
+    if (!bus_->Publish())
+        bus_.reset();
+    if (switcher_)
+        switcher_->Follow();
 }
 
 ProgramDoors::~ProgramDoors() {
@@ -99,6 +100,7 @@ ProgramDoors::~ProgramDoors() {
 }
 
 void ProgramDoors::Close() {
+    started_ = true; // no start after the end
     instance_.SetSessionHandler({});
     for (const QPointer<CommandSession>& session : sessions_)
         delete session.data();

@@ -33,6 +33,10 @@ public:
     ProgramHost& Host() { return host_; }
     // The window's explicit open request (a second start, "show", the bus's ShowWindow).
     void SetShowHandler(std::function<void()> handler) { host_.SetShowHandler(std::move(handler)); }
+    // Once the window is on the screen (or starts hidden): the watch on the settings files, the
+    // session bus and the profiles that follow the application start; the commands of the
+    // private socket are served from the start.
+    void Start();
     // Before the window goes: the sessions still open end, and the bus name is given up.
     void Close();
 
@@ -57,8 +61,8 @@ private:
     std::unique_ptr<Switching> switching_;
     std::unique_ptr<AppSwitcher> switcher_;
     bool rulesNotCopied_ = false; // the rules file is damaged and no copy of it could be kept
+    bool started_ = false;
     ui::CQuorvikDlg& window_;
-    QObject anchor_; // ends the bus's queued start with the doors
 };
 
 } // namespace quorvik::app

@@ -30,6 +30,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
@@ -43,6 +44,9 @@ namespace {
 // The name of the single-instance guard; the socket name is made from it and the user.
 constexpr const char* kInstanceGuard = "20210610 Mouse 33XX";
 constexpr unsigned kMsgOpenRequest = 0xBB7;
+// What waits for the main window's first paint waits no longer than this for a window that stays
+// hidden or minimised.
+constexpr int kLatestStartMs = 1000;
 
 // The attention dialog saying that the data folder is another user's, in the words of the
 // language delivered with the program (the user's own choice lives in that folder). Nothing is
@@ -197,15 +201,17 @@ int main(int argc, char** argv) {
     });
     // Every exit from outside saves what is pending at once, then goes the tray's way.
     platform::ExitRequests exitRequests([&](platform::ExitReason) { window.RequestExit(); });
-    // Before the first paint only what it needs: once the window is on the screen, a damaged
-    // installation is named file by file on standard error (and told once in the window), and the
-    // virtual mouse's panel is made and shown beside the window. A window that starts hidden or
-    // minimised waits for nothing: then it is done as soon as the loop runs.
-    bool painted = false;
+    // Before the first paint only what it needs: once the window is on the screen, the watch on
+    // the settings files and the session bus start (the private socket answers from the start),
+    // a damaged installation is named file by file on standard error (and told once in the
+    // window), and the virtual mouse's panel is made and shown beside the window. A window that starts minimised
+    // opens as soon as the mouse reports itself online: all this waits for that paint too, but
+    // never more than a second, for a window that stays hidden or minimised.
     bool initialised = false;
     auto afterFirstPaint = [&] {
         if (std::exchange(initialised, true))
             return;
+        doors.Start();
         std::vector<app::BrokenFile> broken;
         const std::string skins = platform::ProgramFolder() + "skins/";
         if (!std::filesystem::is_directory(skins))
@@ -236,7 +242,6 @@ int main(int argc, char** argv) {
             std::fflush(stdout);
         }
         // After the paint has returned; a start that ends after its first paint ends after that.
-        painted = true;
         QMetaObject::invokeMethod(
             &qtApp,
             [&] {
@@ -246,13 +251,7 @@ int main(int argc, char** argv) {
             },
             Qt::QueuedConnection);
     });
-    QMetaObject::invokeMethod(
-        &qtApp,
-        [&] {
-            if (painted || !window.window() || !window.window()->isVisible() || window.window()->isMinimized())
-                afterFirstPaint();
-        },
-        Qt::QueuedConnection);
+    QTimer::singleShot(kLatestStartMs, &qtApp, afterFirstPaint);
 
     // The launcher's start is a request to see the window, with the mouse or without it.
     if (options.show)

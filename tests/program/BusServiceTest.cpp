@@ -57,6 +57,7 @@ protected:
         instance_ = std::make_unique<platform::SingleInstance>(
             platform::SingleInstance::SocketAt{QString::fromStdString((dir_.path() / "socket").string())});
         doors_ = std::make_unique<app::ProgramDoors>(dlg(), bus_, mouse_.get(), *instance_);
+        doors_->Start();
         // The service goes on the bus once the loop runs.
         pump([] { return false; }, 200);
         takeCodes();

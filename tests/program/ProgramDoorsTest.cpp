@@ -36,6 +36,7 @@ protected:
             platform::SingleInstance::SocketAt{QString::fromStdString((dir_.path() / "socket").string())});
         ASSERT_TRUE(instance_->TryBecomePrimary());
         doors_ = std::make_unique<app::ProgramDoors>(dlg(), bus_, mouse_.get(), *instance_);
+        doors_->Start();
         takeReports();
     }
     void TearDown() override {

@@ -4,6 +4,8 @@
 #include "MainWindowHarness.h"
 
 #include "model/ConfigPairs.h"
+#include "platform/qt/TrayIcon.h"
+#include "ui/main/MainIds.h"
 
 #include <algorithm>
 
@@ -92,6 +94,42 @@ TEST_F(FirstPaintTest, AWindowThatPaintedFirstDownloadsAfterTheUsualDelay) {
     EXPECT_FALSE(core().Download().IsMarked(device::SettingGroup::Buttons));
     loop.advance(ui::CQuorvikDlg::kFirstPaintWaitMs);
     EXPECT_EQ(takeCodes(), std::vector<std::uint8_t>{});
+}
+
+// Asking the desktop for its tray waits for the window's first paint; a window that is not on the
+// screen still gets its tray icon, which is the way back to it.
+TEST_F(FirstPaintTest, TheTrayIconComesWithTheFirstPaint) {
+    services_.trayIcon = true;
+    startUnpainted();
+    ASSERT_NE(dlg().Tray(), nullptr);
+    loop.advance(ui::main_ids::kShowTrayLatestMs - 100);
+    EXPECT_FALSE(dlg().Tray()->IsShown());
+    paintWindow();
+    loop.advance(1);
+    EXPECT_TRUE(dlg().Tray()->IsShown());
+    loop.advance(1000);
+    EXPECT_TRUE(dlg().Tray()->IsShown());
+}
+
+TEST_F(FirstPaintTest, AWindowThatNeverPaintsGetsItsTrayIconAfterASecond) {
+    services_.trayIcon = true;
+    startUnpainted();
+    loop.advance(ui::main_ids::kShowTrayLatestMs - 21);
+    EXPECT_FALSE(dlg().Tray()->IsShown());
+    loop.advance(1);
+    EXPECT_TRUE(dlg().Tray()->IsShown());
+}
+
+TEST_F(FirstPaintTest, AWindowHiddenAtTheStartShowsItsTrayIconAsItHides) {
+    services_.trayIcon = true;
+    paintAtStart_ = false;
+    auto status = mouse_->status();
+    status.online = false; // the receiver's mouse is switched off
+    mouse_->setStatus(status);
+    start("2", {Form::Receiver}); // neither minimised nor open: hidden within 100 ms
+    loop.advance(200);
+    ASSERT_FALSE(native()->isVisible());
+    EXPECT_TRUE(dlg().Tray()->IsShown());
 }
 
 } // namespace

@@ -5,14 +5,20 @@
 #include "platform/qt/KeyMapping.h"
 #include "platform/qt/UiLoop.h"
 
+#include <QBackingStore>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <map>
 
 namespace quorvik::platform {
@@ -220,6 +226,21 @@ void NativeWindow::destroyWindow() {
 }
 
 namespace {
+// The first paint writes every pixel of a backing store that no one has touched yet: its pages
+// are made present in one call rather than one fault at a time.
+void prefaultBackingStore(QWidget& widget) {
+    QBackingStore* store = widget.backingStore();
+    QPaintDevice* device = store ? store->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return;
+    const auto* image = static_cast<const QImage*>(device);
+    const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
+    const auto begin = (std::uintptr_t(image->constBits()) + page - 1) & ~(page - 1);
+    const auto end = (std::uintptr_t(image->constBits()) + std::uintptr_t(image->sizeInBytes())) & ~(page - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+}
+
 void setDrawingHints(QPainter& p) {
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     p.setRenderHint(QPainter::Antialiasing);
@@ -227,6 +248,8 @@ void setDrawingHints(QPainter& p) {
 } // namespace
 
 void NativeWindow::paintEvent(QPaintEvent*) {
+    if (paints_ == 0)
+        prefaultBackingStore(*this);
     QPainter p(this);
     setDrawingHints(p);
     painter_ = &p;
@@ -243,7 +266,8 @@ void NativeWindow::paintBuffered(const QColor& fill, const std::function<void(QP
     // would only cost its memory and a copy per paint. Saved and restored, so that what `draw`
     // leaves set (a clip, a pen) does not reach the rest of this paint.
     painter_->save();
-    painter_->fillRect(rect(), fill);
+    if (fill.isValid())
+        painter_->fillRect(rect(), fill);
     draw(*painter_);
     painter_->restore();
 }

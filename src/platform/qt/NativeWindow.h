@@ -52,9 +52,9 @@ public:
 
     // Valid only while the owner handles WM_PAINT.
     QPainter* painter() const { return painter_; }
-    // While the owner handles WM_PAINT: `draw` paints the whole window, filled with `fill` first,
-    // into Qt's backing store, which goes on the screen in one transfer after the paint, so that
-    // no half-drawn frame shows.
+    // While the owner handles WM_PAINT: `draw` paints the whole window, filled with `fill` first
+    // (unless `fill` is invalid: what `draw` paints covers every pixel), into Qt's backing store, which goes on the
+    // screen in one transfer after the paint, so that no half-drawn frame shows.
     void paintBuffered(const QColor& fill, const std::function<void(QPainter&)>& draw);
 
     void invalidate() { invalidate(rect()); }

@@ -217,7 +217,7 @@ void CAppRulesDlg::CreateControls(const Rect&) {
 }
 
 void CAppRulesDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     p.save();
     p.setPen(QPen(Rgb(kPanelBorder), std::max(1, Scaled(1))));

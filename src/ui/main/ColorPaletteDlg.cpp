@@ -123,7 +123,7 @@ void CColorPaletteDlg::CreateControls(const Rect&) {
 }
 
 void CColorPaletteDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     const QFont font = ControlFont();
     QFont title = font;

@@ -67,7 +67,7 @@ void CDPIValueSettingDlg::CreateControls(const Rect&) {
 }
 
 void CDPIValueSettingDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     DrawCommonFrameCaption(p, *this, model::LanguageText(kCaptionText));
     DrawControls(p, client);

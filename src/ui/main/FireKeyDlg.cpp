@@ -108,7 +108,7 @@ void CFireKeyDlg::CreateControls(const Rect&) {
 }
 
 void CFireKeyDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     DrawControls(p, client);
 }

@@ -35,7 +35,7 @@ void CFirmwareResetDlg::CreateControls(const Rect&) {
 }
 
 void CFirmwareResetDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     // The title bar names the action the question is about.
     DrawCommonFrameCaption(p, *this, model::LanguageText(kCaptionText));

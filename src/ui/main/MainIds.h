@@ -151,6 +151,10 @@ inline constexpr unsigned kTimerColourFirst = 1; // … 8: toggle lighting colou
 inline constexpr unsigned kTimerColourLast = 8;
 inline constexpr unsigned kTimerLeftButtonWarning = 20;
 inline constexpr unsigned kTimerSlotMenuCommand = 60;
+// The tray icon shows with the window's first paint, as the window goes to the tray, or this long
+// after the start, whichever comes first.
+inline constexpr unsigned kTimerShowTray = 90;
+inline constexpr std::uint32_t kShowTrayLatestMs = 1000;
 
 // Popup slots of the window: the popup hanging off a control, then one per submenu of the
 // button-function menu.

@@ -81,7 +81,7 @@ QRect CProgressBarDlg::BarRect() const {
 }
 
 void CProgressBarDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     const int barWidth = progress_ * kBarWidthUnits / 100;
     if (barWidth > 0)

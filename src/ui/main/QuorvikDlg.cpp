@@ -145,7 +145,9 @@ bool CQuorvikDlg::OnInitDialog() {
                       {0, {}},
                       {kCmdTrayExit, QString::fromStdU16String(model::LanguageText(kTextTrayExit))}};
         tray_ = std::make_unique<platform::TrayIcon>(std::move(setup));
-        tray_->Show();
+        // Asking the desktop for its tray takes a few round trips to the display and the session
+        // bus: not before the window's first paint.
+        UiLoop().setTimer(hwnd(), kTimerShowTray, kShowTrayLatestMs);
     }
     RefreshAllPages();
     // NeedPassword, notifications, priming, the first scan with its status read, timers 40 and 80.
@@ -378,11 +380,22 @@ void CQuorvikDlg::onTimer(unsigned id) {
         osd_->OnTimer50();
         return;
     }
+    if (id == kTimerShowTray) {
+        showTray();
+        return;
+    }
     for (CPage* page : pages_)
         if (page->OnTimer(id))
             return;
     // A timer nobody owns any more must not fire for ever.
     KillTimer(id);
+}
+
+void CQuorvikDlg::showTray() {
+    if (UiLoop().hasTimer(hwnd(), kTimerShowTray))
+        UiLoop().killTimer(hwnd(), kTimerShowTray);
+    if (tray_ && !tray_->IsShown())
+        tray_->Show();
 }
 
 void CQuorvikDlg::onTrayNotify(WPARAM iconId, LPARAM event) {
@@ -445,6 +458,8 @@ void CQuorvikDlg::onDestroy() {
     UiLoop().sleep(kDestroyPauseMs);
     if (core_)
         core_->Shutdown();
+    if (UiLoop().hasTimer(hwnd(), kTimerShowTray))
+        UiLoop().killTimer(hwnd(), kTimerShowTray);
     if (tray_)
         tray_->Remove();
     osd_->Close();

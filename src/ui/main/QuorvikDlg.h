@@ -176,6 +176,7 @@ protected:
 private:
     bool handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lParam);
     void onTimer(unsigned id);
+    void showTray();
     void onMacroManager();
     void onApplyProfile();
     void onTrayNotify(WPARAM iconId, LPARAM event);

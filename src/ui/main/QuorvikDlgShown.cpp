@@ -73,7 +73,7 @@ CQuorvikDlg::Services CQuorvikDlg::DefaultServices() {
 // ---- painting ----
 
 void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), BackgroundColour());
+    FillBehindFrame(p, client);
     DrawFrame(p);
     for (const auto& panel : layout::kPanels)
         panel_.draw(
@@ -84,6 +84,8 @@ void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
     DrawControls(p, client);
     if (!painted_) {
         painted_ = true;
+        // The tray icon's timer, due now: after this paint, not inside it.
+        UiLoop().post(hwnd(), WM_TIMER, kTimerShowTray, 0);
         // The held download goes once this picture is on the screen (after the paint returns).
         if (std::exchange(downloadHeld_, false) && UiLoop().hasTimer(hwnd(), device::kTimerDownload))
             UiLoop().setTimer(hwnd(), device::kTimerDownload, 1);
@@ -110,6 +112,8 @@ bool CQuorvikDlg::holdDownloadForFirstPaint() {
 // ---- MainWindowPort ----
 
 void CQuorvikDlg::HideMainWindow() {
+    // The tray is the way back to a hidden window.
+    showTray();
     if (window())
         window()->showCommand(SW_HIDE);
 }

@@ -268,8 +268,18 @@ void CDlgBase::DrawFrame(QPainter& p) const {
     frame_.draw(p, QRect(0, 0, width_, height_));
 }
 
+bool CDlgBase::FrameCoversWindow() const {
+    return !frame_.isNull() && !frame_.image().hasAlphaChannel() && frame_.width() >= width_ &&
+           frame_.height() >= height_;
+}
+
+void CDlgBase::FillBehindFrame(QPainter& p, const Rect& client) const {
+    if (!FrameCoversWindow())
+        p.fillRect(client.toQRect(), background_);
+}
+
 void CDlgBase::DrawBackground(QPainter& p, const Rect& client) {
-    p.fillRect(client.toQRect(), background_);
+    FillBehindFrame(p, client);
     DrawFrame(p);
     DrawControls(p, client);
 }
@@ -291,7 +301,7 @@ void CDlgBase::OnPaint() {
         painter->fillRect(QRect(10, 10, 1, 1), Qt::white);
         return;
     }
-    window_->paintBuffered(background_, [this](QPainter& memory) {
+    window_->paintBuffered(FrameCoversWindow() ? QColor() : background_, [this](QPainter& memory) {
         DrawBackground(memory, Rect{0, 0, window_->width(), window_->height()});
     });
     announceChanges();

@@ -166,6 +166,10 @@ protected:
     virtual void DrawBackground(QPainter& p, const Rect& client);
     // The frame stretched over the whole window.
     void DrawFrame(QPainter& p) const;
+    // The background colour behind the frame, where the frame lets it show: an opaque frame as
+    // large as the window covers it (nothing is filled only to be painted over).
+    void FillBehindFrame(QPainter& p, const Rect& client) const;
+    bool FrameCoversWindow() const;
     virtual void DrawControls(QPainter& p, const Rect& clip);
     // Each dialog creates its controls here.
     virtual void CreateControls(const Rect& client);

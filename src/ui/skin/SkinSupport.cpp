@@ -241,9 +241,20 @@ QImage BuiltinImage(int resourceId, bool doubleSize) {
 }
 
 const QIcon& WindowIcon() {
+    // The sizes title bars, task bars and trays draw. Every window hands each of its sizes to the
+    // display: the 256-pixel picture alone would be a quarter of a megabyte on every window's
+    // creation (the installed icon theme has the large sizes for launchers).
     static const QIcon icon = [] {
         const QImage picture = BuiltinImage(128);
-        return picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
+        if (picture.isNull())
+            return QIcon();
+        QIcon sized;
+        const QImage largest = picture.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        for (const int side : {16, 24, 32, 48})
+            sized.addPixmap(
+                QPixmap::fromImage(largest.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        sized.addPixmap(QPixmap::fromImage(largest));
+        return sized;
     }();
     return icon;
 }
