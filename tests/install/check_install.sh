@@ -307,7 +307,7 @@ if [ -n "$deb" ]; then
     check "package name quorvik" test "$(field Package)" = quorvik
     check "package version $version" test "$(field Version)" = "$version"
     check "a maintainer" test -n "$(field Maintainer)"
-    for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libudev1; do
+    for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libudev1; do
         check "depends on $lib" sh -c "printf '%s' '$(field Depends)' | grep -q -E '(^|, )$lib( |,|\$)'"
     done
     for pkg in udev fonts-wqy-microhei; do
