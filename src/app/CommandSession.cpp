@@ -99,7 +99,7 @@ void CommandSession::Ask(const std::string& question, std::function<void(const s
 }
 
 void CommandSession::send(char kind, const std::string& payload) {
-    if (ended_ || !socket_->IsConnected())
+    if (ended_ || !socket_ || !socket_->IsConnected())
         return;
     const std::string frame = ctl::wire::Encode(kind, payload);
     socket_->Write(frame.data(), static_cast<qsizetype>(frame.size()));

@@ -33,9 +33,9 @@ public:
     ProgramHost& Host() { return host_; }
     // The window's explicit open request (a second start, "show", the bus's ShowWindow).
     void SetShowHandler(std::function<void()> handler) { host_.SetShowHandler(std::move(handler)); }
-    // Once the window is on the screen (or starts hidden): the watch on the settings files, the
-    // session bus and the profiles that follow the application start; the commands of the
-    // private socket are served from the start.
+    // Once the window is on the screen, or at the latest a second after the start: the watch on
+    // the settings files, the session bus and the profiles that follow the application start;
+    // the commands of the private socket are served from the start.
     void Start();
     // Before the window goes: the sessions still open end, and the bus name is given up.
     void Close();

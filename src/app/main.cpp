@@ -209,7 +209,8 @@ int main(int argc, char** argv) {
     // never more than a second, for a window that stays hidden or minimised.
     bool initialised = false;
     auto afterFirstPaint = [&] {
-        if (std::exchange(initialised, true))
+        // An exit begun before (its wait for the last writes runs the loop) starts nothing more.
+        if (std::exchange(initialised, true) || window.Exiting())
             return;
         doors.Start();
         std::vector<app::BrokenFile> broken;

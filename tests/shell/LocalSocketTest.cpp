@@ -29,6 +29,7 @@ protected:
         listener.SetAcceptHandler([&](int fd) { taken = fd; });
         EXPECT_EQ(ConnectLocal(path(), 1000, client), LocalConnect::Connected);
         EXPECT_TRUE(WaitUntil([&] { return taken >= 0; }));
+        listener.SetAcceptHandler({});
         return std::make_unique<LocalConnection>(taken);
     }
     QTemporaryDir dir_;

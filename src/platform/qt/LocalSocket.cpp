@@ -3,9 +3,12 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -18,8 +21,12 @@ namespace quorvik::platform {
 
 namespace {
 
-// What one read takes at most; a command's frames are small.
+// What one read takes at most, and how many reads one wake-up makes: a peer that writes without
+// pause cannot hold the GUI thread (the notifier calls again on the loop's next turn).
 constexpr qsizetype kReadChunk = 16 * 1024;
+constexpr int kReadsPerWakeUp = 4;
+// How long a listener that ran out of descriptors waits before it accepts again.
+constexpr int kAcceptPauseMs = 100;
 // How long a start waits between tries at a listener whose queue is full.
 constexpr int kBusyRetryMs = 10;
 // The listener's queue: starts and commands that arrive together.
@@ -43,6 +50,19 @@ void closeDescriptor(int fd) {
 // Milliseconds left until `deadline`, for poll(): never negative.
 int remainingMs(const QDeadlineTimer& deadline) {
     return int(std::max<qint64>(0, deadline.remainingTime()));
+}
+
+// Waits until `what` is ready, at most until `deadline` (a signal does not end the wait).
+bool waitFor(pollfd& what, const QDeadlineTimer& deadline) {
+    for (;;) {
+        if (deadline.hasExpired())
+            return false;
+        const int n = ::poll(&what, 1, remainingMs(deadline));
+        if (n > 0)
+            return true;
+        if (n == 0 || errno != EINTR)
+            return false;
+    }
 }
 
 } // namespace
@@ -107,12 +127,13 @@ void LocalConnection::readSome() {
         return;
     bool gotBytes = false;
     bool over = false;
-    for (;;) {
+    for (int reads = 0; reads < kReadsPerWakeUp;) {
         char buffer[kReadChunk];
         const ssize_t n = ::recv(fd_, buffer, sizeof buffer, 0);
         if (n > 0) {
             input_.append(buffer, qsizetype(n));
             gotBytes = true;
+            ++reads;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -120,14 +141,16 @@ void LocalConnection::readSome() {
         over = n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
         break;
     }
-    if (over)
-        end();
-    // The handler may end the connection (or ask for its deletion): nothing of ours follows it
-    // but the end it leaves to tell.
+    // The bytes are told while the connection still stands (an answer to them can still go
+    // out), then the end. The handler may end the connection itself, or ask for its deletion:
+    // nothing of ours follows it but the end it leaves to tell.
     if (gotBytes && readyRead_)
         readyRead_();
-    if (over)
+    if (over) {
+        writeSome(); // what the handler answered, as far as the peer still takes it
+        end();
         tellEnd();
+    }
 }
 
 void LocalConnection::writeSome() {
@@ -163,10 +186,11 @@ void LocalConnection::writeSome() {
 void LocalConnection::end() {
     if (fd_ < 0)
         return;
+    // Often called from a notifier's own signal: they go once the loop has left them.
     readable_->setEnabled(false);
     writable_->setEnabled(false);
-    readable_.reset();
-    writable_.reset();
+    readable_.release()->deleteLater();
+    writable_.release()->deleteLater();
     ::shutdown(fd_, SHUT_RDWR);
     closeDescriptor(fd_);
     fd_ = -1;
@@ -227,7 +251,13 @@ void LocalListener::acceptAll() {
         if (client < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // EAGAIN: the queue is empty; anything else is tried again at the next call
+            if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                // The connection stays queued and the socket readable: without a pause the loop
+                // would come straight back here until a descriptor is free.
+                notifier_->setEnabled(false);
+                QTimer::singleShot(kAcceptPauseMs, notifier_.get(), [this] { notifier_->setEnabled(true); });
+            }
+            return; // EAGAIN: the queue is empty
         }
         if (accept_)
             accept_(client);
@@ -290,7 +320,7 @@ bool ExchangeLocal(int fd, const QByteArray& bytes, char& reply, int timeoutMs) 
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             pollfd out{fd, POLLOUT, 0};
-            if (deadline.hasExpired() || ::poll(&out, 1, remainingMs(deadline)) <= 0)
+            if (!waitFor(out, deadline))
                 return false;
             continue;
         }
@@ -303,7 +333,7 @@ bool ExchangeLocal(int fd, const QByteArray& bytes, char& reply, int timeoutMs) 
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
             return false;
         pollfd in{fd, POLLIN, 0};
-        if (deadline.hasExpired() || ::poll(&in, 1, remainingMs(deadline)) <= 0)
+        if (!waitFor(in, deadline))
             return false;
     }
 }

@@ -3,6 +3,8 @@
 // wParam.
 #pragma once
 
+#include <cstdint>
+
 namespace quorvik::ui::main_ids {
 
 // ---- controls outside the pages ----

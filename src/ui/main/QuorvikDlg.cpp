@@ -394,7 +394,7 @@ void CQuorvikDlg::onTimer(unsigned id) {
 void CQuorvikDlg::showTray() {
     if (UiLoop().hasTimer(hwnd(), kTimerShowTray))
         UiLoop().killTimer(hwnd(), kTimerShowTray);
-    if (tray_ && !tray_->IsShown())
+    if (tray_ && !tray_->IsShown() && !exiting_)
         tray_->Show();
 }
 
@@ -434,6 +434,7 @@ void CQuorvikDlg::onApplyProfile() {
 }
 
 void CQuorvikDlg::Exit() {
+    exiting_ = true;
     ui::CloseOpenWindows();
     // What is on its way to the mouse goes out first (a few seconds at most); the window stays
     // live meanwhile, then the end of the window saves.

@@ -73,6 +73,8 @@ public:
 
     // The exit of the tray menu: every open dialog gets WM_CLOSE, then the main window ends.
     void Exit();
+    // From the start of Exit() on: what the start put off is not begun any more.
+    bool Exiting() const { return exiting_; }
     // Saves pending edits at once (the desktop session is ending).
     void SavePendingNow() {
         if (core_)
@@ -219,6 +221,7 @@ private:
             observer_.changed();
     }
     bool painted_ = false;
+    bool exiting_ = false;
     std::uint64_t startedAt_ = 0; // loop time of OnInitDialog
     bool downloadHeld_ = false;   // timer 30 fell due before the first paint
 };

@@ -269,8 +269,10 @@ void CDlgBase::DrawFrame(QPainter& p) const {
 }
 
 bool CDlgBase::FrameCoversWindow() const {
-    return !frame_.isNull() && !frame_.image().hasAlphaChannel() && frame_.width() >= width_ &&
-           frame_.height() >= height_;
+    // The frame is stretched over the dialog's own size: it covers the window unless the window
+    // manager made the window larger than that.
+    return window_ && !frame_.isNull() && !frame_.image().hasAlphaChannel() && window_->width() <= width_ &&
+           window_->height() <= height_;
 }
 
 void CDlgBase::FillBehindFrame(QPainter& p, const Rect& client) const {

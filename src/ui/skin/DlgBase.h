@@ -166,8 +166,9 @@ protected:
     virtual void DrawBackground(QPainter& p, const Rect& client);
     // The frame stretched over the whole window.
     void DrawFrame(QPainter& p) const;
-    // The background colour behind the frame, where the frame lets it show: an opaque frame as
-    // large as the window covers it (nothing is filled only to be painted over).
+    // The background colour behind the frame, where the frame lets it show: an opaque frame,
+    // stretched over a window no larger than the dialog's size, covers it (nothing is filled only
+    // to be painted over).
     void FillBehindFrame(QPainter& p, const Rect& client) const;
     bool FrameCoversWindow() const;
     virtual void DrawControls(QPainter& p, const Rect& clip);
