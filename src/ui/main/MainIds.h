@@ -140,6 +140,9 @@ inline constexpr unsigned kMsgSlotMenuFirst = 0x48C; // 0x48C, 0x48D
 inline constexpr unsigned kMsgSlotMenuLast = 0x48D;
 // Posted to the window itself: show the file messages gathered since (one for a moment's saves).
 inline constexpr unsigned kMsgShowFileNotice = 0x4F8;
+// Posted at the start: the background's bytes are read while the mouse is given its time to
+// answer the status read, not in the first paint.
+inline constexpr unsigned kMsgPrepareFirstPaint = 0x4F9;
 inline constexpr unsigned kMsgSlotTabFirst = 0x801; // … 0x805
 inline constexpr unsigned kMsgSlotTabLast = 0x805;
 

@@ -155,6 +155,7 @@ bool CQuorvikDlg::OnInitDialog() {
     ShowMouseConnection();
     SetFrameResource(kBackgroundResource);
     panel_.load(SkinFile("Frame_Lighting_Setting.bmp"));
+    UiLoop().post(hwnd(), kMsgPrepareFirstPaint, 0, 0);
     // What the start could not save, or found broken, is told once the loop runs; failed saves
     // are tried again.
     if (!saveFailures_.empty())
@@ -327,6 +328,12 @@ bool CQuorvikDlg::handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lPara
         return true;
     case kMsgShowFileNotice:
         showFileNotices();
+        return true;
+    case kMsgPrepareFirstPaint:
+        // Only for a window about to be shown: open, or minimised until the status read in flight
+        // finds the mouse online. A window that stays in the tray keeps the pages unread.
+        if (!painted_ && core_ && (core_->WindowOpen() || (core_->Busy() && model::Config().NeedPassword() == 1)))
+            TouchFrame();
         return true;
     case kClose:
     case kMinimise:

@@ -171,6 +171,9 @@ protected:
     // to be painted over).
     void FillBehindFrame(QPainter& p, const Rect& client) const;
     bool FrameCoversWindow() const;
+    // Reads the frame's pixels once, so that the first paint finds them in the processor's
+    // caches instead of memory (for a window that is shown after a wait).
+    void TouchFrame() const;
     virtual void DrawControls(QPainter& p, const Rect& clip);
     // Each dialog creates its controls here.
     virtual void CreateControls(const Rect& client);
