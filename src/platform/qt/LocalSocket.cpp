@@ -105,21 +105,15 @@ void LocalConnection::Close() {
     if (!IsConnected())
         return;
     closing_ = true;
-    if (output_.isEmpty()) {
-        end();
-        // Told from the loop, not from within the caller's call.
-        QMetaObject::invokeMethod(
-            this, [this] { tellEnd(); }, Qt::QueuedConnection);
-    }
+    if (output_.isEmpty())
+        endLater();
 }
 
 void LocalConnection::Abort() {
     if (fd_ < 0)
         return;
     output_.clear();
-    end();
-    QMetaObject::invokeMethod(
-        this, [this] { tellEnd(); }, Qt::QueuedConnection);
+    endLater();
 }
 
 void LocalConnection::readSome() {
@@ -170,17 +164,12 @@ void LocalConnection::writeSome() {
         }
         // The peer has gone: what waited cannot be sent.
         output_.clear();
-        end();
-        QMetaObject::invokeMethod(
-            this, [this] { tellEnd(); }, Qt::QueuedConnection);
+        endLater();
         return;
     }
     writable_->setEnabled(false);
-    if (closing_) {
-        end();
-        QMetaObject::invokeMethod(
-            this, [this] { tellEnd(); }, Qt::QueuedConnection);
-    }
+    if (closing_)
+        endLater();
 }
 
 void LocalConnection::end() {
@@ -194,6 +183,13 @@ void LocalConnection::end() {
     ::shutdown(fd_, SHUT_RDWR);
     closeDescriptor(fd_);
     fd_ = -1;
+}
+
+void LocalConnection::endLater() {
+    end();
+    // Told from the loop, not from within the caller's call.
+    QMetaObject::invokeMethod(
+        this, [this] { tellEnd(); }, Qt::QueuedConnection);
 }
 
 void LocalConnection::tellEnd() {

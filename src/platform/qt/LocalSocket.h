@@ -52,6 +52,8 @@ private:
     void readSome();
     void writeSome();
     void end();
+    // Ends the connection now and tells its end once the loop runs.
+    void endLater();
     void tellEnd();
 
     int fd_;

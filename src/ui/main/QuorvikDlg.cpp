@@ -399,8 +399,7 @@ void CQuorvikDlg::onTimer(unsigned id) {
 }
 
 void CQuorvikDlg::showTray() {
-    if (UiLoop().hasTimer(hwnd(), kTimerShowTray))
-        UiLoop().killTimer(hwnd(), kTimerShowTray);
+    KillTimer(kTimerShowTray);
     if (tray_ && !tray_->IsShown() && !exiting_)
         tray_->Show();
 }
@@ -466,8 +465,7 @@ void CQuorvikDlg::onDestroy() {
     UiLoop().sleep(kDestroyPauseMs);
     if (core_)
         core_->Shutdown();
-    if (UiLoop().hasTimer(hwnd(), kTimerShowTray))
-        UiLoop().killTimer(hwnd(), kTimerShowTray);
+    KillTimer(kTimerShowTray);
     if (tray_)
         tray_->Remove();
     osd_->Close();
