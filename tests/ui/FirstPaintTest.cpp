@@ -7,6 +7,8 @@
 #include "platform/qt/TrayIcon.h"
 #include "ui/main/MainIds.h"
 
+#include <QImage>
+
 #include <algorithm>
 
 namespace quorvik::test {
@@ -118,6 +120,32 @@ TEST_F(FirstPaintTest, AWindowThatNeverPaintsGetsItsTrayIconAfterASecond) {
     EXPECT_FALSE(dlg().Tray()->IsShown());
     loop.advance(1);
     EXPECT_TRUE(dlg().Tray()->IsShown());
+}
+
+// A window that starts minimised and opens at the mouse's answer has its picture drawn while
+// it waits (where the display paints a minimised window), but only a paint on the screen is its
+// first: the tray, the held download and the start's other work wait for that one.
+TEST_F(FirstPaintTest, AMinimisedWindowDrawsAheadAndItsFirstPaintIsTheOneOnTheScreen) {
+    paintAtStart_ = false;
+    QImage ahead;
+    int firstPaints = 0;
+    afterCreate_ = [&] {
+        ASSERT_TRUE(native()->isMinimized());
+        ASSERT_TRUE(core().Busy()); // the status read waits for the mouse's answer
+        dlg().SetFirstPaintHook([&] { ++firstPaints; });
+        ahead = native()->grab().toImage();
+    };
+    start("1", {Form::Wired});
+    EXPECT_EQ(firstPaints, 0);
+    ASSERT_TRUE(shownNormally()); // opened at the answer
+    paintWindow();
+    EXPECT_EQ(firstPaints, 1);
+    // The title strip and the panels do not change with the answer: the picture drawn ahead
+    // has them as the window on the screen does.
+    const QImage shown = native()->grab().toImage();
+    const QRect unchanged(0, 0, shown.width(), 300);
+    ASSERT_EQ(ahead.size(), shown.size());
+    EXPECT_EQ(ahead.copy(unchanged), shown.copy(unchanged));
 }
 
 TEST_F(FirstPaintTest, AWindowHiddenAtTheStartShowsItsTrayIconAsItHides) {

@@ -46,6 +46,8 @@ void MainWindowTest::start(const std::string& needPassword, std::initializer_lis
         [this] { return window_ && window_->hwnd() && (window_->Core().Busy() || window_->Core().SaveInFlight()); },
         [this] { return window_ && window_->hwnd() && window_->Core().SaveInFlight(); });
     window_->Create();
+    if (afterCreate_)
+        afterCreate_();
     if (paintAtStart_)
         paintWindow();
     // The download the first scan scheduled.

@@ -10,6 +10,7 @@
 #include "support/TestSupport.h"
 #include "ui/main/QuorvikDlg.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ protected:
     std::unique_ptr<ui::CQuorvikDlg> window_;
     std::size_t traceSeen_ = 0;
     bool paintAtStart_ = true;
+    // Runs right after the window is created, before the test's clock moves.
+    std::function<void()> afterCreate_;
 };
 
 } // namespace quorvik::test

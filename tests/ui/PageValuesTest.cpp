@@ -268,8 +268,9 @@ TEST_F(PageRoundTripTest, DpiAndLightingEditsShowAgainAtTheNextStart) {
             << k;
         // The current level red, the other levels grey, dimmer where they are off.
         const bool on = ((0xBE >> k) & 1) != 0;
-        EXPECT_EQ(control<ui::CDPIRadioButton>(kDpiLabel + k)->TextColour(),
-                  k == 1 ? QColor(0xFF, 0x40, 0x40) : on ? QColor(0xB4, 0xB4, 0xB4) : QColor(0x80, 0x85, 0x8C))
+        EXPECT_EQ(control<ui::CDPIRadioButton>(kDpiLabel + k)->TextColour(), k == 1 ? QColor(0xFF, 0x40, 0x40)
+                                                                             : on   ? QColor(0xB4, 0xB4, 0xB4)
+                                                                                    : QColor(0x80, 0x85, 0x8C))
             << k;
     }
     EXPECT_EQ(control<ui::CControlBase>(kDpiLabel + 1)->text(), u"900");

@@ -227,18 +227,33 @@ void NativeWindow::destroyWindow() {
 
 namespace {
 // The first paint writes every pixel of a backing store that no one has touched yet: its pages
-// are made present in one call rather than one fault at a time.
-void prefaultBackingStore(QWidget& widget) {
+// are made present in one call rather than one fault at a time, in large pages where the system
+// has them for the asking. Returns the pixels it looked at (`done` again when those were made
+// present before), null when there were none.
+const void* prefaultBackingStore(QWidget& widget, const void* done) {
     QBackingStore* store = widget.backingStore();
     QPaintDevice* device = store ? store->paintDevice() : nullptr;
     if (!device || device->devType() != QInternal::Image)
-        return;
+        return nullptr;
     const auto* image = static_cast<const QImage*>(device);
+    if (image->constBits() == done)
+        return done;
     const auto page = std::uintptr_t(::sysconf(_SC_PAGESIZE));
     const auto begin = (std::uintptr_t(image->constBits()) + page - 1) & ~(page - 1);
     const auto end = (std::uintptr_t(image->constBits()) + std::uintptr_t(image->sizeInBytes())) & ~(page - 1);
     if (end > begin)
-        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE); // a hint; refused is fine
+    if (end <= begin || ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) != 0)
+        return image->constBits();
+    // Under a hypervisor that shadows the page tables, the first touch of each page still leaves
+    // the guest, some microseconds a page: one read a page pays that here, ahead of the first
+    // paint for a window that waits for the mouse before it opens, and not in the blit of that
+    // paint.
+    unsigned char seen = 0;
+    for (auto at = begin; at < end; at += page)
+        seen |= *reinterpret_cast<const volatile unsigned char*>(at);
+    static_cast<void>(seen);
+    return image->constBits();
 }
 
 void setDrawingHints(QPainter& p) {
@@ -249,13 +264,23 @@ void setDrawingHints(QPainter& p) {
 
 void NativeWindow::paintEvent(QPaintEvent*) {
     if (paints_ == 0)
-        prefaultBackingStore(*this);
+        prefaulted_ = prefaultBackingStore(*this, prefaulted_);
     QPainter p(this);
     setDrawingHints(p);
     painter_ = &p;
     ++paints_;
     forward(WM_PAINT, 0, 0);
     painter_ = nullptr;
+}
+
+void NativeWindow::prepareBackingStore() {
+    QBackingStore* store = paints_ == 0 ? backingStore() : nullptr;
+    if (!store)
+        return;
+    // The size Qt gives it at the first paint: it finds it done and keeps the pixels.
+    if (store->size() != size())
+        store->resize(size());
+    prefaulted_ = prefaultBackingStore(*this, prefaulted_);
 }
 
 void NativeWindow::paintBuffered(const QColor& fill, const std::function<void(QPainter&)>& draw) {

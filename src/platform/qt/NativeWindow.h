@@ -84,6 +84,11 @@ public:
     // the event it may be inside of. The owner hears nothing more after this.
     void destroyWindow();
 
+    // For a window about to be shown that has not painted yet: its backing store made as large
+    // as the window and its pages present now, while there is time, rather than in the first
+    // paint. Where the display paints a window only once it is on the screen.
+    void prepareBackingStore();
+
     // Counters for tests: invalidation requests and paints done.
     int invalidationCount() const { return invalidations_; }
     int paintCount() const { return paints_; }
@@ -136,6 +141,7 @@ private:
     int wheelRest_ = 0; // what a fine-grained wheel turned short of a notch
     int invalidations_ = 0;
     int paints_ = 0;
+    const void* prefaulted_ = nullptr; // the backing store's pixels last made present
 };
 
 // The window a handle names, or null (closed, destroyed, or never a native window).

@@ -165,6 +165,15 @@ bool CQuorvikDlg::OnInitDialog() {
     return true;
 }
 
+bool CQuorvikDlg::DrawsWhileMinimised() const {
+    // Only for a window about to be shown: open, or minimised until the status read in flight
+    // finds the mouse online. Its picture is made while the mouse is given its time to answer
+    // (where the display asks for a paint of the minimised window), and its first paint on the
+    // screen finds the pictures, glyphs and backing store ready. A window that stays in the tray
+    // keeps the pages unread.
+    return !painted_ && core_ && (core_->WindowOpen() || (core_->Busy() && model::Config().NeedPassword() == 1));
+}
+
 void CQuorvikDlg::placeWindow() {
     const rules::Placement placed = rules::MainWindowPlacement(
         services_.screenLeft, services_.screenTop, services_.screenWidth, services_.screenHeight, width_, height_);
@@ -330,10 +339,13 @@ bool CQuorvikDlg::handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lPara
         showFileNotices();
         return true;
     case kMsgPrepareFirstPaint:
-        // Only for a window about to be shown: open, or minimised until the status read in flight
-        // finds the mouse online. A window that stays in the tray keeps the pages unread.
-        if (!painted_ && core_ && (core_->WindowOpen() || (core_->Busy() && model::Config().NeedPassword() == 1)))
+        // Where the display leaves a minimised window unpainted, the background is read once
+        // meanwhile and the backing store made ready, so that the first paint finds both.
+        if (DrawsWhileMinimised()) {
             TouchFrame();
+            if (window())
+                window()->prepareBackingStore();
+        }
         return true;
     case kClose:
     case kMinimise:

@@ -167,6 +167,7 @@ protected:
     void OnOK() override {}
     void OnCancel() override;
     bool ListsInOpenWindows() const override { return false; }
+    bool DrawsWhileMinimised() const override;
     // The window shows itself while it starts (and may start minimised or hidden).
     void ShowForModal() override {}
     // Tab goes down the left column, then the middle, then the settings column, and last to the

@@ -82,7 +82,8 @@ void CQuorvikDlg::DrawBackground(QPainter& p, const Rect& client) {
     for (const Rect& panel : column_.OpenPanels())
         panel_.draw(p, panel.toQRect());
     DrawControls(p, client);
-    if (!painted_) {
+    // The first paint on the screen: a minimised window's picture, made ahead, is not.
+    if (!painted_ && !window()->isMinimized()) {
         painted_ = true;
         // The tray icon's timer, due now: after this paint, not inside it.
         UiLoop().post(hwnd(), WM_TIMER, kTimerShowTray, 0);

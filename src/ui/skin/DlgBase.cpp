@@ -307,7 +307,7 @@ void CDlgBase::OnPaint() {
     QPainter* painter = window_ ? window_->painter() : nullptr;
     if (!painter)
         return;
-    if (window_->isMinimized()) {
+    if (window_->isMinimized() && !DrawsWhileMinimised()) {
         // Nothing is visible; touch one pixel so the paint counts as done.
         painter->fillRect(QRect(10, 10, 1, 1), Qt::white);
         return;

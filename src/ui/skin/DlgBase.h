@@ -184,6 +184,9 @@ protected:
     // Whether the dialog keeps an entry in the open-window table (not the main window, the
     // on-screen display or the progress dialog).
     virtual bool ListsInOpenWindows() const { return true; }
+    // Whether a paint of the minimised window draws it whole: for a window about to be shown,
+    // whose picture is then ready when it opens.
+    virtual bool DrawsWhileMinimised() const { return false; }
     virtual platform::WindowKind Kind() const { return platform::WindowKind::Dialog; }
     // Which block of the window a stop belongs to; Tab visits block 0 first, each block top to
     // bottom and left to right. The base puts the title strip (its close button) last.
