@@ -13,6 +13,7 @@
 #include <QDBusMetaType>
 
 #include <algorithm>
+#include <string_view>
 
 namespace quorvik::app {
 
@@ -164,6 +165,23 @@ BusService::~BusService() {
         bus.unregisterObject(QString::fromLatin1(kBusPath));
         bus.unregisterService(QString::fromLatin1(kBusName));
     }
+}
+
+bool BusService::SessionBusMayExist(const char* address) {
+    // Unset: the desktop's usual place, or a bus started on demand; only the bus library knows.
+    if (!address)
+        return true;
+    const std::string_view addresses = address;
+    bool disabled = false;
+    for (std::size_t at = 0; at <= addresses.size();) {
+        const std::size_t end = std::min(addresses.find(';', at), addresses.size());
+        const std::string_view one = addresses.substr(at, end - at);
+        if (!one.empty() && !one.starts_with("disabled:"))
+            return true;
+        disabled = disabled || !one.empty();
+        at = end + 1;
+    }
+    return !disabled;
 }
 
 bool BusService::Publish() {

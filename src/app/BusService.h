@@ -70,6 +70,9 @@ public:
     // Registers the object and asks for the name on the session bus; false (and no service) when
     // there is no session bus or the name is another program's.
     bool Publish();
+    // False when the bus address (DBUS_SESSION_BUS_ADDRESS, null when unset) says there is no
+    // session bus: every address in it is "disabled:". Qt would start its bus thread only to fail.
+    static bool SessionBusMayExist(const char* address);
 
     bool online() const;
     int battery() const;

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <fstream>
+#include <functional>
 
 #include <fcntl.h>
 #include <iterator>
@@ -69,7 +70,7 @@ OutsideChanges::OutsideChanges(ui::CQuorvikDlg& window)
     : window_(window), handle_(platform::UiLoop().registerWindow(this)) {
     connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { noticed(); });
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { noticed(); });
-    known_ = readAll();
+    rememberFiles();
     for (int slot = 0; slot < model::kProfileSlotCount; ++slot)
         knownProfiles_[std::size_t(slot)] = model::Profile(slot);
     knownConfig_ = model::Config();
@@ -119,7 +120,21 @@ void OutsideChanges::watchFiles() {
         watcher_.addPaths(missing);
 }
 
-std::map<std::string, std::string> OutsideChanges::readAll() const {
+OutsideChanges::FileMark OutsideChanges::markOf(const std::string& bytes) {
+    return {bytes.size(), std::hash<std::string>{}(bytes)};
+}
+
+void OutsideChanges::rememberFiles() {
+    known_.clear();
+    for (const std::string& file : settingsFiles()) {
+        bool present = false;
+        const std::string bytes = bytesOf(file, present);
+        if (present)
+            known_[file] = markOf(bytes);
+    }
+}
+
+std::map<std::string, std::string> OutsideChanges::readAll() {
     std::map<std::string, std::string> contents;
     for (const std::string& file : settingsFiles()) {
         bool present = false;
@@ -135,7 +150,7 @@ void OutsideChanges::noticed() {
 }
 
 void OutsideChanges::OwnSaveDone() {
-    known_ = readAll();
+    rememberFiles();
     rememberSettings();
     watchFiles();
 }
@@ -160,7 +175,7 @@ void OutsideChanges::Check() {
     const std::map<std::string, std::string> now = readAll();
     for (const auto& [file, bytes] : now) {
         const auto known = known_.find(file);
-        if (known != known_.end() && known->second == bytes)
+        if (known != known_.end() && known->second == markOf(bytes))
             continue;
         const bool isConfig = file == model::ConfigFilePath();
         int slot = -1;
@@ -177,7 +192,7 @@ void OutsideChanges::Check() {
             same = model::ReadProfileRecord(read, file) && read == model::Profile(slot);
         }
         if (same) {
-            known_[file] = bytes;
+            known_[file] = markOf(bytes);
             continue;
         }
         // An edit of the window not saved yet: the record is no longer what was last saved or read.
@@ -189,7 +204,7 @@ void OutsideChanges::Check() {
             const std::string beside = file + kKeptSuffix;
             if (writeBeside(beside, bytes))
                 keptBeside.push_back(beside);
-            known_[file] = bytes;
+            known_[file] = markOf(bytes);
         } else if (isConfig) {
             takeConfiguration(file);
         } else if (slot >= 0) {
@@ -210,7 +225,7 @@ void OutsideChanges::takeProfile(int slot, const std::string& path) {
     if (!model::ReadProfileRecord(read, path))
         return;
     bool present = false;
-    known_[path] = bytesOf(path, present);
+    known_[path] = markOf(bytesOf(path, present));
     model::Profile(slot) = read;
     knownProfiles_[std::size_t(slot)] = read;
     window_.RefreshAllPages();
@@ -227,7 +242,7 @@ void OutsideChanges::takeConfiguration(const std::string& path) {
     if (!read.Read(path))
         return;
     bool present = false;
-    known_[path] = bytesOf(path, present);
+    known_[path] = markOf(bytesOf(path, present));
     // The sensor is the mouse's, told by its status: the file's word on it does not change it.
     read.SetValue(model::kCfgSensor, model::Config().Value(model::kCfgSensor));
     read.SetValue(model::kCfgPreST, model::Config().Value(model::kCfgPreST));

@@ -14,6 +14,7 @@
 #include <QObject>
 
 #include <array>
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -42,7 +43,8 @@ private:
     platform::LRESULT handleMessage(unsigned message, platform::WPARAM wParam, platform::LPARAM lParam) override;
     void watchFiles();
     void noticed();
-    std::map<std::string, std::string> readAll() const;
+    static std::map<std::string, std::string> readAll();
+    void rememberFiles();
     void takeProfile(int slot, const std::string& path);
     void takeConfiguration(const std::string& path);
 
@@ -52,8 +54,15 @@ private:
     // What the program last read or wrote: it is told apart from edits not saved yet.
     void rememberSettings();
 
-    // Each watched file's bytes as the program last knew them; missing when it was not there.
-    std::map<std::string, std::string> known_;
+    // Each watched file as the program last knew it: its size and a hash of its bytes, which
+    // tell a change without a copy of every file; missing when it was not there.
+    struct FileMark {
+        std::size_t size = 0;
+        std::size_t hash = 0;
+        bool operator==(const FileMark&) const = default;
+    };
+    static FileMark markOf(const std::string& bytes);
+    std::map<std::string, FileMark> known_;
     // The records and the configuration as they were then.
     std::array<model::ProfileRecord, model::kProfileSlotCount> knownProfiles_;
     model::ConfigPairs knownConfig_;

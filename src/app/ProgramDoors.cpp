@@ -19,6 +19,7 @@
 #include "ui/skin/OpenWindowTable.h"
 #include <QGuiApplication>
 
+#include <cstdlib>
 #include <unistd.h>
 
 namespace quorvik::app {
@@ -88,9 +89,11 @@ void ProgramDoors::Start() {
     outside_ = std::make_unique<OutsideChanges>(window_);
     window_.Core().SetSavedHook([this] { outside_->OwnSaveDone(); });
     // Only where a session bus is, and only for the first program on it; neither is a fault.
-    bus_ = std::make_unique<BusService>(host_, [this] { window_.RequestExit(); });
-    if (!bus_->Publish())
-        bus_.reset();
+    if (BusService::SessionBusMayExist(std::getenv("DBUS_SESSION_BUS_ADDRESS"))) {
+        bus_ = std::make_unique<BusService>(host_, [this] { window_.RequestExit(); });
+        if (!bus_->Publish())
+            bus_.reset();
+    }
     if (switcher_)
         switcher_->Follow();
 }

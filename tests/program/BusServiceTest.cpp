@@ -204,6 +204,18 @@ TEST_F(BusServiceTest, AppRulesAndTheSwitchAreChangedThroughTheCommandsAndAnnoun
               (app::BusAppRuleList{{QStringLiteral("game"), 4}}));
 }
 
+// An address that names only the disabled transport is no bus to try; anything else is left to
+// the bus library, including an unset address (the desktop's usual place, or a bus on demand).
+TEST(SessionBusAddress, OnlyDisabledAddressesMeanNoBus) {
+    EXPECT_FALSE(app::BusService::SessionBusMayExist("disabled:"));
+    EXPECT_FALSE(app::BusService::SessionBusMayExist("disabled:;disabled:"));
+    EXPECT_TRUE(app::BusService::SessionBusMayExist(nullptr));
+    EXPECT_TRUE(app::BusService::SessionBusMayExist(""));
+    EXPECT_TRUE(app::BusService::SessionBusMayExist("unix:path=/run/user/1000/bus"));
+    EXPECT_TRUE(app::BusService::SessionBusMayExist("disabled:;unix:path=/run/user/1000/bus"));
+    EXPECT_TRUE(app::BusService::SessionBusMayExist("unix:abstract=/tmp/dbus-x,guid=1;disabled:"));
+}
+
 } // namespace quorvik::test
 
 #include "BusServiceTest.moc"
