@@ -90,6 +90,21 @@ TEST_F(PictureCacheTest, TheWindowsPicturesComeFromTheCacheWithTheirMeanColour) 
     EXPECT_NE(fromFile.image().constBits(), background.image().constBits());
 }
 
+// A picture whose pages were let go reads the same when it is drawn again, and so does a picture
+// the cache hands out afterwards.
+TEST_F(PictureCacheTest, AReleasedPictureReadsTheSameAgain) {
+    ui::BuiltinImage(128); // the resources registered
+    const QString file = QStringLiteral(":/quorvik/builtin/128.png");
+    const QImage cached = ui::CachedPicture(file);
+    ASSERT_FALSE(cached.isNull());
+    const QImage before = cached.copy();
+    ui::ReleaseCachedPicture(file);
+    EXPECT_TRUE(cached == before);
+    EXPECT_TRUE(ui::CachedPicture(file) == before);
+    EXPECT_TRUE(ui::CachedPicture(file) == QImage(file).convertToFormat(cached.format()));
+    ui::ReleaseCachedPicture(QStringLiteral("/not/a/skin.png")); // nothing to let go
+}
+
 // A copy of the installed skins in a folder of the test's own, to change.
 class CopiedSkinsTest : public PictureCacheTest {
 protected:

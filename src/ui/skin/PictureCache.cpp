@@ -145,20 +145,23 @@ bool stillFresh(const QString& file, const Entry& entry, const Mapping& mapping)
     return changed == entry.stamp || changed <= mapping.fileMtimeNs;
 }
 
+// The cache's name for `file`: a built-in picture's resource name, or the path under skins/;
+// empty for a file outside the skins.
+QString cacheKey(const QString& file) {
+    if (file.startsWith(u':'))
+        return file;
+    const QString skins = QString::fromStdString(platform::ProgramFolder() + "skins/");
+    return file.startsWith(skins) ? file.mid(skins.size()) : QString();
+}
+
 } // namespace
 
 QImage CachedPicture(const QString& file, QRgb* mean) {
     if (!g_use)
         return {};
-    QString key;
-    if (file.startsWith(u':')) {
-        key = file;
-    } else {
-        const QString skins = QString::fromStdString(platform::ProgramFolder() + "skins/");
-        if (!file.startsWith(skins))
-            return {};
-        key = file.mid(skins.size());
-    }
+    const QString key = cacheKey(file);
+    if (key.isEmpty())
+        return {};
     Mapping& mapping = currentMapping();
     const auto it = mapping.entries.find(key);
     if (it == mapping.entries.end() || !stillFresh(file, it.value(), mapping))
@@ -170,6 +173,19 @@ QImage CachedPicture(const QString& file, QRgb* mean) {
     if (mean)
         *mean = entry.mean;
     return QImage(pixels, entry.width, entry.height, entry.bytesPerLine, entry.format);
+}
+
+void ReleaseCachedPicture(const QString& file) {
+    const QString key = cacheKey(file);
+    if (key.isEmpty())
+        return;
+    Mapping& mapping = currentMapping();
+    const auto it = mapping.entries.find(key);
+    if (it == mapping.entries.end() || !it->pixels)
+        return;
+    // A read-only mapping of the file: nothing of ours is lost, the pages come back on a read.
+    const std::size_t length = std::size_t(it->bytesPerLine) * std::size_t(it->height);
+    ::madvise(const_cast<uchar*>(it->pixels), length, MADV_DONTNEED);
 }
 
 bool UsePictureCache(bool use) {

@@ -14,6 +14,11 @@ namespace quorvik::ui {
 // The image reads the mapped pixels; painting on it makes it a copy of its own.
 QImage CachedPicture(const QString& file, QRgb* mean = nullptr);
 
+// Lets the pages of `file`'s cached picture go from this process's memory, for a picture read
+// once to make another (the window icon's sizes): they stay in the system's file cache, and an
+// image still showing them reads them back when it is drawn again.
+void ReleaseCachedPicture(const QString& file);
+
 // Whether CachedPicture uses the cache (true unless switched off here); returns the old setting.
 // For the tests that compare pictures from the cache with those decoded from the PNGs.
 bool UsePictureCache(bool use);

@@ -254,6 +254,8 @@ const QIcon& WindowIcon() {
             sized.addPixmap(
                 QPixmap::fromImage(largest.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
         sized.addPixmap(QPixmap::fromImage(largest));
+        // The 256-pixel picture is not drawn again: its quarter of a megabyte goes.
+        ReleaseCachedPicture(QStringLiteral(":/quorvik/builtin/128.png"));
         return sized;
     }();
     return icon;
