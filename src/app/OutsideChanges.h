@@ -54,8 +54,8 @@ private:
     // What the program last read or wrote: it is told apart from edits not saved yet.
     void rememberSettings();
 
-    // Each watched file as the program last knew it: its size and a hash of its bytes, which
-    // tell a change without a copy of every file; missing when it was not there.
+    // Each watched file as the program last knew it: the count and a hash of the bytes read from
+    // it, which tell a change without a copy of every file; missing when it was not there.
     struct FileMark {
         std::size_t size = 0;
         std::size_t hash = 0;

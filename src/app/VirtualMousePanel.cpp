@@ -194,6 +194,8 @@ void VirtualMousePanel::ShowBeside(const QRect& mainWindow, QWindow* mainHandle)
         winId();
         windowHandle()->setTransientParent(mainHandle);
     }
+    // It comes a moment after the window: the keys stay where the user has them.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     show();
 }
 

@@ -122,9 +122,9 @@ TEST_F(FirstPaintTest, AWindowThatNeverPaintsGetsItsTrayIconAfterASecond) {
     EXPECT_TRUE(dlg().Tray()->IsShown());
 }
 
-// A window that starts minimised and opens at the mouse's answer has its picture drawn while
-// it waits (where the display paints a minimised window), but only a paint on the screen is its
-// first: the tray, the held download and the start's other work wait for that one.
+// A window that starts minimised and opens at the mouse's answer has its picture drawn by a
+// paint while it waits, but only a paint on the screen is its first: the tray, the held download
+// and the start's other work wait for that one.
 TEST_F(FirstPaintTest, AMinimisedWindowDrawsAheadAndItsFirstPaintIsTheOneOnTheScreen) {
     paintAtStart_ = false;
     QImage ahead;
@@ -146,6 +146,23 @@ TEST_F(FirstPaintTest, AMinimisedWindowDrawsAheadAndItsFirstPaintIsTheOneOnTheSc
     const QRect unchanged(0, 0, shown.width(), 300);
     ASSERT_EQ(ahead.size(), shown.size());
     EXPECT_EQ(ahead.copy(unchanged), shown.copy(unchanged));
+}
+
+// Restored from minimised with its picture drawn ahead and nothing changed since, the window
+// still asks for its first paint on the screen.
+TEST_F(FirstPaintTest, AWindowRestoredWithItsPictureDrawnAheadStillPaintsFirst) {
+    paintAtStart_ = false;
+    start("0", {Form::Wired});
+    int firstPaints = 0;
+    dlg().SetFirstPaintHook([&] { ++firstPaints; });
+    native()->showMinimized();
+    native()->grab();
+    EXPECT_EQ(firstPaints, 0);
+    const int before = native()->invalidationCount();
+    native()->showNormal();
+    EXPECT_GT(native()->invalidationCount(), before);
+    paintWindow();
+    EXPECT_EQ(firstPaints, 1);
 }
 
 TEST_F(FirstPaintTest, AWindowHiddenAtTheStartShowsItsTrayIconAsItHides) {

@@ -166,8 +166,8 @@ bool CQuorvikDlg::OnInitDialog() {
 }
 
 bool CQuorvikDlg::DrawsWhileMinimised() const {
-    // Only for a window about to be shown: open, or minimised until the status read in flight
-    // finds the mouse online. Its picture is made while the mouse is given its time to answer
+    // Only for a window about to be shown: open, or minimised while the mouse is being asked
+    // (the start's status read) whether it is online. Its picture is made while the mouse is given its time to answer
     // (where the display asks for a paint of the minimised window), and its first paint on the
     // screen finds the pictures, glyphs and backing store ready. A window that stays in the tray
     // keeps the pages unread.
@@ -338,9 +338,15 @@ bool CQuorvikDlg::handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lPara
     case kMsgShowFileNotice:
         showFileNotices();
         return true;
+    case WM_SHOWWINDOW:
+        // A picture drawn while minimised leaves Qt nothing to paint as the window opens: the
+        // first paint on the screen is asked for, and what waits for it follows.
+        if (wParam && !painted_ && window() && window()->isVisible() && !window()->isMinimized())
+            InvalidateAll();
+        return false;
     case kMsgPrepareFirstPaint:
-        // Where the display leaves a minimised window unpainted, the background is read once
-        // meanwhile and the backing store made ready, so that the first paint finds both.
+        // The background is read once meanwhile and the backing store made ready, so that the
+        // first paint finds both (where the display paints a minimised window, that paint does).
         if (DrawsWhileMinimised()) {
             TouchFrame();
             if (window())
