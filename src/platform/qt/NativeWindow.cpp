@@ -2,6 +2,7 @@
 
 #include "platform/Messages.h"
 #include "platform/ProcessGlobals.h"
+#include "platform/TouchMemory.h"
 #include "platform/qt/KeyMapping.h"
 #include "platform/qt/UiLoop.h"
 
@@ -249,10 +250,7 @@ const void* prefaultBackingStore(QWidget& widget, const void* done) {
     // the guest, some microseconds a page: one read a page pays that here, ahead of the first
     // paint for a window that waits for the mouse before it opens, and not in the blit of that
     // paint.
-    unsigned char seen = 0;
-    for (auto at = begin; at < end; at += page)
-        seen |= *reinterpret_cast<const volatile unsigned char*>(at);
-    static_cast<void>(seen);
+    ReadOnce(reinterpret_cast<const void*>(begin), end - begin, page);
     return image->constBits();
 }
 

@@ -167,10 +167,10 @@ bool CQuorvikDlg::OnInitDialog() {
 
 bool CQuorvikDlg::DrawsWhileMinimised() const {
     // Only for a window about to be shown: open, or minimised while the mouse is being asked
-    // (the start's status read) whether it is online. Its picture is made while the mouse is given its time to answer
-    // (where the display asks for a paint of the minimised window), and its first paint on the
-    // screen finds the pictures, glyphs and backing store ready. A window that stays in the tray
-    // keeps the pages unread.
+    // (the start's status read) whether it is online. Its picture is made while the mouse is
+    // given its time to answer (where the display asks for a paint of the minimised window), and
+    // its first paint on the screen finds the pictures, glyphs and backing store ready. A window
+    // that stays in the tray keeps the pages unread.
     return !painted_ && core_ && (core_->WindowOpen() || (core_->Busy() && model::Config().NeedPassword() == 1));
 }
 
