@@ -45,7 +45,9 @@ until_true() {
 # ---- a display of 1920 x 1080 (display scale 1) with a window manager ----
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
 pids+=($!)
-until_true 10 test -s "$work/display" || give_up "Xvfb did not start: $(cat "$work/xvfb.log")"
+# Whole once its line has ended: a number read before that may be cut short.
+display_written() { [ "$(tail -c 1 "$work/display" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 0a ]; }
+until_true 10 display_written || give_up "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(cat "$work/display")
 openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
