@@ -12,7 +12,7 @@ namespace quorvik::model {
 
 namespace {
 
-constexpr std::u16string_view kSectionLine = u"[Applications]";
+constexpr std::u16string_view kRulesSectionLine = u"[Applications]";
 constexpr std::u16string_view kAutoSwitchName = u"AutoSwitch=";
 constexpr std::u16string_view kRuleName = u"Rule=";
 constexpr std::u16string_view kExeSuffix = u".exe";
@@ -140,7 +140,7 @@ bool AppRules::Read(const std::string& path, FileProblem* problem) {
     bool damaged = false;
     bool sawSwitch = false;
     std::u16string line;
-    if (!file.ReadString(line) || line != kSectionLine)
+    if (!file.ReadString(line) || line != kRulesSectionLine)
         damaged = true;
     while (!damaged && file.ReadString(line)) {
         if (startsWith(line, kAutoSwitchName) && !sawSwitch) {
@@ -174,7 +174,7 @@ bool AppRules::Write(const std::string& path, FileProblem* problem) const {
     if (path.empty())
         return fail({FileFault::Missing});
     std::u16string text;
-    text.append(kSectionLine).push_back(u'\n');
+    text.append(kRulesSectionLine).push_back(u'\n');
     text.append(kAutoSwitchName).append(autoSwitch ? u"1" : u"0").push_back(u'\n');
     for (const AppRule& rule : rules) {
         // A rule the reader would refuse makes the whole file damaged: it is never written.

@@ -8,7 +8,7 @@ namespace quorvik::model {
 
 namespace {
 
-constexpr std::u16string_view kSectionLine = u"[Setting]";
+constexpr std::u16string_view kConfigSectionLine = u"[Setting]";
 
 constexpr std::array<const char16_t*, kConfigPairCount> kFactoryNames{
     u"NeedPassword",     u"Sensor",           u"PreST",
@@ -102,7 +102,7 @@ bool ConfigPairs::Read(const std::string& path) {
     if (!file.OpenForReadOnly(path))
         return false;
     std::u16string line;
-    if (!file.ReadString(line) || line != kSectionLine)
+    if (!file.ReadString(line) || line != kConfigSectionLine)
         return false;
     for (int i = 0; file.ReadString(line); ++i) {
         if (i >= kConfigPairCount)
@@ -132,7 +132,7 @@ bool ConfigPairs::Write(const std::string& path, FileProblem* problem) const {
         return fail({FileFault::Missing});
     std::u16string text;
     text.reserve(1024);
-    text.append(kSectionLine).push_back(u'\n');
+    text.append(kConfigSectionLine).push_back(u'\n');
     for (const auto& pair : pairs) {
         text.append(pair.name).append(u"=").append(pair.value).push_back(u'\n');
     }

@@ -12,7 +12,7 @@ namespace quorvik::model {
 
 namespace {
 
-constexpr std::u16string_view kSectionLine = u"[Setting]";
+constexpr std::u16string_view kProfileSectionLine = u"[Setting]";
 
 // A line's key: head, an optional number, tail ("XYSetting" 3 "Value"). Only the writer uses keys;
 // the reader goes by position.
@@ -87,7 +87,7 @@ public:
     explicit Writer(std::u16string& out) : out_(out) {}
 
     bool Section() {
-        out_.append(kSectionLine).push_back(u'\n');
+        out_.append(kProfileSectionLine).push_back(u'\n');
         return true;
     }
     // A name that is empty or holds "=", or a text holding a line feed, would not read back as
@@ -229,7 +229,7 @@ class Reader {
 public:
     explicit Reader(CStdioFileEx& file) : file_(file) {}
 
-    bool Section() { return file_.ReadLine(line_) && line_ == kSectionLine; }
+    bool Section() { return file_.ReadLine(line_) && line_ == kProfileSectionLine; }
     bool Pair(SettingPair& pair) {
         if (!next(Need::Name))
             return false;

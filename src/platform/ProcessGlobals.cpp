@@ -8,7 +8,7 @@ std::string g_dataFolder;
 double g_scaleFactor = 1.0;
 double g_textFactor = 1.0;
 
-std::string withSlash(std::string folder) {
+std::string endedBySlash(std::string folder) {
     if (folder.empty() || folder.back() != '/')
         folder.push_back('/');
     return folder;
@@ -19,13 +19,13 @@ const std::string& ProgramFolder() {
     return g_programFolder;
 }
 void SetProgramFolder(std::string folder) {
-    g_programFolder = withSlash(std::move(folder));
+    g_programFolder = endedBySlash(std::move(folder));
 }
 const std::string& DataFolder() {
     return g_dataFolder;
 }
 void SetDataFolder(std::string folder) {
-    g_dataFolder = withSlash(std::move(folder));
+    g_dataFolder = endedBySlash(std::move(folder));
 }
 double DisplayScaleFactor() {
     return g_scaleFactor;

@@ -30,7 +30,7 @@ namespace {
 using Request = SingleInstance::Request;
 using test::WaitUntil;
 
-constexpr const char* kGuard = "20210610 Mouse 33XX";
+constexpr const char* kFoldersGuard = "20210610 Mouse 33XX";
 
 // Sets the environment variables a test names and puts the old values back.
 class Environment {
@@ -77,7 +77,8 @@ TEST_F(SingleInstanceFoldersTest, WithoutARuntimeFolderTheSocketIsInThePrivateCa
     struct stat st {};
     ASSERT_EQ(::lstat(QFile::encodeName(cache).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_EQ(SingleInstance(kGuard).socketPath(), SingleInstance::SocketPath(kGuard, cache, ::geteuid()));
+    EXPECT_EQ(SingleInstance(kFoldersGuard).socketPath(),
+              SingleInstance::SocketPath(kFoldersGuard, cache, ::geteuid()));
 
     // No cache folder set: the one under HOME.
     env_.unset("XDG_CACHE_HOME");
@@ -96,20 +97,20 @@ TEST_F(SingleInstanceFoldersTest, WithoutARuntimeFolderTheSocketIsInThePrivateCa
 TEST_F(SingleInstanceFoldersTest, NamesTakenInTheTempFolderStopNothing) {
     env_.unset("XDG_RUNTIME_DIR");
     env_.set("XDG_CACHE_HOME", folder() + "/cache");
-    const QString squatted = SingleInstance::SocketPath(kGuard, QDir::tempPath(), ::geteuid());
+    const QString squatted = SingleInstance::SocketPath(kFoldersGuard, QDir::tempPath(), ::geteuid());
     const int lock = ::open(QFile::encodeName(squatted + ".lock").constData(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(lock, 0);
     ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
 
-    SingleInstance first(kGuard);
+    SingleInstance first(kFoldersGuard);
     int opens = 0;
     first.SetRequestHandler([&](Request r) { opens += r == Request::Open; });
     ASSERT_TRUE(first.TryBecomePrimary());
     EXPECT_TRUE(first.IsListening());
-    EXPECT_EQ(first.socketPath(), SingleInstance::SocketPath(kGuard, folder() + "/cache/quorvik", ::geteuid()));
+    EXPECT_EQ(first.socketPath(), SingleInstance::SocketPath(kFoldersGuard, folder() + "/cache/quorvik", ::geteuid()));
     bool delivered = false;
     std::unique_ptr<QThread> later(QThread::create([&] {
-        SingleInstance second(kGuard);
+        SingleInstance second(kFoldersGuard);
         delivered = !second.TryBecomePrimary() && second.SendToPrimary(Request::Open);
     }));
     later->start();
@@ -125,9 +126,9 @@ TEST_F(SingleInstanceFoldersTest, WithNoPrivateFolderTheSocketIsInTheDataFolder)
     env_.unset("XDG_RUNTIME_DIR");
     env_.set("XDG_CACHE_HOME", folder() + "/" + QString(120, 'c')); // too deep for a socket address
     const QString config = folder() + "/data/config";
-    SingleInstance first(kGuard);
+    SingleInstance first(kFoldersGuard);
     first.GuardDataFolder(config);
-    EXPECT_EQ(first.socketPath(), SingleInstance::SocketPath(kGuard, config, ::geteuid()));
+    EXPECT_EQ(first.socketPath(), SingleInstance::SocketPath(kFoldersGuard, config, ::geteuid()));
     ASSERT_TRUE(first.TryBecomePrimary());
     EXPECT_TRUE(first.IsListening());
 }
@@ -141,7 +142,7 @@ TEST_F(SingleInstanceFoldersTest, TheDataFolderLockNeverWritesThroughALink) {
     const std::string precious = (dir_.path() / "precious").string();
     test::writeBytes(precious, {'k', 'e', 'e', 'p'});
     std::filesystem::create_symlink(precious, dir_.path() / "config/quorvik.lock");
-    SingleInstance start(SingleInstance::SocketAt{SingleInstance::SocketPath(kGuard, folder(), ::geteuid())});
+    SingleInstance start(SingleInstance::SocketAt{SingleInstance::SocketPath(kFoldersGuard, folder(), ::geteuid())});
     start.GuardDataFolder(config);
     EXPECT_TRUE(start.TryBecomePrimary()) << "runs, without the folder's guard";
     EXPECT_EQ(test::readBytes(precious), (std::vector<unsigned char>{'k', 'e', 'e', 'p'}));
@@ -150,7 +151,7 @@ TEST_F(SingleInstanceFoldersTest, TheDataFolderLockNeverWritesThroughALink) {
 // A later start that finds the primary's lock held while nothing listens yet waits for it to
 // listen, then delivers its request.
 TEST_F(SingleInstanceFoldersTest, AStartRacingAPrimaryThatIsStillStartingReachesIt) {
-    const QString path = SingleInstance::SocketPath(kGuard, folder(), ::geteuid());
+    const QString path = SingleInstance::SocketPath(kFoldersGuard, folder(), ::geteuid());
     const QByteArray lockPath = QFile::encodeName(path + ".lock");
     int starting = ::open(lockPath.constData(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(::flock(starting, LOCK_EX | LOCK_NB), 0);
@@ -180,7 +181,7 @@ TEST_F(SingleInstanceFoldersTest, AStartRacingAPrimaryThatIsStillStartingReaches
 // delivers its open request and exits 0.
 TEST_F(SingleInstanceFoldersTest, OfManyStartsAtOnceOneIsPrimaryAndTheRestReachIt) {
     constexpr int kStarts = 12;
-    const QString path = SingleInstance::SocketPath(kGuard, folder(), ::geteuid());
+    const QString path = SingleInstance::SocketPath(kFoldersGuard, folder(), ::geteuid());
     const QString config = folder() + "/config";
     std::vector<std::unique_ptr<QProcess>> starts;
     for (int i = 0; i < kStarts; ++i) {

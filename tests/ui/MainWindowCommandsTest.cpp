@@ -17,11 +17,6 @@ using device::Form;
 using device::SettingGroup;
 using namespace ui::main_ids;
 
-std::u16string warningText(ui::CQuorvikDlg& dlg) {
-    ui::CAttentionDlg* warning = dlg.OpenWarning();
-    return warning ? warning->FindControl(ui::CAttentionDlg::kMessageId)->text() : std::u16string();
-}
-
 std::vector<std::uint8_t> codesOf(const std::vector<device::Report>& reports) {
     std::vector<std::uint8_t> codes;
     for (const auto& report : reports)
@@ -135,7 +130,7 @@ TEST_F(MainWindowTest, FactoryResetWithoutAMouseSaysSoAndChangesNothing) {
     clickControl(kFactoryReset);
     ui::CDlgBase::OnNextDialogShown({});
     EXPECT_EQ(modalDialogs, 0) << "neither a confirmation nor the write progress";
-    EXPECT_EQ(warningText(dlg()), model::LanguageText(155));
+    EXPECT_EQ(warningText(), model::LanguageText(155));
     EXPECT_EQ(profile().PairValue(model::kPairKeyDebounce), u"30");
 
     // A mouse plugged in afterwards gets what the window shows.

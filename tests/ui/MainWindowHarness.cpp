@@ -59,6 +59,11 @@ void MainWindowTest::paintWindow() {
     window_->window()->grab();
 }
 
+std::u16string MainWindowTest::warningText() {
+    ui::CAttentionDlg* warning = window_->OpenWarning();
+    return warning ? warning->FindControl(ui::CAttentionDlg::kMessageId)->text() : std::u16string();
+}
+
 void MainWindowTest::clickControl(int id) {
     ui::CControlBase* control = window_->FindControl(id);
     ASSERT_NE(control, nullptr) << id;

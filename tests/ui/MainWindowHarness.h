@@ -34,6 +34,8 @@ protected:
     model::ProfileRecord& profile() { return model::Profile(model::CurrentSlot()); }
     platform::NativeWindow* native() { return window_->window(); }
     bool shownNormally() { return native() && native()->isVisible() && !native()->isMinimized(); }
+    // The text of the warning the window shows, or nothing when none is open.
+    std::u16string warningText();
 
     // A click at the centre of control `id` of the main window.
     void clickControl(int id);

@@ -20,13 +20,6 @@ namespace {
 using device::Form;
 using namespace ui::main_ids;
 
-std::u16string warningText(ui::CQuorvikDlg& dlg) {
-    ui::CAttentionDlg* warning = dlg.OpenWarning();
-    if (!warning)
-        return {};
-    return warning->FindControl(ui::CAttentionDlg::kMessageId)->text();
-}
-
 TEST_F(MainWindowTest, MouseOnlineAtStartOpensTheWindowInFront) {
     start("1", {Form::Wired});
     EXPECT_TRUE(core().WindowOpen());
@@ -46,7 +39,7 @@ TEST_F(MainWindowTest, ReceiverWithTheMouseOffStaysHiddenWarnsAndOpensOnRequestO
     EXPECT_FALSE(core().WindowOpen());
     EXPECT_FALSE(native()->isVisible());
     loop.advance(2000);
-    EXPECT_EQ(warningText(dlg()), model::LanguageText(156));
+    EXPECT_EQ(warningText(), model::LanguageText(156));
 
     status.online = true;
     mouse_->setStatus(status);
@@ -67,7 +60,7 @@ TEST_F(MainWindowTest, OpenFromTheStartWithoutMouseWarnsOfNoMouse) {
     EXPECT_TRUE(core().WindowOpen());
     EXPECT_TRUE(shownNormally());
     loop.advance(2000);
-    EXPECT_EQ(warningText(dlg()), model::LanguageText(155));
+    EXPECT_EQ(warningText(), model::LanguageText(155));
     EXPECT_TRUE(dlg().OpenWarning()->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 

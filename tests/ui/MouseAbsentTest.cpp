@@ -13,11 +13,6 @@ using namespace ui::main_ids;
 
 namespace {
 
-std::u16string warningText(ui::CQuorvikDlg& dlg) {
-    ui::CAttentionDlg* warning = dlg.OpenWarning();
-    return warning ? warning->FindControl(ui::CAttentionDlg::kMessageId)->text() : std::u16string();
-}
-
 bool shown(ui::CQuorvikDlg& dlg, int id) {
     const ui::CControlBase* control = dlg.FindControl(id);
     return control && control->isShown();
@@ -61,7 +56,7 @@ TEST_F(MainWindowTest, TheStartAtLoginWithoutTheMouseStaysHiddenAndWarns) {
     loop.advance(device::kNoMouseDelayMs + 200);
     EXPECT_FALSE(core().WindowOpen());
     EXPECT_FALSE(shownNormally());
-    EXPECT_EQ(warningText(dlg()), model::LanguageText(155));
+    EXPECT_EQ(warningText(), model::LanguageText(155));
 }
 
 } // namespace quorvik::test

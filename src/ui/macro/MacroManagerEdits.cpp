@@ -21,10 +21,6 @@ using macro::MacroLocation;
 
 namespace {
 
-std::u16string text(int n) {
-    return model::LanguageText(n);
-}
-
 // The loop radio that shows a loop type; 0 for a type the program never writes.
 int radioOfLoopType(std::uint8_t type) {
     return type == model::kLoopFirstOption    ? kIdLoopFirst
@@ -87,8 +83,8 @@ void CMacroManagerDlg::updateEventCount() {
     const model::MacroRecord* macro = SelectedMacro();
     std::u16string label;
     if (macro)
-        label = text(kTextEventCount) + u"  " + model::DecimalText(long(macro->MacroCommandActionNum)) + u" / " +
-                model::DecimalText(long(model::kMaxMacroEvents));
+        label = model::LanguageText(kTextEventCount) + u"  " + model::DecimalText(long(macro->MacroCommandActionNum)) +
+                u" / " + model::DecimalText(long(model::kMaxMacroEvents));
     if (CControlBase* count = FindControl(kIdEventCount))
         count->SetText(label);
     InvalidateAll(); // the meter is part of the background

@@ -15,7 +15,7 @@ using namespace platform;
 
 namespace {
 
-constexpr int kTextTitle = 320; // "Colour"
+constexpr int kTextPaletteTitle = 320; // "Colour"
 constexpr int kTextOk = 4;
 
 // A rejected field is put right once the edit that typed into it has finished.
@@ -128,8 +128,9 @@ void CColorPaletteDlg::DrawBackground(QPainter& p, const Rect& client) {
     const QFont font = ControlFont();
     QFont title = font;
     title.setWeight(QFont::DemiBold);
-    DrawSingleLine(p, ScaledRect(18, 3, 300, 25).toQRect(), QString::fromStdU16String(model::LanguageText(kTextTitle)),
-                   Rgb(kTextHover), title, Qt::AlignLeft);
+    DrawSingleLine(p, ScaledRect(18, 3, 300, 25).toQRect(),
+                   QString::fromStdU16String(model::LanguageText(kTextPaletteTitle)), Rgb(kTextHover), title,
+                   Qt::AlignLeft);
     for (int k = 0; k < 3; ++k) {
         const double top = kFieldTop + k * kFieldPitch;
         DrawSingleLine(p, ScaledRect(kLabelLeft, top, kFieldLeft - 2, top + kFieldHeight).toQRect(),

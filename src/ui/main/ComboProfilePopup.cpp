@@ -7,7 +7,7 @@ namespace quorvik::ui {
 
 namespace {
 constexpr int kTextHeader = 10;
-constexpr int kTextAdd = 200;
+constexpr int kTextAddProfile = 200;
 } // namespace
 
 CComboProfilePopup* CComboProfilePopup::Open(WindowHandle owner, const Rect& anchorOnScreen, int controlId,
@@ -30,7 +30,7 @@ void CComboProfilePopup::BuildItems() {
     for (std::size_t p = 0; p < contents_.names.size(); ++p)
         AddItem(contents_.names[p], SkinFile("menu_nr.png"), SkinFile("menu_ov.png"), false,
                 rules::kPopupFirstProfileEntry + int(p));
-    AddItem(model::LanguageText(kTextAdd), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"), false,
+    AddItem(model::LanguageText(kTextAddProfile), SkinFile("menu_nr.png"), SkinFile("menu_ov.png"), false,
             rules::kPopupAddEntry);
     LayoutRows(Scaled(kRowHeightUnits), 0);
 }

@@ -34,7 +34,7 @@ constexpr double kColumnPitch = 31;
 constexpr double kCheckSide = 18;
 constexpr double kCheckTop = 8;
 constexpr double kLabelTop = 30, kLabelBottom = 46;
-constexpr double kSliderTop = 50, kSliderBottom = 148, kSliderWidth = 14;
+constexpr double kDpiSliderTop = 50, kSliderBottom = 148, kSliderWidth = 14;
 constexpr double kBoxTop = 154, kBoxBottom = 172, kBoxInset = 2;
 constexpr double kColourTop = 178, kColourBottom = 190, kColourInset = 5;
 
@@ -81,9 +81,9 @@ void CDpiPage::CreateControls() {
         label->SetAccessibleName(NumberedText(kTextNameDpiCount, k + 1));
         level.label = AddContent(1, std::move(label));
 
-        level.slider = AddContent(
-            1, std::make_unique<CVerticalSliderControl>(
-                   hwnd(), kDpiSlider + k, columnRect(k, kSliderWidth, kSliderTop, kSliderBottom, true), steps, 0, 0));
+        level.slider = AddContent(1, std::make_unique<CVerticalSliderControl>(
+                                         hwnd(), kDpiSlider + k,
+                                         columnRect(k, kSliderWidth, kDpiSliderTop, kSliderBottom, true), steps, 0, 0));
         level.slider->SetAccessibleName(NumberedText(kTextNameDpiValue, k + 1));
 
         // The label above the slider shows the DPI; the box is the pencil that opens the dialog.

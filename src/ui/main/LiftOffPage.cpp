@@ -12,7 +12,7 @@ using namespace main_ids;
 
 namespace {
 
-constexpr int kHeaderText = 19;
+constexpr int kLiftOffHeaderText = 19;
 constexpr int kTextLow = 304;
 constexpr int kTextHigh = 305;
 
@@ -22,7 +22,7 @@ constexpr long kLiftHighValue = 2;
 
 // Two rows in units from the page's top-left corner. A radio is as large as its picture (the
 // circle at its left end); its label lies over the rest of it, so a click on the label chooses.
-constexpr int kLeft = 16;
+constexpr int kLiftOffLeft = 16;
 constexpr int kRadioWidth = 160;
 constexpr int kRadioHeight = 20;
 constexpr std::array<int, 2> kRowTops = {10, 34};
@@ -30,7 +30,7 @@ constexpr int kLabelIndent = 24;
 
 } // namespace
 
-CLiftOffPage::CLiftOffPage(PageHost& host) : CColumnPage(host, kHeaderLiftOff, kHeaderText, kContentHeight) {}
+CLiftOffPage::CLiftOffPage(PageHost& host) : CColumnPage(host, kHeaderLiftOff, kLiftOffHeaderText, kContentHeight) {}
 
 void CLiftOffPage::CreateControls() {
     const std::array<int, 2> ids = {kLiftLow, kLiftHigh};
@@ -38,14 +38,15 @@ void CLiftOffPage::CreateControls() {
     for (std::size_t i = 0; i < 2; ++i) {
         const int top = kRowTops[i];
         auto radio = std::make_unique<CRadioButton>(
-            hwnd(), ids[i], ScaledRect(kLeft, top, kLeft + kRadioWidth, top + kRadioHeight), u"");
+            hwnd(), ids[i], ScaledRect(kLiftOffLeft, top, kLiftOffLeft + kRadioWidth, top + kRadioHeight), u"");
         radio->SetImages(SkinFile("radio_nr.png"), SkinFile("radio_ov.png"), SkinFile("radio_dn.png"));
         // The label beside it names it.
         radio->SetAccessibleName(model::LanguageText(texts[i]));
         radios_[i] = AddContent(1, std::move(radio));
 
         auto label = std::make_unique<CStaticText>(
-            hwnd(), kLiftText + int(i), ScaledRect(kLeft + kLabelIndent, top, kLeft + kRadioWidth, top + kRadioHeight),
+            hwnd(), kLiftText + int(i),
+            ScaledRect(kLiftOffLeft + kLabelIndent, top, kLiftOffLeft + kRadioWidth, top + kRadioHeight),
             model::LanguageText(texts[i]), Rgb(kTextNormal), Qt::AlignLeft);
         label->SetHitTestable(false); // the radio under it takes the click
         texts_[i] = AddContent(2, std::move(label));

@@ -22,9 +22,8 @@ using device::SettingGroup;
 
 namespace {
 
-constexpr unsigned kMsgEffectList = kMsgEffectSelector;                    // 0x478: the selector (click, enter, leave)
-constexpr unsigned kMsgEffectChoice = CComboLightingPopup::kChoiceMessage; // 0x479: an entry was chosen
-constexpr unsigned kMsgEffectListClosed = kMsgEffectLast;                  // 0x47A: the list lost activation
+constexpr unsigned kMsgEffectList = kMsgEffectSelector;   // 0x478: the selector (click, enter, leave)
+constexpr unsigned kMsgEffectListClosed = kMsgEffectLast; // 0x47A: the list lost activation
 
 constexpr int kSlotCount = 8;
 // How long after the list lost activation to a press on the selector that press's click still folds.
@@ -299,7 +298,7 @@ bool CLightingPage::HandleMessage(unsigned message, WPARAM wParam, LPARAM lParam
     case kMsgEffectList:
         onSelectorMessage(wParam, lParam);
         return true;
-    case kMsgEffectChoice:
+    case CComboLightingPopup::kChoiceMessage:
         onEffectChosen(lParam);
         return true;
     case kMsgEffectListClosed:

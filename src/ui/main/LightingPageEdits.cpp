@@ -17,10 +17,6 @@ namespace quorvik::ui {
 using namespace main_ids;
 using device::SettingGroup;
 
-namespace {
-constexpr unsigned kMsgEffectChoice = CComboLightingPopup::kChoiceMessage; // 0x479: an entry was chosen
-} // namespace
-
 // ---- effect selector ----
 
 WindowHandle CLightingPage::OpenList() const {
@@ -49,7 +45,7 @@ void CLightingPage::openList() {
     const Rect onScreen{origin.x(), origin.y(), origin.x() + r.width(), origin.y() + r.height()};
     auto* list = new CComboLightingPopup(host_.CurrentRecord().SelectedEffect());
     if (!list->Create(window.hwnd(), CComboLightingPopup::PlaceBelow(onScreen), CComboLightingPopup::kKind,
-                      kEffectSelector, kMsgEffectChoice)) {
+                      kEffectSelector, CComboLightingPopup::kChoiceMessage)) {
         delete list;
         return;
     }

@@ -13,7 +13,7 @@ using namespace main_ids;
 
 namespace {
 
-constexpr int kHeaderText = 13;
+constexpr int kRateHeaderText = 13;
 constexpr std::array<const char*, 4> kRateImages = {"125hz", "250hz", "500hz", "1000hz"};
 constexpr std::array<std::u16string_view, 4> kRadioNames = {u"125HZ", u"250HZ", u"500HZ", u"1000HZ"};
 
@@ -33,7 +33,7 @@ constexpr int kTextHeight = 16;
 } // namespace
 
 CPollingRatePage::CPollingRatePage(PageHost& host)
-    : CColumnPage(host, kHeaderPollingRate, kHeaderText, kContentHeight) {}
+    : CColumnPage(host, kHeaderPollingRate, kRateHeaderText, kContentHeight) {}
 
 std::u16string CPollingRatePage::RadioRateName(int code) {
     if (code < 0 || code >= int(kRadioNames.size()))

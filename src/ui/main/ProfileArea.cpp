@@ -42,9 +42,9 @@ constexpr std::u16string_view kProposedName = u".psf";
 
 // The panel in units: a selector row, then five rows of the tab list at the left and the
 // buttons at the right.
-constexpr int kLeft = 44;
-constexpr int kRight = 258;
-constexpr int kSelectorTop = 555;
+constexpr int kAreaLeft = 44;
+constexpr int kAreaRight = 258;
+constexpr int kAreaSelectorTop = 555;
 constexpr int kSelectorBottom = 579;
 constexpr int kListButtonLeft = 236;
 constexpr int kRowTop = 583;
@@ -86,18 +86,19 @@ const std::u16string& profileName(int slot) {
 
 void CProfileArea::CreateControls() {
     auto selector = std::make_unique<CComboButton>(
-        hwnd(), kProfileSelector, ScaledRect(kLeft, kSelectorTop, kListButtonLeft - 4, kSelectorBottom), u"",
+        hwnd(), kProfileSelector, ScaledRect(kAreaLeft, kAreaSelectorTop, kListButtonLeft - 4, kSelectorBottom), u"",
         kMsgProfileSelector);
     selector->SetImages(SkinFile("combo2_nr.png"), SkinFile("combo2_ov.png"));
     selector_ = Add(1, std::move(selector));
-    auto list = std::make_unique<CImageButton>(hwnd(), kProfileList,
-                                               ScaledRect(kListButtonLeft, kSelectorTop, kRight, kSelectorBottom), u"");
+    auto list = std::make_unique<CImageButton>(
+        hwnd(), kProfileList, ScaledRect(kListButtonLeft, kAreaSelectorTop, kAreaRight, kSelectorBottom), u"");
     list->SetImages(SkinFile("profile_list_nr.png"), SkinFile("profile_list_ov.png"));
     list->SetAccessibleName(model::LanguageText(10));
     listButton_ = Add(1, std::move(list));
 
     for (int slot = 0; slot < 5; ++slot) {
-        auto tab = std::make_unique<CTabControl>(hwnd(), kFirstSlotTab + slot, rowRect(kLeft, kTabRight, slot), u"");
+        auto tab =
+            std::make_unique<CTabControl>(hwnd(), kFirstSlotTab + slot, rowRect(kAreaLeft, kTabRight, slot), u"");
         tab->SetImages(SkinFile("profile_tab_nr.png"), SkinFile("profile_tab_ov.png"), SkinFile("profile_tab_dn.png"),
                        SkinFile("profile_tab_dn_ov.png"));
         tabs_[std::size_t(slot)] = Add(1, std::move(tab));
@@ -106,16 +107,16 @@ void CProfileArea::CreateControls() {
     // passes through it to the selector below.
     auto name = std::make_unique<CStaticText>(
         hwnd(), kProfileNameLabel,
-        ScaledRect(kLeft + kNameInset, kSelectorTop, kListButtonLeft - 4 - kSelectorArrow, kSelectorBottom), u"",
-        Rgb(kTextNormal), Qt::AlignLeft);
+        ScaledRect(kAreaLeft + kNameInset, kAreaSelectorTop, kListButtonLeft - 4 - kSelectorArrow, kSelectorBottom),
+        u"", Rgb(kTextNormal), Qt::AlignLeft);
     name->SetHitTestable(false);
     name_ = Add(2, std::move(name));
 
     const int ids[] = {kProfileAdd, kProfileRename, kProfileImport, kProfileExport};
     const int texts[] = {kTextAdd, kTextRename, kTextImport, kTextExport};
     for (int i = 0; i < 4; ++i)
-        Add(1, MakeTextButton(hwnd(), ids[i], rowRect(kButtonLeft, kRight, i), model::LanguageText(texts[i])));
-    Add(1, MakeTextButton(hwnd(), kApplyProfile, rowRect(kButtonLeft, kRight, 4), model::LanguageText(kTextApply)));
+        Add(1, MakeTextButton(hwnd(), ids[i], rowRect(kButtonLeft, kAreaRight, i), model::LanguageText(texts[i])));
+    Add(1, MakeTextButton(hwnd(), kApplyProfile, rowRect(kButtonLeft, kAreaRight, 4), model::LanguageText(kTextApply)));
 }
 
 void CProfileArea::Refresh(const model::ProfileRecord& record) {
@@ -126,7 +127,7 @@ void CProfileArea::Refresh(const model::ProfileRecord& record) {
     for (int position = 0; position < visible.count; ++position) {
         const int slot = visible.order[std::size_t(position)];
         CTabControl* tab = tabs_[std::size_t(slot)];
-        const Rect r = rowRect(kLeft, kTabRight, position);
+        const Rect r = rowRect(kAreaLeft, kTabRight, position);
         tab->SetRect(r.left, r.top, r.right, r.bottom);
         tab->SetText(profileName(slot));
         tab->SetShown(true);

@@ -47,7 +47,6 @@ constexpr int kTextNoDocumentation = 159;
 constexpr const char16_t* kVersionCaption = u":1.1.4";
 constexpr int kTextDocumentation = 160;
 constexpr int kTextMouseNotConnected = 442;
-constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 constexpr unsigned kTrayDoubleClick = WM_LBUTTONDBLCLK;
 constexpr unsigned kTrayRightButtonUp = WM_RBUTTONUP;

@@ -177,6 +177,9 @@ protected:
     int CancelControlId() const override { return 0; }
 
 private:
+    // The tray icon's tip while the battery is not known.
+    static constexpr char16_t kTrayTip[] = u"Gaming Mouse";
+
     bool handleOwnMessage(unsigned message, WPARAM wParam, LPARAM lParam);
     void onTimer(unsigned id);
     void showTray();

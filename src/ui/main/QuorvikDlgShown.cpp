@@ -41,7 +41,6 @@ constexpr int kTextLowBatteryTitle = 414;
 constexpr int kTextLowBattery = 415;
 constexpr int kTextOsdProfile = 480;
 constexpr int kTextTipProfile = 481;
-constexpr char16_t kTrayTip[] = u"Gaming Mouse";
 
 } // namespace
 
