@@ -103,13 +103,11 @@ check "quorvik --version" test "$("$prefix/bin/quorvik" --version)" = "quorvik $
 step "X display (Xvfb, openbox)"
 Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
 pids+=($!)
-# Whole once its line has ended: a number read before that may be cut short.
-display_written() { [ "$(tail -c 1 "$work/display" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 0a ]; }
 for _ in $(seq 100); do
-    display_written && break
+    display_written "$work/display" && break
     sleep 0.1
 done
-if ! display_written; then
+if ! display_written "$work/display"; then
     fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     exit 1
 fi

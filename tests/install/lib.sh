@@ -5,6 +5,8 @@
 # check DESCRIPTION COMMAND… counts a check, which passes when COMMAND succeeds
 # pass / fail DESCRIPTION    counts a check that passed / failed (the failure is printed)
 # step TEXT                  prints the heading of the next step
+# display_written FILE       true once Xvfb -displayfd has written its display number to FILE:
+#                            whole only once its line has ended, a number read sooner may be cut short
 # checks, failed             the counts so far
 
 work=$(mktemp -d)
@@ -32,3 +34,4 @@ check() {
     if "$@"; then pass; else fail "$what"; fi
 }
 step() { echo "-- $*"; }
+display_written() { [ "$(tail -c 1 "$1" 2> /dev/null | od -An -tx1 | tr -d ' \n')" = 0a ]; }

@@ -30,7 +30,6 @@ give_up() {
     echo "profiles window: $checks checks, $((failed + 1)) failed"
     exit 1
 }
-step() { echo "-- $*"; }
 # until SECONDS COMMAND...: runs the command every 0.1 s until it succeeds; false after SECONDS.
 until_true() {
     local tries=$(($1 * 10))
@@ -45,9 +44,7 @@ until_true() {
 # ---- a display of 1920 x 1080 (display scale 1) with a window manager ----
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
 pids+=($!)
-# Whole once its line has ended: a number read before that may be cut short.
-display_written() { [ "$(tail -c 1 "$work/display" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 0a ]; }
-until_true 10 display_written || give_up "Xvfb did not start: $(cat "$work/xvfb.log")"
+until_true 10 display_written "$work/display" || give_up "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(cat "$work/display")
 openbox > "$work/openbox.log" 2>&1 &
 pids+=($!)
